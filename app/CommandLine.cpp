@@ -1,0 +1,64 @@
+#include "app/CommandLine.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "Version.h"
+
+namespace {
+
+const char kUsage[] =
+    "Usage: ondara-draw [FILE]\n"
+    "       ondara-draw --convert IN OUT [options]\n"
+    "       ondara-draw --list-fonts\n"
+    "       ondara-draw --help | --version\n"
+    "\n"
+    "Ondara Draw, a vector drawing program. Without options it opens its window, with FILE\n"
+    "opened when given.\n"
+    "\n"
+    "  --convert IN OUT   read IN and write OUT, the formats chosen by extension\n"
+    "  --list-fonts       one line per face: PostScript name, face name, style, kind\n"
+    "  --help             show this text and exit\n"
+    "  --version          show the version and exit\n";
+
+}  // namespace
+
+CommandLineResult RunCommandLine(int argc, char** argv) {
+  CommandLineResult r;
+  for (int i = 1; i < argc; ++i) {
+    const char* a = argv[i];
+    if (std::strcmp(a, "--help") == 0 || std::strcmp(a, "-h") == 0) {
+      std::fputs(kUsage, stdout);
+      r.handled = true;
+      return r;
+    }
+    if (std::strcmp(a, "--version") == 0) {
+      std::printf("Ondara Draw %s\n", ONDARA_VERSION);
+      r.handled = true;
+      return r;
+    }
+  }
+  if (argc > 1 && std::strcmp(argv[1], "--convert") == 0) {
+    std::fprintf(stderr, "ondara-draw: --convert: this build has no file writers yet\n");
+    r.handled = true;
+    r.exitCode = 1;
+    return r;
+  }
+  for (int i = 1; i < argc; ++i) {
+    const char* a = argv[i];
+    if (a[0] == '-' && a[1] != '\0') {
+      std::fprintf(stderr, "ondara-draw: unknown option '%s'\nTry 'ondara-draw --help'.\n", a);
+      r.handled = true;
+      r.exitCode = 2;
+      return r;
+    }
+    if (!r.fileToOpen.empty()) {
+      std::fprintf(stderr, "ondara-draw: only one file can be opened\nTry 'ondara-draw --help'.\n");
+      r.handled = true;
+      r.exitCode = 2;
+      return r;
+    }
+    r.fileToOpen = a;
+  }
+  return r;
+}
