@@ -28,6 +28,10 @@ enum QueryFlags : int32_t {
 // "%d %s" with "object" for exactly 1 and "objects" otherwise, e.g. "%d %s selected".
 std::string CountMessage(const char* format, int32_t count);
 
+// The rectangle query keeps the bounds of very large lists between queries and starts over
+// when NoteShapesChanged (model/Shape.h) has been called since: every shape mutator, the
+// drawing's commands, the undo stack and SetModified call it.
+
 class Drawing {
  public:
   Drawing();
@@ -61,7 +65,10 @@ class Drawing {
 
   // Appends a shape (the drawing owns it). Result 1, or 0 when the list cannot grow.
   int32_t AddShape(Shape* shape);
-  void SetModified() { modified = 1; }
+  void SetModified() {
+    modified = 1;
+    NoteShapesChanged();
+  }
 
   // Selection.
   void SelectAll();
@@ -83,8 +90,8 @@ class Drawing {
   void SendToBack();
   void Group();
   void Ungroup();
-  void Align(int32_t mode);           // records the align action; mode 0..5
-  void SpaceEvenly(int32_t mode);     // records the space-evenly action; mode 0..3
+  void Align(int32_t mode);        // records the align action; mode 0..5
+  void SpaceEvenly(int32_t mode);  // records the space-evenly action; mode 0..3
   // Menu items pick the mode by orientation (0-based item order as in the menus).
   int32_t AlignModeForItem(int32_t item) const;
   int32_t SpaceModeForItem(int32_t item) const;
@@ -110,9 +117,9 @@ class Drawing {
 
 // Queries over shape lists.
 // Shapes of `list` touched by the rectangle, in list order (options: QueryFlags). The result
-// list owns nothing.
-bool ShapesTouchedBy(const ShapeList& list, float x1, float y1, float x2, float y2,
-                     int32_t flags, ShapeList* out);
+// list owns nothing; true when anything was found.
+bool ShapesTouchedBy(const ShapeList& list, float x1, float y1, float x2, float y2, int32_t flags,
+                     ShapeList* out);
 int32_t AnyShapeHitAt(const ShapeList& list, float x, float y);
 Rect BoundsOfList(const ShapeList& list, int32_t includeLine);
 // Draws every shape that is not hidden, in order (optionally only those meeting `area`).

@@ -30,13 +30,11 @@ bool operator==(const Arrowhead& p, const Arrowhead& q) {
 
 bool operator==(const PaintStyle& p, const PaintStyle& q) {
   return p.lineWidth == q.lineWidth && p.strokeOn == q.strokeOn && p.fillOn == q.fillOn &&
-         p.strokeColor == q.strokeColor && p.fillColor == q.fillColor &&
-         p.pattern == q.pattern && p.dash == q.dash;
+         p.strokeColor == q.strokeColor && p.fillColor == q.fillColor && p.pattern == q.pattern &&
+         p.dash == q.dash;
 }
 
-bool RectIsEmpty(const Rect& r) {
-  return r.x1 == -1 && r.y1 == -1 && r.x2 == -1 && r.y2 == -1;
-}
+bool RectIsEmpty(const Rect& r) { return r.x1 == -1 && r.y1 == -1 && r.x2 == -1 && r.y2 == -1; }
 
 Rect NormalizeRect(const Rect& r) {
   Rect n = r;
@@ -103,7 +101,7 @@ Matrix Multiply(const Matrix& m1, const Matrix& m2) {
 
 MatrixD Invert(const MatrixD& m) {
   double det = m.a * m.d - m.b * m.c;
-  // Not (det > -0.0001 && ...) negated: a NaN determinant also counts as singular.
+  // Written so that a NaN determinant counts as singular too.
   if (!(det <= -0.0001 || det >= 0.0001)) {
     return MatrixD{kSingularInverse, kSingularInverse, kSingularInverse,
                    kSingularInverse, kSingularInverse, kSingularInverse};
@@ -144,4 +142,22 @@ void ApplyPen(PaintStyle* style, int pen) {
     style->dash = -1;
     style->strokeOn = 1;
   }
+}
+
+bool SegmentMeetsRect(double x1, double y1, double x2, double y2, double rx1, double ry1,
+                      double rx2, double ry2) {
+  double l = std::min(rx1, rx2), r = std::max(rx1, rx2);
+  double b = std::min(ry1, ry2), t = std::max(ry1, ry2);
+  if (std::max(x1, x2) < l || std::min(x1, x2) > r) return false;
+  if (std::max(y1, y2) < b || std::min(y1, y2) > t) return false;
+  double dx = x2 - x1, dy = y2 - y1;
+  const double cx[4] = {l, r, r, l};
+  const double cy[4] = {b, b, t, t};
+  int positive = 0, negative = 0;
+  for (int i = 0; i < 4; ++i) {
+    double side = dx * (cy[i] - y1) - dy * (cx[i] - x1);
+    if (side > 0) ++positive;
+    if (side < 0) ++negative;
+  }
+  return positive != 4 && negative != 4;
 }

@@ -74,6 +74,10 @@ bool RectsIntersect(float ax1, float ay1, float ax2, float ay2, float bx1, float
 bool RectsIntersect(const Rect& a, const Rect& b);
 // Union with an empty rectangle yields the other operand.
 Rect UnionRect(const Rect& a, const Rect& b);
+// Exact test of a segment against a rectangle (normalised here): the boxes overlap and the
+// rectangle's corners do not all lie on one side of the segment's line.
+bool SegmentMeetsRect(double x1, double y1, double x2, double y2, double rx1, double ry1,
+                      double rx2, double ry2);
 // Grows the accumulator by one point.
 void AddPointToRect(Rect* r, float x, float y);
 

@@ -105,8 +105,10 @@ class GraphicsState {
   const GrowArray<gdi::DevPoint>& FlatPoints() const { return flat_; }
   const GrowArray<int32_t>& FlatCounts() const { return flatCounts_; }
 
-  // Even-odd test of a user-space point against the first subpath of the flattened path.
-  bool PointInPath(float x, float y);
+  // Even-odd test of a user-space point against the first subpath of the flattened path. With
+  // closeOpenSubpath an open subpath counts as closed back to its start (the region a fill
+  // paints); otherwise only the edges it has are crossed.
+  bool PointInPath(float x, float y, bool closeOpenSubpath = false);
   // Does the first subpath's polyline meet the user-space rectangle?
   bool PathTouchesRect(float x1, float y1, float x2, float y2);
 

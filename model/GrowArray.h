@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <type_traits>
+#include <utility>
 
 template <typename T>
 class GrowArray {
@@ -57,18 +58,21 @@ class GrowArray {
     return true;
   }
 
+  // v may be an element of this array: it is copied before the buffer can move.
   bool Append(const T& v) {
+    const T copy = v;
     if (count_ == INT32_MAX || !Reserve(count_ + 1)) return false;
-    data_[count_++] = v;
+    data_[count_++] = copy;
     return true;
   }
 
   // Inserts before index i (0..Count()); later elements move up.
   bool Insert(int32_t i, const T& v) {
     if (i < 0 || i > count_) return false;
+    const T copy = v;
     if (count_ == INT32_MAX || !Reserve(count_ + 1)) return false;
     std::memmove(data_ + i + 1, data_ + i, size_t(count_ - i) * sizeof(T));
-    data_[i] = v;
+    data_[i] = copy;
     ++count_;
     return true;
   }

@@ -82,7 +82,9 @@ class Shape {
   const Arrowhead& leftArrow() const { return leftArrow_; }
   const Arrowhead& rightArrow() const { return rightArrow_; }
   uint32_t flags() const { return flags_; }
-  void InvalidateBounds() { boundsValid_ = 0; }
+  // Call after changing geometry fields directly: drops the cached bounds and tells the
+  // drawing's query cache that shapes changed.
+  void InvalidateBounds();
   // Line width used by bounds, arrowheads and every output driver: 1 for a dashed shape.
   float EffectiveLineWidth() const;
 
@@ -111,6 +113,10 @@ class Shape {
 
 // Shape pointers in z-order (index 0 at the bottom). A list never destroys its members.
 using ShapeList = GrowArray<Shape*>;
+
+// Counts changes to shapes (geometry, matrices, lists); caches of derived data compare it.
+void NoteShapesChanged();
+uint64_t ShapeChangeCount();
 
 // Destroys every member of the list and clears it.
 void DestroyShapes(ShapeList* list);

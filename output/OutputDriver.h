@@ -66,6 +66,7 @@ class OutputDriver {
 
 // Builds the curve nodes of an arc of the ellipse (cx, cy, rx, ry) from a1 to a2 degrees in
 // pieces of at most 90 (the base DrawArc, shared with the Illustrator and PDF writers).
-// Returns false when the node list cannot be allocated; count 0 for equal angles.
+// Returns false when the node list cannot be allocated; count 0 for equal angles. The list is
+// allocated with std::malloc and the caller releases it with std::free.
 bool ArcToCurveNodes(float cx, float cy, float rx, float ry, float a1, float a2,
                      CurveNode** nodes, int32_t* count);

@@ -1,0 +1,31 @@
+// Deterministic drawings for the benchmarks: the same count and seed always give the same
+// shapes, so figures from different runs and machines compare.
+#pragma once
+
+#include <cstdint>
+
+class Drawing;
+
+// splitmix64: small, fast and the same everywhere (std::rand is neither).
+class BenchRandom {
+ public:
+  explicit BenchRandom(uint64_t seed) : state_(seed) {}
+  uint64_t Next();
+  // Uniform in [0, 1).
+  double Unit();
+  // Uniform in [lo, hi).
+  float Range(float lo, float hi);
+  // Uniform in 0 .. n - 1 (n >= 1).
+  int32_t Below(int32_t n);
+
+ private:
+  uint64_t state_;
+};
+
+inline constexpr uint64_t kGeneratorSeed = 0x0dda2a5eedULL;
+
+// Appends `count` top-level shapes to the drawing, spread over a Letter page (612 x 792): lines,
+// boxes, ovals, arcs, polygons, curves, small images, groups (of two to four shapes, sometimes
+// a nested group) and compound paths, with varied paint styles and matrices. False when a shape
+// could not be added (the drawing keeps what was added before).
+bool GenerateDrawing(Drawing* drawing, int32_t count, uint64_t seed = kGeneratorSeed);

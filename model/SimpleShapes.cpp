@@ -1,0 +1,360 @@
+#include "model/SimpleShapes.h"
+
+#include <algorithm>
+#include <cmath>
+#include <new>
+
+#include "model/GraphicsState.h"
+#include "model/HandleMarker.h"
+#include "model/PathShapes.h"
+#include "output/OutputDriver.h"
+
+namespace {
+
+constexpr double kDegToRad = kPi / 180.0;
+constexpr double kSqrt2 = 1.4142135623730951;
+// A sweep is at most 360 degrees, so four quarters and one remainder cover every arc.
+constexpr int kMaxArcPieces = 8;
+
+void SetColor(GraphicsState& gs, const Color& c) {
+  gs.setrgbcolor(c.red / 100, c.green / 100, c.blue / 100);
+}
+
+// The arrowhead outlines of the native procset, in a system with its origin at the tip, x
+// along the line and scaled by the arrow size. Relative moves from the tip.
+void ArrowheadPath(GraphicsState& gs, int32_t kind) {
+  if (kind == 2) {
+    gs.moveto(-6, -6);
+    gs.lineto(0, 0);
+    gs.rlineto(-6, 6);
+    return;
+  }
+  gs.moveto(0, 0);
+  switch (kind) {
+    case 0:
+      gs.rlineto(-1, 2);
+      gs.rlineto(7, -2);
+      gs.rlineto(-7, -2);
+      gs.closepath();
+      break;
+    case 1:
+      gs.rlineto(0, 3);
+      gs.rlineto(9, -3);
+      gs.rlineto(-9, -3);
+      gs.closepath();
+      break;
+    case 3:
+      gs.rlineto(0, 0.5f);
+      gs.rlineto(-7, 1.5f);
+      gs.rlineto(1, -2);
+      gs.rlineto(-1, -2);
+      gs.rlineto(7, 1.5f);
+      gs.closepath();
+      break;
+    case 4:
+      gs.rlineto(0, -0.5f);
+      gs.rlineto(-9, -2.5f);
+      gs.rlineto(0, 6);
+      gs.rlineto(9, -2.5f);
+      gs.closepath();
+      break;
+    default:
+      break;
+  }
+}
+
+// One arrowhead at (tipX, tipY) pointing away from (fromX, fromY), local coordinates of a
+// line whose matrix is m. Like the procset, the head lives in the line's own system.
+void DrawArrowhead(const Matrix& m, float tipX, float tipY, float fromX, float fromY, int32_t kind,
+                   float size, const Color& color) {
+  if (kind < 0 || kind > 4) return;
+  GraphicsState& gs = TheGraphicsState();
+  double angle = std::atan2(double(tipY) - fromY, double(tipX) - fromX) / kDegToRad;
+  gs.gsave();
+  gs.newpath();
+  gs.concat(m);
+  gs.translate(tipX, tipY);
+  gs.rotate(angle);
+  gs.scale(size, size);
+  SetColor(gs, color);
+  gs.setpattern(-1);
+  gs.setdash(-1);
+  ArrowheadPath(gs, kind);
+  if (kind == 2) {
+    gs.setlinewidth(2);
+    gs.stroke(1);
+  } else {
+    gs.fill(1);
+  }
+  gs.grestore();
+}
+
+void AddMapped(Rect* r, const Matrix& m, float x, float y) {
+  Point p = Transform(m, x, y);
+  AddPointToRect(r, p.x, p.y);
+}
+
+}  // namespace
+
+ShapeEditors& TheShapeEditors() {
+  static ShapeEditors editors;
+  return editors;
+}
+
+// ---------------------------------------------------------------------------------------------
+// LineShape
+
+LineShape::LineShape(float x1, float y1, float x2, float y2) : x1(x1), y1(y1), x2(x2), y2(y2) {}
+
+void LineShape::BuildPath() {
+  GraphicsState& gs = TheGraphicsState();
+  gs.gsave();
+  gs.concat(matrix_);
+  gs.moveto(x1, y1);
+  gs.lineto(x2, y2);
+  gs.grestore();
+}
+
+void LineShape::Draw(int32_t mode) {
+  if (mode != 1) {
+    DrawPath(mode);
+    return;
+  }
+  if (!style_.strokeOn) return;
+  GraphicsState& gs = TheGraphicsState();
+  gs.gsave();
+  gs.newpath();
+  BuildPath();
+  gs.setlinewidth(style_.lineWidth);
+  SetColor(gs, style_.strokeColor);
+  gs.setdash(style_.dash);
+  gs.stroke(1);
+  gs.grestore();
+  float size = std::max(1.0f, EffectiveLineWidth());
+  if (leftArrow_.enabled)
+    DrawArrowhead(matrix_, x1, y1, x2, y2, leftArrow_.kind, size, style_.strokeColor);
+  if (rightArrow_.enabled)
+    DrawArrowhead(matrix_, x2, y2, x1, y1, rightArrow_.kind, size, style_.strokeColor);
+}
+
+void LineShape::DrawHandles(int32_t mode) {
+  HandleMarker* marker = CurrentHandleMarker();
+  if (!marker) return;
+  auto mark = [&](float x, float y) {
+    int32_t dx = 0, dy = 0;
+    HandlePosition(x, y, &dx, &dy);
+    marker->Handle(dx, dy, mode);
+  };
+  mark(x1, y1);
+  mark(x2, y2);
+}
+
+void LineShape::Write(OutputDriver& driver) {
+  driver.DrawLine(&style_, &matrix_, x1, y1, x2, y2, &leftArrow_, &rightArrow_);
+}
+
+Shape* LineShape::Clone() const { return new (std::nothrow) LineShape(*this); }
+
+void LineShape::GetBounds(Rect* out, int32_t includeLine) {
+  Rect r;
+  AddMapped(&r, matrix_, x1, y1);
+  AddMapped(&r, matrix_, x2, y2);
+  if (includeLine) GrowByLineWidth(&r);
+  *out = r;
+}
+
+Tool* LineShape::Editor() { return TheShapeEditors().line; }
+
+// A line has no interior, so the segment itself is the whole test.
+int32_t LineShape::TouchesRect(float rx1, float ry1, float rx2, float ry2) {
+  Point a = Transform(matrix_, x1, y1);
+  Point b = Transform(matrix_, x2, y2);
+  Rect r = NormalizeRect(Rect{rx1, ry1, rx2, ry2});
+  return SegmentMeetsRect(a.x, a.y, b.x, b.y, r.x1, r.y1, r.x2, r.y2) ? 1 : 0;
+}
+
+int32_t LineShape::HitInterior(float, float) { return 0; }
+
+// ---------------------------------------------------------------------------------------------
+// OvalShape
+
+OvalShape::OvalShape(float cx, float cy, float rx, float ry) : cx(cx), cy(cy), rx(rx), ry(ry) {}
+
+void OvalShape::BuildPath() {
+  GraphicsState& gs = TheGraphicsState();
+  gs.gsave();
+  gs.concat(matrix_);
+  gs.translate(cx, cy);
+  gs.scale(rx, ry);
+  gs.arc(0, 0, 1, 0, 360);
+  gs.grestore();
+}
+
+void OvalShape::Draw(int32_t mode) { DrawPath(mode); }
+
+void OvalShape::DrawHandles(int32_t mode) {
+  HandleMarker* marker = CurrentHandleMarker();
+  if (!marker) return;
+  auto mark = [&](float x, float y) {
+    int32_t dx = 0, dy = 0;
+    HandlePosition(x, y, &dx, &dy);
+    marker->Handle(dx, dy, mode);
+  };
+  int32_t dx = 0, dy = 0;
+  HandlePosition(cx, cy, &dx, &dy);
+  marker->CentreMark(dx, dy);
+  float hx = float(rx / kSqrt2), hy = float(ry / kSqrt2);
+  mark(cx + hx, cy + hy);
+  mark(cx - hx, cy - hy);
+  mark(cx + hx, cy - hy);
+  mark(cx - hx, cy + hy);
+}
+
+void OvalShape::Write(OutputDriver& driver) { driver.DrawOval(&style_, &matrix_, cx, cy, rx, ry); }
+
+Shape* OvalShape::Clone() const { return new (std::nothrow) OvalShape(*this); }
+
+// The enclosing box's corners, so a rotated ellipse reports its rotated box.
+void OvalShape::GetBounds(Rect* out, int32_t includeLine) {
+  Rect r;
+  AddMapped(&r, matrix_, cx - rx, cy - ry);
+  AddMapped(&r, matrix_, cx - rx, cy + ry);
+  AddMapped(&r, matrix_, cx + rx, cy + ry);
+  AddMapped(&r, matrix_, cx + rx, cy - ry);
+  if (includeLine) GrowByLineWidth(&r);
+  *out = r;
+}
+
+Tool* OvalShape::Editor() { return TheShapeEditors().oval; }
+
+int32_t OvalShape::TouchesRect(float x1, float y1, float x2, float y2) {
+  return TouchesRectByOutline(x1, y1, x2, y2);
+}
+
+int32_t OvalShape::HitInterior(float x, float y) { return HitInteriorByOutline(x, y); }
+
+// ---------------------------------------------------------------------------------------------
+// BoxShape
+
+BoxShape::BoxShape(float x1, float y1, float x2, float y2) : x1(x1), y1(y1), x2(x2), y2(y2) {}
+
+void BoxShape::BuildPath() {
+  GraphicsState& gs = TheGraphicsState();
+  gs.gsave();
+  gs.concat(matrix_);
+  gs.moveto(x1, y1);
+  gs.lineto(x1, y2);
+  gs.lineto(x2, y2);
+  gs.lineto(x2, y1);
+  gs.lineto(x1, y1);
+  gs.closepath();
+  gs.grestore();
+}
+
+void BoxShape::Draw(int32_t mode) { DrawPath(mode); }
+
+void BoxShape::DrawHandles(int32_t mode) {
+  HandleMarker* marker = CurrentHandleMarker();
+  if (!marker) return;
+  auto mark = [&](float x, float y) {
+    int32_t dx = 0, dy = 0;
+    HandlePosition(x, y, &dx, &dy);
+    marker->Handle(dx, dy, mode);
+  };
+  mark(x1, y1);
+  mark(x1, y2);
+  mark(x2, y2);
+  mark(x2, y1);
+}
+
+void BoxShape::Write(OutputDriver& driver) { driver.DrawBox(&style_, &matrix_, x1, y1, x2, y2); }
+
+Shape* BoxShape::Clone() const { return new (std::nothrow) BoxShape(*this); }
+
+void BoxShape::GetBounds(Rect* out, int32_t includeLine) {
+  Rect r;
+  AddMapped(&r, matrix_, x1, y1);
+  AddMapped(&r, matrix_, x1, y2);
+  AddMapped(&r, matrix_, x2, y2);
+  AddMapped(&r, matrix_, x2, y1);
+  if (includeLine) GrowByLineWidth(&r);
+  *out = r;
+}
+
+Tool* BoxShape::Editor() { return TheShapeEditors().box; }
+
+int32_t BoxShape::TouchesRect(float rx1, float ry1, float rx2, float ry2) {
+  return TouchesRectByOutline(rx1, ry1, rx2, ry2);
+}
+
+int32_t BoxShape::HitInterior(float x, float y) { return HitInteriorByOutline(x, y); }
+
+// ---------------------------------------------------------------------------------------------
+// ArcShape
+
+ArcShape::ArcShape(float cx, float cy, float rx, float ry, float startAngle, float endAngle)
+    : cx(cx), cy(cy), rx(rx), ry(ry), startAngle(startAngle), endAngle(endAngle) {}
+
+void ArcShape::BuildPath() {
+  GraphicsState& gs = TheGraphicsState();
+  gs.gsave();
+  gs.concat(matrix_);
+  gs.translate(cx, cy);
+  gs.scale(rx, ry);
+  gs.arc(0, 0, 1, startAngle, endAngle);
+  gs.grestore();
+}
+
+void ArcShape::Draw(int32_t mode) { DrawPath(mode); }
+
+void ArcShape::DrawHandles(int32_t mode) {
+  HandleMarker* marker = CurrentHandleMarker();
+  if (!marker) return;
+  auto mark = [&](float x, float y) {
+    int32_t dx = 0, dy = 0;
+    HandlePosition(x, y, &dx, &dy);
+    marker->Handle(dx, dy, mode);
+  };
+  int32_t dx = 0, dy = 0;
+  HandlePosition(cx, cy, &dx, &dy);
+  marker->CentreMark(dx, dy);
+  double s = startAngle * kDegToRad, e = endAngle * kDegToRad;
+  mark(float(cx + rx * std::cos(s)), float(cy + ry * std::sin(s)));
+  mark(float(cx + rx * std::cos(e)), float(cy + ry * std::sin(e)));
+}
+
+void ArcShape::Write(OutputDriver& driver) {
+  driver.DrawArc(&style_, &matrix_, cx, cy, rx, ry, startAngle, endAngle);
+}
+
+Shape* ArcShape::Clone() const { return new (std::nothrow) ArcShape(*this); }
+
+// Anchors and controls of the Bezier pieces, as for curves; cached because of the
+// trigonometry.
+void ArcShape::GetBounds(Rect* out, int32_t includeLine) {
+  if (!boundsValid_) {
+    Rect r;
+    double s = startAngle * kDegToRad;
+    AddMapped(&r, matrix_, float(cx + rx * std::cos(s)), float(cy + ry * std::sin(s)));
+    double starts[kMaxArcPieces], sweeps[kMaxArcPieces];
+    int n = std::min(ArcPieces(startAngle, endAngle, starts, sweeps, kMaxArcPieces), kMaxArcPieces);
+    for (int i = 0; i < n; ++i) {
+      Point p[4];
+      ArcPiece(0, 0, 1, starts[i], sweeps[i], p);
+      for (const Point& q : p) AddMapped(&r, matrix_, cx + rx * q.x, cy + ry * q.y);
+    }
+    cachedBounds_ = r;
+    boundsValid_ = 1;
+  }
+  Rect r = cachedBounds_;
+  if (includeLine) GrowByLineWidth(&r);
+  *out = r;
+}
+
+Tool* ArcShape::Editor() { return TheShapeEditors().arc; }
+
+int32_t ArcShape::TouchesRect(float x1, float y1, float x2, float y2) {
+  return TouchesRectByOutline(x1, y1, x2, y2);
+}
+
+int32_t ArcShape::HitInterior(float x, float y) { return HitInteriorByOutline(x, y); }

@@ -1,0 +1,373 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+
+#include "fonts/StringSink.h"
+#include "fonts/TrueTypeBuilder.h"
+#include "fonts/Type3Converter.h"
+#include "model/DebugLog.h"
+#include "support/TestSupport.h"
+
+namespace {
+
+struct Result {
+  int32_t ok = 0;
+  std::string text;
+  std::string log;
+};
+
+Result Convert(const ttb::Bytes& font) {
+  ClearDebugLog();
+  StringSink sink;
+  Type3Converter converter;
+  Result r;
+  r.ok = converter.convert(font.data(), font.size(), &sink);
+  r.text = sink.text;
+  for (const std::string& line : DebugLogLines()) r.log += line + "\n";
+  return r;
+}
+
+// The procedure text of one CharStrings entry, between "/name{" and "}_d".
+std::string Procedure(const std::string& text, const std::string& name) {
+  size_t begin = text.find("/" + name + "{");
+  if (begin == std::string::npos) return "<missing>";
+  begin += name.size() + 2;
+  size_t end = text.find("}_d\r\n", begin);
+  return text.substr(begin, end - begin);
+}
+
+ttb::FontSpec FontWith(std::vector<ttb::Bytes> glyphs, std::vector<std::string> names) {
+  ttb::FontSpec spec;
+  spec.glyphs = std::move(glyphs);
+  spec.glyphNames = std::move(names);
+  spec.advances = {500};
+  return spec;
+}
+
+}  // namespace
+
+TEST(Type3Converter, HeaderAndTrailer) {
+  ttb::FontSpec spec = ttb::SmallFont();
+  spec.notice = "(c) Someone";
+  Result r = Convert(ttb::BuildFont(spec));
+  ASSERT_EQ(r.ok, 1) << r.log;
+  EXPECT_EQ(r.text.rfind("%!PS-Adobe-3.0 Resource-Font\r\n"
+                         "%%Title: Test Font\r\n"
+                         "%%Copyright: (c) Someone\r\n"
+                         "%%Creator: Converted from TrueType by Ondara Draw\r\n"
+                         "25 dict begin\r\n"
+                         "/_d{bind def}bind def\r\n"
+                         "/_m{moveto}_d\r\n"
+                         "/_l{lineto}_d\r\n"
+                         "/_cl{closepath eofill}_d\r\n"
+                         "/_c{curveto}_d\r\n"
+                         "/_sc{7 -1 roll{setcachedevice}{pop pop pop pop pop pop}ifelse}_d\r\n"
+                         "/_e{exec}_d\r\n"
+                         "/FontName /TestFont def\r\n"
+                         "/PaintType 0 def\r\n"
+                         "/FontMatrix[.001 0 0 .001 0 0]def\r\n"
+                         "/FontBBox[0 -199 1000 800]def\r\n"
+                         "/FontType 3 def\r\n"
+                         "/Encoding StandardEncoding def\r\n"
+                         "/FontInfo 10 dict dup begin\r\n",
+                         0),
+            0u)
+      << r.text.substr(0, 900);
+  EXPECT_NE(r.text.find("end readonly def\r\n/CharStrings 3 dict dup begin\r\n/.notdef{"),
+            std::string::npos);
+  // An empty glyph writes only its metrics, with a zero box.
+  EXPECT_EQ(Procedure(r.text, "space"), "250 0 0 0 0 0 _sc\r\n");
+  EXPECT_EQ(Procedure(r.text, "A"),
+            "600 0 0 0 500 700 _sc\r\n0 0 _m\r\n250 700 _l\r\n500 0 _l\r\n0 0 _l\r\n_cl\r\n");
+  EXPECT_TRUE(
+      r.text.ends_with("}_d\r\nend readonly def\r\n"
+                       "\r\n"
+                       "/BuildGlyph\r\n"
+                       " {exch begin\r\n"
+                       " CharStrings exch\r\n"
+                       " 2 copy known not{pop /.notdef}if\r\n"
+                       " true 3 1 roll get exec\r\n"
+                       " end}_d\r\n"
+                       "\r\n"
+                       "/BuildChar {\r\n"
+                       " 1 index /Encoding get exch get\r\n"
+                       " 1 index /BuildGlyph get exec\r\n"
+                       "}_d\r\n"
+                       "\r\n"
+                       "FontName currentdict end definefont pop\r\n"
+                       "%%EOF\r\n"));
+  EXPECT_TRUE(r.log.empty()) << r.log;
+}
+
+TEST(Type3Converter, OnAndOffCurveRuns) {
+  ttb::FontSpec spec = FontWith(
+      {{},
+       // Alternating on- and off-curve points: one curve per off-curve point.
+       ttb::SimpleGlyph(
+           {{{0, 0, true}, {0, 100, false}, {100, 100, true}, {200, 100, false}, {200, 0, true}}}),
+       // Two off-curve points in a row meet at their midpoint.
+       ttb::SimpleGlyph({{{0, 0, true}, {0, 300, false}, {300, 300, false}, {300, 0, true}}}),
+       // A contour ending off the curve closes with a curve to its first point.
+       ttb::SimpleGlyph({{{0, 0, true}, {0, 300, true}, {300, 300, false}}})},
+      {".notdef", "a", "b", "c"});
+  Result r = Convert(ttb::BuildFont(spec));
+  ASSERT_EQ(r.ok, 1) << r.log;
+  EXPECT_EQ(Procedure(r.text, "a"),
+            "500 0 0 0 200 100 _sc\r\n0 0 _m\r\n0 66 33 100 100 100 _c\r\n"
+            "166 100 200 66 200 0 _c\r\n0 0 _l\r\n_cl\r\n");
+  EXPECT_EQ(Procedure(r.text, "b"),
+            "500 0 0 0 300 300 _sc\r\n0 0 _m\r\n0 200 50 300 150 300 _c\r\n"
+            "250 300 300 200 300 0 _c\r\n0 0 _l\r\n_cl\r\n");
+  EXPECT_EQ(Procedure(r.text, "c"),
+            "500 0 0 0 300 300 _sc\r\n0 0 _m\r\n0 300 _l\r\n200 300 200 200 0 0 _c\r\n_cl\r\n");
+}
+
+TEST(Type3Converter, ScalingAndAdvanceWidths) {
+  ttb::FontSpec spec =
+      FontWith({{}, ttb::SimpleGlyph({{{0, 0, true}, {1024, 2048, true}, {2048, 0, true}}}), {}},
+               {".notdef", "a", "b"});
+  spec.unitsPerEm = 2048;
+  spec.advances = {0, 1229};  // glyph 2 takes the last advance
+  Result r = Convert(ttb::BuildFont(spec));
+  ASSERT_EQ(r.ok, 1) << r.log;
+  EXPECT_EQ(Procedure(r.text, "a"),
+            "600 0 0 0 1000 1000 _sc\r\n0 0 _m\r\n500 1000 _l\r\n1000 0 _l\r\n0 0 _l\r\n_cl\r\n");
+  EXPECT_EQ(Procedure(r.text, "b"), "600 0 0 0 0 0 _sc\r\n");
+}
+
+TEST(Type3Converter, ContourOrder) {
+  ttb::Contour outerA = {{0, 0, true},     {0, 300, true},   {100, 300, true}, {150, 200, true},
+                         {200, 300, true}, {300, 300, true}, {300, 0, true}};
+  ttb::Contour outerB = {{1000, 0, true}, {1000, 100, true}, {1100, 100, true}, {1100, 0, true}};
+  ttb::Contour innerA = {{150, 170, true}, {130, 150, true}, {170, 150, true}};
+  ttb::Contour innerB = {{1020, 20, true}, {1080, 20, true}, {1080, 80, true}, {1020, 80, true}};
+  ttb::FontSpec spec =
+      FontWith({{}, ttb::SimpleGlyph({outerA, outerB, innerA, innerB})}, {".notdef", "a"});
+  Result r = Convert(ttb::BuildFont(spec));
+  ASSERT_EQ(r.ok, 1) << r.log;
+  std::string proc = Procedure(r.text, "a");
+  size_t a = proc.find("\r\n0 0 _m"), b = proc.find("\r\n1000 0 _m");
+  size_t inA = proc.find("\r\n150 170 _m"), inB = proc.find("\r\n1020 20 _m");
+  ASSERT_NE(a, std::string::npos);
+  ASSERT_NE(b, std::string::npos);
+  ASSERT_NE(inA, std::string::npos);
+  // The inner contour follows the outer one it lies in; the one whose nearest outer corner
+  // does not claim it is still written, last.
+  ASSERT_NE(inB, std::string::npos);
+  EXPECT_LT(a, inA);
+  EXPECT_LT(inA, b);
+  EXPECT_LT(b, inB);
+  EXPECT_EQ(std::count(proc.begin(), proc.end(), 'm'), 4);
+  EXPECT_TRUE(proc.ends_with("_cl\r\n"));
+}
+
+TEST(Type3Converter, SubProcedures) {
+  auto polygon = [](int n) {
+    ttb::Contour c;
+    for (int i = 0; i < n; ++i) c.push_back({i * 10, (i % 2) * 50 + (i >= n / 2 ? 0 : 100), true});
+    return c;
+  };
+  ttb::FontSpec spec = FontWith({{},
+                                 ttb::SimpleGlyph({polygon(25)}),
+                                 ttb::SimpleGlyph({polygon(26)}),
+                                 ttb::SimpleGlyph({polygon(90)})},
+                                {".notdef", "p25", "p26", "p90"});
+  Result r = Convert(ttb::BuildFont(spec));
+  ASSERT_EQ(r.ok, 1) << r.log;
+  std::string p25 = Procedure(r.text, "p25");
+  EXPECT_TRUE(p25.starts_with("500 0 ")) << p25;
+  EXPECT_TRUE(p25.ends_with("_cl\r\n"));
+  std::string p26 = Procedure(r.text, "p26");
+  EXPECT_TRUE(p26.starts_with("{500 0 ")) << p26;
+  EXPECT_TRUE(p26.ends_with("_cl\r\n}_e\r\n")) << p26;
+  EXPECT_EQ(p26.find("}_e{"), std::string::npos);
+
+  // A long glyph becomes a chain of procedures, none holding more than about 100 operands.
+  std::string p90 = Procedure(r.text, "p90");
+  EXPECT_TRUE(p90.starts_with("{500 0 ")) << p90;
+  EXPECT_TRUE(p90.ends_with("}_e\r\n"));
+  size_t pieces = 0, operands = 0, from = 0;
+  for (;;) {
+    size_t next = p90.find("}_e", from);
+    std::string piece = p90.substr(from, next == std::string::npos ? next : next - from);
+    operands = 0;
+    for (size_t i = 0; i < piece.size(); ++i) {
+      bool start = (std::isdigit(uint8_t(piece[i])) || piece[i] == '-') &&
+                   (i == 0 || piece[i - 1] == ' ' || piece[i - 1] == '\n' || piece[i - 1] == '{');
+      if (start) ++operands;
+    }
+    EXPECT_LE(operands, 100u) << piece;
+    ++pieces;
+    if (next == std::string::npos || next + 3 >= p90.size() || p90[next + 3] != '{') break;
+    from = next + 4;
+  }
+  EXPECT_GE(pieces, 3u);
+}
+
+TEST(Type3Converter, CompositeGlyphs) {
+  ttb::Bytes a = ttb::SimpleGlyph({{{0, 0, true}, {250, 700, true}, {500, 0, true}}});
+  ttb::FontSpec spec =
+      FontWith({{},
+                a,
+                ttb::CompositeGlyph({{1, 0, 0}, {1, 100, 0}}),
+                ttb::CompositeGlyph({{1, 7, -3, 0}}),         // point matching, not offsets
+                ttb::CompositeGlyph({{4, 0, 0}, {1, 0, 0}}),  // calls itself
+                ttb::CompositeGlyph({{6, 0, 0}}),
+                ttb::CompositeGlyph({{5, 0, 0}}),  // 5 and 6 call each other
+                ttb::CompositeGlyph({{1, 0, 0, 0x0002, 8192}}),
+                ttb::CompositeGlyph({{99, 0, 0}})},  // no such glyph
+               {".notdef", "A", "Aacute", "B", "C", "D", "E", "F", "G"});
+  spec.unitsPerEm = 2048;
+  spec.advances = {1024};
+  Result r = Convert(ttb::BuildFont(spec));
+  ASSERT_EQ(r.ok, 1) << r.log;
+  EXPECT_EQ(Procedure(r.text, "Aacute"),
+            "500 0 0 0 0 0 _sc\r\nfalse CharStrings /A get exec\r\n"
+            "gsave 49 0 translate\r\nfalse CharStrings /A get exec\r\ngrestore\r\n");
+  EXPECT_EQ(Procedure(r.text, "B"),
+            "500 0 0 0 0 0 _sc\r\n% unimplemented shift, arg1=7, arg2=-3\r\n"
+            "false CharStrings /A get exec\r\n");
+  // Components that would recurse without end are left out.
+  EXPECT_EQ(Procedure(r.text, "C"), "500 0 0 0 0 0 _sc\r\nfalse CharStrings /A get exec\r\n");
+  EXPECT_EQ(Procedure(r.text, "D"), "500 0 0 0 0 0 _sc\r\n");
+  EXPECT_EQ(Procedure(r.text, "E"), "500 0 0 0 0 0 _sc\r\n");
+  EXPECT_EQ(Procedure(r.text, "F"),
+            "500 0 0 0 0 0 _sc\r\ngsave\r\n[0.5 0 0 0.5 0 0] concat\r\n"
+            "false CharStrings /A get exec\r\ngrestore\r\n");
+  EXPECT_EQ(Procedure(r.text, "G"), "500 0 0 0 0 0 _sc\r\n");
+}
+
+TEST(Type3Converter, MissingAsciiNamesComeFromCmap) {
+  ttb::FontSpec spec = ttb::SmallFont();
+  spec.glyphNames = {".notdef", "A", "uni00A0"};
+  spec.cmap = {{0x20, 2}, {0x41, 1}};
+  Result r = Convert(ttb::BuildFont(spec));
+  ASSERT_EQ(r.ok, 1) << r.log;
+  EXPECT_NE(r.text.find("/CharStrings 4 dict dup begin\r\n"), std::string::npos);
+  EXPECT_NE(r.text.find("}_d\r\n/space /uni00A0 load def\r\nend readonly def\r\n"),
+            std::string::npos);
+  // Without glyph names the glyphs are written under their character names.
+  spec.postFormat3 = true;
+  r = Convert(ttb::BuildFont(spec));
+  ASSERT_EQ(r.ok, 1) << r.log;
+  EXPECT_NE(r.text.find("/CharStrings 3 dict dup begin\r\n/.notdef{"), std::string::npos);
+  EXPECT_EQ(Procedure(r.text, "A"),
+            "600 0 0 0 500 700 _sc\r\n0 0 _m\r\n250 700 _l\r\n500 0 _l\r\n0 0 _l\r\n_cl\r\n");
+  EXPECT_EQ(Procedure(r.text, "space"), "250 0 0 0 0 0 _sc\r\n");
+}
+
+TEST(Type3Converter, CorruptFonts) {
+  // Inconsistent flags: the repeat count runs past the points.
+  ttb::Bytes bad;
+  ttb::Put16(bad, 1);
+  for (int v : {0, 0, 100, 100}) ttb::Put16(bad, v);
+  ttb::Put16(bad, 2);  // three points
+  ttb::Put16(bad, 0);
+  bad.insert(bad.end(), {0x09, 5, 0, 0});
+  ttb::FontSpec spec = FontWith({{}, bad}, {".notdef", "a"});
+  Result r = Convert(ttb::BuildFont(spec));
+  ASSERT_EQ(r.ok, 1);
+  EXPECT_EQ(r.log, "Error in flags x=1, ct=5, num_pts=3\n");
+  EXPECT_EQ(Procedure(r.text, "a"), "500 0 0 0 100 100 _sc\r\n");
+
+  ttb::Bytes good = ttb::BuildFont(ttb::SmallFont());
+  r = Convert(ttb::Bytes(good.begin(), good.begin() + 8));
+  EXPECT_EQ(r.ok, 0);
+  EXPECT_EQ(r.text, "");
+  EXPECT_EQ(r.log, "TrueType font may be corrupt (reason 1)\n");
+  r = Convert(ttb::Bytes(good.begin(), good.begin() + 40));
+  EXPECT_EQ(r.ok, 0);
+  EXPECT_EQ(r.log,
+            "TrueType font may be corrupt (reason 2)\n"
+            "TrueType font is missing table 'head'\n");
+  spec = ttb::SmallFont();
+  spec.dropTables = {"hmtx"};
+  r = Convert(ttb::BuildFont(spec));
+  EXPECT_EQ(r.ok, 0);
+  EXPECT_EQ(r.text, "");
+  EXPECT_EQ(r.log, "TrueType font is missing table 'hmtx'\n");
+
+  // No glyph names: only .notdef is defined, so the font still works.
+  spec = ttb::SmallFont();
+  spec.postFormat3 = true;
+  r = Convert(ttb::BuildFont(spec));
+  EXPECT_EQ(r.ok, 1);
+  EXPECT_EQ(r.log, "TrueType font does not have a format 2.0 'post' table\n");
+  EXPECT_NE(r.text.find("/CharStrings 1 dict dup begin\r\n/.notdef{500 0 0 0 0 0 _sc\r\n}_d\r\n"
+                        "end readonly def\r\n"),
+            std::string::npos);
+
+  // 'loca' pointing past 'glyf': the glyph is empty, reported once.
+  spec = ttb::SmallFont();
+  spec.extraTables["glyf"] = ttb::Bytes(4, 0);
+  r = Convert(ttb::BuildFont(spec));
+  EXPECT_EQ(r.ok, 1);
+  EXPECT_EQ(r.log, "TrueType font \"Test Font\" may be corrupt (reason 6)\n");
+  EXPECT_EQ(Procedure(r.text, "A"), "600 0 0 0 0 0 _sc\r\n");
+
+  for (size_t n = 0; n < good.size(); n += 5)
+    Convert(ttb::Bytes(good.begin(), good.begin() + long(n)));
+}
+
+TEST(Type3Converter, SystemFontsConvert) {
+  std::vector<std::string> fonts;
+  std::error_code ec;
+  for (auto& e : std::filesystem::recursive_directory_iterator("/usr/share/fonts/truetype", ec)) {
+    if (e.is_regular_file() && e.path().extension() == ".ttf") fonts.push_back(e.path());
+  }
+  if (fonts.empty()) GTEST_SKIP() << "no TrueType fonts installed";
+  for (const std::string& path : fonts) {
+    std::string bytes = ReadFileBytes(path);
+    Result r = Convert(ttb::Bytes(bytes.begin(), bytes.end()));
+    if (path.find("Liberation") != std::string::npos || path.find("DejaVu") != std::string::npos) {
+      EXPECT_EQ(r.ok, 1) << path << "\n" << r.log;
+    }
+    if (r.ok) {
+      EXPECT_TRUE(r.text.ends_with("%%EOF\r\n")) << path;
+      // Braces balance: every sub-procedure is closed.
+      EXPECT_EQ(std::count(r.text.begin(), r.text.end(), '{'),
+                std::count(r.text.begin(), r.text.end(), '}'))
+          << path;
+    }
+  }
+}
+
+TEST(Type3Interop, GhostscriptRendersLiberationSans) {
+  const std::string path = "/usr/share/fonts/truetype/liberation/LiberationSans-Regular.ttf";
+  if (!std::filesystem::exists(path)) GTEST_SKIP() << path << " not installed";
+  std::string bytes = ReadFileBytes(path);
+  Result r = Convert(ttb::Bytes(bytes.begin(), bytes.end()));
+  ASSERT_EQ(r.ok, 1) << r.log;
+  std::string dir = TestWorkDir("type3_interop");
+  // Re-encoded to Latin-1 so that accented (composite) glyphs are drawn too.
+  std::string page = "%!PS-Adobe-3.0\n" + r.text +
+                     "/LiberationSans findfont dup length dict begin\n"
+                     "{1 index /FID ne {def} {pop pop} ifelse} forall\n"
+                     "/Encoding ISOLatin1Encoding def currentdict end\n"
+                     "/LiberationSans-Latin1 exch definefont pop\n"
+                     "/LiberationSans-Latin1 findfont 36 scalefont setfont\n"
+                     "72 700 moveto (Hamburgefonstiv \\(3\\)) show\n"
+                     "72 600 moveto (AVWAY fi \\311\\351\\374\\305 0123456789) show\n"
+                     "showpage\n";
+  ASSERT_TRUE(WriteFileBytes(dir + "/page.ps", page));
+  std::string log = dir + "/gs.log";
+  int status = RunCommand("gs -dSAFER -dBATCH -dNOPAUSE -sDEVICE=png16m -r36 -sOutputFile=" + dir +
+                          "/page.png " + dir + "/page.ps > " + log + " 2>&1");
+  std::string out = ReadFileBytes(log);
+  EXPECT_EQ(status, 0) << out;
+  EXPECT_EQ(out.find("Error"), std::string::npos) << out;
+  EXPECT_EQ(out.find("Substituting font"), std::string::npos) << out;
+  EXPECT_EQ(out.find("Can't find"), std::string::npos) << out;
+  RunCommand("gs -dSAFER -dBATCH -dNOPAUSE -sDEVICE=bbox " + dir + "/page.ps > " + log + " 2>&1");
+  out = ReadFileBytes(log);
+  int llx = 0, lly = 0, urx = 0, ury = 0;
+  size_t at = out.find("%%BoundingBox:");
+  ASSERT_NE(at, std::string::npos) << out;
+  ASSERT_EQ(std::sscanf(out.c_str() + at, "%%%%BoundingBox: %d %d %d %d", &llx, &lly, &urx, &ury),
+            4);
+  EXPECT_NEAR(llx, 72, 6);
+  EXPECT_GT(urx, 300);
+  EXPECT_LT(lly, 610);
+  EXPECT_GT(ury, 720);
+}

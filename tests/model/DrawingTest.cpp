@@ -1,0 +1,433 @@
+#include <gtest/gtest.h>
+
+#include "model/ContainerShapes.h"
+#include "model/Drawing.h"
+#include "model/SimpleShapes.h"
+#include "model/UndoActions.h"
+
+namespace {
+
+BoxShape* AddBox(Drawing& d, float x1, float y1, float x2, float y2, float width = 1) {
+  auto* box = new BoxShape(x1, y1, x2, y2);
+  box->SetLineWidth(width);
+  d.AddShape(box);
+  return box;
+}
+
+Rect Bounds(Shape* s, int32_t includeLine) {
+  Rect r;
+  s->GetBounds(&r, includeLine);
+  return r;
+}
+
+void SelectOnly(Drawing& d, std::initializer_list<Shape*> shapes) {
+  d.ClearSelection();
+  for (Shape* s : shapes) d.Select(s);
+}
+
+// Records one harmless change so that a test can see whether the histories were cleared.
+void RecordSomething(Drawing& d, Shape* s) {
+  SelectOnly(d, {s});
+  d.MoveBy(0, 0);
+  ASSERT_EQ(d.undo().UndoCount(), 1);
+}
+
+TEST(DrawingGroupTest, GroupKeepsSelectionOrderAndUngroupRestoresPlace) {
+  Drawing d;
+  BoxShape* x = AddBox(d, 0, 0, 1, 1);
+  BoxShape* a = AddBox(d, 0, 0, 2, 2);
+  BoxShape* y = AddBox(d, 0, 0, 3, 3);
+  BoxShape* b = AddBox(d, 0, 0, 4, 4);
+  BoxShape* c = AddBox(d, 0, 0, 5, 5);
+  RecordSomething(d, x);
+  d.modified = 0;
+
+  SelectOnly(d, {c, a, b});
+  d.Group();
+  ASSERT_EQ(d.shapes().Count(), 3);
+  EXPECT_EQ(d.shapes()[0], x);
+  EXPECT_EQ(d.shapes()[2], y);
+  auto* group = static_cast<GroupShape*>(d.shapes()[1]);
+  ASSERT_EQ(group->Kind(), kGroupShape);
+  ASSERT_EQ(group->children()->Count(), 3);
+  EXPECT_EQ((*group->children())[0], c);
+  EXPECT_EQ((*group->children())[1], a);
+  EXPECT_EQ((*group->children())[2], b);
+  ASSERT_EQ(d.selection().Count(), 1);
+  EXPECT_EQ(d.selection()[0], group);
+  EXPECT_EQ(d.undo().UndoCount(), 0);
+  EXPECT_EQ(d.modified, 1);
+
+  // The children take the group's place in child order and become selected.
+  d.Ungroup();
+  ASSERT_EQ(d.shapes().Count(), 5);
+  Shape* expected[5] = {x, c, a, b, y};
+  for (int i = 0; i < 5; ++i) EXPECT_EQ(d.shapes()[i], expected[i]) << i;
+  ASSERT_EQ(d.selection().Count(), 3);
+  EXPECT_EQ(d.selection()[0], c);
+  EXPECT_EQ(d.selection()[2], b);
+}
+
+TEST(DrawingGroupTest, UngroupDissolvesCompoundReleasedFromGroupInOneCommand) {
+  Drawing d;
+  BoxShape* other = AddBox(d, 0, 0, 1, 1);
+  auto* compound = new CompoundShape;
+  auto* p = new BoxShape(0, 0, 10, 10);
+  auto* q = new BoxShape(2, 2, 8, 8);
+  compound->children()->Append(p);
+  compound->children()->Append(q);
+  d.AddShape(compound);
+  SelectOnly(d, {other, compound});
+  d.Group();
+  ASSERT_EQ(d.shapes().Count(), 1);
+  EXPECT_EQ(CountShapesDeep(d.shapes()), 5);
+
+  d.Ungroup();
+  ASSERT_EQ(d.shapes().Count(), 3);
+  EXPECT_EQ(d.shapes()[0], other);
+  EXPECT_EQ(d.shapes()[1], p);
+  EXPECT_EQ(d.shapes()[2], q);
+  EXPECT_EQ(CountShapesDeep(d.shapes()), 3);
+  EXPECT_EQ(d.selection().Count(), 3);
+  for (Shape* s : d.selection()) EXPECT_EQ(s->Kind(), kBoxShape);
+}
+
+TEST(DrawingArrangeTest, FrontAndBackFollowSelectionOrder) {
+  Drawing d;
+  BoxShape* a = AddBox(d, 0, 0, 1, 1);
+  BoxShape* b = AddBox(d, 0, 0, 2, 2);
+  BoxShape* c = AddBox(d, 0, 0, 3, 3);
+  RecordSomething(d, c);
+
+  SelectOnly(d, {b, a});
+  d.BringToFront();
+  Shape* front[3] = {c, b, a};  // the last selected ends on top
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(d.shapes()[i], front[i]) << i;
+  EXPECT_EQ(d.undo().UndoCount(), 0);
+
+  SelectOnly(d, {c, a});
+  d.SendToBack();
+  Shape* back[3] = {a, c, b};  // the last selected ends at the very bottom
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(d.shapes()[i], back[i]) << i;
+}
+
+TEST(DrawingArrangeTest, AlignUsesStrokedEdgesAndOrientationTables) {
+  Drawing d;
+  BoxShape* thin = AddBox(d, 10, 0, 20, 10, 1);    // stroked left edge 9
+  BoxShape* thick = AddBox(d, 20, 30, 40, 50, 5);  // stroked left edge 17
+  BoxShape* other = AddBox(d, 30, 60, 35, 70, 1);  // stroked left edge 29
+  d.SelectAll();
+  d.Align(0);
+  for (Shape* s :
+       {static_cast<Shape*>(thin), static_cast<Shape*>(thick), static_cast<Shape*>(other)})
+    EXPECT_FLOAT_EQ(Bounds(s, 1).x1, 9);
+  EXPECT_FLOAT_EQ(Bounds(thick, 0).x1, 12);  // the geometry differs by the stroke
+  d.Undo();
+  EXPECT_FLOAT_EQ(Bounds(thick, 0).x1, 20);
+  EXPECT_FLOAT_EQ(Bounds(other, 0).x1, 30);
+
+  // Landscape: "&Left Sides" aligns the bottoms in page coordinates.
+  d.landscape = 1;
+  d.Align(d.AlignModeForItem(0));
+  EXPECT_FLOAT_EQ(Bounds(thick, 1).y1, -1);
+  EXPECT_FLOAT_EQ(Bounds(other, 1).y1, -1);
+  EXPECT_FLOAT_EQ(Bounds(other, 0).x1, 30);
+
+  const int32_t portraitAlign[6] = {0, 1, 2, 3, 4, 5};
+  const int32_t landscapeAlign[6] = {3, 2, 0, 1, 5, 4};
+  const int32_t portraitSpace[4] = {0, 1, 3, 2};
+  const int32_t landscapeSpace[4] = {1, 0, 2, 3};
+  for (int i = 0; i < 6; ++i) {
+    d.landscape = 0;
+    EXPECT_EQ(d.AlignModeForItem(i), portraitAlign[i]) << i;
+    d.landscape = 1;
+    EXPECT_EQ(d.AlignModeForItem(i), landscapeAlign[i]) << i;
+  }
+  for (int i = 0; i < 4; ++i) {
+    d.landscape = 0;
+    EXPECT_EQ(d.SpaceModeForItem(i), portraitSpace[i]) << i;
+    d.landscape = 1;
+    EXPECT_EQ(d.SpaceModeForItem(i), landscapeSpace[i]) << i;
+  }
+  EXPECT_EQ(d.AlignModeForItem(6), -1);
+  EXPECT_EQ(d.SpaceModeForItem(-1), -1);
+}
+
+TEST(DrawingArrangeTest, SpaceEvenlyEdgesCentresAndNegativeGap) {
+  Drawing d;
+  // Stroked heights 12 each: bounds [99,111], [69,81], [-1,11].
+  BoxShape* top = AddBox(d, 0, 100, 10, 110);
+  BoxShape* mid = AddBox(d, 0, 70, 10, 80);
+  BoxShape* bottom = AddBox(d, 0, 0, 10, 10);
+  SelectOnly(d, {bottom, mid, top});     // sorted by centre, not by selection
+  d.SpaceEvenly(d.SpaceModeForItem(0));  // portrait: edges vertically
+  EXPECT_FLOAT_EQ(Bounds(top, 1).y2, 111);
+  EXPECT_FLOAT_EQ(Bounds(mid, 1).y2, 61);  // gap (112 - 36) / 2 = 38 below the top
+  EXPECT_FLOAT_EQ(Bounds(bottom, 1).y1, -1);
+  d.Undo();
+
+  // Overlapping more than the room: a negative gap, overlapping evenly.
+  Drawing o;
+  BoxShape* ot = AddBox(o, 0, 40, 10, 80);  // stroked [39,81]
+  BoxShape* om = AddBox(o, 0, 30, 10, 70);  // stroked [29,71]
+  BoxShape* ob = AddBox(o, 0, 0, 10, 40);   // stroked [-1,41]
+  o.SelectAll();
+  o.SpaceEvenly(0);
+  EXPECT_FLOAT_EQ(Bounds(ot, 1).y1 - Bounds(om, 1).y2, -22);
+  EXPECT_FLOAT_EQ(Bounds(om, 1).y1 - Bounds(ob, 1).y2, -22);
+
+  // Landscape: "&Edges Vertically" spaces along the page's x axis; centres mode 3 in x.
+  Drawing h;
+  h.landscape = 1;
+  BoxShape* l = AddBox(h, 0, 0, 10, 10);
+  BoxShape* c = AddBox(h, 20, 0, 40, 10);
+  BoxShape* r = AddBox(h, 90, 0, 100, 10);
+  h.SelectAll();
+  h.SpaceEvenly(h.SpaceModeForItem(0));
+  EXPECT_FLOAT_EQ(Bounds(c, 1).x2, 61);  // gap (102 - 46) / 2 = 28 left of the right box
+  h.Undo();
+  h.SpaceEvenly(h.SpaceModeForItem(3));  // "&Centers Vertically" in landscape: mode 3
+  Rect cb = Bounds(c, 0);
+  EXPECT_FLOAT_EQ((cb.x1 + cb.x2) / 2, 50);
+  EXPECT_FLOAT_EQ(Bounds(l, 0).x1, 0);
+  EXPECT_FLOAT_EQ(Bounds(r, 0).x2, 100);
+
+  // Two shapes: nothing moves, but the record is kept.
+  int32_t before = h.undo().UndoCount();
+  SelectOnly(h, {l, c});
+  h.SpaceEvenly(0);
+  EXPECT_EQ(h.undo().UndoCount(), before + 1);
+  EXPECT_FLOAT_EQ((Bounds(c, 0).x1 + Bounds(c, 0).x2) / 2, 50);
+}
+
+TEST(DrawingClipboardTest, CopyPasteCutAndStatus) {
+  Drawing d;
+  BoxShape* box = AddBox(d, 0, 0, 10, 10);
+  RecordSomething(d, box);
+  d.modified = 0;
+  d.Paste();
+  EXPECT_EQ(d.status, "Internal clipboard is empty");
+
+  d.Copy();
+  EXPECT_EQ(d.status, "1 object copied to internal clipboard");
+  EXPECT_EQ(d.modified, 0);
+  EXPECT_EQ(d.undo().UndoCount(), 1);
+  d.Paste();
+  d.Paste();
+  EXPECT_EQ(d.status, "1 object pasted from internal clipboard");
+  ASSERT_EQ(d.shapes().Count(), 3);
+  for (int i = 1; i < 3; ++i) {
+    Rect r = Bounds(d.shapes()[i], 0);
+    EXPECT_FLOAT_EQ(r.x1, 12);
+    EXPECT_FLOAT_EQ(r.y1, 12);
+    EXPECT_NE(d.shapes()[i], d.clipboard()[0]);
+  }
+  EXPECT_EQ(d.selection().Count(), 1);
+  EXPECT_EQ(d.selection()[0], d.shapes()[2]);
+  EXPECT_EQ(d.undo().UndoCount(), 0);
+  EXPECT_EQ(d.modified, 1);
+
+  // Grid spacing 0: the copies land exactly on the originals.
+  d.grid.hSpacing = d.grid.vSpacing = 0;
+  SelectOnly(d, {box});
+  d.Copy();
+  d.Paste();
+  EXPECT_FLOAT_EQ(Bounds(d.shapes()[3], 0).x1, 0);
+
+  // Cut empties the histories, so Undo cannot bring the shapes back.
+  d.grid.hSpacing = d.grid.vSpacing = 12;
+  RecordSomething(d, box);
+  d.SelectAll();
+  d.Cut();
+  EXPECT_EQ(d.status, "4 objects cut to internal clipboard");
+  EXPECT_EQ(d.shapes().Count(), 0);
+  EXPECT_EQ(d.clipboard().Count(), 4);
+  EXPECT_FLOAT_EQ(Bounds(box, 0).x1, 12);
+  d.Undo();
+  EXPECT_EQ(d.shapes().Count(), 0);
+  EXPECT_EQ(d.undo().RedoCount(), 0);
+
+  // Status of the selection and the count words.
+  d.SelectAll();
+  EXPECT_EQ(d.status, "");
+  AddBox(d, 0, 0, 1, 1);
+  d.SelectAll();
+  EXPECT_EQ(d.status, "1 object selected");
+  d.Paste();
+  d.SelectAll();
+  EXPECT_EQ(d.status, "5 objects selected");
+  EXPECT_EQ(CountMessage("%d %s selected", 0), "0 objects selected");
+}
+
+TEST(DrawingEditTest, ClearAndUndoRestoreIndices) {
+  Drawing d;
+  BoxShape* s[5];
+  for (int i = 0; i < 5; ++i) s[i] = AddBox(d, 0, 0, float(i + 1), 1);
+  SelectOnly(d, {s[3], s[1]});
+  d.Clear();
+  ASSERT_EQ(d.shapes().Count(), 3);
+  EXPECT_EQ(d.selection().Count(), 0);
+  EXPECT_EQ(d.shapes()[1], s[2]);
+  d.Undo();
+  ASSERT_EQ(d.shapes().Count(), 5);
+  for (int i = 0; i < 5; ++i) EXPECT_EQ(d.shapes()[i], s[i]) << i;
+  d.Redo();
+  EXPECT_EQ(d.shapes().Count(), 3);
+  // The drawing ends with a done delete in its history: the action frees s[1] and s[3].
+}
+
+TEST(DrawingEditTest, TransformsGridPageAndTitle) {
+  Drawing d;
+  BoxShape* box = AddBox(d, 0, 0, 10, 10);
+  d.SelectAll();
+  d.ScaleBy(2, 2);  // about the middle of the unstroked bounds
+  Rect r = Bounds(box, 0);
+  EXPECT_FLOAT_EQ(r.x1, -5);
+  EXPECT_FLOAT_EQ(r.y2, 15);
+  d.Undo();
+  d.landscape = 1;
+  d.MoveBy(3, 7);
+  r = Bounds(box, 0);
+  EXPECT_FLOAT_EQ(r.x1, 7);
+  EXPECT_FLOAT_EQ(r.y1, 3);
+  d.Undo();
+  d.RotateBy(90);
+  r = Bounds(box, 0);
+  EXPECT_NEAR(r.x1, 0, 1e-4);
+  EXPECT_NEAR(r.y2, 10, 1e-4);
+  EXPECT_EQ(d.undo().UndoCount(), 1);
+
+  float x = 17, y = -20;
+  d.SnapToGrid(&x, &y);
+  EXPECT_FLOAT_EQ(x, 17);  // snapping off
+  d.grid.snap = 1;
+  d.SnapToGrid(&x, &y);
+  EXPECT_FLOAT_EQ(x, 12);
+  EXPECT_FLOAT_EQ(y, -12);  // trunc(-1.67 + 0.5) = -1
+  d.grid.vSpacing = 0;      // no division by zero: that axis stays
+  x = 5;
+  y = 7.5f;
+  d.SnapToGrid(&x, &y);
+  EXPECT_FLOAT_EQ(x, 0);
+  EXPECT_FLOAT_EQ(y, 7.5f);
+
+  const int32_t sizes[3][2] = {{612, 792}, {612, 1008}, {595, 842}};
+  for (int p = 0; p < 3; ++p) {
+    d.pageSize = PageSize(p);
+    EXPECT_EQ(d.PageWidth(), sizes[p][0]);
+    EXPECT_EQ(d.PageHeight(), sizes[p][1]);
+  }
+  EXPECT_EQ(d.Title(), "Untitled");
+  d.path = "/home/ann/plans/house.qlx";
+  EXPECT_EQ(d.Title(), "house.qlx");
+
+  d.NewDrawing();
+  EXPECT_EQ(d.shapes().Count(), 0);
+  EXPECT_EQ(d.undo().UndoCount(), 0);
+  EXPECT_TRUE(RectIsEmpty(d.Extent()));
+}
+
+TEST(DrawingQueryTest, RectangleQueryAndListHelpers) {
+  Drawing d;
+  BoxShape* far = AddBox(d, 500, 500, 510, 510);
+  BoxShape* first = AddBox(d, 0, 0, 20, 20);
+  auto* group = new GroupShape;
+  auto* inner = new BoxShape(5, -5, 15, 5);
+  group->children()->Append(inner);
+  d.AddShape(group);
+  auto* line = new LineShape(0, 10, 30, 10);
+  d.AddShape(line);
+
+  ShapeList out;
+  // A tiny square on the box's left edge and on the line.
+  EXPECT_TRUE(ShapesTouchedBy(d.shapes(), -1, 9, 1, 11, 0, &out));
+  ASSERT_EQ(out.Count(), 2);
+  EXPECT_EQ(out[0], first);
+  EXPECT_EQ(out[1], line);
+  out.Clear();
+  EXPECT_TRUE(ShapesTouchedBy(d.shapes(), 1, 11, -1, 9, kQueryStopAtFirst, &out));
+  ASSERT_EQ(out.Count(), 1);
+  EXPECT_EQ(out[0], first);
+  out.Clear();
+  // The group counts through its child; with the texts option the same query runs over
+  // the children, so a group of boxes is not found.
+  EXPECT_TRUE(ShapesTouchedBy(d.shapes(), 4, -1, 6, 1, 0, &out));
+  ASSERT_EQ(out.Count(), 2);
+  EXPECT_EQ(out[0], first);
+  EXPECT_EQ(out[1], group);
+  out.Clear();
+  EXPECT_FALSE(ShapesTouchedBy(d.shapes(), 4, -1, 6, 1, kQueryTextsAndGroupsOnly, &out));
+  EXPECT_FALSE(ShapesTouchedBy(d.shapes(), 9, -3, 11, -2, 0, &out));  // inside the group's box
+  EXPECT_EQ(out.Count(), 0);
+  EXPECT_FALSE(ShapesTouchedBy(d.shapes(), 100, 100, 110, 110, 0, &out));
+  EXPECT_EQ(out.Count(), 0);
+  // The interior of an unfilled box is not on its outline.
+  EXPECT_FALSE(ShapesTouchedBy(d.shapes(), 502, 502, 503, 503, 0, &out));
+  EXPECT_EQ(AnyShapeHitAt(d.shapes(), 505, 505), 0);
+  far->SetFillColor(Color{100, 0, 0});
+  EXPECT_EQ(AnyShapeHitAt(d.shapes(), 505, 505), 1);
+
+  Rect e = d.Extent();
+  EXPECT_FLOAT_EQ(e.x1, 0);
+  EXPECT_FLOAT_EQ(e.y1, -5);
+  EXPECT_FLOAT_EQ(e.x2, 510);
+  Rect withLine = BoundsOfList(d.shapes(), 1);
+  EXPECT_FLOAT_EQ(withLine.x1, -1);
+
+  ShapeList leaves;
+  ASSERT_TRUE(CollectLeafShapes(d.shapes(), &leaves));
+  ASSERT_EQ(leaves.Count(), 4);
+  EXPECT_EQ(leaves[2], inner);
+  EXPECT_EQ(CountShapesDeep(d.shapes()), 5);
+}
+
+// Large lists keep their bounds between queries; the answers must stay those of a plain walk
+// whatever changes in between.
+TEST(DrawingQueryTest, LargeListsAgreeWithPlainWalk) {
+  Drawing d;
+  for (int i = 0; i < 12000; ++i) {
+    float x = float(i % 120) * 5, y = float(i / 120) * 5;
+    AddBox(d, x, y, x + 3, y + 3);
+  }
+  auto reference = [&](float x1, float y1, float x2, float y2) {
+    ShapeList hits;
+    for (Shape* s : d.shapes())
+      if (s->TouchesRect(x1, y1, x2, y2)) hits.Append(s);
+    return hits.Count() ? hits[0] : nullptr;
+  };
+  auto first = [&](float x1, float y1, float x2, float y2) -> Shape* {
+    ShapeList out;
+    ShapesTouchedBy(d.shapes(), x1, y1, x2, y2, kQueryStopAtFirst, &out);
+    return out.Count() ? out[0] : nullptr;
+  };
+  for (int i = 0; i < 40; ++i) {
+    float x = float(i * 37 % 620), y = float(i * 53 % 520);
+    EXPECT_EQ(first(x, y, x + 1, y + 1), reference(x, y, x + 1, y + 1)) << x << " " << y;
+  }
+  EXPECT_EQ(first(2000, 2000, 2001, 2001), nullptr);
+
+  // Moved through a command: found at its new place.
+  Shape* moved = d.shapes()[5];
+  SelectOnly(d, {moved});
+  d.MoveBy(2000, 2000);
+  EXPECT_EQ(first(2024, 1999, 2026, 2001), moved);
+  // Changed by hand and reported.
+  auto* box = static_cast<BoxShape*>(d.shapes()[7]);
+  box->x1 = 3000;
+  box->x2 = 3010;
+  NoteShapesChanged();
+  EXPECT_EQ(first(3004, -1, 3006, 1), box);
+  // A list edited directly, without any report, is noticed by its contents.
+  Shape* far = new BoxShape(5000, 0, 5010, 10);
+  Shape* replaced = d.shapes()[9];
+  d.shapes()[9] = far;
+  EXPECT_EQ(first(5004, -1, 5006, 1), far);
+  d.shapes()[9] = replaced;
+  delete far;
+  EXPECT_EQ(first(5004, -1, 5006, 1), nullptr);
+  ShapeList all;
+  EXPECT_TRUE(ShapesTouchedBy(d.shapes(), -1, -1, 1000, 1000, 0, &all));
+  EXPECT_EQ(all.Count(), 11998);  // all but the two moved away
+}
+
+}  // namespace

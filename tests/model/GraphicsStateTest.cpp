@@ -1,0 +1,281 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "model/DebugLog.h"
+#include "model/GraphicsState.h"
+
+namespace {
+
+std::vector<std::string> Flat(GraphicsState& gs) {
+  std::vector<std::string> out;
+  EXPECT_TRUE(gs.flatten());
+  int32_t at = 0;
+  for (int32_t n : gs.FlatCounts()) {
+    std::string s;
+    for (int32_t i = 0; i < n; ++i) {
+      const gdi::DevPoint& p = gs.FlatPoints()[at + i];
+      s += (i ? " " : "") + std::to_string(p.x) + "," + std::to_string(p.y);
+    }
+    at += n;
+    out.push_back(s);
+  }
+  return out;
+}
+
+std::vector<int32_t> Kinds(const GraphicsState& gs) {
+  std::vector<int32_t> kinds;
+  for (const PathElement& e : gs.path()) kinds.push_back(e.kind);
+  return kinds;
+}
+
+class CountingPainter : public PathPainter {
+ public:
+  void Stroke(GraphicsState& gs, int mode) override {
+    ++strokes;
+    lastMode = mode;
+    elements = gs.path().Count();
+  }
+  void Fill(GraphicsState& gs, int) override {
+    ++fills;
+    elements = gs.path().Count();
+  }
+  void Image(GraphicsState&, const ImageData&) override {}
+  int strokes = 0, fills = 0, lastMode = 0, elements = 0;
+};
+
+}  // namespace
+
+TEST(GraphicsState, ArcPiecesAndRuns) {
+  double starts[8], sweeps[8];
+  ASSERT_EQ(ArcPieces(10, 210, starts, sweeps, 8), 3);
+  EXPECT_EQ(sweeps[0], 90);
+  EXPECT_EQ(sweeps[1], 90);
+  EXPECT_EQ(sweeps[2], 20);
+  EXPECT_EQ(starts[2], 190);
+  EXPECT_EQ(ArcPieces(90, 90, starts, sweeps, 8), 0);
+  // Angles are brought into 0..360 before the sweep is taken: -30 is 330, sweep 60.
+  ASSERT_EQ(ArcPieces(-30, 30, starts, sweeps, 8), 1);
+  EXPECT_EQ(starts[0], 330);
+  EXPECT_EQ(sweeps[0], 60);
+
+  // A quarter piece has the circle's control factor.
+  Point q[4];
+  ArcPiece(0, 0, 100, 0, 90, q);
+  EXPECT_NEAR(q[1].x, 100, 1e-3);
+  EXPECT_NEAR(q[1].y, 100 * kQuarterCircle, 1e-3);
+  EXPECT_NEAR(q[2].x, 100 * kQuarterCircle, 1e-3);
+  EXPECT_NEAR(q[3].y, 100, 1e-3);
+
+  GraphicsState gs;
+  gs.arc(0, 0, 10, 90, 90);
+  EXPECT_TRUE(gs.path().Empty());
+
+  // 300 to 60: 300..360 with its moveto, then 0..60 continuing.
+  gs.arc(0, 0, 10, 300, 60);
+  EXPECT_EQ(Kinds(gs), (std::vector<int32_t>{kPathMoveTo, kPathCurveTo, kPathCurveTo}));
+  EXPECT_NEAR(gs.path()[0].p[0].x, 5, 1e-4);
+  EXPECT_NEAR(gs.path()[0].p[0].y, -8.660254, 1e-4);
+  EXPECT_NEAR(gs.path()[1].p[2].x, 10, 1e-4);
+  EXPECT_NEAR(gs.path()[1].p[2].y, 0, 1e-4);
+  EXPECT_NEAR(gs.path()[2].p[2].y, 8.660254, 1e-4);
+
+  gs.newpath();
+  gs.arc(50, 50, 10, 0, 360);
+  ASSERT_EQ(gs.path().Count(), 5);
+  EXPECT_EQ(gs.path()[0].p[0], (Point{60, 50}));
+  EXPECT_NEAR(gs.path()[1].p[0].y, 50 + 10 * kQuarterCircle, 1e-4);
+  EXPECT_EQ(gs.path()[1].p[2], (Point{50, 60}));
+  EXPECT_EQ(gs.path()[4].p[2], (Point{60, 50}));
+
+  gs.newpath();
+  gs.arc(0, 0, 1, 10, 210);
+  EXPECT_EQ(gs.path().Count(), 4);  // moveto and pieces of 90, 90, 20
+}
+
+TEST(GraphicsState, FlatteningRoundsClosesAndSplitsCurves) {
+  GraphicsState gs;
+  gs.moveto(1.5f, -1.7f);
+  gs.lineto(10, 0);
+  gs.lineto(10, 10);
+  gs.closepath();
+  gs.lineto(0, 20);  // after closepath, drawing resumes at the subpath's start
+  EXPECT_EQ(Flat(gs), (std::vector<std::string>{"2,-1 10,0 10,10 2,-1", "2,-1 0,20"}));
+
+  // End points that coincide with controls beside them: only the end point is added.
+  gs.newpath();
+  gs.moveto(10, 10);
+  gs.curveto(10.2f, 10.1f, 10.3f, 9.8f, 10, 10);
+  EXPECT_EQ(Flat(gs), (std::vector<std::string>{"10,10 10,10"}));
+
+  // A curve with controls on its chord is flat at once.
+  gs.newpath();
+  gs.moveto(0, 0);
+  gs.curveto(30, 0, 60, 0, 90, 0);
+  EXPECT_EQ(Flat(gs), (std::vector<std::string>{"0,0 90,0"}));
+
+  // A closed loop drawn as one segment is subdivided, not lost.
+  gs.newpath();
+  gs.moveto(0, 0);
+  gs.curveto(100, 0, 100, 100, 0, 0);
+  ASSERT_TRUE(gs.flatten());
+  ASSERT_GT(gs.FlatCounts()[0], 4);
+  int maxX = 0;
+  for (const gdi::DevPoint& p : gs.FlatPoints()) maxX = std::max(maxX, p.x);
+  EXPECT_GT(maxX, 60);
+
+  // A quarter circle of radius 100 stays within a device unit of the true circle.
+  gs.newpath();
+  gs.arc(0, 0, 100, 0, 90);
+  ASSERT_TRUE(gs.flatten());
+  EXPECT_GT(gs.FlatCounts()[0], 4);
+  for (const gdi::DevPoint& p : gs.FlatPoints())
+    EXPECT_NEAR(std::hypot(double(p.x), double(p.y)), 100, 1.5);
+}
+
+TEST(GraphicsState, EvenOddPointInPath) {
+  GraphicsState gs;
+  gs.rectpath(0, 0, 10, 10);
+  EXPECT_TRUE(gs.PointInPath(5, 5));
+  EXPECT_FALSE(gs.PointInPath(15, 5));
+  EXPECT_FALSE(gs.PointInPath(-1, 5));
+  // A point level with vertices counts them as above: the top edge is inside, the bottom not.
+  EXPECT_TRUE(gs.PointInPath(5, 10));
+  EXPECT_FALSE(gs.PointInPath(5, 0));
+
+  // Diamond whose side vertices lie on the test line.
+  gs.newpath();
+  gs.moveto(5, 0);
+  gs.lineto(10, 5);
+  gs.lineto(5, 10);
+  gs.lineto(0, 5);
+  gs.closepath();
+  EXPECT_TRUE(gs.PointInPath(2, 5));
+  EXPECT_FALSE(gs.PointInPath(12, 5));
+  EXPECT_FALSE(gs.PointInPath(-2, 5));
+
+  // Only the first subpath counts; two points never contain anything.
+  gs.newpath();
+  gs.rectpath(0, 0, 10, 10);
+  gs.rectpath(20, 0, 30, 10);
+  EXPECT_FALSE(gs.PointInPath(25, 5));
+  gs.newpath();
+  gs.moveto(0, 0);
+  gs.lineto(10, 10);
+  EXPECT_FALSE(gs.PointInPath(5, 5));
+
+  // The test point goes through the matrix like the path.
+  gs.newpath();
+  gs.scale(2, 2);
+  gs.rectpath(0, 0, 10, 10);
+  EXPECT_TRUE(gs.PointInPath(8, 8));
+  EXPECT_FALSE(gs.PointInPath(12, 12));
+}
+
+TEST(GraphicsState, PathTouchesRect) {
+  GraphicsState gs;
+  gs.moveto(0, 0);
+  gs.lineto(100, 100);
+  EXPECT_TRUE(gs.PathTouchesRect(45, 45, 55, 55));   // crossing
+  EXPECT_TRUE(gs.PathTouchesRect(80, 60, 60, 80));   // touches one corner, corners swapped
+  EXPECT_FALSE(gs.PathTouchesRect(10, 50, 30, 70));  // beside the line
+  EXPECT_FALSE(gs.PathTouchesRect(60, 0, 100, 40));  // boxes overlap, segment misses
+  EXPECT_TRUE(gs.PathTouchesRect(-5, -5, 5, 5));     // holds an end point
+
+  gs.newpath();
+  gs.rectpath(0, 0, 100, 100);
+  EXPECT_FALSE(gs.PathTouchesRect(40, 40, 60, 60));  // interiors do not count
+  EXPECT_TRUE(gs.PathTouchesRect(90, 40, 110, 60));
+
+  gs.newpath();
+  gs.moveto(5, 5);
+  EXPECT_FALSE(gs.PathTouchesRect(0, 0, 10, 10));  // a single point is no polyline
+}
+
+TEST(GraphicsState, StacksRestoreAndUnderflow) {
+  GraphicsState gs;
+  gs.setmatrix(MatrixD{1, 0, 0, -1, 0, 0});
+  gs.scale(3, 3);
+  gs.setlinewidth(2);
+  EXPECT_FLOAT_EQ(gs.state().lineWidth, 6);
+  gs.gsave();
+  gs.setrgbcolor(1, 0, 0);
+  gs.setdash(2);
+  gs.translate(10, 10);
+  EXPECT_EQ(gs.SaveDepth(), 1);
+  EXPECT_TRUE(gs.grestore());
+  EXPECT_EQ(gs.state().red, 0);
+  EXPECT_EQ(gs.state().dash, -1);
+  EXPECT_EQ(gs.matrix().tx, 0);
+
+  ClearDebugLog();
+  EXPECT_FALSE(gs.grestore());
+  EXPECT_FALSE(gs.restorematrix());
+  ASSERT_EQ(DebugLogLines().size(), 2u);
+  EXPECT_EQ(DebugLogLines().front(), "Stack underflow");
+
+  gs.savematrix();
+  gs.pushidentity();
+  float m[6];
+  gs.currentmatrix(m);
+  EXPECT_EQ(m[0], 1);
+  EXPECT_EQ(m[3], 1);
+  EXPECT_TRUE(gs.restorematrix());
+  EXPECT_TRUE(gs.restorematrix());
+  gs.currentmatrix(m);
+  EXPECT_EQ(m[0], 3);
+  EXPECT_EQ(m[3], -3);
+
+  gs.Reset();
+  EXPECT_EQ(gs.SaveDepth(), 0);
+  EXPECT_EQ(gs.matrix().d, 1);
+}
+
+TEST(GraphicsState, CurrentPointKeepsItsDevicePosition) {
+  GraphicsState gs;
+  gs.moveto(10, 10);
+  gs.translate(5, 5);
+  EXPECT_EQ(gs.state().cpx, 5);
+  EXPECT_EQ(gs.state().cpy, 5);
+  gs.rlineto(1, 0);
+  EXPECT_EQ(gs.path()[1].p[0], (Point{11, 10}));
+  gs.rotate(90);
+  gs.rlineto(0, -1);  // user -y is device +x after the quarter turn
+  EXPECT_NEAR(gs.path()[2].p[0].x, 12, 1e-5);
+  EXPECT_NEAR(gs.path()[2].p[0].y, 10, 1e-5);
+
+  // closepath moves the current point back to the subpath's start.
+  gs.closepath();
+  Point cp = gs.transform(gs.state().cpx, gs.state().cpy);
+  EXPECT_NEAR(cp.x, 10, 1e-5);
+  EXPECT_NEAR(cp.y, 10, 1e-5);
+
+  // Without a current point a lineto starts the subpath.
+  gs.newpath();
+  gs.lineto(3, 4);
+  EXPECT_EQ(Kinds(gs), (std::vector<int32_t>{kPathMoveTo}));
+}
+
+TEST(GraphicsState, PaintingHandsOverThenClearsThePath) {
+  GraphicsState gs;
+  CountingPainter painter;
+  SetPathPainter(&painter);
+  gs.rectpath(0, 0, 1, 1);
+  gs.stroke(0);
+  EXPECT_EQ(painter.strokes, 1);
+  EXPECT_EQ(painter.elements, 5);
+  EXPECT_TRUE(gs.path().Empty());
+  EXPECT_EQ(gs.state().cpDefined, 0);
+  gs.moveto(0, 0);
+  gs.lineto(1, 1);
+  gs.fill(1);
+  EXPECT_EQ(painter.fills, 1);
+  EXPECT_EQ(painter.elements, 2);
+  SetPathPainter(nullptr);
+  gs.moveto(0, 0);
+  gs.stroke(1);  // nobody paints, the path still goes
+  EXPECT_TRUE(gs.path().Empty());
+  EXPECT_EQ(&TheGraphicsState(), &TheGraphicsState());
+}

@@ -1,0 +1,324 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "model/GraphicsState.h"
+#include "model/HandleMarker.h"
+#include "model/PathShapes.h"
+#include "output/OutputDriver.h"
+
+namespace {
+
+class NodeDriver : public OutputDriver {
+ public:
+  int32_t BeginDocument(const PageInfo*, int32_t, ProgressDialog*) override { return 1; }
+  void EndDocument(ProgressDialog*) override {}
+  void DrawPolygon(const PaintStyle*, const Matrix*, const Point* p, int32_t n,
+                   int32_t c) override {
+    points.assign(p, p + n);
+    closed = c;
+  }
+  void DrawCurve(const PaintStyle*, const Matrix*, const CurveNode* p, int32_t n,
+                 int32_t c) override {
+    nodes.assign(p, p + n);
+    closed = c;
+  }
+  std::vector<Point> points;
+  std::vector<CurveNode> nodes;
+  int32_t closed = -1;
+};
+
+class CountingMarker : public HandleMarker {
+ public:
+  void Handle(int32_t x, int32_t, int) override { order.push_back(x); }
+  void CentreMark(int32_t, int32_t) override {}
+  void ControlMark(int32_t, int32_t) override { ++controls; }
+  void GuideLine(int32_t, int32_t, int32_t, int32_t) override { ++guides; }
+  std::vector<int32_t> order;
+  int controls = 0;
+  int guides = 0;
+};
+
+Point Bezier(const Point p[4], double t) {
+  double u = 1 - t;
+  double a = u * u * u, b = 3 * u * u * t, c = 3 * u * t * t, d = t * t * t;
+  return Point{float(a * p[0].x + b * p[1].x + c * p[2].x + d * p[3].x),
+               float(a * p[0].y + b * p[1].y + c * p[2].y + d * p[3].y)};
+}
+
+// Page-space control points of segment i of a curve.
+void Segment(const CurveShape& c, int32_t i, Point out[4]) {
+  const CurveNode& a = c.nodes[i];
+  const CurveNode& b = c.nodes[(i + 1) % c.nodes.Count()];
+  out[0] = Transform(c.matrix(), a.x, a.y);
+  out[1] = Transform(c.matrix(), a.outX, a.outY);
+  out[2] = Transform(c.matrix(), b.inX, b.inY);
+  out[3] = Transform(c.matrix(), b.x, b.y);
+}
+
+CurveShape Triangle(int32_t closed) {
+  CurveShape c;
+  c.AddNode(MakeCurveNode(0, 0, 0));
+  c.AddNode(MakeCurveNode(100, 0, 0));
+  c.AddNode(MakeCurveNode(50, 100, 0));
+  c.closed = closed;
+  return c;
+}
+
+}  // namespace
+
+TEST(PathShapesTest, PolygonSnapTriesTheClosingEdgeLastAndOnlyWhenClosed) {
+  PolygonShape poly;
+  poly.AddPoint(0, 0);
+  poly.AddPoint(100, 0);
+  poly.AddPoint(50, 100);
+  float x = 22, y = 48;  // near the edge from (50, 100) back to (0, 0)
+  EXPECT_EQ(poly.SnapToOutline(&x, &y, 3), 0);
+  EXPECT_EQ(x, 22);
+  poly.Close();
+  ASSERT_EQ(poly.SnapToOutline(&x, &y, 3), 1);
+  EXPECT_NEAR(y, 2 * x, 1e-3);  // projected onto y = 2x
+  EXPECT_NEAR(x, 23.6f, 1e-3);
+
+  // Near both the first and the closing edge: the first edge wins.
+  x = 1, y = 1.5f;
+  ASSERT_EQ(poly.SnapToOutline(&x, &y, 2), 1);
+  EXPECT_FLOAT_EQ(y, 0);
+
+  // Insertion maps the page point back into the scaled local system.
+  poly.SetMatrix(2, 0, 0, 2, 0, 0);
+  ASSERT_EQ(poly.InsertNodeAt(100, 1, 2), 1);
+  ASSERT_EQ(poly.points.Count(), 4);
+  EXPECT_NEAR(poly.points[1].x, 50, 1e-4);
+  EXPECT_NEAR(poly.points[1].y, 0, 1e-4);
+  ASSERT_EQ(poly.InsertNodeAt(50, 100, 2), 1);  // the closing edge: appended at the end
+  EXPECT_NEAR(poly.points[4].x, 25, 1e-3);
+  EXPECT_NEAR(poly.points[4].y, 50, 1e-3);
+  EXPECT_EQ(poly.InsertNodeAt(500, 500, 2), 0);
+  EXPECT_EQ(poly.DeleteNode(9), 0);
+  EXPECT_EQ(poly.DeleteNode(0), 1);
+  EXPECT_EQ(poly.points.Count(), 4);
+  EXPECT_FLOAT_EQ(poly.points[0].x, 50);
+}
+
+TEST(PathShapesTest, CurveInsertionKeepsTheDrawnCurve) {
+  for (int32_t closed : {0, 1}) {
+    CurveShape c;
+    CurveNode a = MakeCurveNode(0, 0, 1);
+    a.outX = 30, a.outY = 80;
+    a.inX = -20, a.inY = -40;
+    CurveNode b = MakeCurveNode(120, 10, 0);
+    b.inX = 90, b.inY = 90;
+    b.outX = 150, b.outY = -60;
+    c.AddNode(a);
+    c.AddNode(b);
+    c.closed = closed;
+    c.Rotate(10, 10, 30);
+    c.Scale(0, 0, 1.5f, 0.5f);
+
+    int32_t seg = closed ? 1 : 0;  // closed: split the closing segment
+    Point before[4];
+    Segment(c, seg, before);
+    Point click = Bezier(before, 0.3);
+    float t = 0;
+    Point at;
+    ASSERT_TRUE(NearestOnBezier(before, click.x + 0.5f, click.y, 2, &t, &at));
+
+    ASSERT_EQ(c.InsertNodeAt(click.x + 0.5f, click.y, 2), 1);
+    ASSERT_EQ(c.nodes.Count(), 3);
+    int32_t fresh = closed ? 2 : 1;
+    EXPECT_EQ(c.nodes[fresh].corner, 0);
+    EXPECT_EQ(c.nodes[0].corner, 1);
+    Point left[4], right[4];
+    Segment(c, fresh - 1, left);
+    Segment(c, fresh, right);
+    for (int i = 0; i <= 20; ++i) {
+      double s = i / 20.0;
+      Point p = Bezier(left, s), q = Bezier(before, t * s);
+      EXPECT_NEAR(p.x, q.x, 2e-3) << closed << " left " << s;
+      EXPECT_NEAR(p.y, q.y, 2e-3) << closed << " left " << s;
+      p = Bezier(right, s);
+      q = Bezier(before, t + (1 - t) * s);
+      EXPECT_NEAR(p.x, q.x, 2e-3) << closed << " right " << s;
+      EXPECT_NEAR(p.y, q.y, 2e-3) << closed << " right " << s;
+    }
+  }
+}
+
+TEST(PathShapesTest, NearestOnBezierTakesTheFirstRun) {
+  // Out to x = 112.5 and back along the same line: the point is met twice.
+  Point p[4] = {{0, 0}, {150, 0}, {150, 0}, {0, 0}};
+  float t = 0;
+  Point at;
+  ASSERT_TRUE(NearestOnBezier(p, 50, 1, 2, &t, &at));
+  EXPECT_LT(t, 0.5f);
+  EXPECT_NEAR(at.x, 50, 0.05);
+  EXPECT_NEAR(at.y, 0, 1e-6);
+  EXPECT_FALSE(NearestOnBezier(p, 50, 5, 2, &t, &at));
+  EXPECT_FALSE(NearestOnBezier(p, 130, 0, 2, &t, &at));  // beyond the tip
+  Point q[4] = {{0, 0}, {0, 0}, {100, 100}, {100, 100}};
+  ASSERT_TRUE(NearestOnBezier(q, 100, 100, 1, &t, &at));
+  EXPECT_FLOAT_EQ(t, 1.0f);  // the last of the 10001 samples is reached
+}
+
+TEST(PathShapesTest, SegmentRectangleTestIsExact) {
+  EXPECT_TRUE(SegmentMeetsRect(0, 0, 10, 10, 4, 4, 6, 6));
+  EXPECT_TRUE(SegmentMeetsRect(5, 5, 5, 5, 6, 6, 4, 4));   // a point inside, rect unnormalised
+  EXPECT_TRUE(SegmentMeetsRect(0, 6, 10, 6, 4, 4, 6, 6));  // along the top edge
+  EXPECT_FALSE(SegmentMeetsRect(0, 10, 9.9f, 0, 0, 0, 4.9f, 4.9f));  // passes the corner
+  EXPECT_TRUE(SegmentMeetsRect(0, 10, 10, 0, 0, 0, 5, 5));           // touches the corner
+  EXPECT_FALSE(SegmentMeetsRect(0, 0, 3, 3, 4, 4, 6, 6));            // on the line, stops short
+  EXPECT_TRUE(SegmentNearPoint(0, 0, 100, 0, 50, 2, 2));
+  EXPECT_FALSE(SegmentNearPoint(0, 0, 100, 0, 50, 2.5f, 2));
+}
+
+TEST(PathShapesTest, SmoothingOfOpenClosedAndTwoNodeCurves) {
+  // Straight through the middle node: s = sin(pi/2) = 1 becomes 0.4142, controls short.
+  CurveNode n[3] = {MakeCurveNode(0, 0, 0), MakeCurveNode(100, 0, 0), MakeCurveNode(200, 0, 0)};
+  SmoothNodes(n, 3, 0);
+  const double inner = 100 - 100 * (1.4142135623730951 - 1) * 0.55;  // 77.218
+  EXPECT_NEAR(n[0].outX, 3 * inner / 4, 1e-3);
+  EXPECT_NEAR(n[1].inX, (3 * inner + 100) / 4, 1e-3);
+  EXPECT_NEAR(n[0].inX, -3 * inner / 4, 1e-3);
+  EXPECT_NEAR(n[1].outX, (3 * (200 - inner) + 100) / 4, 1e-3);
+  EXPECT_NEAR(n[2].inX, (3 * (200 - inner) + 200) / 4, 1e-3);
+  EXPECT_NEAR(n[2].outX, 400 - (3 * (200 - inner) + 200) / 4, 1e-3);
+  for (const CurveNode& c : n) {
+    EXPECT_NEAR(c.inY, 0, 1e-4);
+    EXPECT_NEAR(c.outY, 0, 1e-4);
+  }
+
+  // A gentle bend and its mirror image get mirrored controls of the same length.
+  CurveNode up[3] = {MakeCurveNode(0, 0, 0), MakeCurveNode(100, 10, 0), MakeCurveNode(200, 0, 0)};
+  CurveNode down[3] = {MakeCurveNode(0, 0, 0), MakeCurveNode(100, -10, 0),
+                       MakeCurveNode(200, 0, 0)};
+  SmoothNodes(up, 3, 1);
+  SmoothNodes(down, 3, 1);
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_NEAR(up[i].inX, down[i].inX, 1e-3) << i;
+    EXPECT_NEAR(up[i].inY, -down[i].inY, 1e-3) << i;
+    EXPECT_NEAR(up[i].outX, down[i].outX, 1e-3) << i;
+    EXPECT_NEAR(up[i].outY, -down[i].outY, 1e-3) << i;
+  }
+  EXPECT_LT(up[1].inX, 100);
+  EXPECT_GT(up[1].outX, 100);
+  // A bend of atan(0.1) each way: s = cos(atan 0.1) > 0.7071 is folded to sqrt 2 - s.
+  const double s = 1.4142135623730951 - std::cos(std::atan(0.1));
+  EXPECT_NEAR(up[1].outX, 100 + std::hypot(100.0, 10.0) * s * 0.55, 1e-3);
+  EXPECT_NEAR(up[1].outY, 10, 1e-3);
+  // Closed: every node is smooth, its controls on opposite sides of the anchor.
+  for (const CurveNode& c : up) {
+    double cross = (c.inX - c.x) * (c.outY - c.y) - (c.inY - c.y) * (c.outX - c.x);
+    double dot = (c.inX - c.x) * (c.outX - c.x) + (c.inY - c.y) * (c.outY - c.y);
+    EXPECT_NEAR(cross, 0, 1e-2);
+    EXPECT_LT(dot, 0);
+  }
+
+  CurveNode two[2] = {MakeCurveNode(0, 0, 0), MakeCurveNode(90, 30, 0)};
+  SmoothNodes(two, 2, 0);
+  EXPECT_NEAR(two[0].outX, 30, 1e-4);
+  EXPECT_NEAR(two[0].outY, 10, 1e-4);
+  EXPECT_NEAR(two[1].inX, 60, 1e-4);
+  EXPECT_NEAR(two[1].inY, 20, 1e-4);
+  EXPECT_FLOAT_EQ(two[1].outX, 90);  // unused controls stay on their anchors
+  EXPECT_FLOAT_EQ(two[0].inY, 0);
+
+  CurveNode loop[2] = {MakeCurveNode(0, 0, 0), MakeCurveNode(100, 0, 0)};
+  SmoothNodes(loop, 2, 1);
+  EXPECT_NEAR(loop[0].outY, 45, 1e-4);
+  EXPECT_NEAR(loop[0].inY, -45, 1e-4);
+  EXPECT_NEAR(loop[1].inX, 100, 1e-4);
+  EXPECT_NEAR(loop[1].inY, 45, 1e-4);
+  EXPECT_NEAR(loop[1].outY, -45, 1e-4);
+  EXPECT_NEAR(loop[0].outX, 0, 1e-4);
+}
+
+TEST(PathShapesTest, CornerFlagsReachTheWriter) {
+  CurveShape c = Triangle(0);
+  c.ToggleCorner(2);
+  c.ToggleCorner(7);  // out of range: ignored
+  NodeDriver d;
+  c.Write(d);
+  ASSERT_EQ(d.nodes.size(), 3u);
+  EXPECT_EQ(d.nodes[2].corner, 1);
+  EXPECT_EQ(d.nodes[0].corner | d.nodes[1].corner, 0);
+  EXPECT_EQ(d.closed, 0);
+  c.ToggleCorner(2);
+  c.Close();
+  c.Write(d);
+  EXPECT_EQ(d.nodes[2].corner, 0);
+  EXPECT_EQ(d.closed, 1);
+
+  PolygonShape p;
+  p.AddPoint(1, 2);
+  p.AddPoint(3, 4);
+  p.Write(d);
+  ASSERT_EQ(d.points.size(), 2u);
+  EXPECT_FLOAT_EQ(d.points[1].y, 4);
+}
+
+TEST(PathShapesTest, CurveBoundsUseOnlyTheControlsThePathUses) {
+  CurveShape c;
+  CurveNode a = MakeCurveNode(0, 0, 0);
+  a.inX = -500;  // unused while open
+  a.outX = 10, a.outY = 80;
+  CurveNode b = MakeCurveNode(100, 0, 0);
+  b.inX = 90, b.inY = -30;
+  b.outY = 700;  // unused while open
+  c.AddNode(a);
+  c.AddNode(b);
+  Rect r;
+  c.GetBounds(&r, 0);
+  EXPECT_FLOAT_EQ(r.x1, 0);
+  EXPECT_FLOAT_EQ(r.y1, -30);
+  EXPECT_FLOAT_EQ(r.x2, 100);
+  EXPECT_FLOAT_EQ(r.y2, 80);  // the control box, above the drawn curve
+  c.Close();
+  c.GetBounds(&r, 0);
+  EXPECT_FLOAT_EQ(r.x1, -500);
+  EXPECT_FLOAT_EQ(r.y2, 700);
+  c.Move(1, 0);
+  c.SetLineWidth(4);
+  c.GetBounds(&r, 1);
+  EXPECT_FLOAT_EQ(r.x1, -501);
+
+  CurveShape single;
+  single.AddNode(MakeCurveNode(5, 5, 0));
+  single.GetBounds(&r, 0);
+  EXPECT_FLOAT_EQ(r.x1, 5);
+  EXPECT_FLOAT_EQ(r.y2, 5);
+}
+
+TEST(PathShapesTest, CurveSnapHandlesAndClone) {
+  CurveShape c = Triangle(0);
+  SmoothNodes(c.nodes.Data(), 3, 0);
+  float x = 50, y = 1;
+  ASSERT_EQ(c.SnapToOutline(&x, &y, 30), 1);
+  EXPECT_LT(std::fabs(x - 50) + std::fabs(y - 1), 30);
+
+  CountingMarker m;
+  SetHandleMarker(&m);
+  TheGraphicsState().Reset();
+  c.DrawHandles(1);
+  std::vector<int32_t> order = {100, 50, 0};
+  EXPECT_EQ(m.order, order);
+  EXPECT_EQ(m.controls, 4);  // the open ends show only their inner controls
+  EXPECT_EQ(m.guides, 4);
+  m = CountingMarker();
+  c.DrawHandles(0);
+  EXPECT_EQ(m.controls, 0);
+  EXPECT_EQ(m.order.size(), 3u);
+  SetHandleMarker(nullptr);
+
+  std::unique_ptr<Shape> copy(c.Clone());
+  ASSERT_TRUE(copy);
+  auto* cc = static_cast<CurveShape*>(copy.get());
+  c.nodes[0].x = 999;
+  c.DeleteNode(1);
+  EXPECT_EQ(cc->nodes.Count(), 3);
+  EXPECT_FLOAT_EQ(cc->nodes[0].x, 0);
+  EXPECT_EQ(cc->Kind(), kCurveShape);
+}

@@ -1,0 +1,242 @@
+#include <gtest/gtest.h>
+
+#include <new>
+
+#include "model/ContainerShapes.h"
+#include "model/Drawing.h"
+#include "model/PathShapes.h"
+#include "model/SimpleShapes.h"
+#include "model/UndoActions.h"
+#include "model/UndoStack.h"
+
+namespace {
+
+// A box that counts the live instances, so a test can see every shape freed exactly once.
+int g_liveBoxes = 0;
+
+class CountedBox : public BoxShape {
+ public:
+  CountedBox(float x1, float y1, float x2, float y2) : BoxShape(x1, y1, x2, y2) { ++g_liveBoxes; }
+  CountedBox(const CountedBox& other) : BoxShape(other) { ++g_liveBoxes; }
+  ~CountedBox() override { --g_liveBoxes; }
+  Shape* Clone() const override { return new (std::nothrow) CountedBox(*this); }
+};
+
+// An action that counts how often it was destroyed.
+class ProbeAction : public UndoAction {
+ public:
+  explicit ProbeAction(int* destroyed) : destroyed_(destroyed) {}
+  ~ProbeAction() override { ++*destroyed_; }
+  void Do() override {}
+  void Undo() override {}
+
+ private:
+  int* destroyed_;
+};
+
+float Left(Shape* s) {
+  Rect r;
+  s->GetBounds(&r, 0);
+  return r.x1;
+}
+
+Color FillOf(Shape* s) {
+  PaintStyle style;
+  s->GetPaintStyle(&style);
+  return style.fillColor;
+}
+
+TEST(UndoStackTest, HistoriesAreLimitedAndRedoIsLostOnRecord) {
+  Drawing d;
+  auto* box = new BoxShape(0, 0, 10, 10);
+  d.AddShape(box);
+  d.SelectAll();
+  for (int i = 0; i < 26; ++i) d.MoveBy(1, 0);
+  EXPECT_EQ(d.undo().UndoCount(), 25);
+  for (int i = 0; i < 25; ++i) d.Undo();
+  EXPECT_FALSE(d.undo().Undo());
+  EXPECT_FLOAT_EQ(Left(box), 1);  // the first move can no longer be undone
+  EXPECT_EQ(d.undo().RedoCount(), 25);
+
+  d.Redo();
+  EXPECT_FLOAT_EQ(Left(box), 2);
+  d.modified = 0;
+  d.MoveBy(0, 5);
+  EXPECT_EQ(d.undo().RedoCount(), 0);
+  EXPECT_EQ(d.modified, 1);
+  EXPECT_FALSE(d.undo().Redo());
+
+  // Dropped and cleared actions are destroyed exactly once, newest first on Clear.
+  UndoStack stack;
+  int destroyed = 0;
+  for (int i = 0; i < 27; ++i) EXPECT_TRUE(stack.Record(new ProbeAction(&destroyed)));
+  EXPECT_EQ(destroyed, 2);
+  stack.Undo();
+  stack.Record(new ProbeAction(&destroyed));
+  EXPECT_EQ(destroyed, 3);  // the undone action left with the redo history
+  EXPECT_FALSE(stack.Record(nullptr));
+  stack.Clear();
+  EXPECT_EQ(destroyed, 28);
+  EXPECT_EQ(stack.UndoCount() + stack.RedoCount(), 0);
+}
+
+TEST(UndoActionTest, PaintChangesRestoreEachLeafAndNonUndoableCommandsClear) {
+  Drawing d;
+  auto* red = new BoxShape(0, 0, 10, 10);
+  auto* green = new BoxShape(20, 0, 30, 10);
+  red->SetFillColor(Color{100, 0, 0});
+  green->SetFillColor(Color{0, 100, 0});
+  d.AddShape(red);
+  d.AddShape(green);
+  d.SelectAll();
+  d.Group();
+
+  ASSERT_TRUE(RunAction(&d, new PaintStyleAction(&d, PaintChange::FillColor(Color{0, 0, 100}))));
+  EXPECT_EQ(FillOf(red), (Color{0, 0, 100}));
+  EXPECT_EQ(FillOf(green), (Color{0, 0, 100}));
+  d.Undo();
+  EXPECT_EQ(FillOf(red), (Color{100, 0, 0}));
+  EXPECT_EQ(FillOf(green), (Color{0, 100, 0}));
+  d.Redo();
+  EXPECT_EQ(FillOf(green), (Color{0, 0, 100}));
+  d.Undo();
+
+  // Compound shapes pass changes on to their children too, so they are undone per child.
+  auto* compound = new CompoundShape;
+  auto* a = new BoxShape(0, 0, 5, 5);
+  auto* b = new BoxShape(1, 1, 4, 4);
+  a->SetFillColor(Color{10, 20, 30});
+  compound->children()->Append(a);
+  compound->children()->Append(b);
+  d.AddShape(compound);
+  d.ClearSelection();
+  d.Select(compound);
+  RunAction(&d, new PaintStyleAction(&d, PaintChange::NoFill()));
+  d.MoveBy(7, 0);
+  EXPECT_FLOAT_EQ(Left(b), 8);
+  d.Undo();
+  d.Undo();
+  EXPECT_EQ(FillOf(a), (Color{10, 20, 30}));
+  PaintStyle style;
+  a->GetPaintStyle(&style);
+  EXPECT_EQ(style.fillOn, 1);
+  EXPECT_FLOAT_EQ(Left(b), 1);
+
+  // A width change followed by a non-undoable change (arrows, group) cannot be undone.
+  Shape* group = d.shapes()[0];
+  ASSERT_EQ(group->Kind(), kGroupShape);
+  d.ClearSelection();
+  d.Select(group);
+  RunAction(&d, new PaintStyleAction(&d, PaintChange::LineWidth(4)));
+  d.Group();  // clears both histories, as the arrow commands do
+  EXPECT_EQ(d.undo().UndoCount(), 0);
+  d.Undo();
+  red->GetPaintStyle(&style);
+  EXPECT_FLOAT_EQ(style.lineWidth, 4);
+}
+
+TEST(UndoActionTest, ReshapeAndNodeEditsExchangeState) {
+  Drawing d;
+  auto* box = new BoxShape(0, 0, 10, 10);
+  d.AddShape(box);
+  // The tool copies the shape, changes it while dragging, then records without running.
+  Shape* before = box->Clone();
+  box->x2 = 40;
+  box->InvalidateBounds();
+  ASSERT_TRUE(d.undo().Record(new ReshapeAction(&d, box, before)));
+  d.Undo();
+  EXPECT_FLOAT_EQ(box->x2, 10);
+  d.Redo();
+  EXPECT_FLOAT_EQ(box->x2, 40);
+  Rect r;
+  box->GetBounds(&r, 0);
+  EXPECT_FLOAT_EQ(r.x2, 40);
+  EXPECT_FALSE(ReshapeAction(&d, box, nullptr).Valid());
+
+  auto* poly = new PolygonShape;
+  poly->AddPoint(0, 0);
+  poly->AddPoint(10, 0);
+  d.AddShape(poly);
+  GrowArray<Point> old;
+  old.CopyFrom(poly->points);
+  poly->AddPoint(10, 10);
+  poly->Close();
+  d.undo().Record(new EditNodesAction(&d, poly, std::move(old), 0));
+  d.Undo();
+  EXPECT_EQ(poly->points.Count(), 2);
+  EXPECT_EQ(poly->closed, 0);
+  d.Redo();
+  EXPECT_EQ(poly->points.Count(), 3);
+  EXPECT_EQ(poly->closed, 1);
+}
+
+TEST(UndoOwnershipTest, ActionsOwnShapesExactlyWhenTheStateSaysSo) {
+  g_liveBoxes = 0;
+  {
+    Drawing d;
+    // An add action undone and then dropped from the redo history frees its shape.
+    ASSERT_TRUE(RunAction(&d, new AddShapeAction(&d, new CountedBox(0, 0, 1, 1))));
+    EXPECT_EQ(d.shapes().Count(), 1);
+    d.Undo();
+    EXPECT_EQ(d.shapes().Count(), 0);
+    EXPECT_EQ(g_liveBoxes, 1);
+    RunAction(&d, new AddShapeAction(&d, new CountedBox(0, 0, 2, 2)));
+    EXPECT_EQ(g_liveBoxes, 1);
+
+    // An action built but never run still owns its new shape.
+    delete new AddShapeAction(&d, new CountedBox(0, 0, 3, 3));
+    EXPECT_EQ(g_liveBoxes, 1);
+
+    // A done delete owns the shapes; once it falls off the history they are freed.
+    d.SelectAll();
+    d.Clear();
+    EXPECT_EQ(g_liveBoxes, 1);
+    d.Undo();
+    d.Redo();
+    d.Undo();
+    for (int i = 0; i < 5; ++i) RunAction(&d, new AddShapeAction(&d, new CountedBox(i, 0, 9, 9)));
+    d.SelectAll();
+    d.Clear();  // deletes all six; the action stays in the history
+    for (int i = 0; i < 25; ++i) {
+      RunAction(&d, new AddShapeAction(&d, new CountedBox(0, 0, 1, 1)));
+      d.ClearSelection();
+      d.Select(d.shapes()[d.shapes().Count() - 1]);
+      d.MoveBy(1, 1);
+    }
+    EXPECT_EQ(g_liveBoxes, 25);  // the old delete fell off the history with its six shapes
+
+    // Clipboard, paste, group and ungroup move shapes between owners.
+    d.SelectAll();
+    d.Cut();
+    EXPECT_EQ(g_liveBoxes, 25);
+    d.Paste();
+    d.Paste();
+    EXPECT_EQ(g_liveBoxes, 75);
+    d.Group();  // the second paste's 25 copies
+    d.Copy();
+    EXPECT_EQ(g_liveBoxes, 75);  // the clipboard now holds one group of 25 copies
+    d.Ungroup();
+    d.Paste();
+    EXPECT_EQ(g_liveBoxes, 100);
+    d.Group();  // a group inside a group comes out one level per command
+    d.Ungroup();
+    d.Ungroup();
+    EXPECT_EQ(d.shapes().Count(), 75);
+    EXPECT_EQ(CountShapesDeep(d.shapes()), 75);
+    d.SelectAll();
+    d.Clear();
+    d.Undo();
+    d.Redo();
+    d.Undo();
+    EXPECT_EQ(d.shapes().Count(), 75);
+    d.NewDrawing();
+    EXPECT_EQ(g_liveBoxes, 25);  // the clipboard's group remains
+    // The drawing goes away holding an undone add in its redo history.
+    RunAction(&d, new AddShapeAction(&d, new CountedBox(0, 0, 1, 1)));
+    d.Undo();
+    EXPECT_EQ(g_liveBoxes, 26);
+  }
+  EXPECT_EQ(g_liveBoxes, 0);
+}
+
+}  // namespace

@@ -1,0 +1,160 @@
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <csignal>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "output/OutputSink.h"
+#include "platform/msgbox/Messages.h"
+#include "support/TestSupport.h"
+
+namespace {
+
+std::vector<std::string> gMessages;
+void Capture(MessageKind, const std::string& text) { gMessages.push_back(text); }
+
+std::vector<std::string> DirEntries(const std::string& dir) {
+  std::vector<std::string> names;
+  for (const auto& e : std::filesystem::directory_iterator(dir))
+    names.push_back(e.path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+class FileSinkTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    gMessages.clear();
+    SetMessageHandler(&Capture);
+  }
+  void TearDown() override { SetMessageHandler(nullptr); }
+};
+
+}  // namespace
+
+TEST_F(FileSinkTest, WritesEverythingAndRenamesOnClose) {
+  std::string dir = TestWorkDir("filesink_write");
+  std::string path = dir + "/out.qlx";
+  mode_t old = umask(022);
+  FileSink sink(path);
+  EXPECT_EQ(sink.WriteString("lost"), 0);  // not open yet
+  ASSERT_EQ(sink.Open(), 1);
+  EXPECT_FALSE(std::filesystem::exists(path));  // only the temporary file exists while writing
+  EXPECT_EQ(sink.WriteString("abcdef"), 1);
+  EXPECT_EQ(sink.Tell(), 6);
+  EXPECT_EQ(sink.Seek(2), 0);
+  EXPECT_EQ(sink.WriteBytes("X\0Y", 3), 1);  // unformatted: the NUL goes through
+  EXPECT_EQ(sink.Seek(6), 0);
+  EXPECT_EQ(sink.Printf("%s %d %g\r\n", "n", 42, 1.5), 1);
+  std::string big(10000, 'q');
+  big[9999] = 'z';
+  EXPECT_EQ(sink.Printf("<%s>", big.c_str()), 1);  // no fixed buffer cuts it short
+  EXPECT_EQ(sink.Close(), 1);
+  umask(old);
+  EXPECT_EQ(sink.WriteString("late"), 0);  // closed again
+  EXPECT_EQ(ReadFileBytes(path), std::string("abX\0Yfn 42 1.5\r\n", 16) + "<" + big + ">");
+  EXPECT_EQ(DirEntries(dir), std::vector<std::string>{"out.qlx"});
+  struct stat st;
+  ASSERT_EQ(stat(path.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0644u);  // as a freshly created file under umask 022
+  EXPECT_TRUE(gMessages.empty());
+}
+
+TEST_F(FileSinkTest, ExistingTargetIsReplacedOnlyOnSuccess) {
+  std::string dir = TestWorkDir("filesink_replace");
+  std::string path = dir + "/doc.qlx";
+  ASSERT_TRUE(WriteFileBytes(path, "old contents"));
+  chmod(path.c_str(), 0640);
+  {
+    FileSink abandoned(path);
+    ASSERT_EQ(abandoned.Open(), 1);
+    abandoned.WriteString("half a new file");
+    EXPECT_EQ(ReadFileBytes(path), "old contents");
+  }  // never closed: the temporary file goes away, the target stays
+  EXPECT_EQ(ReadFileBytes(path), "old contents");
+  EXPECT_EQ(DirEntries(dir), std::vector<std::string>{"doc.qlx"});
+
+  FileSink sink(path);
+  ASSERT_EQ(sink.Open(), 1);
+  sink.WriteString("new contents");
+  ASSERT_EQ(sink.Close(), 1);
+  EXPECT_EQ(ReadFileBytes(path), "new contents");
+  struct stat st;
+  ASSERT_EQ(stat(path.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0640u);  // a saved file keeps its permissions
+  EXPECT_EQ(DirEntries(dir), std::vector<std::string>{"doc.qlx"});
+}
+
+TEST_F(FileSinkTest, FullFileSystemLeavesOldFileAndReportsFailure) {
+  std::string dir = TestWorkDir("filesink_full");
+  std::string path = dir + "/doc.qlx";
+  std::string old(3000, 'o');
+  ASSERT_TRUE(WriteFileBytes(path, old));
+  // The child runs with a file size limit, which fails writes the way a full disk does.
+  pid_t pid = fork();
+  ASSERT_GE(pid, 0);
+  if (pid == 0) {
+    signal(SIGXFSZ, SIG_IGN);
+    struct rlimit lim = {4096, 4096};
+    if (setrlimit(RLIMIT_FSIZE, &lim) != 0) _exit(10);
+    FileSink sink(path);
+    if (sink.Open() != 1) _exit(11);
+    std::string chunk(1000, 'n');
+    for (int i = 0; i < 64; ++i) sink.WriteString(chunk.c_str());
+    if (sink.Close() != 0) _exit(12);
+    if (gMessages != std::vector<std::string>{"Unable to write to " + path}) _exit(13);
+    _exit(0);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(pid, &status, 0), pid);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+  EXPECT_EQ(ReadFileBytes(path), old);
+  EXPECT_EQ(DirEntries(dir), std::vector<std::string>{"doc.qlx"});
+}
+
+TEST_F(FileSinkTest, UnwritableLocationFailsToOpenWithMessage) {
+  std::string dir = TestWorkDir("filesink_unwritable");
+  std::vector<std::string> paths = {dir + "/missing/doc.qlx", ""};
+  // A regular file where a directory should be fails even for root.
+  ASSERT_TRUE(WriteFileBytes(dir + "/plain", "x"));
+  paths.push_back(dir + "/plain/doc.qlx");
+  for (const std::string& path : paths) {
+    gMessages.clear();
+    FileSink sink(path);
+    EXPECT_EQ(sink.Open(), 0) << path;
+    EXPECT_FALSE(sink.IsOpen());
+    EXPECT_EQ(gMessages, std::vector<std::string>{"Unable to write to " + path});
+    EXPECT_EQ(sink.WriteBytes("a", 1), 0);
+    EXPECT_EQ(sink.Printf("%d", 1), 0);
+    EXPECT_EQ(sink.Close(), 0);
+  }
+  if (geteuid() != 0) {  // permissions do not stop root
+    std::string ro = dir + "/ro";
+    std::filesystem::create_directory(ro);
+    chmod(ro.c_str(), 0555);
+    gMessages.clear();
+    FileSink sink(ro + "/doc.qlx");
+    EXPECT_EQ(sink.Open(), 0);
+    EXPECT_EQ(gMessages, std::vector<std::string>{"Unable to write to " + ro + "/doc.qlx"});
+    chmod(ro.c_str(), 0755);
+    std::filesystem::remove(ro);
+  }
+  // A target that cannot be replaced (a directory) fails at Close, leaving nothing behind.
+  std::string asDir = dir + "/isdir";
+  std::filesystem::create_directory(asDir);
+  gMessages.clear();
+  FileSink sink(asDir);
+  ASSERT_EQ(sink.Open(), 1);
+  sink.WriteString("data");
+  EXPECT_EQ(sink.Close(), 0);
+  EXPECT_EQ(gMessages, std::vector<std::string>{"Unable to write to " + asDir});
+  EXPECT_TRUE(std::filesystem::is_directory(asDir));
+  EXPECT_EQ(DirEntries(dir), (std::vector<std::string>{"isdir", "plain"}));
+}

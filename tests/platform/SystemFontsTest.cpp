@@ -1,0 +1,307 @@
+#include "platform/fontsys/SystemFonts.h"
+
+#include <gtest/gtest.h>
+// clang-format off
+#include <ft2build.h>
+#include FT_FREETYPE_H
+// clang-format on
+
+#include <map>
+
+#include "platform/fontsys/Cp1252.h"
+#include "platform/fontsys/SfntFace.h"
+#include "platform/profile/Profile.h"
+#include "support/TestSupport.h"
+
+namespace {
+
+const std::string kLiberation = "/usr/share/fonts/truetype/liberation/";
+
+// Tables of a trusted installed font by tag, and fonts built from such tables.
+using Tables = std::map<uint32_t, std::string>;
+
+uint32_t Be32(const std::string& s, size_t off) {
+  return uint32_t(uint8_t(s[off])) << 24 | uint32_t(uint8_t(s[off + 1])) << 16 |
+         uint32_t(uint8_t(s[off + 2])) << 8 | uint8_t(s[off + 3]);
+}
+
+void Put16(std::string* s, uint32_t v) {
+  s->push_back(char(v >> 8));
+  s->push_back(char(v));
+}
+
+void Put32(std::string* s, uint32_t v) {
+  Put16(s, v >> 16);
+  Put16(s, v & 0xFFFF);
+}
+
+Tables ParseTables(const std::string& font) {
+  Tables t;
+  size_t n = size_t(uint8_t(font[4]) << 8 | uint8_t(font[5]));
+  for (size_t i = 0; i < n; ++i) {
+    size_t r = 12 + i * 16;
+    t[Be32(font, r)] = font.substr(Be32(font, r + 8), Be32(font, r + 12));
+  }
+  return t;
+}
+
+// Directories of all fonts first, then every table, as a collection lays them out.
+std::string BuildFonts(const std::vector<Tables>& fonts, bool collection) {
+  size_t header = collection ? 12 + 4 * fonts.size() : 0;
+  size_t dataAt = header;
+  for (const Tables& t : fonts) dataAt += 12 + 16 * t.size();
+  std::string out;
+  if (collection) {
+    out = "ttcf";
+    Put32(&out, 0x00010000);
+    Put32(&out, uint32_t(fonts.size()));
+    size_t dirAt = header;
+    for (const Tables& t : fonts) Put32(&out, uint32_t(dirAt)), dirAt += 12 + 16 * t.size();
+  }
+  std::string data;
+  for (const Tables& t : fonts) {
+    Put32(&out, 0x00010000);
+    Put16(&out, uint32_t(t.size()));
+    Put16(&out, 0), Put16(&out, 0), Put16(&out, 0);
+    for (const auto& [tag, bytes] : t) {
+      Put32(&out, tag);
+      Put32(&out, 0);
+      Put32(&out, uint32_t(dataAt + data.size()));
+      Put32(&out, uint32_t(bytes.size()));
+      data += bytes;
+      data.resize((data.size() + 3) & ~size_t(3), '\0');
+    }
+  }
+  return out + data;
+}
+
+struct NameEntry {
+  uint16_t platform, nameId;
+  std::string text;  // ASCII; widened to UTF-16BE for platform 3
+};
+
+std::string BuildNameTable(const std::vector<NameEntry>& entries) {
+  std::string records, strings;
+  for (const NameEntry& e : entries) {
+    std::string bytes;
+    for (char c : e.text) {
+      if (e.platform == 3) bytes.push_back('\0');
+      bytes.push_back(c);
+    }
+    Put16(&records, e.platform);
+    Put16(&records, e.platform == 3 ? 1 : 0);
+    Put16(&records, e.platform == 3 ? 0x409 : 0);
+    Put16(&records, e.nameId);
+    Put16(&records, uint32_t(bytes.size()));
+    Put16(&records, uint32_t(strings.size()));
+    strings += bytes;
+  }
+  std::string t;
+  Put16(&t, 0);
+  Put16(&t, uint32_t(entries.size()));
+  Put16(&t, uint32_t(6 + records.size()));
+  return t + records + strings;
+}
+
+const SystemFace* FindFace(const std::vector<SystemFace>& faces, const std::string& name,
+                           int style) {
+  for (const SystemFace& f : faces) {
+    if (f.faceName == name && f.style == style) return &f;
+  }
+  return nullptr;
+}
+
+int Expected(long units, long em) { return ScaleToThousandths(int(units), int(em)); }
+
+TEST(SystemFontsTest, ListsLiberationSansWithNamesStylesAndCache) {
+  std::string profile = TestWorkDir("fonts_list") + "/ulvex.ini";
+  std::vector<SystemFace> faces;
+  ASSERT_TRUE(ListSystemFaces(profile, &faces));
+  const char* names[4] = {"LiberationSans", "LiberationSans-Bold", "LiberationSans-Italic",
+                          "LiberationSans-BoldItalic"};
+  const int styles[4] = {0, kStyleBold, kStyleItalic, kStyleBold | kStyleItalic};
+  for (int i = 0; i < 4; ++i) {
+    const SystemFace* f = FindFace(faces, "Liberation Sans", styles[i]);
+    ASSERT_NE(f, nullptr) << names[i];
+    EXPECT_EQ(f->postScriptName, names[i]);
+    EXPECT_EQ(GetPrivateProfileString("TrueType", TrueTypeProfileKey("Liberation Sans", styles[i]),
+                                      "", profile),
+              names[i]);
+  }
+  EXPECT_EQ(TrueTypeProfileKey("Arial", 17), "Arial,BOLDITALIC");
+  EXPECT_EQ(TrueTypeProfileKey("Arial", 0), "Arial");
+  // Only TrueType outlines: the installed CFF and Type 1 fonts are not listed.
+  for (const SystemFace& f : faces) {
+    EXPECT_EQ(f.path.find("urw-base35"), std::string::npos) << f.path;
+    EXPECT_EQ(f.path.find(".pfb"), std::string::npos) << f.path;
+  }
+
+  // A cached name wins over the font's; an unusable one is replaced by the font's.
+  std::string seeded = TestWorkDir("fonts_cache") + "/ulvex.ini";
+  WriteFileBytes(seeded,
+                 "[TrueType]\r\nLiberation Sans,BOLD=CachedName\r\nLiberation Sans=Bad Name\r\n");
+  ListFacesInFiles(
+      {kLiberation + "LiberationSans-Bold.ttf", kLiberation + "LiberationSans-Regular.ttf"}, seeded,
+      &faces);
+  ASSERT_EQ(faces.size(), 2u);
+  EXPECT_EQ(faces[0].postScriptName, "LiberationSans");
+  EXPECT_EQ(faces[1].postScriptName, "CachedName");
+  EXPECT_EQ(GetPrivateProfileString("TrueType", "Liberation Sans", "", seeded), "LiberationSans");
+}
+
+TEST(SystemFontsTest, MetricsAgreeWithFreeType) {
+  FT_Library lib;
+  ASSERT_EQ(FT_Init_FreeType(&lib), 0);
+  std::string profile = TestWorkDir("fonts_metrics") + "/ulvex.ini";
+  for (const char* file :
+       {"LiberationSans-Regular.ttf", "LiberationSerif-Italic.ttf", "LiberationMono-Bold.ttf"}) {
+    std::string path = kLiberation + file;
+    std::vector<SystemFace> faces;
+    ListFacesInFiles({path}, profile, &faces);
+    ASSERT_EQ(faces.size(), 1u) << file;
+    const FaceMetrics& m = faces[0].metrics;
+    FT_Face ft;
+    ASSERT_EQ(FT_New_Face(lib, path.c_str(), 0, &ft), 0);
+    long em = ft->units_per_EM;
+    for (uint8_t code : {uint8_t('A'), uint8_t('i'), uint8_t(0x80), uint8_t(0xE9)}) {
+      FT_UInt glyph = FT_Get_Char_Index(ft, Cp1252ToUnicode(code));
+      ASSERT_NE(glyph, 0u);
+      ASSERT_EQ(FT_Load_Glyph(ft, glyph, FT_LOAD_NO_SCALE), 0);
+      EXPECT_EQ(m.widths[code], Expected(ft->glyph->metrics.horiAdvance, em)) << file << code;
+    }
+    EXPECT_EQ(m.ascent, Expected(ft->ascender, em));
+    EXPECT_EQ(m.descent, Expected(ft->descender, em));
+    EXPECT_LT(m.descent, 0);
+    EXPECT_EQ(m.bbox[0], Expected(ft->bbox.xMin, em));
+    EXPECT_EQ(m.bbox[3], Expected(ft->bbox.yMax, em));
+    EXPECT_EQ(m.capHeight, m.ascent * 8 / 10);
+    EXPECT_EQ(m.firstChar, 0x20);
+    EXPECT_EQ(m.lastChar, 0xFF);
+    FT_Done_Face(ft);
+  }
+  FT_Done_FreeType(lib);
+
+  std::vector<SystemFace> faces;
+  ListFacesInFiles(
+      {kLiberation + "LiberationSans-Regular.ttf", kLiberation + "LiberationSerif-Italic.ttf",
+       kLiberation + "LiberationMono-Bold.ttf"},
+      profile, &faces);
+  ASSERT_EQ(faces.size(), 3u);
+  EXPECT_EQ(faces[0].faceName, "Liberation Mono");
+  EXPECT_TRUE(faces[0].metrics.fixedPitch);
+  EXPECT_EQ(faces[1].faceName, "Liberation Sans");
+  EXPECT_EQ(faces[1].metrics.widths[uint8_t('A')], 667);  // 1366 of 2048 units, rounded
+  EXPECT_FALSE(faces[1].metrics.serif);
+  EXPECT_FALSE(faces[1].metrics.fixedPitch);
+  EXPECT_EQ(faces[1].metrics.italicAngle, 0);
+  EXPECT_EQ(faces[2].faceName, "Liberation Serif");
+  EXPECT_TRUE(faces[2].metrics.serif);
+  EXPECT_EQ(faces[2].metrics.italicAngle, -16);  // -16.33 truncated toward zero
+}
+
+TEST(SystemFontsTest, PostScriptNameFallsBackToTheWindowsRecord) {
+  std::string dir = TestWorkDir("fonts_names");
+  Tables base = ParseTables(ReadFileBytes(kLiberation + "LiberationSans-Regular.ttf"));
+  auto withNames = [&](const std::vector<NameEntry>& entries, const std::string& file) {
+    Tables t = base;
+    t[0x6E616D65] = BuildNameTable(entries);  // 'name'
+    WriteFileBytes(dir + "/" + file, BuildFonts({t}, false));
+    return dir + "/" + file;
+  };
+  std::vector<std::string> files = {
+      withNames({{3, 1, "Win Only"}, {3, 6, "WinOnly-Regular"}}, "a.ttf"),
+      // A Macintosh name that cannot stand in PostScript gives way to the Windows one.
+      withNames({{1, 6, "Bad (Name)"}, {1, 6, ""}, {3, 1, "Mac Bad"}, {3, 6, "MacBad-Win"}},
+                "b.ttf"),
+      withNames({{1, 1, "Mac First"}, {1, 6, "MacFirst"}, {3, 6, "Ignored"}}, "c.ttf"),
+      withNames({{3, 1, "No PostScript Name"}}, "d.ttf"),
+  };
+  std::vector<SystemFace> faces;
+  ListFacesInFiles(files, dir + "/ulvex.ini", &faces);
+  ASSERT_EQ(faces.size(), 3u);
+  EXPECT_EQ(faces[0].faceName, "Mac Bad");
+  EXPECT_EQ(faces[0].postScriptName, "MacBad-Win");
+  EXPECT_EQ(faces[1].faceName, "Mac First");
+  EXPECT_EQ(faces[1].postScriptName, "MacFirst");
+  EXPECT_EQ(faces[2].faceName, "Win Only");
+  EXPECT_EQ(faces[2].postScriptName, "WinOnly-Regular");
+}
+
+TEST(SystemFontsTest, CollectionMemberBecomesAStandaloneFont) {
+  std::string dir = TestWorkDir("fonts_ttc");
+  std::string bold = ReadFileBytes(kLiberation + "LiberationSans-Bold.ttf");
+  std::string ttc = dir + "/pair.ttc";
+  ASSERT_TRUE(WriteFileBytes(
+      ttc, BuildFonts({ParseTables(ReadFileBytes(kLiberation + "LiberationSerif-Regular.ttf")),
+                       ParseTables(bold)},
+                      true)));
+  std::vector<SystemFace> faces;
+  // The collection's bold member and the file are the same face: listed once, first path first.
+  ListFacesInFiles({ttc, kLiberation + "LiberationSans-Bold.ttf"}, dir + "/ulvex.ini", &faces);
+  ASSERT_EQ(faces.size(), 2u);
+  EXPECT_EQ(faces[0].path, kLiberation + "LiberationSans-Bold.ttf");
+  ListFacesInFiles({ttc}, dir + "/ulvex.ini", &faces);
+  ASSERT_EQ(faces.size(), 2u);
+  EXPECT_EQ(faces[0].postScriptName, "LiberationSans-Bold");
+  EXPECT_EQ(faces[0].path, ttc);
+  EXPECT_EQ(faces[0].faceIndex, 1);
+  EXPECT_EQ(faces[1].postScriptName, "LiberationSerif");
+
+  std::vector<uint8_t> sfnt;
+  ASSERT_TRUE(LoadFaceSfnt(ttc, 1, &sfnt));
+  EXPECT_EQ(SfntChecksum(sfnt.data(), sfnt.size()), 0xB1B0AFBAu);
+  MemorySource src(sfnt.data(), sfnt.size());
+  SfntFaceData data;
+  ASSERT_TRUE(ReadSfntFace(src, 0, &data));
+  EXPECT_EQ(data.postScriptName, "LiberationSans-Bold");
+  EXPECT_EQ(std::vector<int>(data.metrics.widths, data.metrics.widths + 256),
+            std::vector<int>(faces[0].metrics.widths, faces[0].metrics.widths + 256));
+  // Same tables as the original file, apart from the checksum adjustment.
+  Tables a = ParseTables(std::string(sfnt.begin(), sfnt.end()));
+  Tables b = ParseTables(bold);
+  a[0x68656164].replace(8, 4, 4, '\0');  // 'head'
+  b[0x68656164].replace(8, 4, 4, '\0');
+  EXPECT_TRUE(a == b);
+
+  FT_Library lib;
+  FT_Face ft;
+  ASSERT_EQ(FT_Init_FreeType(&lib), 0);
+  ASSERT_EQ(FT_New_Memory_Face(lib, sfnt.data(), FT_Long(sfnt.size()), 0, &ft), 0);
+  EXPECT_STREQ(ft->family_name, "Liberation Sans");
+  EXPECT_STREQ(ft->style_name, "Bold");
+  FT_Done_Face(ft);
+  FT_Done_FreeType(lib);
+
+  // A single font comes back as its file; a member that does not exist fails.
+  ASSERT_TRUE(LoadFaceSfnt(kLiberation + "LiberationSans-Bold.ttf", 0, &sfnt));
+  EXPECT_EQ(std::string(sfnt.begin(), sfnt.end()), bold);
+  EXPECT_FALSE(LoadFaceSfnt(ttc, 2, &sfnt));
+  EXPECT_FALSE(LoadFaceSfnt(kLiberation + "LiberationSans-Bold.ttf", 1, &sfnt));
+}
+
+TEST(SystemFontsTest, BrokenFontsAreSkipped) {
+  std::string dir = TestWorkDir("fonts_broken");
+  std::string font = ReadFileBytes(kLiberation + "LiberationSans-Regular.ttf");
+  std::vector<std::string> files;
+  for (size_t cut : {size_t(0), size_t(3), size_t(11), size_t(100), size_t(300), font.size() / 2,
+                     font.size() - 100}) {
+    files.push_back(dir + "/cut" + std::to_string(cut) + ".ttf");
+    WriteFileBytes(files.back(), font.substr(0, cut));
+  }
+  // A collection whose member count and offsets point past the end.
+  files.push_back(dir + "/lying.ttc");
+  WriteFileBytes(files.back(), std::string("ttcf\0\1\0\0\xFF\xFF\xFF\xFF\0\0\0\x10", 16));
+  // A required table missing ('hmtx'), and a CFF font.
+  Tables t = ParseTables(font);
+  t.erase(0x686D7478);
+  files.push_back(dir + "/nohmtx.ttf");
+  WriteFileBytes(files.back(), BuildFonts({t}, false));
+  files.push_back("/usr/share/fonts/opentype/urw-base35/NimbusSans-Bold.otf");
+  std::vector<SystemFace> faces;
+  ListFacesInFiles(files, dir + "/ulvex.ini", &faces);
+  EXPECT_TRUE(faces.empty());
+  std::vector<uint8_t> sfnt;
+  EXPECT_FALSE(LoadFaceSfnt(files[5], 0, &sfnt));
+}
+
+}  // namespace

@@ -1,0 +1,252 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "model/ImageData.h"
+#include "platform/gdi/RecordingDevice.h"
+#include "render/GdiPainter.h"
+
+namespace {
+
+using gdi::RecordingDevice;
+using Lines = std::vector<std::string>;
+
+bool Has(const RecordingDevice& dc, const std::string& line) {
+  for (const std::string& l : dc.lines())
+    if (l == line) return true;
+  return false;
+}
+
+bool HasPrefix(const RecordingDevice& dc, const std::string& prefix) {
+  for (const std::string& l : dc.lines())
+    if (l.compare(0, prefix.size(), prefix) == 0) return true;
+  return false;
+}
+
+// Nothing left behind: no live objects, default pen, brush and attributes selected again.
+void ExpectClean(const RecordingDevice& dc, int32_t liveBefore = 0) {
+  EXPECT_EQ(dc.LiveObjects(), liveBefore);
+  EXPECT_EQ(dc.SelectedPen(), RecordingDevice::StockHandle(gdi::BLACK_PEN));
+  EXPECT_EQ(dc.SelectedBrush(), RecordingDevice::StockHandle(gdi::WHITE_BRUSH));
+  EXPECT_EQ(dc.Rop(), gdi::R2_COPYPEN);
+  EXPECT_EQ(dc.BkMode(), gdi::OPAQUE);
+  EXPECT_EQ(dc.TextColor(), gdi::Rgb(0, 0, 0));
+  EXPECT_EQ(dc.BkColor(), gdi::Rgb(255, 255, 255));
+}
+
+class GdiPainterTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    painter.SetBufferDevice(&buffer);
+    SetPathPainter(&painter);
+    SetDrawTargetMode(kDrawToBuffer);
+    SetPrintingFlag(false);
+  }
+  void TearDown() override {
+    SetPathPainter(nullptr);
+    SetDrawTargetMode(kDrawToBuffer);
+    SetPrintingFlag(false);
+  }
+  void Line() {
+    gs.moveto(0, 0);
+    gs.lineto(10, 0);
+  }
+
+  RecordingDevice buffer{10, 10};
+  GdiPainter painter;
+  GraphicsState gs;
+};
+
+}  // namespace
+
+TEST(GdiColour, PercentAndFractionBytes) {
+  EXPECT_EQ(GdiColor(Color{100, 99.9f, 50}), gdi::Rgb(255, 254, 127));
+  EXPECT_EQ(GdiColorOfFractions(1, 0.999, 0.5), gdi::Rgb(255, 254, 127));
+  EXPECT_EQ(ColorByte(0), 0);
+  EXPECT_EQ(PenWidth(0), 1);
+  EXPECT_EQ(PenWidth(-2.6), 3);
+  EXPECT_EQ(DashPenStyle(0), gdi::PS_DASH);
+  EXPECT_EQ(DashPenStyle(3), gdi::PS_DASHDOTDOT);
+  EXPECT_EQ(DashPenStyle(7), gdi::PS_SOLID);
+}
+
+TEST_F(GdiPainterTest, OutlineStrokePens) {
+  // The 1-pixel black solid line uses the pen already selected.
+  Line();
+  gs.stroke(0);
+  EXPECT_EQ(buffer.lines(), (Lines{"PolyPolyline 1 [2] (0,0) (10,0)"}));
+
+  // Width 0 still draws one pixel, in the current colour.
+  buffer.clear();
+  gs.setlinewidth(0);
+  gs.setrgbcolor(1, 0, 0);
+  Line();
+  gs.stroke(0);
+  ASSERT_FALSE(buffer.lines().empty());
+  EXPECT_EQ(buffer.lines()[0].substr(0, 22), "CreatePen 0 1 0x0000FF");
+  EXPECT_TRUE(HasPrefix(buffer, "SetBkMode 1 -> "));
+  ExpectClean(buffer);
+
+  // A dashed line of width 4 is drawn 1 pixel wide in its dash style.
+  buffer.clear();
+  gs.setlinewidth(4);
+  gs.setdash(3);
+  Line();
+  gs.stroke(0);
+  EXPECT_TRUE(HasPrefix(buffer, "CreatePen 4 1 0x0000FF"));
+  ExpectClean(buffer);
+
+  gs.setdash(-1);
+  Line();
+  gs.stroke(0);
+  EXPECT_TRUE(HasPrefix(buffer, "CreatePen 0 4 0x0000FF"));
+  ExpectClean(buffer);
+}
+
+TEST_F(GdiPainterTest, FullStrokeAndFillReplayThePath) {
+  gs.setlinewidth(2.4f);
+  gs.setrgbcolor(0, 0, 1);
+  gs.moveto(1.5f, 2.4f);
+  gs.curveto(3, 3, 4, 4, 5, 5);
+  gs.closepath();
+  gs.stroke(1);
+  const Lines& l = buffer.lines();
+  ASSERT_GE(l.size(), 9u);
+  EXPECT_EQ(l[0], "BeginPath");
+  EXPECT_EQ(l[1], "MoveToEx 2 2");
+  EXPECT_EQ(l[2], "PolyBezierTo 3 (3,3) (4,4) (5,5)");
+  EXPECT_EQ(l[3], "CloseFigure");
+  EXPECT_EQ(l[4], "EndPath");
+  EXPECT_TRUE(HasPrefix(buffer, "ExtCreatePen 0x12200 2 0xFF0000"));
+  EXPECT_TRUE(Has(buffer, "StrokePath"));
+  ExpectClean(buffer);
+  EXPECT_TRUE(gs.path().Empty());
+
+  buffer.clear();
+  gs.setdash(1);
+  gs.rectpath(0, 0, 4, 4);
+  gs.stroke(1);
+  EXPECT_TRUE(HasPrefix(buffer, "CreatePen 2 1 0xFF0000"));
+  ExpectClean(buffer);
+
+  buffer.clear();
+  gs.rectpath(0, 0, 4, 4);
+  gs.fill(1);
+  EXPECT_TRUE(HasPrefix(buffer, "CreateSolidBrush 0xFF0000"));
+  EXPECT_TRUE(Has(buffer, "FillPath"));
+  EXPECT_TRUE(Has(buffer, "SelectObject 9 -> 8"));  // NULL_PEN over the black pen
+  ExpectClean(buffer);
+
+  buffer.clear();
+  gs.rectpath(0, 0, 4, 4);
+  gs.fill(0);
+  EXPECT_TRUE(Has(buffer, "PolyPolygon 1 [5] (0,0) (4,0) (4,4) (0,4) (0,0)"));
+  ExpectClean(buffer);
+}
+
+TEST_F(GdiPainterTest, PatternFillSetsAndRestoresColours) {
+  gs.setrgbcolor(0.5f, 0, 1);
+  gs.setpattern(3);
+  gs.rectpath(0, 0, 4, 4);
+  gs.fill(0);
+  EXPECT_TRUE(HasPrefix(buffer, "CreatePatternBrush 3 -> "));
+  EXPECT_TRUE(Has(buffer, "SetTextColor 0x000000 -> 0x000000"));
+  EXPECT_TRUE(Has(buffer, "SetBkColor 0xFF007F -> 0xFFFFFF"));
+  EXPECT_FALSE(HasPrefix(buffer, "CreateSolidBrush"));
+  ExpectClean(buffer);
+
+  buffer.SetTextColor(gdi::Rgb(1, 2, 3));
+  gs.rectpath(0, 0, 4, 4);
+  gs.fill(1);
+  EXPECT_EQ(buffer.TextColor(), gdi::Rgb(1, 2, 3));
+  EXPECT_EQ(buffer.BkColor(), gdi::Rgb(255, 255, 255));
+  EXPECT_EQ(buffer.LiveObjects(), 0);
+}
+
+TEST_F(GdiPainterTest, FeedbackModeUsesXorAndNot) {
+  RecordingDevice window;
+  painter.SetWindowDevice(&window);
+  gdi::Handle feedback = painter.FeedbackPen();
+  ASSERT_NE(feedback, 0u);
+  EXPECT_EQ(window.Find(feedback)->color, kFeedbackColor);
+  EXPECT_EQ(window.Find(painter.GuidePen())->style, gdi::PS_DASH);
+  window.clear();
+
+  SetDrawTargetMode(kDrawFeedback);
+  gs.setrgbcolor(1, 0, 0);  // feedback ignores the colour
+  Line();
+  gs.stroke(0);
+  EXPECT_EQ(window.lines(),
+            (Lines{"SetROP2 7 -> 13", "SelectObject " + std::to_string(feedback) + " -> 8",
+                   "PolyPolyline 1 [2] (0,0) (10,0)",
+                   "SelectObject 8 -> " + std::to_string(feedback), "SetROP2 13 -> 7"}));
+  EXPECT_TRUE(buffer.lines().empty());
+
+  // A wide feedback line XORs in the feedback colour, never in 0 (which would show nothing).
+  window.clear();
+  gs.setlinewidth(3);
+  Line();
+  gs.stroke(0);
+  EXPECT_TRUE(HasPrefix(window, "CreatePen 0 3 0xC0C0C0"));
+  ExpectClean(window, 2);
+
+  window.clear();
+  gs.rectpath(0, 0, 4, 4);
+  gs.fill(0);
+  EXPECT_EQ(window.lines().front(), "SetROP2 6 -> 13");
+  ExpectClean(window, 2);
+
+  // Printing overrides the mode.
+  RecordingDevice printer;
+  painter.SetPrinterDevice(&printer);
+  SetPrintingFlag(true);
+  window.clear();
+  Line();
+  gs.stroke(1);
+  EXPECT_TRUE(window.lines().empty());
+  EXPECT_TRUE(Has(printer, "StrokePath"));
+  EXPECT_FALSE(HasPrefix(printer, "SetROP2"));
+
+  painter.SetWindowDevice(nullptr);
+  EXPECT_EQ(window.LiveObjects(), 0);
+}
+
+TEST_F(GdiPainterTest, ImagePaintsNearestPixelsInsideItsSquare) {
+  ImageData image;
+  image.width = 2;
+  image.height = 2;
+  image.pixels = {255, 0, 0,   0,  255, 0,    // top row: red, green
+                  0,   0, 255, 10, 20,  30};  // bottom row: blue, dark
+  // The unit square onto device pixels 2..5 (y down, so v = 1 is the top).
+  gs.setmatrix(MatrixD{4, 0, 0, -4, 2, 6});
+  gs.image(image);
+  EXPECT_EQ(buffer.GetPixel(2, 2), gdi::Rgb(255, 0, 0));
+  EXPECT_EQ(buffer.GetPixel(3, 3), gdi::Rgb(255, 0, 0));
+  EXPECT_EQ(buffer.GetPixel(4, 2), gdi::Rgb(0, 255, 0));
+  EXPECT_EQ(buffer.GetPixel(2, 5), gdi::Rgb(0, 0, 255));
+  EXPECT_EQ(buffer.GetPixel(5, 5), gdi::Rgb(10, 20, 30));
+  for (auto [x, y] : {std::pair{1, 2}, {6, 2}, {2, 1}, {2, 6}, {0, 0}, {9, 9}})
+    EXPECT_EQ(buffer.GetPixel(x, y), gdi::Rgb(255, 255, 255)) << x << "," << y;
+
+  // Partly off the canvas: clipped, and the part on it still drawn.
+  gs.setmatrix(MatrixD{4, 0, 0, -4, 8, 12});
+  gs.image(image);
+  EXPECT_EQ(buffer.GetPixel(8, 8), gdi::Rgb(255, 0, 0));
+  EXPECT_TRUE(Has(buffer, "ReadPixels 8 8 10 10"));
+
+  // Fewer bytes than the size promises: nothing is read or drawn.
+  buffer.clear();
+  image.pixels.resize(9);
+  gs.image(image);
+  EXPECT_TRUE(buffer.lines().empty());
+
+  // While printing the pixels are stretched into the device rectangle.
+  image.pixels.resize(12);
+  RecordingDevice printer;
+  painter.SetPrinterDevice(&printer);
+  SetPrintingFlag(true);
+  gs.setmatrix(MatrixD{4, 0, 0, -4, 2, 6});
+  gs.image(image);
+  EXPECT_EQ(printer.lines(), (Lines{"StretchRgb 2 2 6 6 2 2"}));
+}
