@@ -12,6 +12,7 @@
 #include <memory>
 #include <vector>
 
+#include "platform/file/ReplaceFile.h"
 #include "platform/msgbox/Messages.h"
 
 namespace {
@@ -58,46 +59,6 @@ int32_t OutputSink::Printf(const char* format, ...) {
   return WriteString(text);
 }
 
-namespace {
-
-// The mode a file created with fopen(path, "wb") would end up with: an existing file keeps
-// its own permissions, a new one gets 0666 less the umask.
-mode_t TargetMode(const std::string& path) {
-  struct stat st;
-  if (stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode)) return st.st_mode & 07777;
-  mode_t mask = umask(0);
-  umask(mask);
-  return 0666 & ~mask;
-}
-
-// Writes through a symbolic link replace the file it names, not the link itself.
-std::string RenameTarget(const std::string& path) {
-  struct stat st;
-  if (lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
-    char* real = realpath(path.c_str(), nullptr);
-    if (real) {
-      std::string out(real);
-      std::free(real);
-      return out;
-    }
-  }
-  return path;
-}
-
-// Makes the rename itself durable; failure here does not undo a completed save.
-void SyncDirectoryOf(const std::string& path) {
-  std::string dir = ".";
-  size_t slash = path.rfind('/');
-  if (slash != std::string::npos) dir = slash == 0 ? "/" : path.substr(0, slash);
-  int fd = open(dir.c_str(), O_RDONLY | O_DIRECTORY);
-  if (fd >= 0) {
-    fsync(fd);
-    close(fd);
-  }
-}
-
-}  // namespace
-
 FileSink::FileSink(std::string path) : path_(std::move(path)) {}
 
 FileSink::~FileSink() { Discard(); }
@@ -106,39 +67,21 @@ void FileSink::Discard() {
   if (file_) {
     std::fclose(file_);
     file_ = nullptr;
+    pending_.fd = -1;  // closed with the stream
   }
-  if (!tempPath_.empty()) {
-    unlink(tempPath_.c_str());
-    tempPath_.clear();
-  }
+  AbandonReplace(&pending_);
 }
 
 int32_t FileSink::Open() {
   Discard();
   failed_ = false;
-  if (path_.empty()) {
+  if (!BeginReplace(path_, &pending_)) {
     ShowError("Unable to write to " + path_);
     return 0;
   }
-  std::string target = RenameTarget(path_);
-  std::vector<char> name(target.begin(), target.end());
-  static const char kSuffix[] = ".XXXXXX";
-  name.insert(name.end(), kSuffix, kSuffix + sizeof kSuffix);  // with the NUL
-  int fd = mkstemp(name.data());
-  if (fd < 0) {
-    ShowError("Unable to write to " + path_);
-    return 0;
-  }
-  tempPath_ = name.data();
-  // mkstemp creates the file private (0600); the saved file gets the usual permissions.
-  if (fchmod(fd, TargetMode(target)) != 0) {
-    // Not fatal: the content is still right, only the permissions are narrower.
-  }
-  file_ = fdopen(fd, "wb");
+  file_ = fdopen(pending_.fd, "wb");
   if (!file_) {
-    close(fd);
-    unlink(tempPath_.c_str());
-    tempPath_.clear();
+    AbandonReplace(&pending_);
     ShowError("Unable to write to " + path_);
     return 0;
   }
@@ -152,18 +95,10 @@ int32_t FileSink::Close() {
   if (ok && fsync(fileno(file_)) != 0) ok = false;
   if (std::fclose(file_) != 0) ok = false;
   file_ = nullptr;
-  if (ok) {
-    std::string target = RenameTarget(path_);
-    if (rename(tempPath_.c_str(), target.c_str()) == 0) {
-      tempPath_.clear();
-      SyncDirectoryOf(target);
-      return 1;
-    }
-    ok = false;
-  }
+  pending_.fd = -1;  // closed with the stream
+  if (ok && CommitReplace(&pending_)) return 1;
   failed_ = true;
-  unlink(tempPath_.c_str());
-  tempPath_.clear();
+  AbandonReplace(&pending_);
   ShowError(Format("Unable to write to %s", path_.c_str()));
   return 0;
 }

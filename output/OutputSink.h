@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <string>
 
+#include "platform/file/ReplaceFile.h"
+
 class OutputSink {
  public:
   virtual ~OutputSink() = default;
@@ -44,7 +46,7 @@ class FileSink : public OutputSink {
   void Discard();
 
   std::string path_;
-  std::string tempPath_;
+  PendingFile pending_;
   FILE* file_ = nullptr;
   bool failed_ = false;
 };

@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "platform/file/ReplaceFile.h"
 #include "platform/profile/ProfileText.h"
 
 namespace {
@@ -41,53 +42,6 @@ LoadResult LoadFile(const std::string& path, std::string* text) {
   }
   close(fd);
   return LoadResult::kOk;
-}
-
-bool WriteAll(int fd, const std::string& bytes) {
-  size_t done = 0;
-  while (done < bytes.size()) {
-    ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    done += size_t(n);
-  }
-  return true;
-}
-
-// Writes through a symbolic link to the file it names rather than replacing the link.
-std::string ResolveTarget(const std::string& path) {
-  struct stat st;
-  if (lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
-    char* real = realpath(path.c_str(), nullptr);
-    if (real) {
-      std::string out(real);
-      std::free(real);
-      return out;
-    }
-  }
-  return path;
-}
-
-bool ReplaceFile(const std::string& path, const std::string& bytes) {
-  std::string target = ResolveTarget(path);
-  std::string temp = target + ".XXXXXX";
-  int fd = mkstemp(temp.data());
-  if (fd < 0) return false;
-  // Keep the old file's permissions; a new file gets the usual ones.
-  struct stat st;
-  mode_t mode;
-  if (stat(target.c_str(), &st) == 0) {
-    mode = st.st_mode & 07777;
-  } else {
-    mode_t mask = umask(0);
-    umask(mask);
-    mode = 0666 & ~mask;
-  }
-  bool ok = fchmod(fd, mode) == 0 && WriteAll(fd, bytes) && fsync(fd) == 0;
-  ok = close(fd) == 0 && ok;
-  if (ok) ok = rename(temp.c_str(), target.c_str()) == 0;
-  if (!ok) unlink(temp.c_str());
-  return ok;
 }
 
 bool MakeDirectories(const std::string& dir) {
@@ -158,7 +112,7 @@ bool WritePrivateProfileStrings(const std::string& section,
   }
   if (text == old) return true;
   if (text.size() > kMaxProfileBytes) return false;
-  return ReplaceFile(path, text);
+  return ReplaceFileContents(path, text);
 }
 
 std::string GetProfileString(const std::string& section, const std::string& key,

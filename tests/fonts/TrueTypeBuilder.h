@@ -131,18 +131,18 @@ inline int MacIndex(const std::string& name) {
   return -1;
 }
 
-inline void BuildTables(const FontSpec& spec, std::map<std::string, Bytes>* tables) {
+inline void BuildTables(const FontSpec& plan, std::map<std::string, Bytes>* tables) {
   std::map<std::string, Bytes>& t = *tables;
-  size_t numGlyphs = spec.glyphs.size();
+  size_t numGlyphs = plan.glyphs.size();
   // glyf and loca
   Bytes glyf, loca;
   for (size_t i = 0; i <= numGlyphs; ++i) {
-    if (spec.longLoca) {
+    if (plan.longLoca) {
       Put32(loca, uint32_t(glyf.size()));
     } else {
       Put16(loca, int(glyf.size() / 2));
     }
-    if (i < numGlyphs) glyf.insert(glyf.end(), spec.glyphs[i].begin(), spec.glyphs[i].end());
+    if (i < numGlyphs) glyf.insert(glyf.end(), plan.glyphs[i].begin(), plan.glyphs[i].end());
   }
   t["glyf"] = glyf;
   t["loca"] = loca;
@@ -153,28 +153,28 @@ inline void BuildTables(const FontSpec& spec, std::map<std::string, Bytes>* tabl
   Put32(head, 0);           // checkSumAdjustment
   Put32(head, 0x5F0F3CF5);
   Put16(head, 0);  // flags
-  Put16(head, spec.unitsPerEm);
+  Put16(head, plan.unitsPerEm);
   for (int i = 0; i < 16; ++i) head.push_back(0);  // created, modified
-  for (int v : spec.bbox) Put16(head, v);
+  for (int v : plan.bbox) Put16(head, v);
   Put16(head, 0);  // macStyle
   Put16(head, 8);  // lowestRecPPEM
   Put16(head, 2);  // fontDirectionHint
-  Put16(head, spec.indexToLocFormat >= 0 ? spec.indexToLocFormat : spec.longLoca ? 1 : 0);
+  Put16(head, plan.indexToLocFormat >= 0 ? plan.indexToLocFormat : plan.longLoca ? 1 : 0);
   Put16(head, 0);  // glyphDataFormat
   t["head"] = head;
 
   Bytes hhea;
   Put32(hhea, 0x00010000);
   for (int i = 0; i < 15; ++i) Put16(hhea, 0);
-  Put16(hhea, int(spec.advances.size()));
+  Put16(hhea, int(plan.advances.size()));
   t["hhea"] = hhea;
 
   Bytes hmtx;
-  for (int a : spec.advances) {
+  for (int a : plan.advances) {
     Put16(hmtx, a);
     Put16(hmtx, 0);
   }
-  for (size_t i = spec.advances.size(); i < numGlyphs; ++i) Put16(hmtx, 0);
+  for (size_t i = plan.advances.size(); i < numGlyphs; ++i) Put16(hmtx, 0);
   t["hmtx"] = hmtx;
 
   Bytes maxp;
@@ -184,18 +184,18 @@ inline void BuildTables(const FontSpec& spec, std::map<std::string, Bytes>* tabl
   t["maxp"] = maxp;
 
   Bytes post;
-  Put32(post, spec.postFormat3 ? 0x00030000 : 0x00020000);
-  Put32(post, spec.italicAngle);
+  Put32(post, plan.postFormat3 ? 0x00030000 : 0x00020000);
+  Put32(post, plan.italicAngle);
   Put16(post, -100);  // underlinePosition
   Put16(post, 50);    // underlineThickness
   Put32(post, 0);     // isFixedPitch
   for (int i = 0; i < 4; ++i) Put32(post, 0);
-  if (!spec.postFormat3) {
+  if (!plan.postFormat3) {
     Put16(post, int(numGlyphs));
     Bytes strings;
     int custom = 0;
     for (size_t i = 0; i < numGlyphs; ++i) {
-      std::string name = i < spec.glyphNames.size() ? spec.glyphNames[i] : ".notdef";
+      std::string name = i < plan.glyphNames.size() ? plan.glyphNames[i] : ".notdef";
       int mac = MacIndex(name);
       if (mac >= 0) {
         Put16(post, mac);
@@ -211,9 +211,9 @@ inline void BuildTables(const FontSpec& spec, std::map<std::string, Bytes>* tabl
 
   // 'name': Macintosh records only.
   std::vector<std::pair<int, std::string>> names = {
-      {1, spec.fullName}, {2, "Regular"}, {4, spec.fullName}, {5, "Version 1.0"}, {6, spec.psName}};
-  if (!spec.notice.empty()) names.insert(names.begin(), {0, spec.notice});
-  if (!spec.trademark.empty()) names.push_back({7, spec.trademark});
+      {1, plan.fullName}, {2, "Regular"}, {4, plan.fullName}, {5, "Version 1.0"}, {6, plan.psName}};
+  if (!plan.notice.empty()) names.insert(names.begin(), {0, plan.notice});
+  if (!plan.trademark.empty()) names.push_back({7, plan.trademark});
   Bytes name, strings;
   Put16(name, 0);
   Put16(name, int(names.size()));
@@ -230,9 +230,9 @@ inline void BuildTables(const FontSpec& spec, std::map<std::string, Bytes>* tabl
   name.insert(name.end(), strings.begin(), strings.end());
   t["name"] = name;
 
-  if (!spec.cmap.empty()) {
+  if (!plan.cmap.empty()) {
     // One segment per character (idDelta maps it), then the closing 0xFFFF segment.
-    std::vector<std::pair<int, int>> segs(spec.cmap.begin(), spec.cmap.end());
+    std::vector<std::pair<int, int>> segs(plan.cmap.begin(), plan.cmap.end());
     segs.push_back({0xFFFF, 0});
     int n = int(segs.size());
     Bytes sub;
@@ -257,13 +257,13 @@ inline void BuildTables(const FontSpec& spec, std::map<std::string, Bytes>* tabl
     cmap.insert(cmap.end(), sub.begin(), sub.end());
     t["cmap"] = cmap;
   }
-  if (spec.withHinting) {
+  if (plan.withHinting) {
     t["cvt "] = Bytes{0, 10, 0, 20};
     t["fpgm"] = Bytes{0xB0, 0x00};
     t["prep"] = Bytes{0xB0, 0x01, 0x00};
   }
-  for (auto& [tag, bytes] : spec.extraTables) t[tag] = bytes;
-  for (const std::string& tag : spec.dropTables) t.erase(tag);
+  for (auto& [tag, bytes] : plan.extraTables) t[tag] = bytes;
+  for (const std::string& tag : plan.dropTables) t.erase(tag);
 }
 
 inline uint32_t Checksum(const Bytes& b) {
@@ -277,9 +277,9 @@ inline uint32_t Checksum(const Bytes& b) {
 }
 
 // The whole font file; `tables` (optional) receives the table bytes as laid out.
-inline Bytes BuildFont(const FontSpec& spec, std::map<std::string, Bytes>* tablesOut = nullptr) {
+inline Bytes BuildFont(const FontSpec& plan, std::map<std::string, Bytes>* tablesOut = nullptr) {
   std::map<std::string, Bytes> tables;
-  BuildTables(spec, &tables);
+  BuildTables(plan, &tables);
   Bytes font;
   Put32(font, 0x00010000);
   int n = int(tables.size());
@@ -310,13 +310,13 @@ inline Bytes BuildFont(const FontSpec& spec, std::map<std::string, Bytes>* table
 
 // Two glyphs (.notdef empty, "A" a triangle) and an empty "space".
 inline FontSpec SmallFont() {
-  FontSpec spec;
-  spec.glyphs.push_back({});
-  spec.glyphs.push_back(SimpleGlyph({{{0, 0, true}, {250, 700, true}, {500, 0, true}}}));
-  spec.glyphs.push_back({});
-  spec.glyphNames = {".notdef", "A", "space"};
-  spec.advances = {500, 600, 250};
-  return spec;
+  FontSpec plan;
+  plan.glyphs.push_back({});
+  plan.glyphs.push_back(SimpleGlyph({{{0, 0, true}, {250, 700, true}, {500, 0, true}}}));
+  plan.glyphs.push_back({});
+  plan.glyphNames = {".notdef", "A", "space"};
+  plan.advances = {500, 600, 250};
+  return plan;
 }
 
 }  // namespace ttb

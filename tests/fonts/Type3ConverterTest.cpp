@@ -38,19 +38,19 @@ std::string Procedure(const std::string& text, const std::string& name) {
 }
 
 ttb::FontSpec FontWith(std::vector<ttb::Bytes> glyphs, std::vector<std::string> names) {
-  ttb::FontSpec spec;
-  spec.glyphs = std::move(glyphs);
-  spec.glyphNames = std::move(names);
-  spec.advances = {500};
-  return spec;
+  ttb::FontSpec plan;
+  plan.glyphs = std::move(glyphs);
+  plan.glyphNames = std::move(names);
+  plan.advances = {500};
+  return plan;
 }
 
 }  // namespace
 
 TEST(Type3Converter, HeaderAndTrailer) {
-  ttb::FontSpec spec = ttb::SmallFont();
-  spec.notice = "(c) Someone";
-  Result r = Convert(ttb::BuildFont(spec));
+  ttb::FontSpec plan = ttb::SmallFont();
+  plan.notice = "(c) Someone";
+  Result r = Convert(ttb::BuildFont(plan));
   ASSERT_EQ(r.ok, 1) << r.log;
   EXPECT_EQ(r.text.rfind("%!PS-Adobe-3.0 Resource-Font\r\n"
                          "%%Title: Test Font\r\n"
@@ -101,7 +101,7 @@ TEST(Type3Converter, HeaderAndTrailer) {
 }
 
 TEST(Type3Converter, OnAndOffCurveRuns) {
-  ttb::FontSpec spec = FontWith(
+  ttb::FontSpec plan = FontWith(
       {{},
        // Alternating on- and off-curve points: one curve per off-curve point.
        ttb::SimpleGlyph(
@@ -111,7 +111,7 @@ TEST(Type3Converter, OnAndOffCurveRuns) {
        // A contour ending off the curve closes with a curve to its first point.
        ttb::SimpleGlyph({{{0, 0, true}, {0, 300, true}, {300, 300, false}}})},
       {".notdef", "a", "b", "c"});
-  Result r = Convert(ttb::BuildFont(spec));
+  Result r = Convert(ttb::BuildFont(plan));
   ASSERT_EQ(r.ok, 1) << r.log;
   EXPECT_EQ(Procedure(r.text, "a"),
             "500 0 0 0 200 100 _sc\r\n0 0 _m\r\n0 66 33 100 100 100 _c\r\n"
@@ -124,12 +124,12 @@ TEST(Type3Converter, OnAndOffCurveRuns) {
 }
 
 TEST(Type3Converter, ScalingAndAdvanceWidths) {
-  ttb::FontSpec spec =
+  ttb::FontSpec plan =
       FontWith({{}, ttb::SimpleGlyph({{{0, 0, true}, {1024, 2048, true}, {2048, 0, true}}}), {}},
                {".notdef", "a", "b"});
-  spec.unitsPerEm = 2048;
-  spec.advances = {0, 1229};  // glyph 2 takes the last advance
-  Result r = Convert(ttb::BuildFont(spec));
+  plan.unitsPerEm = 2048;
+  plan.advances = {0, 1229};  // glyph 2 takes the last advance
+  Result r = Convert(ttb::BuildFont(plan));
   ASSERT_EQ(r.ok, 1) << r.log;
   EXPECT_EQ(Procedure(r.text, "a"),
             "600 0 0 0 1000 1000 _sc\r\n0 0 _m\r\n500 1000 _l\r\n1000 0 _l\r\n0 0 _l\r\n_cl\r\n");
@@ -142,9 +142,9 @@ TEST(Type3Converter, ContourOrder) {
   ttb::Contour outerB = {{1000, 0, true}, {1000, 100, true}, {1100, 100, true}, {1100, 0, true}};
   ttb::Contour innerA = {{150, 170, true}, {130, 150, true}, {170, 150, true}};
   ttb::Contour innerB = {{1020, 20, true}, {1080, 20, true}, {1080, 80, true}, {1020, 80, true}};
-  ttb::FontSpec spec =
+  ttb::FontSpec plan =
       FontWith({{}, ttb::SimpleGlyph({outerA, outerB, innerA, innerB})}, {".notdef", "a"});
-  Result r = Convert(ttb::BuildFont(spec));
+  Result r = Convert(ttb::BuildFont(plan));
   ASSERT_EQ(r.ok, 1) << r.log;
   std::string proc = Procedure(r.text, "a");
   size_t a = proc.find("\r\n0 0 _m"), b = proc.find("\r\n1000 0 _m");
@@ -168,12 +168,12 @@ TEST(Type3Converter, SubProcedures) {
     for (int i = 0; i < n; ++i) c.push_back({i * 10, (i % 2) * 50 + (i >= n / 2 ? 0 : 100), true});
     return c;
   };
-  ttb::FontSpec spec = FontWith({{},
+  ttb::FontSpec plan = FontWith({{},
                                  ttb::SimpleGlyph({polygon(25)}),
                                  ttb::SimpleGlyph({polygon(26)}),
                                  ttb::SimpleGlyph({polygon(90)})},
                                 {".notdef", "p25", "p26", "p90"});
-  Result r = Convert(ttb::BuildFont(spec));
+  Result r = Convert(ttb::BuildFont(plan));
   ASSERT_EQ(r.ok, 1) << r.log;
   std::string p25 = Procedure(r.text, "p25");
   EXPECT_TRUE(p25.starts_with("500 0 ")) << p25;
@@ -207,7 +207,7 @@ TEST(Type3Converter, SubProcedures) {
 
 TEST(Type3Converter, CompositeGlyphs) {
   ttb::Bytes a = ttb::SimpleGlyph({{{0, 0, true}, {250, 700, true}, {500, 0, true}}});
-  ttb::FontSpec spec =
+  ttb::FontSpec plan =
       FontWith({{},
                 a,
                 ttb::CompositeGlyph({{1, 0, 0}, {1, 100, 0}}),
@@ -218,9 +218,9 @@ TEST(Type3Converter, CompositeGlyphs) {
                 ttb::CompositeGlyph({{1, 0, 0, 0x0002, 8192}}),
                 ttb::CompositeGlyph({{99, 0, 0}})},  // no such glyph
                {".notdef", "A", "Aacute", "B", "C", "D", "E", "F", "G"});
-  spec.unitsPerEm = 2048;
-  spec.advances = {1024};
-  Result r = Convert(ttb::BuildFont(spec));
+  plan.unitsPerEm = 2048;
+  plan.advances = {1024};
+  Result r = Convert(ttb::BuildFont(plan));
   ASSERT_EQ(r.ok, 1) << r.log;
   EXPECT_EQ(Procedure(r.text, "Aacute"),
             "500 0 0 0 0 0 _sc\r\nfalse CharStrings /A get exec\r\n"
@@ -239,17 +239,17 @@ TEST(Type3Converter, CompositeGlyphs) {
 }
 
 TEST(Type3Converter, MissingAsciiNamesComeFromCmap) {
-  ttb::FontSpec spec = ttb::SmallFont();
-  spec.glyphNames = {".notdef", "A", "uni00A0"};
-  spec.cmap = {{0x20, 2}, {0x41, 1}};
-  Result r = Convert(ttb::BuildFont(spec));
+  ttb::FontSpec plan = ttb::SmallFont();
+  plan.glyphNames = {".notdef", "A", "uni00A0"};
+  plan.cmap = {{0x20, 2}, {0x41, 1}};
+  Result r = Convert(ttb::BuildFont(plan));
   ASSERT_EQ(r.ok, 1) << r.log;
   EXPECT_NE(r.text.find("/CharStrings 4 dict dup begin\r\n"), std::string::npos);
   EXPECT_NE(r.text.find("}_d\r\n/space /uni00A0 load def\r\nend readonly def\r\n"),
             std::string::npos);
   // Without glyph names the glyphs are written under their character names.
-  spec.postFormat3 = true;
-  r = Convert(ttb::BuildFont(spec));
+  plan.postFormat3 = true;
+  r = Convert(ttb::BuildFont(plan));
   ASSERT_EQ(r.ok, 1) << r.log;
   EXPECT_NE(r.text.find("/CharStrings 3 dict dup begin\r\n/.notdef{"), std::string::npos);
   EXPECT_EQ(Procedure(r.text, "A"),
@@ -265,8 +265,8 @@ TEST(Type3Converter, CorruptFonts) {
   ttb::Put16(bad, 2);  // three points
   ttb::Put16(bad, 0);
   bad.insert(bad.end(), {0x09, 5, 0, 0});
-  ttb::FontSpec spec = FontWith({{}, bad}, {".notdef", "a"});
-  Result r = Convert(ttb::BuildFont(spec));
+  ttb::FontSpec plan = FontWith({{}, bad}, {".notdef", "a"});
+  Result r = Convert(ttb::BuildFont(plan));
   ASSERT_EQ(r.ok, 1);
   EXPECT_EQ(r.log, "Error in flags x=1, ct=5, num_pts=3\n");
   EXPECT_EQ(Procedure(r.text, "a"), "500 0 0 0 100 100 _sc\r\n");
@@ -281,17 +281,17 @@ TEST(Type3Converter, CorruptFonts) {
   EXPECT_EQ(r.log,
             "TrueType font may be corrupt (reason 2)\n"
             "TrueType font is missing table 'head'\n");
-  spec = ttb::SmallFont();
-  spec.dropTables = {"hmtx"};
-  r = Convert(ttb::BuildFont(spec));
+  plan = ttb::SmallFont();
+  plan.dropTables = {"hmtx"};
+  r = Convert(ttb::BuildFont(plan));
   EXPECT_EQ(r.ok, 0);
   EXPECT_EQ(r.text, "");
   EXPECT_EQ(r.log, "TrueType font is missing table 'hmtx'\n");
 
   // No glyph names: only .notdef is defined, so the font still works.
-  spec = ttb::SmallFont();
-  spec.postFormat3 = true;
-  r = Convert(ttb::BuildFont(spec));
+  plan = ttb::SmallFont();
+  plan.postFormat3 = true;
+  r = Convert(ttb::BuildFont(plan));
   EXPECT_EQ(r.ok, 1);
   EXPECT_EQ(r.log, "TrueType font does not have a format 2.0 'post' table\n");
   EXPECT_NE(r.text.find("/CharStrings 1 dict dup begin\r\n/.notdef{500 0 0 0 0 0 _sc\r\n}_d\r\n"
@@ -299,9 +299,9 @@ TEST(Type3Converter, CorruptFonts) {
             std::string::npos);
 
   // 'loca' pointing past 'glyf': the glyph is empty, reported once.
-  spec = ttb::SmallFont();
-  spec.extraTables["glyf"] = ttb::Bytes(4, 0);
-  r = Convert(ttb::BuildFont(spec));
+  plan = ttb::SmallFont();
+  plan.extraTables["glyf"] = ttb::Bytes(4, 0);
+  r = Convert(ttb::BuildFont(plan));
   EXPECT_EQ(r.ok, 1);
   EXPECT_EQ(r.log, "TrueType font \"Test Font\" may be corrupt (reason 6)\n");
   EXPECT_EQ(Procedure(r.text, "A"), "600 0 0 0 0 0 _sc\r\n");

@@ -89,11 +89,11 @@ size_t LongestHexLine(const std::string& text) {
 }  // namespace
 
 TEST(Type42Converter, HeaderFontInfoAndTrailer) {
-  ttb::FontSpec spec = ttb::SmallFont();
-  spec.notice = "Copyright (c) 2024 Someone";
-  spec.trademark = "Test is a trademark";
-  spec.italicAngle = 0xFFF38000;  // -12.5
-  Result r = Convert(ttb::BuildFont(spec));
+  ttb::FontSpec plan = ttb::SmallFont();
+  plan.notice = "Copyright (c) 2024 Someone";
+  plan.trademark = "Test is a trademark";
+  plan.italicAngle = 0xFFF38000;  // -12.5
+  Result r = Convert(ttb::BuildFont(plan));
   ASSERT_EQ(r.ok, 1) << r.log;
   EXPECT_EQ(r.text.rfind("%!PS-TrueTypeFont-1.0-1.0\r\n"
                          "%%Title: Test Font\r\n"
@@ -166,20 +166,20 @@ TEST(Type42Converter, OffsetTableDirectoryAndTablesRoundTrip) {
 }
 
 TEST(Type42Converter, LargeGlyfSplitsAtGlyphBoundaries) {
-  ttb::FontSpec spec = ttb::SmallFont();
-  spec.glyphs.clear();
-  spec.glyphNames.clear();
-  spec.advances = {500};
+  ttb::FontSpec plan = ttb::SmallFont();
+  plan.glyphs.clear();
+  plan.glyphNames.clear();
+  plan.advances = {500};
   // 200 glyphs of 1000 bytes (a contour of 98 points), 200 000 bytes of 'glyf' in all.
   for (int i = 0; i < 200; ++i) {
     ttb::Contour c;
     for (int k = 0; k < 98; ++k) c.push_back({k * 3 + i, (k * 7) % 500, (k % 3) != 0});
     ttb::Bytes g = ttb::SimpleGlyph({c});
     g.resize(1000, 0);
-    spec.glyphs.push_back(g);
+    plan.glyphs.push_back(g);
   }
   std::map<std::string, ttb::Bytes> tables;
-  Result r = Convert(ttb::BuildFont(spec, &tables));
+  Result r = Convert(ttb::BuildFont(plan, &tables));
   ASSERT_EQ(r.ok, 1) << r.log;
   ASSERT_EQ(tables["glyf"].size(), 200000u);
   std::vector<ttb::Bytes> strings = SfntsStrings(r.text);
@@ -209,19 +209,19 @@ TEST(Type42Converter, LargeGlyfSplitsAtGlyphBoundaries) {
 TEST(Type42Converter, HexLinesNeverPassSeventyTwoColumns) {
   // Table lengths chosen so that strings close at every column position.
   for (size_t pad = 0; pad < 40; ++pad) {
-    ttb::FontSpec spec = ttb::SmallFont();
-    spec.extraTables["cvt "] = ttb::Bytes(65000 + pad * 2, 0x11);
-    spec.extraTables["fpgm"] = ttb::Bytes(60000 + pad * 2, 0xAB);
-    Result r = Convert(ttb::BuildFont(spec));
+    ttb::FontSpec plan = ttb::SmallFont();
+    plan.extraTables["cvt "] = ttb::Bytes(65000 + pad * 2, 0x11);
+    plan.extraTables["fpgm"] = ttb::Bytes(60000 + pad * 2, 0xAB);
+    Result r = Convert(ttb::BuildFont(plan));
     ASSERT_EQ(r.ok, 1) << r.log;
     ASSERT_LE(LongestHexLine(r.text), 72u) << pad;
   }
 }
 
 TEST(Type42Converter, TooLongTableWritesNothing) {
-  ttb::FontSpec spec = ttb::SmallFont();
-  spec.extraTables["hmtx"] = ttb::Bytes(70000, 0);
-  Result r = Convert(ttb::BuildFont(spec));
+  ttb::FontSpec plan = ttb::SmallFont();
+  plan.extraTables["hmtx"] = ttb::Bytes(70000, 0);
+  Result r = Convert(ttb::BuildFont(plan));
   EXPECT_EQ(r.ok, 0);
   EXPECT_EQ(r.log, "TrueType font \"Test Font\" has a 'hmtx' table which is too long\n");
   // Nothing of a font that cannot be carried whole reaches the document.
@@ -229,15 +229,15 @@ TEST(Type42Converter, TooLongTableWritesNothing) {
 }
 
 TEST(Type42Converter, GlyphNames) {
-  ttb::FontSpec spec = ttb::SmallFont();
-  spec.glyphNames = {".notdef", "Aring.alt", "s"};
-  spec.glyphs.push_back({});
-  spec.glyphNames.push_back(std::string(80, 'x'));  // too long
-  spec.glyphs.push_back({});
-  spec.glyphNames.push_back("bad name");  // not a PostScript name
-  spec.glyphs.push_back({});
-  spec.glyphNames.push_back(std::string(79, 'y'));
-  Result r = Convert(ttb::BuildFont(spec));
+  ttb::FontSpec plan = ttb::SmallFont();
+  plan.glyphNames = {".notdef", "Aring.alt", "s"};
+  plan.glyphs.push_back({});
+  plan.glyphNames.push_back(std::string(80, 'x'));  // too long
+  plan.glyphs.push_back({});
+  plan.glyphNames.push_back("bad name");  // not a PostScript name
+  plan.glyphs.push_back({});
+  plan.glyphNames.push_back(std::string(79, 'y'));
+  Result r = Convert(ttb::BuildFont(plan));
   ASSERT_EQ(r.ok, 1);
   // Index 258 is the first string after the index array.
   EXPECT_NE(r.text.find("/CharStrings 6 dict dup begin\r\n/.notdef 0 def\r\n/Aring.alt 1 def\r\n"
@@ -247,9 +247,9 @@ TEST(Type42Converter, GlyphNames) {
   EXPECT_EQ(r.log, "TrueType font file contains a very long PostScript name\n");
 
   // Without a .notdef name the dictionary still gets one, for glyph 0.
-  spec = ttb::SmallFont();
-  spec.glyphNames = {"A", "B", "C"};
-  r = Convert(ttb::BuildFont(spec));
+  plan = ttb::SmallFont();
+  plan.glyphNames = {"A", "B", "C"};
+  r = Convert(ttb::BuildFont(plan));
   EXPECT_NE(r.text.find("/CharStrings 4 dict dup begin\r\n/A 0 def\r\n/B 1 def\r\n/C 2 def\r\n"
                         "/.notdef 0 def\r\nend readonly def\r\n"),
             std::string::npos);
@@ -257,17 +257,17 @@ TEST(Type42Converter, GlyphNames) {
 
 TEST(Type42Converter, MissingAsciiNamesComeFromCmap) {
   // A space named "uni00A0" is still reachable as /space; present names are not repeated.
-  ttb::FontSpec spec = ttb::SmallFont();
-  spec.glyphNames = {".notdef", "A", "uni00A0"};
-  spec.cmap = {{0x20, 2}, {0x41, 1}, {0x42, 7}};
-  Result r = Convert(ttb::BuildFont(spec));
+  ttb::FontSpec plan = ttb::SmallFont();
+  plan.glyphNames = {".notdef", "A", "uni00A0"};
+  plan.cmap = {{0x20, 2}, {0x41, 1}, {0x42, 7}};
+  Result r = Convert(ttb::BuildFont(plan));
   ASSERT_EQ(r.ok, 1) << r.log;
   EXPECT_NE(r.text.find("/CharStrings 4 dict dup begin\r\n/.notdef 0 def\r\n/A 1 def\r\n"
                         "/uni00A0 2 def\r\n/space 2 def\r\nend readonly def\r\n"),
             std::string::npos);
   // Without glyph names the characters the 'cmap' knows still have glyphs.
-  spec.postFormat3 = true;
-  r = Convert(ttb::BuildFont(spec));
+  plan.postFormat3 = true;
+  r = Convert(ttb::BuildFont(plan));
   ASSERT_EQ(r.ok, 1) << r.log;
   EXPECT_NE(r.text.find("/CharStrings 3 dict dup begin\r\n/.notdef 0 def\r\n/space 2 def\r\n"
                         "/A 1 def\r\nend readonly def\r\n"),
@@ -275,10 +275,10 @@ TEST(Type42Converter, MissingAsciiNamesComeFromCmap) {
 }
 
 TEST(Type42Converter, PostFormat3) {
-  ttb::FontSpec spec = ttb::SmallFont();
-  spec.postFormat3 = true;
+  ttb::FontSpec plan = ttb::SmallFont();
+  plan.postFormat3 = true;
   std::map<std::string, ttb::Bytes> tables;
-  Result r = Convert(ttb::BuildFont(spec, &tables));
+  Result r = Convert(ttb::BuildFont(plan, &tables));
   ASSERT_EQ(r.ok, 1);
   EXPECT_EQ(r.log, "TrueType font \"Test Font\" does not have a format 2.0 'post' table\n");
   // No glyph names, but a dictionary with .notdef so that the font can still be defined; the
@@ -305,9 +305,9 @@ TEST(Type42Converter, CorruptFonts) {
             "TrueType font \"\" may be corrupt (reason 2)\n"
             "TrueType font is missing table 'head'\n");
   // Missing 'post'.
-  ttb::FontSpec spec = ttb::SmallFont();
-  spec.dropTables = {"post"};
-  r = Convert(ttb::BuildFont(spec));
+  ttb::FontSpec plan = ttb::SmallFont();
+  plan.dropTables = {"post"};
+  r = Convert(ttb::BuildFont(plan));
   EXPECT_EQ(r.ok, 0);
   EXPECT_EQ(r.text, "");
   EXPECT_EQ(r.log, "TrueType font is missing table 'post'\n");
@@ -317,22 +317,22 @@ TEST(Type42Converter, CorruptFonts) {
   EXPECT_EQ(r.ok, 0);
   EXPECT_NE(r.log.find("may be corrupt"), std::string::npos) << r.log;
   // indexToLocFormat out of range.
-  spec = ttb::SmallFont();
-  spec.indexToLocFormat = 2;
-  r = Convert(ttb::BuildFont(spec));
+  plan = ttb::SmallFont();
+  plan.indexToLocFormat = 2;
+  r = Convert(ttb::BuildFont(plan));
   EXPECT_EQ(r.ok, 0);
   EXPECT_EQ(r.log, "TrueType font \"\" is unusable because indexToLocFormat = 2\n");
   // An odd glyph length stops the glyph data; the table is zero-filled and the rest goes on.
-  spec = ttb::SmallFont();
-  spec.glyphs[1].push_back(0);
-  r = Convert(ttb::BuildFont(spec));
+  plan = ttb::SmallFont();
+  plan.glyphs[1].push_back(0);
+  r = Convert(ttb::BuildFont(plan));
   EXPECT_EQ(r.ok, 1);
   EXPECT_EQ(r.log, "TrueType font \"Test Font\" contains a 'glyf' table without 2 ub1 padding\n");
   EXPECT_TRUE(r.text.ends_with("%%EOF\r\n"));
   // unitsPerEm 0 would divide by zero.
-  spec = ttb::SmallFont();
-  spec.unitsPerEm = 0;
-  r = Convert(ttb::BuildFont(spec));
+  plan = ttb::SmallFont();
+  plan.unitsPerEm = 0;
+  r = Convert(ttb::BuildFont(plan));
   EXPECT_EQ(r.ok, 0);
   EXPECT_EQ(r.log, "TrueType font \"\" is unusable because unitsPerEm = 0\n");
   // Every truncation of a valid font is handled.

@@ -1,0 +1,106 @@
+#include "platform/file/ReplaceFile.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+std::string ResolveLink(const std::string& path) {
+  struct stat st;
+  if (lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
+    char* real = realpath(path.c_str(), nullptr);
+    if (real) {
+      std::string out(real);
+      std::free(real);
+      return out;
+    }
+  }
+  return path;
+}
+
+mode_t TargetMode(const std::string& path) {
+  struct stat st;
+  if (stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode)) return st.st_mode & 07777;
+  mode_t mask = umask(0);
+  umask(mask);
+  return 0666 & ~mask;
+}
+
+// Makes the rename itself durable; failure here does not undo a completed replacement.
+void SyncDirectoryOf(const std::string& path) {
+  std::string dir = ".";
+  size_t slash = path.rfind('/');
+  if (slash != std::string::npos) dir = slash == 0 ? "/" : path.substr(0, slash);
+  int fd = open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd >= 0) {
+    fsync(fd);
+    close(fd);
+  }
+}
+
+bool WriteAll(int fd, const std::string& bytes) {
+  size_t done = 0;
+  while (done < bytes.size()) {
+    ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    done += size_t(n);
+  }
+  return true;
+}
+
+}  // namespace
+
+bool BeginReplace(const std::string& path, PendingFile* out) {
+  *out = PendingFile();
+  if (path.empty()) return false;
+  out->target = ResolveLink(path);
+  std::string name = out->target + ".XXXXXX";
+  int fd = mkstemp(name.data());
+  if (fd < 0) return false;
+  // mkstemp makes the file private (0600); the replacement gets the usual permissions. Not
+  // fatal when it fails: the content is still right.
+  (void)fchmod(fd, TargetMode(out->target));
+  out->temp = name;
+  out->fd = fd;
+  return true;
+}
+
+bool CommitReplace(PendingFile* file) {
+  file->fd = -1;
+  if (file->temp.empty()) return false;
+  if (rename(file->temp.c_str(), file->target.c_str()) != 0) {
+    unlink(file->temp.c_str());
+    file->temp.clear();
+    return false;
+  }
+  file->temp.clear();
+  SyncDirectoryOf(file->target);
+  return true;
+}
+
+void AbandonReplace(PendingFile* file) {
+  if (file->fd >= 0) close(file->fd);
+  file->fd = -1;
+  if (!file->temp.empty()) unlink(file->temp.c_str());
+  file->temp.clear();
+}
+
+bool ReplaceFileContents(const std::string& path, const std::string& bytes) {
+  PendingFile f;
+  if (!BeginReplace(path, &f)) return false;
+  bool ok = WriteAll(f.fd, bytes) && fsync(f.fd) == 0;
+  int fd = f.fd;
+  f.fd = -1;
+  ok = close(fd) == 0 && ok;
+  if (!ok) {
+    AbandonReplace(&f);
+    return false;
+  }
+  return CommitReplace(&f);
+}
