@@ -4,6 +4,8 @@
 #include <cstring>
 
 #include "Version.h"
+#include "fonts/FontManager.h"
+#include "model/DebugLog.h"
 
 namespace {
 
@@ -21,6 +23,18 @@ const char kUsage[] =
     "  --help             show this text and exit\n"
     "  --version          show the version and exit\n";
 
+// One tab-separated line per face: PostScript name, face name, style, kind.
+int ListFonts() {
+  SetDebugLogEcho(true);
+  FontManager* fonts = ChooseFontManager();
+  const std::vector<FontFace*>& list = fonts->GetFontList();
+  for (const FontFace* face : list) std::printf("%s\n", DescribeFace(*face).c_str());
+  int status = list.empty() ? 1 : 0;
+  if (list.empty()) std::fprintf(stderr, "ondara-draw: no fonts found\n");
+  SetFontManager(nullptr);
+  return status;
+}
+
 }  // namespace
 
 CommandLineResult RunCommandLine(int argc, char** argv) {
@@ -37,6 +51,16 @@ CommandLineResult RunCommandLine(int argc, char** argv) {
       r.handled = true;
       return r;
     }
+  }
+  if (argc > 1 && std::strcmp(argv[1], "--list-fonts") == 0) {
+    r.handled = true;
+    if (argc != 2) {
+      std::fprintf(stderr, "ondara-draw: --list-fonts takes no arguments\n");
+      r.exitCode = 2;
+      return r;
+    }
+    r.exitCode = ListFonts();
+    return r;
   }
   if (argc > 1 && std::strcmp(argv[1], "--convert") == 0) {
     std::fprintf(stderr, "ondara-draw: --convert: this build has no file writers yet\n");

@@ -7,6 +7,7 @@
 #include <new>
 
 #include "model/ContainerShapes.h"
+#include "model/TextShape.h"
 #include "model/UndoActions.h"
 
 std::string CountMessage(const char* format, int32_t count) {
@@ -369,9 +370,11 @@ bool Touches(Shape* shape, const Rect& q, int32_t flags) {
   Rect b;
   shape->GetBounds(&b, 0);
   if (!Meets(b, q)) return false;
-  // Texts (kind 6) answer through their line test, with the frame option (kQueryTextFrame),
-  // once the text shape supplies it; until then they take the common outline test like every
-  // other shape.
+  // Texts answer through their line test, with the frame option as the query asks.
+  if (kind == kTextShape) {
+    const int32_t frame = (flags & kQueryTextFrame) != 0 ? 1 : 0;
+    return static_cast<TextShape*>(shape)->LineTest(q.x1, q.y1, q.x2, q.y2, frame) != 0;
+  }
   return shape->TouchesRect(q.x1, q.y1, q.x2, q.y2) != 0;
 }
 
@@ -541,4 +544,25 @@ int32_t CountShapesDeep(const ShapeList& list) {
     }
   }
   return count;
+}
+
+bool CollectFonts(const ShapeList& list, std::vector<std::string>* fonts) {
+  // Compound shapes are opened too: a font missing from the list would be undefined in the
+  // written file.
+  for (Shape* shape : list) {
+    if (IsContainer(shape)) {
+      const ShapeList* children = static_cast<ContainerShape*>(shape)->children();
+      if (children && !CollectFonts(*children, fonts)) return false;
+      continue;
+    }
+    if (shape->Kind() != kTextShape) continue;
+    const std::string& font = static_cast<TextShape*>(shape)->font();
+    if (std::find(fonts->begin(), fonts->end(), font) != fonts->end()) continue;
+    try {
+      fonts->push_back(font);
+    } catch (const std::bad_alloc&) {
+      return false;
+    }
+  }
+  return true;
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "model/Geometry.h"
 #include "model/Shape.h"
@@ -128,3 +129,6 @@ void DrawShapeList(const ShapeList& list, int32_t mode, const Rect* area);
 bool CollectLeafShapes(const ShapeList& list, ShapeList* out);
 // Number of shapes counting each container once plus its children, recursively.
 int32_t CountShapesDeep(const ShapeList& list);
+// Appends every font of the texts in the list (looking into containers) that `fonts` does not
+// hold yet, in order of first use. False when memory runs out.
+bool CollectFonts(const ShapeList& list, std::vector<std::string>* fonts);

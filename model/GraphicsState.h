@@ -46,6 +46,12 @@ class PathPainter {
   virtual void Fill(GraphicsState& gs, int mode) = 0;
   // Pixels of an image whose unit square maps through the current matrix.
   virtual void Image(GraphicsState& gs, const ImageData& image) = 0;
+  // One line of text with its baseline starting at user point (x, y) in the current colour;
+  // extraPerSpace is added to the advance of every space (justification). Painters that do
+  // not draw text keep the empty default.
+  virtual void ShowText(GraphicsState& /*gs*/, const char* /*font*/, float /*size*/,
+                        const char* /*text*/, int32_t /*length*/, float /*x*/, float /*y*/,
+                        float /*extraPerSpace*/) {}
 };
 
 class GraphicsState {
@@ -99,6 +105,9 @@ class GraphicsState {
   void fill(int mode);
   // Draws an image's pixels through the current matrix (unit square placement).
   void image(const ImageData& image);
+  // Hands one line of text to the current painter (see PathPainter::ShowText).
+  void show(const char* font, float size, const char* text, int32_t length, float x, float y,
+            float extraPerSpace);
 
   // Flattens the current path into integer device polylines (see FlatPoints and FlatCounts).
   bool flatten();
@@ -138,6 +147,12 @@ GraphicsState& TheGraphicsState();
 // The painter for stroke, fill and image; null paints nothing.
 void SetPathPainter(PathPainter* painter);
 PathPainter* CurrentPathPainter();
+
+inline void GraphicsState::show(const char* font, float size, const char* text, int32_t length,
+                                float x, float y, float extraPerSpace) {
+  if (PathPainter* p = CurrentPathPainter())
+    p->ShowText(*this, font, size, text, length, x, y, extraPerSpace);
+}
 
 // One Bezier piece of an arc of radius r about (cx, cy) from a1 over da degrees (da <= 90):
 // the end points and the two controls.

@@ -210,6 +210,21 @@ void EditNodesAction::Do() { Exchange(); }
 void EditNodesAction::Undo() { Exchange(); }
 
 // ---------------------------------------------------------------------------------------------
+// Edit text
+
+EditTextAction::EditTextAction(Drawing* drawing, TextShape* shape, TextBuffer&& before)
+    : EditAction(drawing), shape_(shape), before_(std::move(before)) {}
+
+void EditTextAction::Exchange() {
+  if (!shape_) return;  // recorded without running, so Valid() may not have been asked
+  shape_->SwapBuffer(before_);  // invalidates the bounds and lays the text out again
+  drawing_->SetModified();
+}
+
+void EditTextAction::Do() { Exchange(); }
+void EditTextAction::Undo() { Exchange(); }
+
+// ---------------------------------------------------------------------------------------------
 // Actions on the selection
 
 SelectionAction::SelectionAction(Drawing* drawing) : EditAction(drawing) {
@@ -323,6 +338,97 @@ void PaintStyleAction::Do() {
 void PaintStyleAction::Undo() {
   int32_t n = std::min(saved_.Count(), leaves_.Count());
   for (int32_t i = 0; i < n; ++i) leaves_[i]->SetPaintStyle(saved_[i]);
+  drawing_->SetModified();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Text colour, font, leading and alignment
+
+TextColorAction::TextColorAction(Drawing* drawing, const Color& color)
+    : SelectionAction(drawing), color_(color) {
+  saved_.Reserve(leaves_.Count());
+}
+
+bool TextColorAction::Valid() const {
+  return SelectionAction::Valid() && saved_.Capacity() >= leaves_.Count();
+}
+
+void TextColorAction::Do() {
+  saved_.Clear();
+  for (Shape* leaf : leaves_) {
+    PaintStyle style;
+    leaf->GetPaintStyle(&style);
+    saved_.Append(style);
+  }
+  // The leaves reach into groups; only the texts among them change.
+  for (Shape* leaf : leaves_)
+    if (leaf->Kind() == kTextShape) leaf->SetFillColor(color_);
+  drawing_->SetModified();
+}
+
+void TextColorAction::Undo() {
+  int32_t n = std::min(saved_.Count(), leaves_.Count());
+  for (int32_t i = 0; i < n; ++i) leaves_[i]->SetPaintStyle(saved_[i]);
+  drawing_->SetModified();
+}
+
+TextStyleChange TextStyleChange::FontAndSize(const std::string& font, float size) {
+  TextStyleChange c;
+  c.kind = kFontAndSize;
+  c.font = font;
+  c.size = size;
+  return c;
+}
+
+TextStyleChange TextStyleChange::Leading(float leading) {
+  TextStyleChange c;
+  c.kind = kLeading;
+  c.leading = leading;
+  return c;
+}
+
+TextStyleChange TextStyleChange::Alignment(int32_t alignment) {
+  TextStyleChange c;
+  c.kind = kAlignment;
+  c.alignment = alignment;
+  return c;
+}
+
+TextStyleAction::TextStyleAction(Drawing* drawing, const TextStyleChange& change)
+    : SelectionAction(drawing) {
+  // Saved once: whenever Do runs (first time or redo) the texts are as they are now.
+  try {
+    change_ = change;
+    for (Shape* leaf : leaves_) {
+      if (leaf->Kind() != kTextShape) continue;
+      auto* text = static_cast<TextShape*>(leaf);
+      saved_.push_back(Saved{text, text->font(), text->size(), text->leading(), text->alignment()});
+    }
+    ready_ = true;
+  } catch (const std::bad_alloc&) {
+    saved_.clear();
+  }
+}
+
+void TextStyleAction::Do() {
+  for (Saved& s : saved_) {
+    switch (change_.kind) {
+      case TextStyleChange::kFontAndSize:
+        s.text->SetFontAndSize(change_.font, change_.size);
+        break;
+      case TextStyleChange::kLeading:
+        s.text->SetLeading(change_.leading);
+        break;
+      case TextStyleChange::kAlignment:
+        s.text->SetAlignment(change_.alignment);
+        break;
+    }
+  }
+  drawing_->SetModified();
+}
+
+void TextStyleAction::Undo() {
+  for (const Saved& s : saved_) s.text->SetTextStyle(s.font, s.size, s.leading, s.alignment);
   drawing_->SetModified();
 }
 

@@ -4,11 +4,14 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
+#include <vector>
 
 #include "model/Drawing.h"
 #include "model/Geometry.h"
 #include "model/GrowArray.h"
 #include "model/PathShapes.h"
+#include "model/TextShape.h"
 #include "model/UndoStack.h"
 
 // An action of the drawing. Valid() is false when building it ran out of memory; such an
@@ -98,6 +101,21 @@ class EditNodesAction : public EditAction {
   int32_t closed_ = 0;
 };
 
+// A typing session of the text tool: the text as it was before (the action owns it). Do and
+// Undo both exchange it with the shape's text and lay the text out again.
+class EditTextAction : public EditAction {
+ public:
+  EditTextAction(Drawing* drawing, TextShape* shape, TextBuffer&& before);
+  bool Valid() const override { return shape_ && before_.Valid(); }
+  void Do() override;
+  void Undo() override;
+
+ private:
+  void Exchange();
+  TextShape* shape_;
+  TextBuffer before_;
+};
+
 // Base of the actions that change the selected shapes and restore per-leaf state on Undo.
 // The selection and its leaf shapes are copied when the action is built.
 class SelectionAction : public EditAction {
@@ -151,6 +169,53 @@ class PaintStyleAction : public SelectionAction {
  private:
   PaintChange change_;
   GrowArray<PaintStyle> saved_;
+};
+
+// The text colour commands: the fill colour of every text in the selection, groups included.
+class TextColorAction : public SelectionAction {
+ public:
+  TextColorAction(Drawing* drawing, const Color& color);
+  bool Valid() const override;
+  void Do() override;
+  void Undo() override;
+
+ private:
+  Color color_;
+  GrowArray<PaintStyle> saved_;  // of every leaf, as the paint style action keeps them
+};
+
+// One change of "&Font...", "&Leading..." or the Alignment items.
+struct TextStyleChange {
+  enum Kind : int32_t { kFontAndSize, kLeading, kAlignment };
+  Kind kind = kFontAndSize;
+  std::string font;
+  float size = 12;
+  float leading = 13;
+  int32_t alignment = 0;
+
+  static TextStyleChange FontAndSize(const std::string& font, float size);
+  static TextStyleChange Leading(float leading);
+  static TextStyleChange Alignment(int32_t alignment);
+};
+
+class TextStyleAction : public SelectionAction {
+ public:
+  TextStyleAction(Drawing* drawing, const TextStyleChange& change);
+  bool Valid() const override { return SelectionAction::Valid() && ready_; }
+  void Do() override;
+  void Undo() override;
+
+ private:
+  struct Saved {
+    TextShape* text;
+    std::string font;
+    float size;
+    float leading;
+    int32_t alignment;
+  };
+  TextStyleChange change_;
+  std::vector<Saved> saved_;  // one per text among the leaves
+  bool ready_ = false;
 };
 
 // Actions that save every leaf matrix, move the selection, and put the matrices back.

@@ -1,0 +1,257 @@
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <filesystem>
+
+#include "fonts/FontManager.h"
+#include "fonts/StandardFonts.h"
+#include "fonts/StringSink.h"
+#include "platform/profile/Profile.h"
+#include "support/TestSupport.h"
+
+namespace {
+
+const std::string kLiberation = "/usr/share/fonts/truetype/liberation/";
+
+SystemFace MakeSystemFace(const std::string& faceName, const std::string& psName, int style) {
+  SystemFace f;
+  f.faceName = faceName;
+  f.postScriptName = psName;
+  f.style = style;
+  f.metrics.ascent = 905;
+  f.metrics.descent = -212;
+  for (int& w : f.metrics.widths) w = 500;
+  return f;
+}
+
+std::unique_ptr<FontFace> TrueType(const std::string& faceName, const std::string& psName,
+                                   int style = 0) {
+  return std::make_unique<TrueTypeFontFace>(MakeSystemFace(faceName, psName, style));
+}
+
+std::unique_ptr<FontFace> Type1(const std::string& faceName, const std::string& psName) {
+  Type1Face f;
+  f.faceName = faceName;
+  f.postScriptName = psName;
+  return std::make_unique<Type1FontFace>(f);
+}
+
+// A manager over faces the test hands it.
+class FixedFonts : public FontManager {
+ public:
+  void Add(std::unique_ptr<FontFace> face) {
+    list_.push_back(face.get());
+    faces_.push_back(std::move(face));
+    ListChanged();
+  }
+  int32_t LoadFonts() override { return 1; }
+  void FreeFonts() override {
+    list_.clear();
+    faces_.clear();
+    ListChanged();
+  }
+  void DrawTextRun(gdi::Device*, int32_t, int32_t, FontFace*, float, float, float, float, float,
+                   float, float, float, const char*, int32_t) override {}
+
+ private:
+  std::vector<std::unique_ptr<FontFace>> faces_;
+};
+
+TEST(FontFace, CharAdvancesFollowTheExactRunningSum) {
+  SystemFace sys = MakeSystemFace("Test", "Test", 0);
+  sys.metrics.widths[int('i')] = 333;
+  TrueTypeFontFace face(sys);
+  int32_t adv[10];
+  face.CharAdvances("iiiiiiiiii", 10, 10.0f, adv);
+  int sum = 0;
+  for (int i = 0; i < 10; ++i) {
+    EXPECT_TRUE(adv[i] == 3 || adv[i] == 4) << i;
+    sum += adv[i];
+    // The integer position never drifts from the exact one (3.33 per character) truncated.
+    EXPECT_EQ(sum, int(3.33 * (i + 1) + 1e-9)) << i;
+  }
+  EXPECT_EQ(sum, 33);
+
+  // Mixed widths at a fractional size: the sum equals the truncated width of the whole run.
+  sys.metrics.widths[int('A')] = 667;
+  sys.metrics.widths[int('W')] = 944;
+  TrueTypeFontFace mixed(sys);
+  const char text[] = "AWiAiW";
+  int32_t adv2[6];
+  mixed.CharAdvances(text, 6, 13.5f, adv2);
+  int total = 0;
+  for (int32_t a : adv2) total += a;
+  EXPECT_EQ(total, int(mixed.StringWidth(text, 6, 13.5f)));
+}
+
+TEST(FontFace, MetricsScaleWithTheSize) {
+  SystemFace sys = MakeSystemFace("Test", "Test", 0);
+  sys.metrics.widths[int('A')] = INT_MAX;  // two of them overflow 32 bits unless summed in 64
+  sys.metrics.widths[0xE9] = 556;          // a code above 127 indexes as unsigned
+  TrueTypeFontFace face(sys);
+  EXPECT_FLOAT_EQ(face.Ascent(12), 905 * 12 / 1000.0f);
+  EXPECT_FLOAT_EQ(face.Descent(12), -212 * 12 / 1000.0f);
+  EXPECT_FLOAT_EQ(face.StringWidth("AA", 2, 1), float(2.0 * INT_MAX / 1000.0));
+  EXPECT_FLOAT_EQ(face.StringWidth("\xE9x", 2, 10), (556 + 500) * 10 / 1000.0f);
+  EXPECT_FLOAT_EQ(face.StringWidth("xyz", 2, 10), 10.0f);  // only `length` bytes
+}
+
+TEST(FontFace, NamesKeysAndListingLines) {
+  FixedFonts fonts;
+  fonts.Add(TrueType("Arial", "ArialMT"));
+  fonts.Add(TrueType("Arial", "Arial-BoldItalicMT", kStyleBold | kStyleItalic));
+  fonts.Add(TrueType("Arial", "Arial-BoldMT", kStyleBold));
+  fonts.Add(Type1("Symbol", "Symbol"));
+  fonts.Add(Type1("Arial", ""));  // the bridge's stand-in face has no PostScript name
+  FontFace* boldItalic = fonts.GetFontList()[1];
+  EXPECT_EQ(boldItalic->Key(), "Arial,BOLDITALIC");
+  EXPECT_EQ(fonts.GetFontList()[0]->Key(), "Arial");
+
+  EXPECT_EQ(fonts.FindFace("Arial,BOLDITALIC"), boldItalic);
+  EXPECT_EQ(fonts.FindFace("arial,bolditalic"), boldItalic);  // settings keys ignore case
+  EXPECT_EQ(fonts.FindFace("arial-bolditalicmt"), nullptr);    // PostScript names do not
+  EXPECT_EQ(fonts.FindFace("Arial"), fonts.GetFontList()[0]);  // the plainest style
+  EXPECT_EQ(fonts.FindFace("Arial,ITALIC"), nullptr);
+  EXPECT_EQ(fonts.FindFace(""), nullptr);
+
+  EXPECT_EQ(DescribeFace(*boldItalic), "Arial-BoldItalicMT\tArial\tBoldItalic\tTrueType");
+  EXPECT_EQ(DescribeFace(*fonts.GetFontList()[2]), "Arial-BoldMT\tArial\tBold\tTrueType");
+  EXPECT_EQ(DescribeFace(*fonts.GetFontList()[3]), "Symbol\tSymbol\tRegular\tType1");
+
+  // Faces added later are found: the lookup is rebuilt.
+  fonts.Add(TrueType("Arial", "Arial-ItalicMT", kStyleItalic));
+  EXPECT_EQ(fonts.FindFace("Arial,ITALIC"), fonts.GetFontList()[5]);
+}
+
+TEST(FontFace, OnlyType1FacesCountAsStandard) {
+  std::unique_ptr<FontFace> type1Symbol = Type1("Symbol", "Symbol");
+  std::unique_ptr<FontFace> trueTypeSymbol = TrueType("Symbol", "Symbol");
+  EXPECT_TRUE(IsStandardFont(type1Symbol.get()));
+  EXPECT_FALSE(IsStandardFont(trueTypeSymbol.get()));
+  EXPECT_TRUE(IsStandardFont(Type1("Times", "Times-BoldItalic").get()));
+  EXPECT_FALSE(IsStandardFont(Type1("Times", "Times-roman").get()));
+  EXPECT_FALSE(IsStandardFont(Type1("Palatino", "Palatino-Roman").get()));
+  EXPECT_FALSE(IsStandardFont(nullptr));
+}
+
+TEST(FontManager, DefaultFaceAndMeasuringThroughTheModel) {
+  FixedFonts fonts;
+  EXPECT_EQ(fonts.DefaultFace(), nullptr);
+  EXPECT_EQ(fonts.Ascent("Anything", 12), 0.0f);  // no faces: text measures as empty
+
+  fonts.Add(TrueType("Bitstream Charter", "CharterBT-Roman"));
+  EXPECT_EQ(fonts.DefaultFace(), fonts.GetFontList()[0]);  // the first face as the last resort
+  fonts.Add(TrueType("DejaVu Sans", "DejaVuSans-Bold", kStyleBold));
+  EXPECT_EQ(fonts.DefaultFace()->PostScriptName(), std::string("CharterBT-Roman"));
+  fonts.Add(TrueType("DejaVu Sans", "DejaVuSans"));
+  EXPECT_EQ(fonts.DefaultFace()->PostScriptName(), std::string("DejaVuSans"));
+  fonts.Add(TrueType("Liberation Sans", "LiberationSans"));
+  EXPECT_EQ(fonts.DefaultFace()->PostScriptName(), std::string("LiberationSans"));
+  fonts.Add(TrueType("Arial", "ArialMT"));
+  EXPECT_EQ(fonts.DefaultFace()->PostScriptName(), std::string("ArialMT"));
+
+  // An unknown name measures with the default face.
+  EXPECT_FLOAT_EQ(fonts.StringWidth("NoSuchFont", "ab", 2, 10), 10.0f);
+  EXPECT_FLOAT_EQ(fonts.Descent(nullptr, 10), -2.12f);
+
+  // The current manager is the model's TextMetrics, and stops being so when it goes.
+  auto owned = std::make_unique<FixedFonts>();
+  owned->Add(TrueType("Arial", "ArialMT"));
+  FontManager* raw = owned.get();
+  SetFontManager(std::move(owned));
+  EXPECT_EQ(TheFontManager(), raw);
+  ASSERT_EQ(CurrentTextMetrics(), raw);
+  EXPECT_FLOAT_EQ(CurrentTextMetrics()->Ascent("ArialMT", 10), 9.05f);
+  SetFontManager(nullptr);
+  EXPECT_EQ(TheFontManager(), nullptr);
+  EXPECT_EQ(CurrentTextMetrics(), nullptr);
+}
+
+TEST(FontManager, TrueTypeListFromFontFiles) {
+  std::vector<std::string> files;
+  for (const char* name : {"LiberationSans-Regular.ttf", "LiberationSans-BoldItalic.ttf"}) {
+    files.push_back(kLiberation + name);
+    if (!std::filesystem::exists(files.back())) GTEST_SKIP() << files.back() << " not installed";
+  }
+  std::string dir = TestWorkDir("font_manager_files");
+  std::string profile = dir + "/ulvex.ini";
+  WorldTransformFontList fonts(profile);
+  fonts.UseFontFiles(files);
+  ASSERT_EQ(fonts.LoadFonts(), 1);
+  ASSERT_EQ(fonts.GetFontList().size(), 2u);
+  FontFace* boldItalic = fonts.FindFace("Liberation Sans,BOLDITALIC");
+  ASSERT_NE(boldItalic, nullptr);
+  EXPECT_STREQ(boldItalic->PostScriptName(), "LiberationSans-BoldItalic");
+  EXPECT_EQ(boldItalic->IsTrueType(), 1);
+  EXPECT_EQ(fonts.DefaultFace(), fonts.FindFace("LiberationSans"));
+  // The names were learned into the settings file's cache under the face keys.
+  EXPECT_EQ(GetPrivateProfileString("TrueType", "Liberation Sans,BOLDITALIC", "", profile),
+            "LiberationSans-BoldItalic");
+  // Arial metrics: Liberation Sans is metric-compatible (ascent 905, "H" 722).
+  EXPECT_EQ(boldItalic->Metrics()->ascent, 905);
+  EXPECT_FLOAT_EQ(fonts.StringWidth("LiberationSans", "HH", 2, 10), 14.44f);
+
+  StringSink type42;
+  EXPECT_EQ(boldItalic->Download(&type42, 1), 1);
+  EXPECT_EQ(type42.text.rfind("%!PS-TrueTypeFont", 0), 0u) << type42.text.substr(0, 80);
+  StringSink type3;
+  EXPECT_EQ(boldItalic->Download(&type3, 0), 1);
+  EXPECT_NE(type3.text.find("/FontType 3"), std::string::npos);
+
+  // A face whose file has gone writes nothing and fails.
+  SystemFace gone = MakeSystemFace("Gone", "Gone", 0);
+  gone.path = dir + "/missing.ttf";
+  TrueTypeFontFace missing(gone);
+  StringSink none;
+  EXPECT_EQ(missing.Download(&none, 1), 0);
+  EXPECT_TRUE(none.text.empty());
+
+  fonts.FreeFonts();
+  EXPECT_TRUE(fonts.GetFontList().empty());
+  EXPECT_EQ(fonts.FindFace("LiberationSans"), nullptr);
+  EXPECT_EQ(fonts.DefaultFace(), nullptr);
+}
+
+TEST(FontManager, CombinedListPutsType1FacesFirst) {
+  const std::string afm = "/usr/share/fonts/type1/urw-base35/NimbusSans-Regular.afm";
+  const std::string pfb = "/usr/share/fonts/X11/Type1/NimbusSans-Regular.pfb";
+  const std::string ttf = kLiberation + "LiberationSans-Regular.ttf";
+  for (const std::string& p : {afm, pfb, ttf}) {
+    if (!std::filesystem::exists(p)) GTEST_SKIP() << p << " not installed";
+  }
+  std::string dir = TestWorkDir("font_manager_combined");
+  CombinedFontManager fonts(dir + "/ulvex.ini");
+  Type1Face nimbus{"Nimbus Sans", "NimbusSans-Regular", 0, afm, pfb};
+  Type1Face symbol{"Symbol", "Symbol", 0, afm, pfb};  // files borrowed: only the name matters
+  fonts.Type1List().UseFaces({nimbus, symbol});
+  fonts.TrueTypeList().UseFontFiles({ttf});
+  ASSERT_EQ(fonts.LoadFonts(), 1);
+  const std::vector<FontFace*>& list = fonts.GetFontList();
+  ASSERT_EQ(list.size(), 3u);
+  EXPECT_EQ(list[0]->IsTrueType(), 0);
+  EXPECT_EQ(list[1]->IsTrueType(), 0);
+  EXPECT_EQ(list[2]->IsTrueType(), 1);
+  EXPECT_EQ(fonts.DefaultFace(), list[2]);  // Liberation Sans
+  EXPECT_TRUE(IsStandardFont(fonts.FindFace("Symbol")));
+
+  // Type 1 metrics are read lazily from the AFM; Nimbus Sans has Helvetica's widths.
+  FontFace* sans = fonts.FindFace("NimbusSans-Regular");
+  ASSERT_NE(sans, nullptr);
+  EXPECT_EQ(sans->Metrics()->widths[int('H')], 722);
+  EXPECT_GT(sans->Ascent(1000), 600.0f);
+  EXPECT_LT(sans->Descent(1000), 0.0f);
+  StringSink out;
+  EXPECT_EQ(sans->Download(&out, 1), 1);  // the PFB whatever the TrueType format
+  EXPECT_NE(out.text.find("/FontName /NimbusSans-Regular"), std::string::npos);
+  EXPECT_NE(out.text.find("eexec"), std::string::npos);
+
+  // A face whose metrics cannot be read measures as empty instead of failing each time.
+  Type1Face broken{"Broken", "Broken", 0, dir + "/missing.afm", dir + "/missing.pfb"};
+  Type1FontFace brokenFace(broken);
+  EXPECT_EQ(brokenFace.StringWidth("abc", 3, 12), 0.0f);
+  StringSink nothing;
+  EXPECT_EQ(brokenFace.Download(&nothing, 0), 0);
+  EXPECT_TRUE(nothing.text.empty());
+}
+
+}  // namespace

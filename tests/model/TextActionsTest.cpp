@@ -1,0 +1,129 @@
+#include <gtest/gtest.h>
+
+#include <new>
+#include <utility>
+
+#include "model/ContainerShapes.h"
+#include "model/Drawing.h"
+#include "model/SimpleShapes.h"
+#include "model/TextMetrics.h"
+#include "model/TextShape.h"
+#include "model/UndoActions.h"
+
+namespace {
+
+// Characters 6 wide at size 12 (size / 2); ascent 9, descent -3 at size 12.
+class HalfEmMetrics : public TextMetrics {
+ public:
+  float Ascent(const char*, float size) override { return size * 0.75f; }
+  float Descent(const char*, float size) override { return -size * 0.25f; }
+  float StringWidth(const char*, const char*, int32_t length, float size) override {
+    return float(length) * size / 2;
+  }
+};
+
+class TextActionsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    old_ = CurrentTextMetrics();
+    SetTextMetrics(&metrics_);
+  }
+  void TearDown() override { SetTextMetrics(old_); }
+
+ private:
+  HalfEmMetrics metrics_;
+  TextMetrics* old_ = nullptr;
+};
+
+TEST_F(TextActionsTest, EditTextExchangesAndRelaysOut) {
+  Drawing drawing;
+  auto* text = new TextShape("hello", "F", 12, 13, 0);
+  drawing.AddShape(text);
+  // The tool types first and records afterwards with the text as it was.
+  TextBuffer before(text->buffer());
+  text->SetText(std::string(30, 'x').append(" more").c_str());
+  ASSERT_STREQ(text->text(), (std::string(30, 'x') + "\nmore").c_str());
+  ASSERT_TRUE(drawing.undo().Record(new EditTextAction(&drawing, text, std::move(before))));
+  drawing.modified = 0;
+
+  drawing.Undo();
+  EXPECT_STREQ(text->text(), "hello");
+  EXPECT_FLOAT_EQ(text->frame().y2, -12);
+  // The frame grew for the long word and stays grown; the cached bounds follow the frame.
+  Rect after;
+  text->GetBounds(&after, 0);
+  EXPECT_FLOAT_EQ(after.y1, -12);
+  EXPECT_EQ(drawing.modified, 1);
+  drawing.Redo();
+  EXPECT_STREQ(text->text(), (std::string(30, 'x') + "\nmore").c_str());
+  EXPECT_FLOAT_EQ(text->frame().y2, -25);
+}
+
+TEST_F(TextActionsTest, TextColourReachesTextsInGroupsOnly) {
+  Drawing drawing;
+  auto* inner = new TextShape("a", "F", 12, 13, 0);
+  auto* box = new BoxShape(0, 0, 10, 10);
+  auto* group = new GroupShape;
+  group->children()->Append(inner);
+  group->children()->Append(box);
+  auto* outer = new TextShape("b", "F", 12, 13, 0);
+  outer->SetFillColor(Color{0, 100, 0});
+  drawing.AddShape(group);
+  drawing.AddShape(outer);
+  drawing.SelectAll();
+
+  const Color red{100, 0, 0};
+  ASSERT_TRUE(RunAction(&drawing, new TextColorAction(&drawing, red)));
+  EXPECT_EQ(inner->style().fillColor, red);
+  EXPECT_EQ(outer->style().fillColor, red);
+  EXPECT_EQ(box->style().fillOn, 0);
+  EXPECT_EQ(box->style().fillColor, (Color{100, 100, 100}));
+  drawing.Undo();
+  EXPECT_EQ(inner->style().fillColor, (Color{0, 0, 0}));
+  EXPECT_EQ(outer->style().fillColor, (Color{0, 100, 0}));
+}
+
+TEST_F(TextActionsTest, FontLeadingAlignmentUndoRestoresAndRelaysOut) {
+  Drawing drawing;
+  auto* inner = new TextShape("aaaa bbbb cccc", "Times", 12, 13, 0);
+  inner->SetLeading(20);
+  auto* group = new GroupShape;
+  group->children()->Append(inner);
+  auto* outer = new TextShape("dd", "Courier", 9, 10, 3);
+  drawing.AddShape(group);
+  drawing.AddShape(outer);
+  drawing.SelectAll();
+
+  // Size 24 doubles the widths: the 14 characters (168) no longer fit the 144 frame.
+  ASSERT_TRUE(RunAction(
+      &drawing, new TextStyleAction(&drawing, TextStyleChange::FontAndSize("Helvetica", 24))));
+  EXPECT_EQ(inner->font(), "Helvetica");
+  EXPECT_EQ(inner->size(), 24);
+  EXPECT_EQ(inner->leading(), 26);
+  EXPECT_STREQ(inner->text(), "aaaa bbbb\ncccc");
+  EXPECT_EQ(outer->font(), "Helvetica");
+  drawing.Undo();
+  EXPECT_EQ(inner->font(), "Times");
+  EXPECT_EQ(inner->size(), 12);
+  EXPECT_EQ(inner->leading(), 20);
+  EXPECT_STREQ(inner->text(), "aaaa bbbb cccc");
+  EXPECT_FLOAT_EQ(inner->frame().y2, -12);
+  EXPECT_EQ(outer->font(), "Courier");
+  EXPECT_EQ(outer->leading(), 10);
+  EXPECT_EQ(outer->alignment(), 3);
+
+  ASSERT_TRUE(RunAction(&drawing, new TextStyleAction(&drawing, TextStyleChange::Alignment(1))));
+  EXPECT_EQ(inner->alignment(), 1);
+  EXPECT_EQ(outer->alignment(), 1);
+  ASSERT_TRUE(RunAction(&drawing, new TextStyleAction(&drawing, TextStyleChange::Leading(30))));
+  EXPECT_EQ(outer->leading(), 30);
+  drawing.Undo();
+  drawing.Undo();
+  EXPECT_EQ(outer->alignment(), 3);
+  EXPECT_EQ(outer->leading(), 10);
+  drawing.Redo();
+  EXPECT_EQ(outer->alignment(), 1);
+  EXPECT_EQ(outer->leading(), 10);
+}
+
+}  // namespace

@@ -1,0 +1,295 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "model/ContainerShapes.h"
+#include "model/Drawing.h"
+#include "model/GraphicsState.h"
+#include "model/TextMetrics.h"
+#include "model/TextShape.h"
+#include "output/OutputDriver.h"
+
+namespace {
+
+// Every character is size / 2 wide; ascent 0.75 and descent -0.25 of the size. At size 12 a
+// character is 6 wide, the ascent 9 and the descent -3.
+class FixedMetrics : public TextMetrics {
+ public:
+  float Ascent(const char*, float size) override { return size * 0.75f; }
+  float Descent(const char*, float size) override { return -size * 0.25f; }
+  float StringWidth(const char*, const char*, int32_t length, float size) override {
+    lastLength = length;
+    return float(length) * size / 2;
+  }
+  int32_t lastLength = 0;
+};
+
+struct Shown {
+  std::string text;
+  float x, y, extra;
+  float red;
+  double tx;
+};
+
+class TextRecorder : public PathPainter {
+ public:
+  void Stroke(GraphicsState&, int) override {}
+  void Fill(GraphicsState&, int) override {}
+  void Image(GraphicsState&, const ImageData&) override {}
+  void ShowText(GraphicsState& gs, const char*, float, const char* text, int32_t length, float x,
+                float y, float extra) override {
+    shown.push_back(
+        Shown{std::string(text, size_t(length)), x, y, extra, gs.state().red, gs.matrix().tx});
+  }
+  std::vector<Shown> shown;
+};
+
+class TextDriver : public OutputDriver {
+ public:
+  int32_t BeginDocument(const PageInfo*, int32_t, ProgressDialog*) override { return 1; }
+  void EndDocument(ProgressDialog*) override {}
+  void DrawPolygon(const PaintStyle*, const Matrix*, const Point*, int32_t, int32_t) override {}
+  void DrawCurve(const PaintStyle*, const Matrix*, const CurveNode*, int32_t, int32_t) override {}
+  void DrawText(const PaintStyle* s, const Matrix* m, const char* t, const char* f, float sz,
+                float ld, int32_t al, const float* r) override {
+    style = *s;
+    matrix = *m;
+    text = t;
+    font = f;
+    size = sz;
+    leading = ld;
+    align = al;
+    for (int i = 0; i < 4; ++i) rect[i] = r[i];
+  }
+  PaintStyle style;
+  Matrix matrix;
+  std::string text, font;
+  float size = 0, leading = 0, rect[4] = {};
+  int32_t align = -1;
+};
+
+class TextShapeTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    oldMetrics_ = CurrentTextMetrics();
+    oldPainter_ = CurrentPathPainter();
+    SetTextMetrics(&metrics);
+    SetPathPainter(&painter);
+    TheGraphicsState().Reset();
+  }
+  void TearDown() override {
+    SetTextMetrics(oldMetrics_);
+    SetPathPainter(oldPainter_);
+  }
+  FixedMetrics metrics;
+  TextRecorder painter;
+
+ private:
+  TextMetrics* oldMetrics_ = nullptr;
+  PathPainter* oldPainter_ = nullptr;
+};
+
+TEST(TextBufferTest, GrowthCopyAndEmptyCapacity) {
+  TextBuffer b;
+  EXPECT_EQ(b.capacity(), 32);
+  EXPECT_EQ(b.length(), 1);
+  EXPECT_STREQ(b.c_str(), "");
+  ASSERT_TRUE(b.Store(std::string(40, 'a').c_str()));
+  EXPECT_EQ(b.capacity(), 64);  // doubled
+  ASSERT_TRUE(b.Store(std::string(200, 'b').c_str()));
+  EXPECT_EQ(b.capacity(), 201);  // n + 1 beats doubling
+  EXPECT_EQ(b.length(), 201);
+  ASSERT_TRUE(b.Store("abc"));
+  TextBuffer copy(b);
+  EXPECT_EQ(copy.capacity(), 4);  // exactly the length
+  EXPECT_STREQ(copy.c_str(), "abc");
+  EXPECT_TRUE(copy.Insert(3, 'd'));
+  EXPECT_EQ(copy.capacity(), 8);
+  EXPECT_TRUE(copy.Erase(0));
+  EXPECT_STREQ(copy.c_str(), "bcd");
+  EXPECT_FALSE(copy.Erase(3));
+  // The text ends at an embedded NUL, as every writer will see it.
+  ASSERT_TRUE(b.Store("ab\0cd", 5));
+  EXPECT_EQ(b.length(), 3);
+  // A buffer without memory cannot grow and keeps holding nothing.
+  TextBuffer taken(std::move(copy));
+  EXPECT_EQ(copy.capacity(), 0);
+  EXPECT_FALSE(copy.Store("x"));
+  EXPECT_STREQ(copy.c_str(), "");
+}
+
+TEST_F(TextShapeTest, LeadingFollowsSizeUntilSetExplicitly) {
+  EXPECT_EQ(TextShape::LeadingForSize(12), 13);
+  EXPECT_EQ(TextShape::LeadingForSize(9), 10);
+  EXPECT_EQ(TextShape::LeadingForSize(24), 26);
+  EXPECT_EQ(TextShape::LeadingForSize(36), 39);
+  TextShape t("x", "Helvetica", 12, 13, 0);
+  EXPECT_EQ(t.style().fillOn, 1);
+  EXPECT_EQ(t.style().fillColor, (Color{0, 0, 0}));
+  t.SetLeading(20);
+  t.SetText("y");
+  t.SetAlignment(2);
+  EXPECT_EQ(t.leading(), 20);
+  t.SetFontAndSize("Times", 12);
+  EXPECT_EQ(t.leading(), 13);
+}
+
+TEST_F(TextShapeTest, LayoutBreaksAndReflows) {
+  TextShape t("aaaa bbbb cccc", "F", 12, 13, 0);
+  EXPECT_STREQ(t.text(), "aaaa bbbb cccc");
+  EXPECT_FLOAT_EQ(t.frame().y2, -12);  // one line: ascent 9 - descent -3
+  t.SetFrame(0, 0, 60, -144);
+  EXPECT_STREQ(t.text(), "aaaa bbbb\ncccc");
+  EXPECT_FLOAT_EQ(t.frame().x2, 60);
+  EXPECT_FLOAT_EQ(t.frame().y2, -25);  // 9 + 13 + 3
+  t.SetFrame(0, 0, 144, -25);
+  EXPECT_STREQ(t.text(), "aaaa bbbb cccc");
+
+  // Hard breaks stay through every re-flow.
+  t.SetText("aaaa bbbb\rcccc dddd");
+  t.SetFrame(0, 0, 30, -10);
+  EXPECT_STREQ(t.text(), "aaaa\nbbbb\rcccc\ndddd");
+  EXPECT_FLOAT_EQ(t.frame().y2, -(9 + 3 * 13 + 3));
+  t.SetFrame(0, 0, 144, -10);
+  EXPECT_STREQ(t.text(), "aaaa bbbb\rcccc dddd");
+
+  // An empty text is one line of ascent minus descent.
+  t.SetText("");
+  EXPECT_FLOAT_EQ(t.frame().y2, -12);
+  EXPECT_FLOAT_EQ(t.frame().x2, 144);
+}
+
+TEST_F(TextShapeTest, LongWordWidensFrameAndIsNeverBroken) {
+  const std::string word(26, 'w');  // 156 wide in a 144 frame
+  TextShape t((word + " ab").c_str(), "F", 12, 13, 0);
+  // No space before the word: the space after it becomes the break.
+  EXPECT_EQ(std::string(t.text()), word + "\nab");
+  EXPECT_FLOAT_EQ(t.frame().x2, 156.001f);
+  // A word after others moves to a line of its own.
+  t.SetText(("ab " + word + " cd").c_str());
+  EXPECT_EQ(std::string(t.text()), "ab\n" + word + "\ncd");
+  // Shorter text never narrows the frame.
+  t.SetText("hi");
+  EXPECT_FLOAT_EQ(t.frame().x2, 156.001f);
+
+  // Only the first 511 characters of a line are measured and drawn.
+  t.SetText(std::string(600, 'a').c_str());
+  EXPECT_FLOAT_EQ(t.frame().x2, 511 * 6 + 0.001f);
+  t.Draw(1);
+  ASSERT_EQ(painter.shown.size(), 1u);
+  EXPECT_EQ(painter.shown[0].text.size(), 511u);
+}
+
+TEST_F(TextShapeTest, DrawPlacesLinesByAlignment) {
+  TextShape t("aa bb cc dd ee\rff gg", "F", 12, 13, 3);
+  t.SetFrame(0, 0, 60, -10);
+  ASSERT_STREQ(t.text(), "aa bb cc\ndd ee\rff gg");
+  t.SetFillColor(Color{50, 0, 100});
+  t.Move(10, 0);
+  t.Draw(1);
+  ASSERT_EQ(painter.shown.size(), 3u);
+  EXPECT_EQ(painter.shown[0].text, "aa bb cc");
+  EXPECT_FLOAT_EQ(painter.shown[0].y, -9);
+  EXPECT_FLOAT_EQ(painter.shown[0].extra, 6);  // (60 - 48) / 2 spaces
+  // The last lines of both paragraphs are left-aligned.
+  EXPECT_FLOAT_EQ(painter.shown[1].extra, 0);
+  EXPECT_FLOAT_EQ(painter.shown[1].y, -22);
+  EXPECT_FLOAT_EQ(painter.shown[2].extra, 0);
+  EXPECT_FLOAT_EQ(painter.shown[2].y, -35);
+  EXPECT_FLOAT_EQ(painter.shown[0].red, 0.5f);
+  EXPECT_DOUBLE_EQ(painter.shown[0].tx, 10);
+  EXPECT_EQ(TheGraphicsState().SaveDepth(), 0);
+
+  // A justified line without spaces is drawn plainly too.
+  painter.shown.clear();
+  t.SetText("xxxxxxxxxxxxx yy");  // 78 wide: broken at the space after it
+  t.Draw(0);
+  ASSERT_EQ(painter.shown.size(), 2u);
+  EXPECT_FLOAT_EQ(painter.shown[0].extra, 0);
+  EXPECT_FLOAT_EQ(painter.shown[0].red, 0);  // outline drawing is black
+
+  painter.shown.clear();
+  t.SetText("abcd");
+  t.SetAlignment(1);
+  t.Draw(1);
+  t.SetAlignment(2);
+  t.Draw(1);
+  ASSERT_EQ(painter.shown.size(), 2u);
+  const float x2 = t.frame().x2;
+  EXPECT_FLOAT_EQ(painter.shown[0].x, x2 / 2 - 12);
+  EXPECT_FLOAT_EQ(painter.shown[1].x, x2 - 24);
+}
+
+TEST_F(TextShapeTest, LineTestWithAndWithoutFrame) {
+  TextShape t("aaaa bbbb", "F", 12, 13, 0);
+  t.Move(100, 100);  // baseline at y 91 from x 100 to 154; frame 100..244 by 100..88
+  EXPECT_EQ(t.TouchesRect(119, 90, 121, 92), 1);
+  EXPECT_EQ(t.TouchesRect(199, 90, 201, 92), 0);  // in the frame, past the line's end
+  EXPECT_EQ(t.LineTest(243, 94, 245, 96, 1), 1);  // on the frame's right edge
+  EXPECT_EQ(t.LineTest(243, 94, 245, 96, 0), 0);
+  EXPECT_EQ(t.LineTest(0, 0, 5, 5, 1), 0);
+  EXPECT_EQ(t.HitInterior(120, 91), 0);
+  Rect b;
+  t.GetBounds(&b, 0);
+  EXPECT_FLOAT_EQ(b.x1, 100);
+  EXPECT_FLOAT_EQ(b.y1, 88);
+  EXPECT_FLOAT_EQ(b.x2, 244);
+  EXPECT_FLOAT_EQ(b.y2, 100);
+
+  // The drawing's query honours the frame option; the text finder looks into groups.
+  ShapeList list;
+  GroupShape group;
+  group.children()->Append(&t);
+  list.Append(&group);
+  EXPECT_FALSE(ShapesTouchedBy(list, 243, 94, 245, 96, 0, nullptr));
+  EXPECT_TRUE(ShapesTouchedBy(list, 243, 94, 245, 96, kQueryTextFrame, nullptr));
+  EXPECT_EQ(FindTextTouching(list, 119, 90, 121, 92), &t);
+  EXPECT_EQ(FindTextTouching(list, 243, 94, 245, 96), nullptr);
+  group.ReleaseChildren();
+
+  // Justified lines reach the frame's right edge.
+  TextShape j("aa bb cc dd", "F", 12, 13, 3);
+  j.SetFrame(0, 0, 60, -10);
+  EXPECT_EQ(j.TouchesRect(58, -10, 59, -8), 1);
+}
+
+TEST_F(TextShapeTest, WriteCloneAndFonts) {
+  TextShape t("aaaa bbbb cccc", "Courier", 12, 20, 2);
+  t.SetFrame(5, 0, 65, -1);
+  t.Move(1, 2);
+  TextDriver d;
+  t.Write(d);
+  EXPECT_EQ(d.text, "aaaa bbbb\ncccc");
+  EXPECT_EQ(d.font, "Courier");
+  EXPECT_EQ(d.size, 12);
+  EXPECT_EQ(d.leading, 20);
+  EXPECT_EQ(d.align, 2);
+  EXPECT_EQ(d.rect[0], 5);
+  EXPECT_EQ(d.rect[1], 0);
+  EXPECT_EQ(d.rect[2], 65);
+  EXPECT_FLOAT_EQ(d.rect[3], -32);  // 9 + 20 + 3
+  EXPECT_EQ(d.matrix.tx, 1);
+  EXPECT_EQ(d.style.fillColor, (Color{0, 0, 0}));
+
+  Shape* copy = t.Clone();
+  ASSERT_NE(copy, nullptr);
+  t.SetText("changed");
+  auto* c = static_cast<TextShape*>(copy);
+  EXPECT_STREQ(c->text(), "aaaa bbbb\ncccc");
+  EXPECT_EQ(c->frame().x1, 5);
+
+  ShapeList list;
+  GroupShape* group = new GroupShape;
+  group->children()->Append(copy);
+  group->children()->Append(new TextShape("x", "Times", 9, 10, 0));
+  list.Append(new TextShape("y", "Times", 9, 10, 0));
+  list.Append(group);
+  std::vector<std::string> fonts;
+  EXPECT_TRUE(CollectFonts(list, &fonts));
+  EXPECT_EQ(fonts, (std::vector<std::string>{"Times", "Courier"}));
+  DestroyShapes(&list);
+}
+
+}  // namespace
