@@ -133,9 +133,10 @@ int32_t Type1BridgeVersion() { return kType1BridgeVersion; }
 bool CheckType1BridgeVersion(int32_t version) {
   int major = version & 0xFF, minor = (version >> 8) & 0xFF;
   if (major > 2 || (major == 2 && minor >= 1)) return true;
-  ShowError(Format("Ondara Draw requires ATM Version %d.%02d or later.\nYou are running ATM "
-                   "version %d.%02d",
-                   2, 1, major, minor));
+  ShowError(
+      Format("Ondara Draw requires ATM Version %d.%02d or later.\nYou are running ATM "
+             "version %d.%02d",
+             2, 1, major, minor));
   return false;
 }
 

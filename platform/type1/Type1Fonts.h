@@ -29,10 +29,10 @@ struct Type1Face {
 struct Type1Metrics {
   int32_t widths[256] = {};  // advance of each code page 1252 code (see ParseAfm for AFM)
   int32_t ascent = 0;
-  int32_t descent = 0;       // negative below the baseline
-  int32_t bbox[4] = {};      // FontBBox: left, bottom, right, top
-  bool hasBBox = false;      // false when neither the metrics file nor the PFB gave a box
-  int32_t italicAngle = 0;   // degrees, truncated toward zero; negative leans right
+  int32_t descent = 0;      // negative below the baseline
+  int32_t bbox[4] = {};     // FontBBox: left, bottom, right, top
+  bool hasBBox = false;     // false when neither the metrics file nor the PFB gave a box
+  int32_t italicAngle = 0;  // degrees, truncated toward zero; negative leans right
   int32_t capHeight = 0;
   bool fixedPitch = false;
   bool serif = false;

@@ -177,6 +177,7 @@ bool ContainsNoCase(std::string_view hay, std::string_view needle) {
 
 // Glyph names of code page 1252 positions 128-255; alternatives separated by "|", "" for the
 // five positions the code page leaves undefined.
+// clang-format off
 const char* const kCp1252High[128] = {
     "Euro|uni20AC", "", "quotesinglbase", "florin", "quotedblbase", "ellipsis", "dagger",
     "daggerdbl", "circumflex", "perthousand", "Scaron", "guilsinglleft", "OE", "", "Zcaron", "",
@@ -196,6 +197,7 @@ const char* const kCp1252High[128] = {
     "icircumflex", "idieresis", "eth", "ntilde", "ograve", "oacute", "ocircumflex", "otilde",
     "odieresis", "divide", "oslash", "ugrave", "uacute", "ucircumflex", "udieresis", "yacute",
     "thorn", "ydieresis"};
+// clang-format on
 
 struct AfmGlyph {
   int32_t width = 0;
@@ -331,8 +333,8 @@ int32_t CopySegments(PfbSource* src, const Type1Writer& write) {
     uint32_t length;
     if (!ReadSegmentHeader(src, &type, &length)) return 0;
     if (type == 3) return 1;
-    uint32_t column = 0;      // bytes on the current hex line
-    bool afterCr = false;     // an LF right after a CR belongs to the same line end
+    uint32_t column = 0;   // bytes on the current hex line
+    bool afterCr = false;  // an LF right after a CR belongs to the same line end
     while (length > 0) {
       size_t n = length < kPfbPiece ? length : kPfbPiece;
       if (!src->Read(buf, n)) return 0;
@@ -464,7 +466,7 @@ bool ParsePfm(const uint8_t* data, size_t size, Type1Metrics* metrics) {
   }
   uint8_t pitchAndFamily = data[90];
   m.fixedPitch = (pitchAndFamily & 1) == 0;
-  m.serif = (pitchAndFamily & 0xF0) != 0x20;  // FF_SWISS
+  m.serif = (pitchAndFamily & 0xF0) != 0x20;   // FF_SWISS
   m.script = (pitchAndFamily & 0xF0) == 0x40;  // FF_SCRIPT
   *metrics = m;
   return true;

@@ -1,5 +1,3 @@
-#include "platform/type1/Type1Fonts.h"
-
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -10,6 +8,7 @@
 
 #include "platform/msgbox/Messages.h"
 #include "platform/profile/Profile.h"
+#include "platform/type1/Type1Fonts.h"
 #include "support/TestSupport.h"
 
 namespace {
@@ -45,12 +44,12 @@ std::vector<uint8_t> MakePfm(const std::string& name) {
   b[90] = 0x21;         // variable pitch, FF_SWISS
   b[95] = 32;
   b[96] = 34;
-  Put32(&b, 119, 147);      // extended metrics
-  Put32(&b, 123, 147 + 52); // extent table
-  Put16(&b, 147 + 14, 718);  // cap height
-  Put16(&b, 147 + 18, 730);  // lower-case ascent
-  Put16(&b, 147 + 20, 210);  // lower-case descent
-  Put16(&b, 147 + 22, -120); // slant, tenths of a degree
+  Put32(&b, 119, 147);        // extended metrics
+  Put32(&b, 123, 147 + 52);   // extent table
+  Put16(&b, 147 + 14, 718);   // cap height
+  Put16(&b, 147 + 18, 730);   // lower-case ascent
+  Put16(&b, 147 + 20, 210);   // lower-case descent
+  Put16(&b, 147 + 22, -120);  // slant, tenths of a degree
   Put16(&b, 199, 278);
   Put16(&b, 201, 333);
   Put16(&b, 203, 474);
@@ -235,7 +234,7 @@ TEST(Type1FontsTest, AfmWidthsByCodeAndCp1252Names) {
   EXPECT_EQ(m.widths[200], 667);  // Egrave by name, not the font's own code 200
   EXPECT_EQ(m.firstChar, 65);
   EXPECT_EQ(m.lastChar, 200);
-  EXPECT_EQ(m.ascent, 725);   // the zero Ascender comes from "d"
+  EXPECT_EQ(m.ascent, 725);    // the zero Ascender comes from "d"
   EXPECT_EQ(m.descent, -207);  // and the Descender from "p"
   EXPECT_EQ(m.capHeight, 725 * 8 / 10);
   EXPECT_EQ(m.italicAngle, -12);
@@ -256,8 +255,9 @@ TEST(Type1FontsTest, AfmWidthsByCodeAndCp1252Names) {
 }
 
 TEST(Type1FontsTest, PfbSegmentsAndFontBBox) {
-  std::vector<uint8_t> pfb = Segment(1, "%!PS-AdobeFont-1.0: T\r/FontBBox {-1 -2 30 40} def\r\n"
-                                        "currentfile eexec\n");
+  std::vector<uint8_t> pfb = Segment(1,
+                                     "%!PS-AdobeFont-1.0: T\r/FontBBox {-1 -2 30 40} def\r\n"
+                                     "currentfile eexec\n");
   std::string binary;
   for (int i = 0; i < 40; ++i) binary += char(i * 7);
   std::vector<uint8_t> s2 = Segment(2, binary), s3 = Segment(2, std::string(32, '\xff'));
@@ -330,9 +330,24 @@ TEST(Type1FontsTest, VersionCheck) {
 
 TEST(Type1FontsTest, FacesFromAtmIniOrFontconfig) {
   std::string dir = TestWorkDir("type1-bridge");
-  const char* old = std::getenv("XDG_CONFIG_HOME");
-  std::string saved = old ? old : "";
-  setenv("XDG_CONFIG_HOME", dir.c_str(), 1);
+  // Restored however the test ends, so later tests see the real settings directory.
+  struct ConfigHome {
+    explicit ConfigHome(const std::string& dir) {
+      const char* old = std::getenv("XDG_CONFIG_HOME");
+      had = old != nullptr;
+      if (old) saved = old;
+      setenv("XDG_CONFIG_HOME", dir.c_str(), 1);
+    }
+    ~ConfigHome() {
+      if (had) {
+        setenv("XDG_CONFIG_HOME", saved.c_str(), 1);
+      } else {
+        unsetenv("XDG_CONFIG_HOME");
+      }
+    }
+    bool had = false;
+    std::string saved;
+  } home(dir);
   CaptureMessages capture;
 
   // Without an atm.ini the bridge offers fontconfig's Type 1 faces.
@@ -349,15 +364,17 @@ TEST(Type1FontsTest, FacesFromAtmIniOrFontconfig) {
     EXPECT_EQ(sans->style, 0);
     Type1Metrics m;
     ASSERT_TRUE(ReadType1Metrics(*sans, &m));
-    EXPECT_EQ(m.widths['A'], 667);
+    EXPECT_EQ(m.widths[65], 667);
     EXPECT_GT(m.ascent, 600);
     EXPECT_LT(m.descent, -100);
     EXPECT_TRUE(m.hasBBox);
     std::string out;
-    ASSERT_EQ(CopyPfbFile(sans->pfbPath, [&out](const char* d, size_t n) {
-      out.append(d, n);
-      return true;
-    }), 1);
+    ASSERT_EQ(CopyPfbFile(sans->pfbPath,
+                          [&out](const char* d, size_t n) {
+                            out.append(d, n);
+                            return true;
+                          }),
+              1);
     EXPECT_EQ(out.rfind("%!PS-AdobeFont", 0), 0u);
     EXPECT_NE(out.find("cleartomark"), std::string::npos);
   }
@@ -382,10 +399,4 @@ TEST(Type1FontsTest, FacesFromAtmIniOrFontconfig) {
   EXPECT_EQ(m.bbox[1], -2);
   EXPECT_EQ(m.widths[33], 333);
   EXPECT_TRUE(gMessages.empty());
-
-  if (old) {
-    setenv("XDG_CONFIG_HOME", saved.c_str(), 1);
-  } else {
-    unsetenv("XDG_CONFIG_HOME");
-  }
 }
