@@ -10,7 +10,7 @@ packages=(
   qt6-base-dev libgl-dev libgtest-dev libfreetype-dev libfontconfig-dev libcups2-dev
   # test oracles and fonts
   ghostscript poppler-utils qpdf libtiff-tools libwmf-bin epstool imagemagick
-  fonts-liberation gsfonts fonts-dejavu-core xvfb xauth
+  fonts-liberation gsfonts fonts-dejavu-core fonts-droid-fallback xvfb xauth
 )
 
 missing=()
