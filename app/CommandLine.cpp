@@ -2,8 +2,11 @@
 
 #include <cstdio>
 #include <cstring>
+#include <string>
+#include <vector>
 
 #include "Version.h"
+#include "app/Converter.h"
 #include "fonts/FontManager.h"
 #include "model/DebugLog.h"
 
@@ -18,9 +21,20 @@ const char kUsage[] =
     "Ondara Draw, a vector drawing program. Without options it opens its window, with FILE\n"
     "opened when given.\n"
     "\n"
-    "  --convert IN OUT   read IN and write OUT, the formats chosen by extension\n"
+    "  --convert IN OUT   read IN (.qlx .ai .wmf .emf) and write OUT (.qlx .eps .ps .ai .pdf\n"
+    "                     .wmf .bmp .tif), the formats chosen by extension\n"
     "  --list-fonts       one line per face: PostScript name, face name, style, kind\n"
     "  --help             show this text and exit\n"
+    "\n"
+    "Conversion options:\n"
+    "  --preview          EPS: include a TIFF screen preview\n"
+    "  --include-fonts    embed the fonts the drawing uses\n"
+    "  --type42           embed TrueType fonts as Type 42 (default Type 3)\n"
+    "  --substitute-fonts use standard PostScript fonts for TrueType fonts\n"
+    "  --border N         EPS border in points (-72 to 72, default 9)\n"
+    "  --smoothing 1|2|4  BMP: draw at 1, 2 or 4 times the size and reduce\n"
+    "  --page letter|legal|a4\n"
+    "  --landscape        turn the page\n"
     "  --version          show the version and exit\n";
 
 // One tab-separated line per face: PostScript name, face name, style, kind.
@@ -63,9 +77,15 @@ CommandLineResult RunCommandLine(int argc, char** argv) {
     return r;
   }
   if (argc > 1 && std::strcmp(argv[1], "--convert") == 0) {
-    std::fprintf(stderr, "ondara-draw: --convert: this build has no file writers yet\n");
     r.handled = true;
-    r.exitCode = 1;
+    ConvertRequest request;
+    std::string error;
+    if (!ParseConvertArguments(std::vector<std::string>(argv + 2, argv + argc), &request, &error)) {
+      std::fprintf(stderr, "ondara-draw: %s\nTry 'ondara-draw --help'.\n", error.c_str());
+      r.exitCode = 2;
+      return r;
+    }
+    r.exitCode = RunConversion(request);
     return r;
   }
   for (int i = 1; i < argc; ++i) {

@@ -1,7 +1,10 @@
 #include "fonts/FontManager.h"
 
 #include <utility>
+#include <vector>
 
+#include "model/DebugLog.h"
+#include "platform/gdi/Device.h"
 #include "platform/profile/Profile.h"
 
 namespace {
@@ -12,6 +15,39 @@ std::string Upper(const std::string& s) {
     if (c >= 'a' && c <= 'z') c = char(c - 'a' + 'A');
   }
   return out;
+}
+
+// A colour percentage as a byte: trunc(p * 255 / 100), low eight bits (the renderer's rule).
+int ColorPercentByte(float percent) {
+  double v = double(percent) * 255.0 / 100.0;
+  if (!(v > -1.0e9 && v < 1.0e9)) return 0;  // NaN and absurd values
+  return int(int64_t(v) & 255);
+}
+
+// One run from the face's own font file, at the face's integer advances: the device draws the
+// glyphs (glyph drawing needs the GUI toolkit, which this layer does not use). False when the
+// device could not draw it.
+bool DrawRunFromFile(gdi::Device* device, const std::string& path, int32_t faceIndex, int32_t x,
+                     int32_t y, FontFace* face, float size, float red, float green, float blue,
+                     float a, float b, float c, float d, const char* text, int32_t length) {
+  if (!device || !face || !text || length <= 0 || path.empty()) return false;
+  std::vector<int32_t> advances(size_t(length), 0);
+  face->CharAdvances(text, length, size, advances.data());
+  gdi::GlyphRun run;
+  run.fontPath = path.c_str();
+  run.faceIndex = faceIndex;
+  run.size = size;
+  run.color = gdi::Rgb(ColorPercentByte(red), ColorPercentByte(green), ColorPercentByte(blue));
+  run.a = a;
+  run.b = b;
+  run.c = c;
+  run.d = d;
+  run.x = x;
+  run.y = y;
+  run.text = text;
+  run.length = length;
+  run.advances = advances.data();
+  return device->DrawGlyphRun(run);
 }
 
 std::unique_ptr<FontManager>& Current() {
@@ -124,16 +160,23 @@ void TrueTypeFontList::FreeFonts() {
   ListChanged();
 }
 
-void TrueTypeFontList::DrawTextRun(gdi::Device*, int32_t, int32_t, FontFace*, float, float, float,
-                                   float, float, float, float, float, const char*, int32_t) {
-  // Glyph drawing is the renderer's: it paints the face's outlines from the same font file.
-  // Until it is attached here, a run draws nothing.
+void TrueTypeFontList::DrawTextRun(gdi::Device* device, int32_t x, int32_t y, FontFace* face,
+                                   float size, float red, float green, float blue, float a, float b,
+                                   float c, float d, const char* text, int32_t length) {
+  auto* tt = dynamic_cast<TrueTypeFontFace*>(face);
+  if (!tt) return;
+  DrawRunFromFile(device, tt->Path(), tt->FaceIndex(), x, y, face, size, red, green, blue, a, b, c,
+                  d, text, length);
 }
 
-void WorldTransformFontList::DrawTextRun(gdi::Device*, int32_t, int32_t, FontFace*, float, float,
-                                         float, float, float, float, float, float, const char*,
-                                         int32_t) {
-  // As above: the renderer draws the run under translate(x, y) . [a b c d] . scale(1, -1).
+// Every platform here has world transforms, so both lists draw the same way: the device draws
+// the face's outlines under translate(x, y) . [a b c d] . scale(1, -1).
+void WorldTransformFontList::DrawTextRun(gdi::Device* device, int32_t x, int32_t y, FontFace* face,
+                                         float size, float red, float green, float blue, float a,
+                                         float b, float c, float d, const char* text,
+                                         int32_t length) {
+  TrueTypeFontList::DrawTextRun(device, x, y, face, size, red, green, blue, a, b, c, d, text,
+                                length);
 }
 
 // ---- AtmFontList ----
@@ -164,9 +207,14 @@ void AtmFontList::FreeFonts() {
   ListChanged();
 }
 
-void AtmFontList::DrawTextRun(gdi::Device*, int32_t, int32_t, FontFace*, float, float, float, float,
-                              float, float, float, float, const char*, int32_t) {
-  // The renderer draws Type 1 outlines from the PFB; until it is attached, nothing is drawn.
+void AtmFontList::DrawTextRun(gdi::Device* device, int32_t x, int32_t y, FontFace* face, float size,
+                              float red, float green, float blue, float a, float b, float c,
+                              float d, const char* text, int32_t length) {
+  auto* t1 = dynamic_cast<Type1FontFace*>(face);
+  if (!t1 || !device || !text || length <= 0) return;
+  if (!DrawRunFromFile(device, t1->Files().pfbPath, 0, x, y, face, size, red, green, blue, a, b, c,
+                       d, text, length))
+    DebugLog("Error: Adobe Type Manager can't image selected font.");
 }
 
 // ---- CombinedFontManager ----

@@ -5,15 +5,15 @@
 #include "model/ContainerShapes.h"
 #include "model/Drawing.h"
 #include "output/ProgressDialog.h"
+#include "output/PsWriterCommon.h"
 
 namespace {
 
 int32_t gSubstitutePsFonts = 0;
 
 // The PostScript writers remember the paint style they last wrote so that they only write
-// what changed; every document must start from a clean slate. The writers' cache is reset
-// here once it exists.
-void ResetPaintStyleCacheForExport() {}
+// what changed; every document must start from a clean slate.
+void ResetPaintStyleCacheForExport() { ResetPaintStyleCache(); }
 
 // Truncation toward zero, kept inside the integer range: a shape far off the page (a bad file)
 // must not make the conversion undefined.

@@ -68,6 +68,21 @@ struct DevRect {
   int32_t bottom = 0;
 };
 
+// One run of text for DrawGlyphRun, as ExtTextOut draws it under a world transform: glyph space
+// (the font at `size` units, y down) is flipped to y up, mapped by the text matrix [a b c d] and
+// moved to the origin (x, y); the n-th glyph starts at the sum of the first n advances.
+struct GlyphRun {
+  const char* fontPath = nullptr;  // TrueType, OpenType or Type 1 (PFB) file
+  int32_t faceIndex = 0;           // face inside a collection
+  float size = 0;
+  ColorRef color = 0;
+  double a = 1, b = 0, c = 0, d = 1;
+  int32_t x = 0, y = 0;
+  const char* text = nullptr;  // code page 1252 bytes
+  int32_t length = 0;
+  const int32_t* advances = nullptr;  // `length` integer advances in font units of `size`
+};
+
 // The nine 8x8 fill patterns, rows top to bottom, most significant bit leftmost. A zero bit is
 // painted in the text colour (black while a pattern is used), a one bit in the background
 // colour (the fill colour).
@@ -133,6 +148,10 @@ class Device {
   // Block transfer from another device of the same kind.
   virtual bool BitBlt(int32_t x, int32_t y, int32_t w, int32_t h, Device* source, int32_t sx,
                       int32_t sy, uint32_t rop) = 0;
+
+  // Text: the glyphs of the run filled in its colour under the current raster operation. Devices
+  // that cannot draw glyphs keep this default and draw nothing.
+  virtual bool DrawGlyphRun(const GlyphRun& /*run*/) { return false; }
 };
 
 }  // namespace gdi

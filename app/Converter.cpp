@@ -1,0 +1,196 @@
+#include "app/Converter.h"
+
+#include <strings.h>
+#include <unistd.h>
+
+#include <QGuiApplication>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+
+#include "fonts/FontManager.h"
+#include "model/DebugLog.h"
+#include "model/Drawing.h"
+#include "output/ExportFile.h"
+#include "output/MetafileImport.h"
+#include "output/PsReader.h"
+#include "platform/msgbox/Messages.h"
+#include "render/BitmapRenderer.h"
+#include "render/DeviceExports.h"
+#include "render/TerminalProgress.h"
+
+namespace {
+
+// The extension after the last "." of the name after the last "/", lower-cased.
+std::string Extension(const std::string& path) {
+  size_t slash = path.rfind('/');
+  size_t dot = path.rfind('.');
+  if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return {};
+  std::string ext = path.substr(dot + 1);
+  for (char& c : ext) c = char(std::tolower(static_cast<unsigned char>(c)));
+  return ext;
+}
+
+bool ParseNumber(const std::string& text, float* value) {
+  if (text.empty()) return false;
+  char* end = nullptr;
+  errno = 0;
+  double v = std::strtod(text.c_str(), &end);
+  if (errno || !end || *end) return false;
+  *value = float(v);
+  return true;
+}
+
+int ExportKindFor(const std::string& ext) {
+  if (ext == "qlx") return kExportNative;
+  if (ext == "eps") return kExportEps;
+  if (ext == "ps") return kExportPostScript;
+  if (ext == "ai") return kExportIllustrator;
+  if (ext == "pdf") return kExportPdf;
+  if (ext == "wmf") return kExportWmf;
+  if (ext == "bmp") return kExportBmp;
+  if (ext == "tif" || ext == "tiff") return kExportTiff;
+  return 0;
+}
+
+// Qt's own notes (a missing runtime directory and the like) are not the converter's messages.
+void QuietQt(QtMsgType type, const QMessageLogContext&, const QString& text) {
+  if (type == QtCriticalMsg || type == QtFatalMsg) {
+    std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
+  }
+}
+
+bool ReadInput(const ConvertRequest& request, Drawing* drawing) {
+  std::string ext = Extension(request.in);
+  if (ext == "qlx" || ext == "ai") {
+    if (!OpenDrawingFile(request.in.c_str(), drawing)) return false;
+    drawing->path = request.in;  // the title of what is written
+    return true;
+  }
+  if (ext == "wmf" || ext == "emf") return ImportMetafileDrawing(*drawing, request.in) != 0;
+  ShowError(Format("Can't read %s: unknown kind of file", request.in.c_str()));
+  return false;
+}
+
+}  // namespace
+
+bool ParseConvertArguments(const std::vector<std::string>& args, ConvertRequest* request,
+                           std::string* error) {
+  std::vector<std::string> files;
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    auto value = [&](std::string* out) {
+      if (i + 1 >= args.size()) {
+        *error = a + " needs a value";
+        return false;
+      }
+      *out = args[++i];
+      return true;
+    };
+    std::string v;
+    if (a == "--preview") {
+      request->preview = 1;
+    } else if (a == "--include-fonts") {
+      request->includeFonts = 1;
+    } else if (a == "--type42") {
+      request->type42 = 1;
+    } else if (a == "--substitute-fonts") {
+      request->substituteFonts = 1;
+    } else if (a == "--landscape") {
+      request->landscape = 1;
+    } else if (a == "--border") {
+      if (!value(&v)) return false;
+      if (!ParseNumber(v, &request->border)) {
+        *error = "--border needs a number of points, not '" + v + "'";
+        return false;
+      }
+    } else if (a == "--smoothing") {
+      if (!value(&v)) return false;
+      if (v != "1" && v != "2" && v != "4") {
+        *error = "--smoothing must be 1, 2 or 4";
+        return false;
+      }
+      request->smoothing = v[0] - '0';
+    } else if (a == "--page") {
+      if (!value(&v)) return false;
+      if (strcasecmp(v.c_str(), "letter") == 0) {
+        request->page = kPageLetter;
+      } else if (strcasecmp(v.c_str(), "legal") == 0) {
+        request->page = kPageLegal;
+      } else if (strcasecmp(v.c_str(), "a4") == 0) {
+        request->page = kPageA4;
+      } else {
+        *error = "--page must be letter, legal or a4";
+        return false;
+      }
+    } else if (a.size() > 1 && a[0] == '-') {
+      *error = "unknown option '" + a + "'";
+      return false;
+    } else {
+      files.push_back(a);
+    }
+  }
+  if (files.size() != 2) {
+    *error = "--convert needs an input and an output file";
+    return false;
+  }
+  // Absolute paths, so that the title written in files is the file's name (a path without a
+  // directory would be taken for a new drawing's).
+  std::error_code ec;
+  request->in = std::filesystem::absolute(files[0], ec).string();
+  if (ec) request->in = files[0];
+  request->out = std::filesystem::absolute(files[1], ec).string();
+  if (ec) request->out = files[1];
+  if (!ExportKindFor(Extension(request->out))) {
+    *error = "can't write '" + request->out +
+             "': the output must end in .qlx, .eps, .ps, .ai, .pdf, .wmf, .bmp, .tif or .tiff";
+    return false;
+  }
+  return true;
+}
+
+int RunConversion(const ConvertRequest& request) {
+  // Text in bitmaps is drawn with Qt's font engine, which needs an application object; the
+  // converter never shows a window.
+  if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  qInstallMessageHandler(&QuietQt);
+  int argc = 1;
+  char name[] = "ondara-draw";
+  char* argv[] = {name, nullptr};
+  std::unique_ptr<QGuiApplication> app;
+  if (!QGuiApplication::instance()) app = std::make_unique<QGuiApplication>(argc, argv);
+
+  SetDebugLogEcho(true);
+  ChooseFontManager();
+  RegisterDeviceExports();
+
+  int status = 1;
+  {
+    Drawing drawing;
+    if (ReadInput(request, &drawing)) {
+      if (request.page >= 0) drawing.pageSize = PageSize(request.page);
+      if (request.landscape >= 0) drawing.landscape = request.landscape;
+      int kind = ExportKindFor(Extension(request.out));
+      int ok = 0;
+      if (kind == kExportNative) {
+        ok = SaveDrawing(drawing, request.out);
+      } else {
+        ExportOptions options = TheExportOptions();
+        options.includePreview = request.preview;
+        options.includeFonts = request.includeFonts;
+        options.type42 = request.type42;
+        options.substitutePsFonts = request.substituteFonts;
+        options.border = request.border;
+        TheExportOptions() = options;
+        SetBitmapSmoothing(kind == kExportBmp ? request.smoothing : 1);
+        TerminalProgress progress;
+        ok = ExportDrawing(drawing, kind, request.out, options, &progress);
+      }
+      status = ok ? 0 : 1;
+    }
+  }
+  SetFontManager(nullptr);
+  return status;
+}

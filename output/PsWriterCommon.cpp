@@ -1,0 +1,154 @@
+#include "output/PsWriterCommon.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstring>
+
+#include "output/OutputSink.h"
+
+void PaintStyleCache::Reset() {
+  PaintStyle defaults;
+  lineWidth = defaults.lineWidth;
+  strokeColor = defaults.strokeColor;
+  fillColor = defaults.fillColor;
+  pattern = defaults.pattern;
+  dash = defaults.dash;
+  fontName.clear();
+  fontSize = -1;
+  leading = -1;
+  align = -1;
+}
+
+PaintStyleCache& ThePaintStyleCache() {
+  static PaintStyleCache cache;
+  return cache;
+}
+
+void ResetPaintStyleCache() { ThePaintStyleCache().Reset(); }
+
+char* FormatNumberPrecision(char* out, double v, int precision) {
+  // to_chars with a precision is specified as printf "%.*g" in the C locale, and it is several
+  // times faster than printf.
+  if (!std::isfinite(v)) v = 0;
+  auto result = std::to_chars(out, out + kNumberChars, v, std::chars_format::general, precision);
+  if (result.ec != std::errc()) {
+    *out = '0';
+    return out + 1;
+  }
+  return result.ptr;
+}
+
+char* FormatNumber(char* out, double v) {
+  // Whole numbers of moderate size are the most common and need no float formatting.
+  if (v >= -999999.0 && v <= 999999.0) {
+    int32_t i = int32_t(v);
+    if (double(i) == v && !(i == 0 && std::signbit(v))) {
+      auto result = std::to_chars(out, out + kNumberChars, i);
+      return result.ptr;
+    }
+  }
+  return FormatNumberPrecision(out, v, 6);
+}
+
+std::string NumberText(double v) {
+  char buf[kNumberChars];
+  return std::string(buf, FormatNumber(buf, v));
+}
+
+void AppendMatrix(std::string* out, const Matrix& m, int32_t bare) {
+  const float entries[6] = {m.a, m.b, m.c, m.d, m.tx, m.ty};
+  char buf[6 * kNumberChars + 4];
+  char* p = buf;
+  if (!bare) *p++ = '[';
+  for (int i = 0; i < 6; i++) {
+    double v = entries[i];
+    if (std::fabs(v) < 0.0001) v = 0;
+    p = FormatNumberPrecision(p, v, 4);
+    if (i < 5) *p++ = ' ';
+  }
+  if (!bare) *p++ = ']';
+  *p++ = ' ';
+  out->append(buf, size_t(p - buf));
+}
+
+std::string FormatMatrix(const Matrix& m, int32_t bare) {
+  std::string s;
+  AppendMatrix(&s, m, bare);
+  return s;
+}
+
+void AppendEscapedPsString(std::string* out, const char* text, size_t length) {
+  if (!text) return;
+  size_t start = 0;
+  for (size_t i = 0; i < length; i++) {
+    unsigned char c = static_cast<unsigned char>(text[i]);
+    if (c != '(' && c != ')' && c != '\\' && c < 128) continue;
+    out->append(text + start, i - start);
+    start = i + 1;
+    out->push_back('\\');
+    if (c < 128) {
+      out->push_back(char(c));
+    } else {
+      // "%3o" of a byte of 128 and more always has three digits.
+      out->push_back(char('0' + (c >> 6)));
+      out->push_back(char('0' + ((c >> 3) & 7)));
+      out->push_back(char('0' + (c & 7)));
+    }
+  }
+  out->append(text + start, length - start);
+}
+
+std::string EscapePsString(const char* text) {
+  std::string s;
+  if (text) AppendEscapedPsString(&s, text, std::strlen(text));
+  return s;
+}
+
+const char* DashLine(int32_t dash) {
+  static const char* const kDashes[4] = {"[10 4] 0 d", "[3 3] 0 d", "[10 4 3 4] 0 d",
+                                         "[10 4 3 4 3 4] 0 d"};
+  if (dash < 0 || dash > 3) return "[] 0 d";
+  return kDashes[dash];
+}
+
+const char* PatternName(int32_t index) {
+  static const char* const kNames[9] = {"leftdiagonal", "rightdiagonal", "crossdiagonal",
+                                        "horizontal",   "vertical",      "crosshatch",
+                                        "fishscale",    "wave",          "brick"};
+  if (index < 0 || index > 8) return nullptr;
+  return kNames[index];
+}
+
+void PsLineBuffer::Number(double v) {
+  char buf[kNumberChars];
+  buf_.append(buf, FormatNumber(buf, v));
+}
+
+void PsLineBuffer::NumberSp(double v) {
+  char buf[kNumberChars + 1];
+  char* end = FormatNumber(buf, v);
+  *end++ = ' ';
+  buf_.append(buf, end);
+}
+
+void PsLineBuffer::Int(int64_t v) {
+  char buf[kNumberChars];
+  auto result = std::to_chars(buf, buf + sizeof buf, v);
+  buf_.append(buf, result.ptr);
+}
+
+void PsLineBuffer::Flush() {
+  if (buf_.empty()) return;
+  if (sink_) {
+    // The sink takes int lengths: hand over very large pieces in parts.
+    const char* p = buf_.data();
+    size_t left = buf_.size();
+    while (left > 0) {
+      size_t n = left < (size_t(1) << 30) ? left : (size_t(1) << 30);
+      sink_->WriteBytes(p, int32_t(n));
+      p += n;
+      left -= n;
+    }
+  }
+  buf_.clear();
+}

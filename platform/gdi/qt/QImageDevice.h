@@ -1,0 +1,143 @@
+// The graphics device on a QImage: what the screen buffers and the bitmap exports paint on.
+// QPainter does the rasterising, always without antialiasing, and the device adds what GDI does
+// differently: integer pixel coordinates, cosmetic pens of one pixel whatever the scale, the GDI
+// dash lengths, opaque dash gaps, pattern brushes from the 8x8 bit table in the text and
+// background colours, and the raster operations XOR and NOT applied once per pixel a primitive
+// covers, so that feedback drawn twice disappears without a trace.
+#pragma once
+
+#include <QImage>
+#include <cstdint>
+#include <unordered_map>
+#include <vector>
+
+#include "platform/gdi/Device.h"
+
+class QPainter;
+class QPainterPath;
+class QPen;
+class QBrush;
+class QRectF;
+
+namespace gdi {
+
+class QImageDevice : public Device {
+ public:
+  // A white image of width x height pixels, 32 bits a pixel. IsValid() is false when the image
+  // could not be allocated (every drawing call then does nothing).
+  QImageDevice(int32_t width, int32_t height);
+  ~QImageDevice() override;
+  QImageDevice(const QImageDevice&) = delete;
+  QImageDevice& operator=(const QImageDevice&) = delete;
+
+  bool IsValid() const { return !image_.isNull(); }
+  int32_t width() const { return image_.width(); }
+  int32_t height() const { return image_.height(); }
+  const QImage& image() const { return image_; }
+  // Direct pixel access for the bitmap writers (Format_RGB32).
+  QImage& image() { return image_; }
+
+  Handle CreatePen(uint32_t style, int32_t width, ColorRef color) override;
+  Handle ExtCreatePen(uint32_t style, int32_t width, ColorRef color) override;
+  Handle CreateSolidBrush(ColorRef color) override;
+  Handle CreatePatternBrush(int32_t pattern) override;
+  Handle GetStockObject(int32_t which) override;
+  Handle SelectObject(Handle object) override;
+  bool DeleteObject(Handle object) override;
+
+  int32_t SetROP2(int32_t rop) override;
+  int32_t SetBkMode(int32_t mode) override;
+  ColorRef SetTextColor(ColorRef color) override;
+  ColorRef SetBkColor(ColorRef color) override;
+  int32_t SaveDC() override;
+  bool RestoreDC(int32_t level) override;
+
+  bool MoveToEx(int32_t x, int32_t y) override;
+  bool LineTo(int32_t x, int32_t y) override;
+  bool Polygon(const DevPoint* points, int32_t count) override;
+  bool Polyline(const DevPoint* points, int32_t count) override;
+  bool PolyPolyline(const DevPoint* points, const int32_t* counts, int32_t polys) override;
+  bool PolyPolygon(const DevPoint* points, const int32_t* counts, int32_t polys) override;
+  bool Rectangle(int32_t left, int32_t top, int32_t right, int32_t bottom) override;
+  bool Ellipse(int32_t left, int32_t top, int32_t right, int32_t bottom) override;
+
+  bool BeginPath() override;
+  bool EndPath() override;
+  bool PolyBezierTo(const DevPoint* points, int32_t count) override;
+  bool CloseFigure() override;
+  bool StrokePath() override;
+  bool FillPath() override;
+  bool StrokeAndFillPath() override;
+  bool AbortPath() override;
+
+  ColorRef GetPixel(int32_t x, int32_t y) override;
+  ColorRef SetPixel(int32_t x, int32_t y, ColorRef color) override;
+  DevRect GetClipBox() override;
+  bool ReadPixels(const DevRect& area, uint8_t* rgb) override;
+  bool WritePixels(const DevRect& area, const uint8_t* rgb) override;
+  bool StretchRgb(const DevRect& dest, int32_t width, int32_t height, const uint8_t* rgb) override;
+  bool BitBlt(int32_t x, int32_t y, int32_t w, int32_t h, Device* source, int32_t sx, int32_t sy,
+              uint32_t rop) override;
+
+  // Needs a QGuiApplication (QRawFont does); without one, or when the font file cannot be
+  // loaded, nothing is drawn and the result is false.
+  bool DrawGlyphRun(const GlyphRun& run) override;
+
+  // GetPixel's answer outside the image, as Windows' CLR_INVALID.
+  static constexpr ColorRef kInvalidColor = 0xFFFFFFFF;
+
+ private:
+  enum ObjectKind { kPen = 1, kBrush = 2 };
+  struct Object {
+    int kind = 0;
+    uint32_t style = 0;  // pen style; for brushes the pattern number, or -1 solid, -2 null
+    int32_t width = 0;
+    ColorRef color = 0;
+    bool geometric = false;
+    bool stock = false;
+  };
+  struct Attributes {
+    Handle pen = 0;
+    Handle brush = 0;
+    int32_t rop = R2_COPYPEN;
+    int32_t bkMode = OPAQUE;
+    ColorRef textColor = Rgb(0, 0, 0);
+    ColorRef bkColor = Rgb(255, 255, 255);
+    DevPoint position;
+  };
+
+  Handle Add(const Object& object);
+  const Object* Find(Handle h) const;
+  // The selected pen as QPens to stroke with, in order (an opaque gap pen first for dashes);
+  // empty for the null pen.
+  int PenStrokes(QPen* out) const;
+  int32_t PenPixels() const;
+  // The selected brush; false for the null brush.
+  bool MakeBrush(QBrush* out) const;
+  void StrokeShape(const QPainterPath& path);
+  void FillShape(const QPainterPath& path, const QBrush& brush);
+  void FillShape(const QPainterPath& path);
+  // Paints through `draw`: straight into the image under R2_COPYPEN, else into a coverage mask
+  // over `bounds` whose covered pixels then take the raster operation once each.
+  template <typename Draw>
+  void Paint(const QRectF& bounds, const Draw& draw);
+  void ApplyRop(const QImage& mask, int32_t left, int32_t top);
+  bool TakePath(QPainterPath* out);
+
+  QImage image_;
+  std::unordered_map<Handle, Object> objects_;
+  Handle next_ = 100;
+  Attributes attr_;
+  std::vector<Attributes> saved_;
+  // The path bracket. inPath_ between BeginPath and EndPath; pathReady_ after EndPath until the
+  // path is used or abandoned. Stored as figures of (point, kind) to build a QPainterPath late.
+  struct PathPoint {
+    double x, y;
+    int kind;  // 0 move, 1 line, 2 Bezier control, 3 Bezier end, 4 close
+  };
+  std::vector<PathPoint> path_;
+  bool inPath_ = false;
+  bool pathReady_ = false;
+};
+
+}  // namespace gdi

@@ -1,0 +1,91 @@
+// Text runs on the QImage device: glyph outlines from the face's own font file through QRawFont,
+// placed at the run's integer advances and filled under the world transform, as ExtTextOut draws
+// them on a device context in advanced graphics mode.
+#include <QBrush>
+#include <QByteArray>
+#include <QGuiApplication>
+#include <QPainterPath>
+#include <QRawFont>
+#include <QTransform>
+#include <map>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/fontsys/Cp1252.h"
+#include "platform/gdi/qt/QImageDevice.h"
+
+namespace gdi {
+
+namespace {
+
+// Outlines are taken at this size and scaled down, so small sizes keep their exact shape.
+constexpr double kOutlinePixels = 1000.0;
+// Faces kept loaded; a drawing rarely uses more, and the cache starts over beyond it.
+constexpr size_t kMaxCachedFaces = 32;
+
+struct LoadedFace {
+  QRawFont font;
+  std::map<uint32_t, QPainterPath> glyphs;  // outline of each glyph at kOutlinePixels
+};
+
+// Null when the file cannot be read as a font. Faces inside a collection other than the first
+// are not reachable through QRawFont; they draw with the collection's first face.
+LoadedFace* FaceOf(const char* path) {
+  // Never destroyed: QRawFont must not outlive the application object, and static
+  // destructors run after it is gone.
+  static auto& cache = *new std::map<std::string, std::unique_ptr<LoadedFace>>;
+  auto it = cache.find(path);
+  if (it != cache.end()) return it->second.get();
+  if (cache.size() >= kMaxCachedFaces) cache.clear();
+  auto face = std::make_unique<LoadedFace>();
+  face->font = QRawFont(QString::fromLocal8Bit(path), kOutlinePixels, QFont::PreferNoHinting);
+  LoadedFace* result = face->font.isValid() ? face.get() : nullptr;
+  cache.emplace(path, std::move(face));
+  return result;
+}
+
+const QPainterPath& GlyphPath(LoadedFace* face, uint32_t glyph) {
+  auto it = face->glyphs.find(glyph);
+  if (it == face->glyphs.end())
+    it = face->glyphs.emplace(glyph, face->font.pathForGlyph(glyph)).first;
+  return it->second;
+}
+
+}  // namespace
+
+bool QImageDevice::DrawGlyphRun(const GlyphRun& run) {
+  if (image_.isNull() || !run.fontPath || !run.text || run.length <= 0 || !run.advances)
+    return false;
+  if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance())) return false;
+  LoadedFace* face = FaceOf(run.fontPath);
+  if (!face) return false;
+
+  std::vector<QChar> chars(size_t(run.length));
+  for (int32_t i = 0; i < run.length; ++i)
+    chars[size_t(i)] = QChar(char16_t(Cp1252ToUnicode(uint8_t(run.text[i]))));
+  std::vector<quint32> glyphs(size_t(run.length));
+  int count = run.length;
+  if (!face->font.glyphIndexesForChars(chars.data(), run.length, glyphs.data(), &count))
+    return false;
+
+  // Glyph space is y down at the run's size, each glyph at its pen position.
+  const double k = double(run.size) / kOutlinePixels;
+  QPainterPath outline;
+  outline.setFillRule(Qt::WindingFill);
+  double pen = 0;
+  for (int i = 0; i < count && i < run.length; ++i) {
+    const QPainterPath& g = GlyphPath(face, glyphs[size_t(i)]);
+    if (!g.isEmpty()) outline.addPath(QTransform(k, 0, 0, k, pen, 0).map(g));
+    pen += double(run.advances[i]);
+  }
+  if (outline.isEmpty()) return true;
+  // translate(x, y) . [a b c d] . scale(1, -1), applied to glyph space.
+  QTransform world(run.a, run.b, -run.c, -run.d, run.x, run.y);
+  FillShape(world.map(outline),
+            QBrush(QColor(RedOf(run.color), GreenOf(run.color), BlueOf(run.color))));
+  return true;
+}
+
+}  // namespace gdi

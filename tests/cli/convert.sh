@@ -1,0 +1,52 @@
+#!/usr/bin/env bash
+# The converter as a user runs it: every output kind from a native drawing, each opened by the
+# tool people would use, plus the exit codes for bad input.
+set -u
+exe=$1
+input=$2
+work=$3
+rm -rf "$work" && mkdir -p "$work" && cd "$work" || exit 1
+export SOURCE_DATE_EPOCH=1700000000
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+run() { "$exe" --convert "$@" >>log.txt 2>&1; }
+
+cp "$input" in.qlx
+for out in out.qlx out.eps out.ps out.ai out.pdf out.wmf out.bmp out.tif; do
+  run in.qlx "$out" --include-fonts --type42 || fail "--convert to $out exited $?"
+  [ -s "$out" ] || fail "$out is empty"
+done
+run in.qlx preview.eps --preview || fail "EPS with preview exited $?"
+run in.qlx type3.ps --include-fonts || fail "Type 3 export exited $?"
+run in.qlx subst.eps --substitute-fonts --landscape --page a4 --border -20 || fail "options"
+
+for ps in out.qlx out.eps out.ps type3.ps subst.eps; do
+  gs -q -dSAFER -dBATCH -dNOPAUSE -sDEVICE=nullpage "$ps" >gs-$ps.txt 2>&1 || fail "gs on $ps"
+  grep -q Error gs-$ps.txt && fail "gs reported an error on $ps"
+done
+qpdf --check out.pdf >/dev/null 2>&1 || fail "qpdf --check"
+pdfinfo out.pdf 2>/dev/null | grep -q 'PDF version: *1.0' || fail "pdfinfo version"
+tiffinfo -D out.tif >/dev/null 2>&1 || fail "tiffinfo"
+identify out.bmp >/dev/null 2>&1 || fail "identify bmp"
+epstool --dump preview.eps 2>/dev/null | grep -q 'tiff=30 ' || fail "epstool preview offset"
+head -c 4 preview.eps | od -An -tx1 | grep -q 'c5 d0 d3 c6' || fail "DOS EPS magic"
+
+# Reading back what was written gives the same file again.
+run out.qlx again.qlx || fail "reading our own file"
+grep -v '^%%CreationDate' out.qlx | sed 's/^%%Title: .*//' >a.txt
+grep -v '^%%CreationDate' again.qlx | sed 's/^%%Title: .*//' >b.txt
+cmp -s a.txt b.txt || fail "a saved file read and saved again differs"
+
+"$exe" --convert in.qlx out.xyz >/dev/null 2>&1
+[ $? -eq 2 ] || fail "unknown output kind should exit 2"
+"$exe" --convert in.qlx >/dev/null 2>&1
+[ $? -eq 2 ] || fail "missing output should exit 2"
+"$exe" --convert missing.qlx out2.eps >err.txt 2>&1
+[ $? -eq 1 ] || fail "missing input should exit 1"
+grep -q 'An error has occurred while opening' err.txt || fail "message for a missing input"
+"$exe" --convert in.qlx /nonexistent/dir/out.eps >err2.txt 2>&1
+[ $? -eq 1 ] || fail "unwritable output should exit 1"
+grep -q 'Unable to write to' err2.txt || fail "message for an unwritable output"
+
+if [ $failures -eq 0 ]; then echo "converter: all checks passed"; fi
+exit $failures

@@ -1,0 +1,258 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "fonts/FontManager.h"
+#include "fonts/StringSink.h"
+#include "model/Drawing.h"
+#include "model/SimpleShapes.h"
+#include "model/TextShape.h"
+#include "output/ExportFile.h"
+#include "output/OutputSink.h"
+#include "platform/msgbox/Messages.h"
+#include "support/TestSupport.h"
+
+namespace {
+
+// A face whose download writes a marker (without a final line end) or fails.
+class FakeFace : public FontFace {
+ public:
+  FakeFace(const std::string& psName, int32_t style, bool trueType, bool downloads = true)
+      : FontFace(psName, psName, style), trueType_(trueType), downloads_(downloads) {}
+  int32_t IsTrueType() const override { return trueType_ ? 1 : 0; }
+  const FaceMetrics* Metrics() override { return &metrics_; }
+  int32_t Download(OutputSink* sink, int32_t type42) override {
+    if (!downloads_) return 0;
+    if (std::string(PostScriptName()) == "EofFont") {
+      // A font program written as a file of its own.
+      sink->WriteString("%!PS-AdobeFont-1.0: EofFont\r\n/x 1 def\r\n%%EOF\r\n");
+      return 1;
+    }
+    sink->WriteString(type42 ? "%font42 " : "%font3 ");
+    sink->WriteString(PostScriptName());
+    return 1;
+  }
+
+ private:
+  bool trueType_;
+  bool downloads_;
+  FaceMetrics metrics_{};
+};
+
+class FakeManager : public FontManager {
+ public:
+  explicit FakeManager(std::vector<FontFace*> faces) {
+    list_ = std::move(faces);
+    ListChanged();
+  }
+  ~FakeManager() override {
+    for (FontFace* f : list_) delete f;
+  }
+  int32_t LoadFonts() override { return 1; }
+  void FreeFonts() override {}
+  void DrawTextRun(gdi::Device*, int32_t, int32_t, FontFace*, float, float, float, float, float,
+                   float, float, float, const char*, int32_t) override {}
+};
+
+std::vector<std::string> gMessages;
+void CollectMessage(MessageKind, const std::string& text) { gMessages.push_back(text); }
+
+// Installs the fake faces and the message collector for one test.
+struct FontScope {
+  explicit FontScope(std::vector<FontFace*> faces) {
+    SetFontManager(std::make_unique<FakeManager>(std::move(faces)));
+    gMessages.clear();
+    SetMessageHandler(&CollectMessage);
+  }
+  ~FontScope() {
+    SetFontManager(nullptr);
+    SetMessageHandler(nullptr);
+  }
+};
+
+// The bounding box line of the drawing's extent grown by b (the border plus one half).
+std::string Box(Drawing& drawing, float b) {
+  Rect e = drawing.Extent();
+  return "%%BoundingBox: " + std::to_string(int(e.x1 - b)) + " " + std::to_string(int(e.y1 - b)) +
+         " " + std::to_string(int(e.x2 + b)) + " " + std::to_string(int(e.y2 + b)) + "\r\n";
+}
+
+}  // namespace
+
+TEST(ExportFile, SubstitutionTableAndStyleFallback) {
+  const char* rows[19][2] = {
+      {"ArialMT", "Helvetica"},
+      {"Arial-BoldMT", "Helvetica-Bold"},
+      {"Arial-BoldItalicMT", "Helvetica-BoldOblique"},
+      {"Arial-ItalicMT", "Helvetica-Oblique"},
+      {"CourierNewPSMT", "Courier"},
+      {"CourierNewPS-BoldMT", "Courier-Bold"},
+      {"CourierNewPS-BoldItalicMT", "Courier-BoldOblique"},
+      {"CourierNewPS-ItalicMT", "Courier-Oblique"},
+      {"TimesNewRomanPSMT", "Times-Roman"},
+      {"TimesNewRomanPS-BoldMT", "Times-Bold"},
+      {"TimesNewRomanPS-BoldItalicMT", "Times-BoldItalic"},
+      {"TimesNewRomanPS-ItalicMT", "Times-Italic"},
+      {"SymbolMT", "Symbol"},
+      {"Arial-Black", "Helvetica-Bold"},
+      {"ArialNarrow-BoldItalic", "Helvetica-BoldOblique"},
+      {"ArialNarrow", "Helvetica"},
+      {"ArialNarrow-Bold", "Helvetica-Bold"},
+      {"ArialNarrow-Italic", "Helvetica-Oblique"},
+      {"ArialRoundedMTBold", "Helvetica-Bold"},
+  };
+  for (auto& row : rows) {
+    // The table wins over the style bits.
+    FakeFace face(row[0], kStyleBold | kStyleItalic, true);
+    EXPECT_EQ(SubstitutePsFontName(&face), row[1]) << row[0];
+  }
+  EXPECT_EQ(SubstitutePsFontName(&*std::make_unique<FakeFace>("Foo", 0, true)), "Helvetica");
+  EXPECT_EQ(SubstitutePsFontName(&*std::make_unique<FakeFace>("Foo", kStyleBold, true)),
+            "Helvetica-Bold");
+  EXPECT_EQ(SubstitutePsFontName(&*std::make_unique<FakeFace>("Foo", kStyleItalic, true)),
+            "Helvetica-Oblique");
+  EXPECT_EQ(SubstitutePsFontName(&*std::make_unique<FakeFace>("Foo", 17, true)),
+            "Helvetica-BoldOblique");
+  // Case matters: the names are PostScript names.
+  EXPECT_EQ(SubstitutePsFontName(&*std::make_unique<FakeFace>("arialmt", 0, true)), "Helvetica");
+
+  EXPECT_EQ(ClampBorder(100), 72);
+  EXPECT_EQ(ClampBorder(-100), -72);
+  EXPECT_EQ(ClampBorder(12.5f), 12.5f);
+  EXPECT_EQ(ExportKindForFilter(1), kExportEps);
+  EXPECT_EQ(ExportKindForFilter(4), kExportPdf);
+  EXPECT_EQ(ExportKindForFilter(7), kExportTiff);
+  EXPECT_EQ(ExportKindForFilter(8), 0);
+}
+
+TEST(ExportFile, DownloadFontsSkipsResidentAndSubstitutedFonts) {
+  FontScope scope({new FakeFace("Times-Roman", 0, false), new FakeFace("Symbol", 0, true),
+                   new FakeFace("Nimbus", 0, false), new FakeFace("Broken", 0, true, false),
+                   new FakeFace("EofFont", 0, false)});
+  StringSink sink;
+  EXPECT_EQ(DownloadFonts(&sink, {"Times-Roman", "Symbol", "Nimbus", "Helvetica"}, 0, 1), 1);
+  // A TrueType face named like a resident font is still embedded; a resident Type 1 font and
+  // an unknown resident name are not.
+  EXPECT_EQ(sink.text,
+            "%%BeginResource: font Symbol\r\n%font42 Symbol\r\n%%EndResource\r\n"
+            "%%BeginResource: font Nimbus\r\n%font42 Nimbus\r\n%%EndResource\r\n");
+  sink.text.clear();
+  EXPECT_EQ(DownloadFonts(&sink, {"Symbol", "Nimbus", "Broken"}, 1, 0), 1);
+  EXPECT_EQ(sink.text, "%%BeginResource: font Nimbus\r\n%font3 Nimbus\r\n%%EndResource\r\n");
+  sink.text.clear();
+  EXPECT_EQ(DownloadFonts(&sink, {"Broken", "Missing"}, 0, 0), 0);
+  EXPECT_EQ(sink.text,
+            "%%BeginResource: font Broken\r\n%%EndResource\r\n"
+            "%%BeginResource: font Missing\r\n%%EndResource\r\n");
+  EXPECT_EQ(gMessages,
+            (std::vector<std::string>{"Error downloading Broken", "Error downloading Missing"}));
+  // An "%%EOF" inside the document would end it for spoolers.
+  sink.text.clear();
+  EXPECT_EQ(DownloadFonts(&sink, {"EofFont"}, 0, 0), 1);
+  EXPECT_EQ(sink.text,
+            "%%BeginResource: font EofFont\r\n%!PS-AdobeFont-1.0: EofFont\r\n"
+            "/x 1 def\r\n%%EndResource\r\n");
+}
+
+TEST(ExportFile, ExportKindsFontsAndSubstitution) {
+  FontScope scope({new FakeFace("Arial-BoldMT", kStyleBold, true),
+                   new FakeFace("OddSans-BoldItalic", 17, true),
+                   new FakeFace("Times-Roman", 0, false)});
+  Drawing drawing;
+  drawing.AddShape(new BoxShape(0, 0, 10, 10));
+  drawing.AddShape(new TextShape("a", "Arial-BoldMT", 12, 13, 0));
+  drawing.AddShape(new TextShape("b", "OddSans-BoldItalic", 12, 13, 0));
+
+  StringSink ps;
+  ASSERT_EQ(ExportFile(drawing, kExportPostScript, &ps, 1, 1, 0, 9), 1);
+  EXPECT_NE(ps.text.find("%%DocumentFonts: Helvetica-Bold\r\n%%+ Helvetica-BoldOblique\r\n"),
+            std::string::npos);
+  EXPECT_NE(ps.text.find("WinAnsiEncoding /_Helvetica-Bold /Helvetica-Bold RE\r\n"),
+            std::string::npos);
+  EXPECT_NE(ps.text.find("/_Helvetica-Bold 12 13 0 0 z\r\n"), std::string::npos);
+  EXPECT_NE(ps.text.find("/_Helvetica-BoldOblique 12 13 0 0 z\r\n"), std::string::npos);
+  EXPECT_EQ(ps.text.find("%%BeginResource: font"), std::string::npos);
+  EXPECT_EQ(ps.text.find("Arial"), std::string::npos);
+
+  // Without substitution the TrueType fonts are embedded in the prolog, before the procset.
+  StringSink embedded;
+  TheExportOptions().type42 = 1;
+  ASSERT_EQ(ExportFile(drawing, kExportEps, &embedded, 1, 0, 0, 9), 1);
+  TheExportOptions().type42 = 0;
+  EXPECT_NE(embedded.text.find("%%BeginProlog\r\n%%BeginResource: font Arial-BoldMT\r\n"
+                               "%font42 Arial-BoldMT\r\n%%EndResource\r\n"),
+            std::string::npos);
+  EXPECT_EQ(embedded.text.find("%%IncludeFont"), std::string::npos);
+
+  // Only a resident font: nothing to download.
+  Drawing times;
+  times.AddShape(new TextShape("t", "Times-Roman", 12, 13, 0));
+  StringSink resident;
+  ASSERT_EQ(ExportFile(times, kExportPostScript, &resident, 1, 0, 0, 9), 1);
+  EXPECT_EQ(resident.text.find("%%BeginResource: font"), std::string::npos);
+
+  // The Illustrator and PDF writers are reached through the same entry point.
+  StringSink ai, pdf;
+  ASSERT_EQ(ExportFile(drawing, kExportIllustrator, &ai, 0, 0, 0, 9), 1);
+  EXPECT_EQ(ai.text.rfind("%!PS-Adobe", 0), 0u);
+  ASSERT_EQ(ExportFile(drawing, kExportPdf, &pdf, 0, 0, 0, 9), 1);
+  EXPECT_EQ(pdf.text.rfind("%PDF-", 0), 0u);
+
+  StringSink none;
+  EXPECT_EQ(ExportFile(drawing, 2, &none, 0, 0, 0, 9), 0);
+  EXPECT_EQ(ExportFile(drawing, 7, &none, 0, 0, 0, 9), 0);
+  EXPECT_TRUE(none.text.empty());
+  EXPECT_TRUE(gMessages.empty());
+}
+
+TEST(ExportFile, SaveKeepsOldFileAndModifiedFlagOnFailure) {
+  FontScope scope({new FakeFace("Arial-BoldMT", kStyleBold, true)});
+  std::string dir = TestWorkDir("ExportFileSave");
+  Drawing drawing;
+  drawing.AddShape(new BoxShape(0, 0, 100, 50));
+  drawing.AddShape(new TextShape("a", "Arial-BoldMT", 12, 13, 0));
+  drawing.SetModified();
+  // Saving never embeds or substitutes fonts and always uses a 9-point border.
+  TheExportOptions().includeFonts = 1;
+  TheExportOptions().substitutePsFonts = 1;
+  TheExportOptions().border = 50;
+  std::string path = dir + "/one.qlx";
+  ASSERT_EQ(SaveDrawing(drawing, path), 1);
+  TheExportOptions() = ExportOptions();
+  EXPECT_EQ(drawing.modified, 0);
+  EXPECT_EQ(drawing.path, path);
+  std::string saved = ReadFileBytes(path);
+  EXPECT_NE(saved.find("%%Title: one.qlx\r\n"), std::string::npos);
+  EXPECT_NE(saved.find(Box(drawing, 9.5f)), std::string::npos);
+  EXPECT_NE(saved.find("%%IncludeFont: Arial-BoldMT\r\n"), std::string::npos);
+  EXPECT_EQ(saved.find("%%BeginResource: font"), std::string::npos);
+
+  // A target that cannot be replaced (a directory) and one in a missing directory: the message,
+  // the old contents, the old path and the modified flag all stay.
+  std::filesystem::create_directory(dir + "/taken.qlx");
+  WriteFileBytes(dir + "/taken.qlx/inside", "old");
+  drawing.SetModified();
+  EXPECT_EQ(SaveDrawing(drawing, dir + "/taken.qlx"), 0);
+  EXPECT_EQ(SaveDrawing(drawing, dir + "/missing/two.qlx"), 0);
+  EXPECT_EQ(drawing.modified, 1);
+  EXPECT_EQ(drawing.path, path);
+  EXPECT_EQ(ReadFileBytes(dir + "/taken.qlx/inside"), "old");
+  ASSERT_EQ(gMessages.size(), 2u);
+  EXPECT_EQ(gMessages[0], "Unable to write to " + dir + "/taken.qlx");
+  EXPECT_EQ(gMessages[1], "Unable to write to " + dir + "/missing/two.qlx");
+  std::vector<std::string> left;
+  for (auto& e : std::filesystem::directory_iterator(dir)) left.push_back(e.path().filename());
+  EXPECT_EQ(left.size(), 2u) << "no temporary file stays behind";
+
+  // Export: EPS takes the options' border (clamped), other kinds 9 points.
+  ExportOptions options;
+  options.border = 100;
+  ASSERT_EQ(ExportDrawing(drawing, kExportEps, dir + "/x.eps", options), 1);
+  EXPECT_NE(ReadFileBytes(dir + "/x.eps").find(Box(drawing, 72.5f)), std::string::npos);
+  ASSERT_EQ(ExportDrawing(drawing, kExportPostScript, dir + "/x.ps", options), 1);
+  EXPECT_NE(ReadFileBytes(dir + "/x.ps").find(Box(drawing, 9.5f)), std::string::npos);
+  EXPECT_EQ(drawing.modified, 1);  // exporting does not save
+}

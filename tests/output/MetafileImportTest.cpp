@@ -1,0 +1,253 @@
+// Metafile import: the mapping, the object table, the shapes each record makes and the
+// normalisation onto the page.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "model/Drawing.h"
+#include "model/PathShapes.h"
+#include "model/SimpleShapes.h"
+#include "model/TextShape.h"
+#include "output/MetafileImport.h"
+#include "output/OutputSink.h"
+#include "output/RenderDrawing.h"
+#include "output/RoundTripDrawing.h"
+#include "render/WmfWriter.h"
+#include "platform/gdi/WmfDevice.h"
+#include "support/TestSupport.h"
+
+namespace {
+
+// A placeable metafile of the recorded device's records.
+std::string Placeable(gdi::WmfDevice& dc, int16_t right, int16_t bottom, uint16_t upi) {
+  uint8_t header[22];
+  MakePlaceableHeader(0, 0, right, bottom, upi, header);
+  const std::vector<uint8_t>& body = dc.Finish();
+  return std::string(reinterpret_cast<char*>(header), 22) + std::string(body.begin(), body.end());
+}
+
+int32_t Convert(const std::string& b, ShapeList* out) {
+  return ConvertMetafile(reinterpret_cast<const uint8_t*>(b.data()), b.size(), out);
+}
+
+Rect Bounds(Shape* s) {
+  Rect r;
+  s->GetBounds(&r, 0);
+  return r;
+}
+
+}  // namespace
+
+TEST(MetafileImport, SmallPictureIsScaledToThePageAndCentred) {
+  gdi::WmfDevice dc;
+  dc.Rectangle(0, 0, 100, 50);
+  ShapeList shapes;
+  ASSERT_EQ(Convert(Placeable(dc, 100, 50, 72), &shapes), 1);
+  ASSERT_EQ(shapes.Count(), 1);
+  ASSERT_EQ(shapes[0]->Kind(), kBoxShape);
+  // 100 x 50 points grows by 612 / 100 = 6.12 (less than 792 / 50) and sits in the middle.
+  Rect r = Bounds(shapes[0]);
+  EXPECT_NEAR(r.x1, 0, 1e-3);
+  EXPECT_NEAR(r.x2, 612, 1e-3);
+  EXPECT_NEAR(r.y1, 396 - 153, 1e-3);
+  EXPECT_NEAR(r.y2, 396 + 153, 1e-3);
+  DestroyShapes(&shapes);
+
+  // 1440 units per inch: 2880 x 1440 units are 144 x 72 points, scaled alike (factor 4.25).
+  gdi::WmfDevice twips;
+  twips.Rectangle(0, 0, 2880, 1440);
+  ASSERT_EQ(Convert(Placeable(twips, 2880, 1440, 1440), &shapes), 1);
+  r = Bounds(shapes[0]);
+  EXPECT_NEAR(r.x2 - r.x1, 612, 0.01);
+  EXPECT_NEAR(r.y2 - r.y1, 306, 0.01);
+  DestroyShapes(&shapes);
+
+  // A wide picture without a placeable header is only turned upright and centred.
+  gdi::WmfDevice plain;
+  plain.Rectangle(10, 20, 410, 120);
+  const std::vector<uint8_t>& b = plain.Finish();
+  ASSERT_EQ(Convert(std::string(b.begin(), b.end()), &shapes), 1);
+  r = Bounds(shapes[0]);
+  EXPECT_NEAR(r.x1, 106, 1e-3);
+  EXPECT_NEAR(r.x2, 506, 1e-3);
+  EXPECT_NEAR(r.y1, 346, 1e-3);
+  EXPECT_NEAR(r.y2, 446, 1e-3);
+  DestroyShapes(&shapes);
+}
+
+TEST(MetafileImport, PensBrushesStockObjectsAndTheWindow) {
+  gdi::WmfDevice dc;
+  dc.SetMapMode(gdi::MM_ANISOTROPIC);
+  dc.SetWindowOrg(0, 0);
+  dc.SetWindowExt(1000, 1000);
+  gdi::Handle dot = dc.CreatePen(gdi::PS_DOT, 7, gdi::Rgb(255, 0, 0));
+  gdi::Handle brush = dc.CreateSolidBrush(gdi::Rgb(0, 128, 255));
+  dc.SelectObject(dot);
+  dc.SelectObject(brush);
+  gdi::DevPoint tri[3] = {{0, 0}, {400, 0}, {200, 300}};
+  dc.Polygon(tri, 3);
+  gdi::Handle wide = dc.CreatePen(gdi::PS_SOLID, 6, gdi::Rgb(0, 0, 0));
+  dc.SelectObject(wide);  // takes the freed slot after the dotted pen is deleted below
+  dc.DeleteObject(dot);
+  dc.SelectObject(dc.GetStockObject(gdi::NULL_BRUSH));
+  dc.Polyline(tri, 3);
+  dc.SaveDC();
+  dc.SelectObject(dc.GetStockObject(gdi::NULL_PEN));
+  dc.Ellipse(0, 0, 401, 301);
+  dc.RestoreDC(-1);
+  dc.MoveToEx(0, 0);
+  dc.LineTo(400, 300);
+  ShapeList shapes;
+  ASSERT_EQ(Convert(Placeable(dc, 1000, 1000, 1000), &shapes), 1);
+  ASSERT_EQ(shapes.Count(), 4);
+
+  const PaintStyle& poly = shapes[0]->style();
+  EXPECT_EQ(shapes[0]->Kind(), kPolygonShape);
+  EXPECT_TRUE(static_cast<PolygonShape*>(shapes[0])->closed);
+  EXPECT_EQ(poly.strokeOn, 1);
+  EXPECT_EQ(poly.dash, 1);
+  EXPECT_EQ(poly.lineWidth, 1);  // dashed pens are one unit wide
+  EXPECT_EQ(poly.strokeColor, (Color{100, 0, 0}));
+  EXPECT_EQ(poly.fillOn, 1);
+  EXPECT_EQ(poly.fillColor, (Color{0, 50, 100}));  // 128 * 100 / 255 truncated
+
+  const PaintStyle& line = shapes[1]->style();
+  EXPECT_EQ(shapes[1]->Kind(), kPolygonShape);
+  EXPECT_FALSE(static_cast<PolygonShape*>(shapes[1])->closed);
+  EXPECT_EQ(line.fillOn, 0);
+  EXPECT_EQ(line.dash, -1);
+  EXPECT_FLOAT_EQ(line.lineWidth, 6);  // the window and viewport are the same size
+
+  EXPECT_EQ(shapes[2]->Kind(), kOvalShape);
+  EXPECT_EQ(shapes[2]->style().strokeOn, 0);
+  auto* oval = static_cast<OvalShape*>(shapes[2]);
+  EXPECT_EQ(oval->rx, 200);  // half of 401, truncated
+  EXPECT_EQ(oval->ry, 150);
+  // After RestoreDC the wide pen is back.
+  EXPECT_EQ(shapes[3]->Kind(), kLineShape);
+  EXPECT_EQ(shapes[3]->style().strokeOn, 1);
+  EXPECT_FLOAT_EQ(shapes[3]->style().lineWidth, 6);
+  DestroyShapes(&shapes);
+}
+
+TEST(MetafileImport, TextHeightAlignmentColourAndEscapement) {
+  roundtrip::ScopedFixedFonts fonts;
+  gdi::WmfDevice dc;
+  dc.Rectangle(0, 0, 1000, 1000);  // keeps the picture wide enough not to be scaled
+  gdi::LogFont lf;
+  lf.height = -20;
+  lf.faceName = "Times New Roman";
+  lf.weight = 700;
+  dc.SelectObject(dc.CreateFontIndirect(lf));
+  dc.SetTextColor(gdi::Rgb(255, 0, 0));
+  dc.SetTextAlign(gdi::TA_BASELINE | gdi::TA_CENTER);
+  dc.TextOutA(500, 500, "Mid", 3);
+  lf.height = 30;
+  lf.escapement = 900;
+  lf.faceName = "Arial";
+  lf.weight = 400;
+  dc.SelectObject(dc.CreateFontIndirect(lf));
+  dc.SetTextAlign(gdi::TA_TOP | gdi::TA_LEFT);
+  dc.TextOutA(100, 100, "Up", 2);
+  ShapeList shapes;
+  ASSERT_EQ(Convert(Placeable(dc, 1000, 1000, 72), &shapes), 1);
+  ASSERT_EQ(shapes.Count(), 3);
+  ASSERT_EQ(shapes[1]->Kind(), kTextShape);
+  auto* mid = static_cast<TextShape*>(shapes[1]);
+  EXPECT_STREQ(mid->text(), "Mid");
+  EXPECT_EQ(mid->font(), "TimesNewRomanPS-BoldMT");
+  EXPECT_FLOAT_EQ(mid->size(), 20);
+  EXPECT_FLOAT_EQ(mid->leading(), 22);
+  EXPECT_EQ(mid->alignment(), kAlignCentre);
+  EXPECT_EQ(mid->style().fillColor, (Color{100, 0, 0}));
+  // The box keeps its size (1000 points is wide enough): the text is centred on the reference
+  // point, its baseline through it, upright.
+  const float k = 1;
+  Rect box = Bounds(shapes[0]);
+  Rect r = Bounds(mid);
+  EXPECT_NEAR((r.x1 + r.x2) / 2, box.x1 + 500 * k, 0.01);
+  const float baseline = box.y2 - 500 * k;
+  EXPECT_NEAR(r.y2, baseline + 0.875f * 20 * k, 0.01);
+  EXPECT_GT(mid->matrix().d, 0);  // not mirrored
+  // A positive height is the cell; these faces' cell is exactly one em. The escapement turns
+  // the text a quarter counter-clockwise; its top-left frame corner sits on the point.
+  auto* up = static_cast<TextShape*>(shapes[2]);
+  EXPECT_EQ(up->font(), "ArialMT");
+  EXPECT_FLOAT_EQ(up->size(), 30);
+  Point x = Transform(up->matrix(), 1, 0);
+  Point o = Transform(up->matrix(), 0, 0);
+  EXPECT_NEAR(x.x - o.x, 0, 1e-4);
+  EXPECT_GT(x.y - o.y, 0);
+  EXPECT_NEAR(o.x, box.x1 + 100 * k, 0.01);
+  EXPECT_NEAR(o.y, box.y2 - 100 * k, 0.01);
+  DestroyShapes(&shapes);
+}
+
+TEST(MetafileImport, OurExportComesBackAsShapesAndTexts) {
+  roundtrip::ScopedFixedFonts fonts;
+  Drawing d;
+  roundtrip::BuildRoundTripDrawing(&d);
+  const std::string path = TestWorkDir("wmf_import") + "/all.wmf";
+  {
+    FileSink sink(path);
+    ASSERT_TRUE(sink.Open());
+    WmfWriter writer(&sink);
+    ASSERT_EQ(RenderDrawing(d, &writer, 0, 0, 9.0f, nullptr), 1);
+    ASSERT_TRUE(sink.Close());
+  }
+  Drawing back;
+  back.path = "old";
+  ASSERT_EQ(ImportMetafileDrawing(back, path), 1);
+  EXPECT_EQ(back.path, path.substr(0, path.size() - 4) + ".QLX");
+  EXPECT_EQ(back.modified, 1);
+  int texts = 0, polygons = 0;
+  for (Shape* s : back.shapes()) {
+    texts += s->Kind() == kTextShape;
+    polygons += s->Kind() == kPolygonShape;
+  }
+  EXPECT_GT(texts, 3);
+  EXPECT_GT(polygons, 10);
+  // The picture keeps its size (72 units per inch, wider than 300 points) and is centred.
+  Rect was = d.Extent(), now = back.Extent();
+  // (Arrowheads, drawn as polygons, reach a little beyond the lines' ends.)
+  EXPECT_NEAR(now.x2 - now.x1, was.x2 - was.x1, 15);
+  EXPECT_NEAR((now.x1 + now.x2) / 2, 306, 0.01);
+  EXPECT_NEAR((now.y1 + now.y2) / 2, 396, 0.01);
+
+  // Insert adds on top and selects; a missing file fails with the insert message.
+  const int32_t before = back.shapes().Count();
+  ASSERT_EQ(InsertMetafile(back, path), 1);
+  EXPECT_EQ(back.selection().Count(), back.shapes().Count() - before);
+  EXPECT_EQ(InsertMetafile(back, path + ".missing"), 0);
+  Drawing failed;
+  failed.path = "kept?";
+  EXPECT_EQ(ImportMetafileDrawing(failed, path + ".missing"), 0);
+  EXPECT_EQ(failed.path, "");
+  EXPECT_EQ(failed.shapes().Count(), 0);
+}
+
+TEST(MetafileImportInterop, LibreOfficeMetafileHasThePageGeometry) {
+  if (RunCommand("command -v soffice >/dev/null 2>&1") != 0) {
+    GTEST_SKIP() << "soffice is not installed";
+  }
+  // A 288 x 144 point rectangle on its own, drawn by LibreOffice from an SVG.
+  const std::string dir = TestWorkDir("wmf_libreoffice");
+  ASSERT_TRUE(WriteFileBytes(dir + "/box.svg",
+                             "<svg xmlns='http://www.w3.org/2000/svg' width='4in' height='2in' "
+                             "viewBox='0 0 288 144'><rect x='0' y='0' width='288' height='144' "
+                             "fill='#ff0000'/></svg>"));
+  ASSERT_EQ(
+      RunCommand("cd " + dir + " && soffice --headless --convert-to wmf box.svg >/dev/null 2>&1"),
+      0);
+  ShapeList shapes;
+  ASSERT_EQ(ImportMetafile(dir + "/box.wmf", &shapes), 1);
+  ASSERT_GT(shapes.Count(), 0);
+  Rect r = BoundsOfList(shapes, 0);
+  // 288 points wide is under 300, so the picture fills the page's width: 612 x 306.
+  EXPECT_NEAR(r.x2 - r.x1, 612, 612 * 0.02);
+  EXPECT_NEAR((r.y2 - r.y1) / (r.x2 - r.x1), 0.5, 0.02);
+  EXPECT_NEAR((r.x1 + r.x2) / 2, 306, 0.5);
+  DestroyShapes(&shapes);
+}

@@ -1,0 +1,301 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "fonts/FontManager.h"
+#include "fonts/StringSink.h"
+#include "model/ImageData.h"
+#include "model/PathShapes.h"
+#include "output/PdfWriter.h"
+
+namespace {
+
+std::string WritePdf(const std::function<void(PdfWriter&)>& body,
+                     std::vector<std::string> fonts = {}) {
+  StringSink sink;
+  ResetPaintStyleCache();
+  {
+    PdfWriter writer(&sink, std::move(fonts));
+    PageInfo page{0, 0, 200, 100, "t", 0, {}};
+    EXPECT_EQ(writer.BeginDocument(&page, 0, nullptr), 1);
+    body(writer);
+    writer.EndDocument(nullptr);
+  }
+  return sink.text;
+}
+
+// Checks the file structure a reader relies on: every cross-reference entry is 20 bytes and
+// points at its object's header, startxref points at "xref", and /Size counts the objects.
+// Returns the number of objects.
+int CheckStructure(const std::string& pdf) {
+  size_t sx = pdf.rfind("startxref\r\n");
+  EXPECT_NE(sx, std::string::npos);
+  if (sx == std::string::npos) return 0;
+  long long xref = std::atoll(pdf.c_str() + sx + 11);
+  EXPECT_EQ(pdf.compare(size_t(xref), 6, "xref\r\n"), 0);
+  size_t p = size_t(xref) + 6;
+  EXPECT_EQ(pdf.compare(p, 2, "0 "), 0);
+  int size = std::atoi(pdf.c_str() + p + 2);
+  p = pdf.find("\r\n", p) + 2;
+  EXPECT_EQ(pdf.substr(p, 20), "0000000000 65535 f\r\n");
+  for (int n = 1; n < size; n++) {
+    std::string entry = pdf.substr(p + size_t(n) * 20, 20);
+    EXPECT_EQ(entry.substr(10), " 00000 n\r\n") << "entry " << n;
+    long long off = std::atoll(entry.c_str());
+    std::string header = std::to_string(n) + " 0 obj\r\n";
+    EXPECT_EQ(pdf.compare(size_t(off), header.size(), header), 0) << "object " << n;
+  }
+  EXPECT_NE(pdf.find("/Size " + std::to_string(size) + "\r\n"), std::string::npos);
+  EXPECT_TRUE(pdf.size() >= 7 && pdf.compare(pdf.size() - 7, 7, "%%EOF\r\n") == 0);
+  return size - 1;
+}
+
+// The body of object n (after "n 0 obj\r\n", up to "endobj").
+std::string Object(const std::string& pdf, int n) {
+  std::string header = "\r\n" + std::to_string(n) + " 0 obj\r\n";
+  size_t p = pdf.find(header);
+  if (p == std::string::npos) return {};
+  p += header.size();
+  return pdf.substr(p, pdf.find("endobj\r\n", p) - p);
+}
+
+// A stream's data must be exactly as long as the length object says.
+void CheckStreamLength(const std::string& pdf, int streamObject, int lengthObject) {
+  std::string body = Object(pdf, streamObject);
+  size_t start = body.find("stream\r\n");
+  size_t end = body.find("endstream\r\n");
+  ASSERT_NE(start, std::string::npos);
+  ASSERT_NE(end, std::string::npos);
+  EXPECT_EQ(std::to_string(end - start - 8) + "\r\n", Object(pdf, lengthObject));
+}
+
+std::string Content(const std::string& pdf) {
+  std::string body = Object(pdf, 6);
+  size_t start = body.find("stream\r\n") + 8;
+  return body.substr(start, body.find("endstream") - start);
+}
+
+// Fixed metrics: every glyph 500 units wide, ascent 800, a bold italic TrueType face.
+class FakeFace : public FontFace {
+ public:
+  FakeFace(const char* psName, int32_t trueType)
+      : FontFace("Fake", psName, kStyleBold | kStyleItalic), trueType_(trueType) {
+    for (int& w : metrics_.widths) w = 500;
+    metrics_.ascent = 800;
+    metrics_.descent = -200;
+    metrics_.bbox[0] = -10;
+    metrics_.bbox[1] = -200;
+    metrics_.bbox[2] = 900;
+    metrics_.bbox[3] = 800;
+    metrics_.capHeight = 640;
+    metrics_.italicAngle = -12;
+    metrics_.serif = true;
+    metrics_.firstChar = 32;
+    metrics_.lastChar = 65;
+  }
+  int32_t IsTrueType() const override { return trueType_; }
+  const FaceMetrics* Metrics() override { return &metrics_; }
+  int32_t Download(OutputSink*, int32_t) override { return 0; }
+
+ private:
+  int32_t trueType_;
+  FaceMetrics metrics_;
+};
+
+class FakeManager : public FontManager {
+ public:
+  int32_t LoadFonts() override {
+    faces_.push_back(std::make_unique<FakeFace>("FakeSans-BoldItalic", 1));
+    faces_.push_back(std::make_unique<FakeFace>("Helvetica", 0));
+    for (auto& f : faces_) list_.push_back(f.get());
+    ListChanged();
+    return 1;
+  }
+  void FreeFonts() override {}
+  void DrawTextRun(gdi::Device*, int32_t, int32_t, FontFace*, float, float, float, float, float,
+                   float, float, float, const char*, int32_t) override {}
+
+ private:
+  std::vector<std::unique_ptr<FontFace>> faces_;
+};
+
+class PdfWriterFonts : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    auto manager = std::make_unique<FakeManager>();
+    manager->LoadFonts();
+    SetFontManager(std::move(manager));
+  }
+  void TearDown() override { SetFontManager(nullptr); }
+};
+
+ImageData TestImage(int w, int h) {
+  ImageData image;
+  image.width = w;
+  image.height = h;
+  for (int i = 0; i < w * h * 3; i++) image.pixels.push_back(uint8_t(i));
+  return image;
+}
+
+}  // namespace
+
+TEST(PdfWriter, EmptyDrawingHasObjectsOneToEight) {
+  std::string pdf = WritePdf([](PdfWriter&) {});
+  EXPECT_EQ(pdf.rfind("%PDF-1.0\r\n1 0 obj\r\n<<\r\n/Type /Catalog\r\n", 0), 0u);
+  EXPECT_EQ(CheckStructure(pdf), 8);
+  EXPECT_EQ(Object(pdf, 4),
+            "<<\r\n/Type /Page\r\n/Parent 3 0 R\r\n/MediaBox [ 0 0 200 100 ]\r\n/Resources "
+            "<<\r\n/ProcSet 5 0 R\r\n/XObject 8 0 R\r\n/Font 9 0 R\r\n>>\r\n/Contents 6 0 "
+            "R\r\n>>\r\n");
+  EXPECT_EQ(Content(pdf), "0 0 0 0 k\r\n");
+  EXPECT_EQ(Object(pdf, 7), "11\r\n");
+  EXPECT_EQ(Object(pdf, 8), "<<\r\n>>\r\n");
+  EXPECT_EQ(Object(pdf, 9), "");
+  EXPECT_NE(pdf.find("/Size 9\r\n"), std::string::npos);
+}
+
+TEST(PdfWriter, StandardFontTextAndImageMakeTwelveObjects) {
+  ImageData image = TestImage(13, 1);
+  Matrix m = MakeMatrix(20, 0, 0, 10, 5, 6);
+  PaintStyle style;
+  const float rect[4] = {0, 50, 100, 0};
+  std::string pdf = WritePdf([&](PdfWriter& w) {
+    w.DrawText(&style, nullptr, "Hi", "Helvetica", 12, 14, kAlignLeft, rect);
+    w.DrawImage(&m, &image);
+  });
+  EXPECT_EQ(CheckStructure(pdf), 11);
+  EXPECT_EQ(Object(pdf, 9),
+            "<<\r\n/F1 <<\r\n/Type /Font\r\n/Subtype /Type1\r\n/Name /F1\r\n/BaseFont "
+            "/Helvetica\r\n/Encoding /WinAnsiEncoding\r\n>>\r\n>>\r\n");
+  std::string xobject = Object(pdf, 10);
+  EXPECT_EQ(xobject.rfind("<<\r\n/Type /XObject\r\n/Subtype /Image\r\n/Name /Im0\r\n/Filter "
+                          "/ASCIIHexDecode\r\n/Width 13\r\n/Height 1\r\n/BitsPerComponent "
+                          "8\r\n/ColorSpace /DeviceRGB\r\n/Length 11 0 R\r\n>>\r\nstream\r\n",
+                          0),
+            0u);
+  // 13 pixels: a full line of 12, then the last pixel with the end marker.
+  EXPECT_NE(xobject.find("\r\n242526>\r\nendstream"), std::string::npos);
+  CheckStreamLength(pdf, 10, 11);
+  CheckStreamLength(pdf, 6, 7);
+  EXPECT_EQ(Object(pdf, 8), "<<\r\n/Im0 10 0 R\r\n>>\r\n");
+  EXPECT_EQ(Content(pdf),
+            "0 0 0 0 k\r\nBT\r\n/F1 12 Tf\r\n14 TL\r\n1 0 0 1 0 50 Tm\r\n0 "
+            "Tw\r\n(Hi) Tj\r\nET\r\nq\r\n20 0 0 10 5 6 cm\r\n/Im0 Do\r\nQ\r\n");
+}
+
+TEST(PdfWriter, ObjectTableGrowsBeyond255) {
+  ImageData image = TestImage(1, 1);
+  ImageData broken = TestImage(2, 2);
+  broken.pixels.resize(5);  // shorter than the image: not written at all
+  Matrix m;
+  std::string pdf = WritePdf([&](PdfWriter& w) {
+    w.DrawImage(&m, &broken);
+    for (int i = 0; i < 200; i++) w.DrawImage(&m, &image);
+  });
+  // Objects 1-8, the empty font dictionary 9, then 200 images with their lengths.
+  EXPECT_EQ(CheckStructure(pdf), 409);
+  EXPECT_EQ(Object(pdf, 9), "<<\r\n>>\r\n");
+  CheckStreamLength(pdf, 408, 409);
+  EXPECT_NE(Object(pdf, 8).find("/Im199 408 0 R\r\n"), std::string::npos);
+  EXPECT_EQ(Content(pdf).find("/Im200"), std::string::npos);
+}
+
+TEST(PdfWriter, PathOperatorsAndArrowheads) {
+  PaintStyle both;
+  both.fillOn = 1;
+  PaintStyle fillOnly = both;
+  fillOnly.strokeOn = 0;
+  PaintStyle neither = fillOnly;
+  neither.fillOn = 0;
+  Point pts[2] = {{0, 0}, {10, 0}};
+  CurveNode nodes[2] = {MakeCurveNode(0, 0, 1), MakeCurveNode(10, 10, 1)};
+  Arrowhead arrow{1, 2};
+  std::string pdf = WritePdf([&](PdfWriter& w) {
+    w.BeginGroup();
+    w.DrawPolygon(&both, nullptr, pts, 2, 0);
+    w.DrawPolygon(&both, nullptr, pts, 2, 1);
+    w.DrawCurve(&fillOnly, nullptr, nodes, 2, 1);
+    w.DrawBox(&neither, nullptr, 0, 0, 1, 1);
+    w.EndGroup();
+    w.DrawLine(&neither, nullptr, 0, 0, 0, 10, &arrow, nullptr);
+  });
+  CheckStructure(pdf);
+  EXPECT_EQ(Content(pdf),
+            "0 0 0 0 k\r\n0 0 m\r\n10 0 l\r\nB\r\n0 0 m\r\n10 0 l\r\n0 0 l\r\nb\r\n0 0 m\r\n"
+            "0 0 10 10 10 10 c\r\n10 10 0 0 0 0 c\r\nf\r\n0 0 m\r\n0 1 l\r\n1 1 l\r\n1 0 l\r\n"
+            "0 0 l\r\nn\r\n"
+            // The line, then its type 2 start arrow pointing down (-90 degrees): outline only,
+            // pen twice the width, in the stroke colour.
+            "0 0 m\r\n0 10 l\r\nn\r\n1 1 1 0 k\r\n2 w\r\n-6 6 m\r\n0 0 l\r\n6 6 l\r\n"
+            "-6 6 l\r\ns\r\n");
+}
+
+TEST_F(PdfWriterFonts, NonResidentFontsGetWidthsAndDescriptors) {
+  PaintStyle style;
+  const float rect[4] = {0, 100, 100, 0};
+  std::string pdf = WritePdf(
+      [&](PdfWriter& w) {
+        w.DrawText(&style, nullptr, "a", "FakeSans-BoldItalic", 10, 12, kAlignLeft, rect);
+        w.DrawText(&style, nullptr, "b", "Helvetica", 10, 12, kAlignLeft, rect);
+        // Not in the list given to the writer: added when first used.
+        w.DrawText(&style, nullptr, "c", "Unknown-Font", 10, 12, kAlignLeft, rect);
+      },
+      {"FakeSans-BoldItalic", "Helvetica"});
+  EXPECT_EQ(CheckStructure(pdf), 11);
+  std::string fonts = Object(pdf, 9);
+  std::string widths = "/Widths [";
+  for (int i = 0; i < 34; i++) widths += (i == 16 || i == 32) ? "\r\n 500" : " 500";
+  EXPECT_NE(fonts.find("/F1 <<\r\n/Type /Font\r\n/Subtype /TrueType\r\n/Name /F1\r\n/BaseFont "
+                       "/FakeSans-BoldItalic\r\n/Encoding /WinAnsiEncoding\r\n/FirstChar "
+                       "32\r\n/LastChar 65\r\n" +
+                       widths + "\r\n]\r\n/FontDescriptor 10 0 R\r\n>>\r\n"),
+            std::string::npos)
+      << fonts;
+  // The standard Helvetica is resident: no widths. The unknown font gets a descriptor.
+  EXPECT_NE(fonts.find("/BaseFont /Helvetica\r\n/Encoding /WinAnsiEncoding\r\n>>\r\n"),
+            std::string::npos);
+  EXPECT_NE(fonts.find("/F3 <<"), std::string::npos);
+  EXPECT_NE(fonts.find("/FontDescriptor 11 0 R"), std::string::npos);
+  EXPECT_EQ(Object(pdf, 10),
+            "<<\r\n/Type /FontDescriptor\r\n/FontName /FakeSans-BoldItalic\r\n/FontBBox [ -10 "
+            "-200 900 800 ]\r\n/Ascent 800\r\n/Descent -200\r\n/CapHeight 640\r\n/XHeight "
+            "0\r\n/ItalicAngle -12\r\n/Flags 98\r\n/StemV 120\r\n>>\r\n");
+  EXPECT_NE(Content(pdf).find("/F3 10 Tf"), std::string::npos);
+}
+
+TEST_F(PdfWriterFonts, TextAlignmentsPlaceEachLine) {
+  PaintStyle style;
+  const float rect[4] = {0, 100, 100, 0};
+  // Widths are 5 points per character at size 10; the ascent is 8.
+  auto content = [&](int32_t align, const char* text) {
+    std::string c = Content(WritePdf([&](PdfWriter& w) {
+      w.DrawText(&style, nullptr, text, "FakeSans-BoldItalic", 10, 12, align, rect);
+    }));
+    size_t p = c.find("Tm\r\n");
+    return c.substr(p + 4, c.find("ET\r\n") - p - 4);
+  };
+  EXPECT_EQ(content(kAlignLeft, "ab\ncd\r"), "0 Tw\r\n(ab) Tj\r\n(cd) '\r\n() '\r\n");
+  EXPECT_EQ(content(kAlignCentre, "ab\nabcd"),
+            "0 Tw\r\n-5 0 Td\r\n(ab) Tj\r\n-5 -12 Td\r\n(abcd) Tj\r\n");
+  EXPECT_EQ(content(kAlignRight, "ab"), "0 Tw\r\n-10 0 Td\r\n(ab) Tj\r\n");
+  // Justified: (100 - 15) / 1 space on the soft-broken line; the paragraph's last line 0.
+  EXPECT_EQ(content(kAlignJustify, "a b\nc d\rno"),
+            "85 Tw\r\n(a b) Tj\r\n0 0 (c d) \"\r\n0 0 (no) \"\r\n");
+  EXPECT_EQ(content(kAlignJustify, "a b c\nx"), "37.5 Tw\r\n(a b c) Tj\r\n0 0 (x) \"\r\n");
+
+  // The anchor: x by alignment, y one ascent below the top, through the matrix.
+  std::string c = Content(WritePdf([&](PdfWriter& w) {
+    Matrix m = MakeMatrix(1, 0, 0, 1, 10, 0);
+    w.DrawText(&style, &m, "x", "FakeSans-BoldItalic", 10, 12, kAlignCentre, rect);
+  }));
+  EXPECT_NE(c.find("1 0 0 1 60 92 Tm\r\n"), std::string::npos);
+
+  // A line far beyond any fixed line buffer is written whole.
+  std::string longLine(3000, 'y');
+  std::string whole = content(kAlignLeft, longLine.c_str());
+  EXPECT_EQ(whole, "0 Tw\r\n(" + longLine + ") Tj\r\n");
+}

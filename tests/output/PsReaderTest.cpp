@@ -1,0 +1,525 @@
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include "model/ContainerShapes.h"
+#include "model/Drawing.h"
+#include "model/ImageShape.h"
+#include "model/PathShapes.h"
+#include "model/SimpleShapes.h"
+#include "model/TextShape.h"
+#include "output/PsReader.h"
+#include "output/RoundTripDrawing.h"
+#include "platform/msgbox/Messages.h"
+#include "support/TestSupport.h"
+
+namespace {
+
+const char kHead[] =
+    "%!PS-Adobe-3.0 EPSF-3.0\n%%Creator: Ondara Draw, Version 3.1\n%%Orientation: Portrait\n"
+    "%%EndComments\n%%BeginProlog\n/Ln { } def\n%%EndProlog\n%%BeginSetup\n%QLX g 6 7 1 0\n"
+    "QLXDict begin\n%%EndSetup\n%%Page: 1 1\n%%BeginPageSetup\n/_QLX_savepage save def\n"
+    "0 0 m 10 10 L s\n%%EndPageSetup\n";
+const char kTail[] = "%%PageTrailer\n_QLX_savepage restore\n%%Trailer\nend\nshowpage\n%%EOF\n";
+
+// A reader run over a whole file, keeping what it read.
+struct Result {
+  int32_t ok = 0;
+  ShapeList shapes;
+  PageInfo page;
+  std::vector<std::string> missing;
+  ~Result() { DestroyShapes(&shapes); }
+  Shape* at(int32_t i) const { return i < shapes.Count() ? shapes[i] : nullptr; }
+};
+
+void ReadText(const std::string& file, Result* r) {
+  PsReader reader;
+  r->ok = reader.Read(file.data(), file.size(), &r->shapes, &r->page, &r->missing);
+}
+
+void ReadBody(const std::string& body, Result* r) { ReadText(kHead + body + kTail, r); }
+
+template <typename T>
+const T& As(const Shape* s) {
+  EXPECT_NE(s, nullptr);
+  return *static_cast<const T*>(s);
+}
+
+std::vector<std::string> g_messages;
+void Collect(MessageKind, const std::string& text) { g_messages.push_back(text); }
+
+}  // namespace
+
+TEST(PsReaderOperators, TableOrderAndPrefixLookup) {
+  const PsOperator* table = PsOperatorTable();
+  EXPECT_STREQ(table[0].name, "b");
+  EXPECT_STREQ(table[20].name, "T");
+  EXPECT_STREQ(table[kPsOperatorCount - 1].name, "img");
+  auto name = [&](const char* op) {
+    const int32_t i = FindPsOperator(op);
+    return i < 0 ? std::string("-") : std::string(table[i].name);
+  };
+  // A proper prefix reaches the first longer name that begins with it.
+  EXPECT_EQ(name("i"), "img");
+  EXPECT_EQ(name("A"), "At");
+  EXPECT_EQ(name("O"), "Ov");
+  EXPECT_EQ(name("P"), "Pat");
+  EXPECT_EQ(name("*"), "*u");
+  EXPECT_EQ(name("T"), "T");
+  EXPECT_EQ(name("X"), "X");
+  EXPECT_EQ(name("Xa"), "Xa");
+  EXPECT_EQ(name("tb"), "tbx");
+  EXPECT_EQ(name("Pi"), "-");
+  EXPECT_EQ(name("imgs"), "-");
+  EXPECT_EQ(name(""), "-");
+
+  // The index answers exactly as the walk of the table, for every prefix and random words.
+  for (int32_t i = 0; i < kPsOperatorCount; ++i) {
+    std::string n = table[i].name;
+    for (size_t k = 1; k <= n.size(); ++k)
+      EXPECT_EQ(FindPsOperator(n.substr(0, k)), FindPsOperatorByWalk(n.substr(0, k))) << n;
+  }
+  std::mt19937 random(7);
+  const std::string alphabet = "bBcCdefFgGkKlLmnNsStTfjOpxXuU*vVaAyYwWzrnPiLnBxOvmg0";
+  for (int i = 0; i < 20000; ++i) {
+    std::string op;
+    for (size_t k = random() % 4 + 1; k > 0; --k) op += alphabet[random() % alphabet.size()];
+    ASSERT_EQ(FindPsOperator(op), FindPsOperatorByWalk(op)) << op;
+  }
+}
+
+TEST(PsReader, HeaderSetupAndRefusals) {
+  Result r;
+  ReadBody("", &r);
+  EXPECT_EQ(r.ok, 1);
+  EXPECT_EQ(r.shapes.Count(), 0);  // the page setup's path lines are skipped
+  EXPECT_EQ(r.page.landscape, 0);
+  EXPECT_EQ(r.page.grid[0], 6);
+  EXPECT_EQ(r.page.grid[1], 7);
+  EXPECT_EQ(r.page.grid[2], 1);
+
+  std::string landscape = kHead;
+  landscape.replace(landscape.find("Portrait"), 8, "Landscape");
+  Result l;
+  l.page.landscape = 1;
+  ReadText(landscape + kTail, &l);
+  EXPECT_EQ(l.page.landscape, 1);
+
+  // Version 1.0 (also written 1.04) is refused; 2.0 is read.
+  for (const char* v : {"1.0", "1", "1.04"}) {
+    std::string old = kHead;
+    old.replace(old.find("3.1"), 3, v);
+    Result o;
+    ReadText(old + "0 0 10 10 [1 0 0 1 0 0] Bx\ns\n" + kTail, &o);
+    EXPECT_EQ(o.ok, 0) << v;
+    EXPECT_EQ(o.shapes.Count(), 0) << v;
+  }
+  std::string two = kHead;
+  two.replace(two.find("3.1"), 3, "2.0");
+  Result t;
+  ReadText(two + kTail, &t);
+  EXPECT_EQ(t.ok, 1);
+
+  // Without "%%EndProlog" nothing is read; a file that ends early keeps its shapes.
+  Result none;
+  ReadText("%!PS-Adobe-3.0\n0 0 10 10 [1 0 0 1 0 0] Bx\ns\n", &none);
+  EXPECT_EQ(none.ok, 0);
+  EXPECT_EQ(none.shapes.Count(), 0);
+  Result cut;
+  ReadText(std::string(kHead) + "0 0 10 10 [1 0 0 1 0 0] Bx\ns\n5 5 1 1 [1 0 0 1 0 0] Ov\n", &cut);
+  EXPECT_EQ(cut.ok, 0);
+  EXPECT_EQ(cut.shapes.Count(), 1);
+  Result empty;
+  ReadText("", &empty);
+  EXPECT_EQ(empty.ok, 0);
+
+  // An Illustrator header: no grid line, no page setup.
+  Result ai;
+  ReadText(
+      "%!PS-Adobe-2.0 EPSF-1.2\n%%Creator: Adobe Illustrator(TM) for Windows, version 4.0\n"
+      "%%EndComments\n%%BeginProlog\n%%EndProlog\n%%BeginSetup\n%%EndSetup\n0 0 0 0 k\n"
+      "1 1 1 0 K\n0 0 m\n10 0 L\n10 10 L\n0 0 L\nf\n%%Trailer\n",
+      &ai);
+  EXPECT_EQ(ai.ok, 1);
+  ASSERT_EQ(ai.shapes.Count(), 1);
+  EXPECT_EQ(As<PolygonShape>(ai.at(0)).points.Count(), 3);
+}
+
+TEST(PsReader, LineEndsAndLongLines) {
+  const std::string body = "0.5 0 0 0 k\n20 10 5 5 [1 0 0 1 3 4] Bx\nb\n0 0 m\n5 5 L\nS\n";
+  std::string file = kHead + body + kTail;
+  Result lf;
+  ReadText(file, &lf);
+  ASSERT_EQ(lf.ok, 1);
+  ASSERT_EQ(lf.shapes.Count(), 2);
+  for (const char* end : {"\r\n", "\r"}) {
+    std::string other;
+    for (char c : file) {
+      if (c == '\n') {
+        other += end;
+      } else {
+        other += c;
+      }
+    }
+    Result r;
+    ReadText(other, &r);
+    EXPECT_EQ(r.ok, 1);
+    EXPECT_EQ(r.page.grid[0], 6);
+    EXPECT_EQ(roundtrip::CompareShapeLists(lf.shapes, r.shapes), "") << int(end[1]);
+  }
+  // Statements of any length: a polygon line padded far beyond 255 characters, a long text.
+  const std::string pad(100000, ' ');
+  const std::string words(5000, 'w');
+  Result r;
+  ReadBody("1" + pad + "2 m\n3 4" + pad + "L\nS\n[1 0 0 1 0 0] e\n(" + words + ") t\nT\n", &r);
+  ASSERT_EQ(r.shapes.Count(), 2);
+  const auto& p = As<PolygonShape>(r.at(0));
+  ASSERT_EQ(p.points.Count(), 2);
+  EXPECT_EQ(p.points[1].x, 3);
+  EXPECT_EQ(std::string(As<TextShape>(r.at(1)).text()), words);
+}
+
+TEST(PsReader, ShapeOperatorsAndStyle) {
+  Result r;
+  ReadBody(
+      "3 Pat\n0 1 1 0 k\n0.3 0.3 0.3 0 K\n2.5 w\n[3 3] 0 d\n"
+      "40 30 10 20 [1 0 0 1 5 6] Bx\nb\n"
+      "[7 7] 0 d\n1 w\n7 3 1 2 [0 1 -1 0 0 0] Ov\nf\n"
+      "30 300 5 6 7 8 [1 0 0 1 0 0] Ar\nS\n"
+      "1 2 3 4 5 6 [1 0 0 1 0 0] Pi\nf\n"
+      "2 At\n3 100 200 10 20 [1 0 0 1 0 0] Ln\nN\n"
+      "9 Pat\n-2 Pat\n7 At\n0 10 20 30 40 [2 0 0 2 0 0] Ln\nS\n"
+      "5 5 5 5 [1 0 0 1 0 0 Bx\n0 0 0 0 [1 0 0 Bx\nF\n"
+      "10 15 Q\n0 i\n5 5 5 5 [1 0 0 1 0 0] Bx\ns\n",
+      &r);
+  ASSERT_EQ(r.shapes.Count(), 7);
+  const auto& box = As<BoxShape>(r.at(0));
+  EXPECT_EQ(box.x1, 10);
+  EXPECT_EQ(box.y1, 20);
+  EXPECT_EQ(box.x2, 40);
+  EXPECT_EQ(box.y2, 30);
+  EXPECT_EQ(box.matrix().tx, 5);
+  EXPECT_EQ(box.matrix().ty, 6);
+  EXPECT_EQ(box.style().pattern, 3);
+  EXPECT_EQ(box.style().fillColor, (Color{100, 0, 0}));
+  // 1 - 0.3 is 69.99999 percent in floats: the colour comes back as the 70 it was written from.
+  EXPECT_EQ(box.style().strokeColor, (Color{70, 70, 70}));
+  EXPECT_EQ(box.style().lineWidth, 2.5f);
+  EXPECT_EQ(box.style().dash, 1);
+  EXPECT_EQ(box.style().fillOn, 1);
+  EXPECT_EQ(box.style().strokeOn, 1);
+
+  const auto& oval = As<OvalShape>(r.at(1));
+  EXPECT_EQ(oval.cx, 1);
+  EXPECT_EQ(oval.cy, 2);
+  EXPECT_EQ(oval.rx, 7);
+  EXPECT_EQ(oval.ry, 3);
+  EXPECT_EQ(oval.matrix().b, 1);
+  EXPECT_EQ(oval.style().dash, 1);  // an unknown dash changes nothing
+  EXPECT_EQ(oval.style().fillOn, 1);
+  EXPECT_EQ(oval.style().strokeOn, 0);
+
+  const auto& arc = As<ArcShape>(r.at(2));
+  EXPECT_EQ(arc.startAngle, 30);
+  EXPECT_EQ(arc.endAngle, 300);
+  EXPECT_EQ(arc.rx, 5);
+  EXPECT_EQ(arc.ry, 6);
+  EXPECT_EQ(arc.cx, 7);
+  EXPECT_EQ(arc.cy, 8);
+  EXPECT_EQ(arc.style().fillOn, 0);
+
+  // "Pi" is not read; its painting line finds nothing pending.
+  const auto& line = As<LineShape>(r.at(3));
+  EXPECT_EQ(line.x1, 10);
+  EXPECT_EQ(line.y1, 20);
+  EXPECT_EQ(line.x2, 100);
+  EXPECT_EQ(line.y2, 200);
+  EXPECT_EQ(line.leftArrow(), (Arrowhead{1, 2}));
+  EXPECT_EQ(line.rightArrow(), (Arrowhead{2, 2}));
+  EXPECT_EQ(line.style().strokeOn, 0);
+  // Pattern and arrow type outside their ranges are ignored.
+  const auto& plain = As<LineShape>(r.at(4));
+  EXPECT_EQ(plain.leftArrow().enabled, 0);
+  EXPECT_EQ(plain.rightArrow().enabled, 0);
+  EXPECT_EQ(plain.leftArrow().kind, 2);
+  EXPECT_EQ(plain.style().pattern, 3);
+  EXPECT_EQ(plain.matrix().a, 2);
+  // A box without "]" still has all its numbers; one short of them is not made (the box
+  // before it is the one painted); unknown operators and the failed "0 i" change nothing.
+  const auto& open = As<BoxShape>(r.at(5));
+  EXPECT_EQ(open.x1, 5);
+  EXPECT_EQ(open.style().fillOn, 1);
+  EXPECT_EQ(open.style().strokeOn, 0);
+  const auto& last = As<BoxShape>(r.at(6));
+  EXPECT_EQ(last.style().fillOn, 0);
+  EXPECT_EQ(last.style().strokeOn, 1);
+}
+
+TEST(PsReader, ColourOperators) {
+  Result r;
+  ReadBody(
+      "0.25 g\n0.5 G\n0 0 m\n1 1 L\nB\n"
+      "0.2 0.4 0.6 0.1 (Spot) 0 x\n0.5 0.5 0.5 0.9 X\n0 0 m\n1 1 L\nB\n"
+      "0.1 0.2 0.3 Xa\n1 0 0 XA\n0 0 m\n1 1 L\nB\n"
+      "-1 -1 -1 0 k\n2 g\n0 0 m\n1 1 L\nB\n",
+      &r);
+  ASSERT_EQ(r.shapes.Count(), 4);
+  EXPECT_EQ(r.at(0)->style().fillColor, (Color{25, 25, 25}));
+  EXPECT_EQ(r.at(0)->style().strokeColor, (Color{50, 50, 50}));
+  EXPECT_EQ(r.at(1)->style().fillColor, (Color{70, 50, 30}));
+  EXPECT_EQ(r.at(1)->style().strokeColor, (Color{0, 0, 0}));  // c + k capped at 1
+  EXPECT_EQ(r.at(2)->style().fillColor, (Color{10, 20, 30}));
+  EXPECT_EQ(r.at(2)->style().strokeColor, (Color{100, 0, 0}));
+  // Values outside 0..1 are kept within 0..100 percent.
+  EXPECT_EQ(r.at(3)->style().fillColor, (Color{100, 100, 100}));
+}
+
+TEST(PsReader, PolygonsAndCurves) {
+  Result r;
+  ReadBody(
+      // The writer's closed triangle repeats its first point: "n" drops it, "N" keeps it open.
+      "0 0 m\n10 0 L\n10 10 L\n0 0 L\nn\n0 0 m\n10 0 L\n10 10 L\n0 0 L\nN\n"
+      // Fewer than three points stay open; a painted path is used up.
+      "0 0 m\n5 5 l\nf\nS\n"
+      // A closed path from another program that does not repeat its first point keeps them all.
+      "0 0 m\n10 0 L\n10 10 L\nf\n"
+      // "W" discards the path.
+      "0 0 m\n10 0 L\nW\nS\n"
+      // The writer's closed curve of three nodes.
+      "0 0 m\n1 2 3 4 10 0 c\n11 2 13 4 10 10 C\n9 12 -1 3 0 0 c\nb\n"
+      // v and y segments, open.
+      "0 0 m\n1 1 5 5 v\n6 6 9 9 Y\n3 3 1 1 V\n2 2 4 4 y\nS\n"
+      // v and y need a current point.
+      "1 1 5 5 v\n2 2 4 4 y\nS\n",
+      &r);
+  ASSERT_EQ(r.shapes.Count(), 6);
+  const auto& tri = As<PolygonShape>(r.at(0));
+  EXPECT_EQ(tri.closed, 1);
+  EXPECT_EQ(tri.points.Count(), 3);
+  EXPECT_EQ(tri.style().fillOn, 0);
+  EXPECT_EQ(tri.style().strokeOn, 0);
+  const auto& openTri = As<PolygonShape>(r.at(1));
+  EXPECT_EQ(openTri.closed, 0);
+  EXPECT_EQ(openTri.points.Count(), 4);
+  const auto& two = As<PolygonShape>(r.at(2));
+  EXPECT_EQ(two.closed, 0);
+  EXPECT_EQ(two.points.Count(), 2);
+  const auto& foreign = As<PolygonShape>(r.at(3));
+  EXPECT_EQ(foreign.closed, 1);
+  EXPECT_EQ(foreign.points.Count(), 3);
+
+  const auto& blob = As<CurveShape>(r.at(4));
+  EXPECT_EQ(blob.closed, 1);
+  ASSERT_EQ(blob.nodes.Count(), 3);
+  // The first node's incoming control comes back from the closing segment.
+  EXPECT_EQ(blob.nodes[0].inX, -1);
+  EXPECT_EQ(blob.nodes[0].inY, 3);
+  EXPECT_EQ(blob.nodes[0].outX, 1);
+  EXPECT_EQ(blob.nodes[0].outY, 2);
+  EXPECT_EQ(blob.nodes[1].inX, 3);
+  EXPECT_EQ(blob.nodes[1].outX, 11);
+  EXPECT_EQ(blob.nodes[1].corner, 0);
+  EXPECT_EQ(blob.nodes[2].corner, 1);
+  EXPECT_EQ(blob.nodes[2].outX, 9);
+
+  const auto& vy = As<CurveShape>(r.at(5));
+  EXPECT_EQ(vy.closed, 0);
+  ASSERT_EQ(vy.nodes.Count(), 5);
+  EXPECT_EQ(vy.nodes[0].outX, 0);  // "v": the first control on the current point
+  EXPECT_EQ(vy.nodes[1].inX, 1);
+  EXPECT_EQ(vy.nodes[1].x, 5);
+  EXPECT_EQ(vy.nodes[1].outX, 6);  // "Y": the second control on the end point
+  EXPECT_EQ(vy.nodes[2].inX, 9);
+  EXPECT_EQ(vy.nodes[2].corner, 1);
+  EXPECT_EQ(vy.nodes[3].corner, 1);
+  EXPECT_EQ(vy.nodes[3].inX, 3);
+  EXPECT_EQ(vy.nodes[4].corner, 0);
+  EXPECT_EQ(vy.nodes[3].outX, 2);
+}
+
+TEST(PsReader, ImagePixels) {
+  // 2 by 1 pixels: 6 bytes, then padding to 768 bytes; the rest of the last line is ignored.
+  std::string pad;
+  int32_t count = 2;
+  while (count < 256) {
+    pad += "000000";
+    if (++count % 12 == 0) pad += "\n";
+  }
+  Result r;
+  ReadBody("[10 0 0 20 1 2] 2 1 img\nff0080\n0a0B0c" + pad + " 5 5 Bx trailing\n0 0 m\n1 1 L\nS\n",
+           &r);
+  ASSERT_EQ(r.ok, 1);
+  ASSERT_EQ(r.shapes.Count(), 2);
+  const auto& image = As<ImageShape>(r.at(0));
+  EXPECT_EQ(image.image.width, 2);
+  EXPECT_EQ(image.image.height, 1);
+  EXPECT_EQ(image.image.pixels, (std::vector<uint8_t>{0xff, 0x00, 0x80, 0x0a, 0x0b, 0x0c}));
+  EXPECT_EQ(image.matrix().d, 20);
+  EXPECT_EQ(r.at(1)->Kind(), kPolygonShape);
+
+  // A size the rest of the file cannot hold is refused before any allocation, and the read
+  // goes on; so are sizes that are not positive.
+  Result big;
+  ReadBody(
+      "[1 0 0 1 0 0] 2000000000 2000000000 img\n[1 0 0 1 0 0] 100 100 img\n"
+      "[1 0 0 1 0 0] -1 5 img\n[1 0 0 1 0 0] 0 0 img\n0 0 m\n1 1 L\nS\n",
+      &big);
+  EXPECT_EQ(big.ok, 1);
+  ASSERT_EQ(big.shapes.Count(), 1);
+  EXPECT_EQ(big.at(0)->Kind(), kPolygonShape);
+
+  // Pixel data that ends early fails the image and the read; earlier shapes stay.
+  Result cut;
+  ReadText(std::string(kHead) + "0 0 m\n1 1 L\nS\n[1 0 0 1 0 0] 1 1 img\n" + std::string(1200, 'a'),
+           &cut);
+  EXPECT_EQ(cut.ok, 0);
+  ASSERT_EQ(cut.shapes.Count(), 1);
+  EXPECT_EQ(cut.at(0)->Kind(), kPolygonShape);
+}
+
+TEST(PsReader, TextsAndMissingFonts) {
+  roundtrip::ScopedFixedFonts fonts;
+  Result r;
+  ReadBody(
+      "0 1 1 0 k\n/_ArialMT 12 13 0 3 z\n[1 0 0 1 50 60] e\n1 -20 0 10 tbx\n"
+      "(a\\(b\\)) t\n(c\\\\d\\351) Tx\n(\\r) TX\n(next\\n) t\n() t\n(x) t\nT\n"
+      // Unknown fonts are listed once and replaced by the default face.
+      "/_NoSuchFont 10 11 0 1 z\n[1 0 0 1 0 0] e\n(one) t\nT\n"
+      "/NoSuchFont 10 11 0 2 z\n[1 0 0 1 0 0] e\n(two) t\nT\n"
+      // An empty accumulator makes nothing; "e" starts a new text.
+      "T\n(lost) t\n[1 0 0 1 0 0] e\n(kept) t\nT\n"
+      // A statement of a group end mark that starts with "(" is a text line.
+      "[1 0 0 1 0 0] e\n(A) U\n(B) *U\nT\n",
+      &r);
+  ASSERT_EQ(r.shapes.Count(), 5);
+  const auto& t = As<TextShape>(r.at(0));
+  // (The frame is narrower than any word, so the layout keeps every break.)
+  EXPECT_EQ(std::string(t.text()), "a(b)\nc\\d\xe9\rnext\\n\n\nx");
+  EXPECT_EQ(t.font(), "ArialMT");
+  EXPECT_EQ(t.size(), 12);
+  EXPECT_EQ(t.leading(), 13);
+  EXPECT_EQ(t.alignment(), 3);
+  EXPECT_EQ(t.style().fillColor, (Color{100, 0, 0}));
+  EXPECT_EQ(t.matrix().tx, 50);
+  EXPECT_EQ(t.frame().x1, 0);
+  EXPECT_EQ(t.frame().y1, 10);
+
+  EXPECT_EQ(r.missing, (std::vector<std::string>{"NoSuchFont"}));
+  EXPECT_EQ(As<TextShape>(r.at(1)).font(), "ArialMT");
+  EXPECT_EQ(As<TextShape>(r.at(2)).alignment(), 2);
+  EXPECT_EQ(std::string(As<TextShape>(r.at(3)).text()), "kept");
+  EXPECT_EQ(std::string(As<TextShape>(r.at(4)).text()), "A\nB");
+
+  // An Illustrator text: "Tp" matrix, "Tf" font, no box; its frame is as wide as its widest
+  // line, so the layout keeps the file's line breaks.
+  Result ai;
+  ReadBody(
+      "0 1 -1 0 100 200 0 Tp\n/_TimesNewRomanPS-BoldMT 10 Tf\n(aaaa bb) Tj\n(cc dd) Tx\n"
+      "(eeeeee) Tx\nTO\n0 1 -1 0 100 200 0 Tp\n(aaaa bb) Tj\n(cc) Tx\n(d) Tx\nTO\n",
+      &ai);
+  ASSERT_EQ(ai.shapes.Count(), 2);
+  const auto& a = As<TextShape>(ai.at(0));
+  EXPECT_EQ(std::string(a.text()), "aaaa bb\ncc dd\neeeeee");
+  // Where no frame width can keep them ("cc d" fits beside "aaaa bb"), the breaks are hard.
+  EXPECT_EQ(std::string(As<TextShape>(ai.at(1)).text()), "aaaa bb\rcc\rd");
+  EXPECT_EQ(a.font(), "TimesNewRomanPS-BoldMT");
+  EXPECT_EQ(a.size(), 10);
+  EXPECT_EQ(a.matrix().c, -1);
+  EXPECT_EQ(a.matrix().tx, 100);
+  EXPECT_TRUE(ai.missing.empty());
+}
+
+TEST(PsReader, GroupsAndCompoundPaths) {
+  const std::string box = "0 0 1 1 [1 0 0 1 0 0] Bx\ns\n";
+  Result r;
+  ReadBody("u\n" + box + "u\n" + box + box + "U\nU\n*u\n0 0 m\n1 0 L\n1 1 L\nf\n" + box +
+               "*U\n*u\n*U\nu\nU\n",
+           &r);
+  ASSERT_EQ(r.shapes.Count(), 3);
+  const auto& group = As<GroupShape>(r.at(0));
+  ASSERT_EQ(group.children()->Count(), 2);
+  EXPECT_EQ((*group.children())[1]->Kind(), kGroupShape);
+  EXPECT_EQ(static_cast<GroupShape*>((*group.children())[1])->children()->Count(), 2);
+  EXPECT_EQ(r.at(1)->Kind(), kCompoundShape);
+  // An empty compound path makes no shape; an empty group is kept as written.
+  EXPECT_EQ(r.at(2)->Kind(), kGroupShape);
+
+  // An end mark without its begin loses nothing: the shapes around it stay in the list.
+  Result unbalanced;
+  ReadBody(box + "U\n*U\n" + box, &unbalanced);
+  EXPECT_EQ(unbalanced.ok, 1);
+  EXPECT_EQ(unbalanced.shapes.Count(), 2);
+
+  // A file that ends inside a group keeps the group's shapes.
+  Result cut;
+  ReadText(std::string(kHead) + box + "u\n" + box + "*u\n" + box, &cut);
+  EXPECT_EQ(cut.ok, 0);
+  ASSERT_EQ(cut.shapes.Count(), 2);
+  const auto& open = As<GroupShape>(cut.at(1));
+  ASSERT_EQ(open.children()->Count(), 2);
+  EXPECT_EQ((*open.children())[1]->Kind(), kCompoundShape);
+}
+
+TEST(PsReader, FilesAndMessages) {
+  SetMessageHandler(Collect);
+  g_messages.clear();
+  const std::string dir = TestWorkDir("PsReader");
+  const std::string path = dir + "/drawing.qlx";
+  ASSERT_TRUE(WriteFileBytes(path, std::string(kHead) + "0 0 1 1 [1 0 0 1 0 0] Bx\ns\n" + kTail));
+  Drawing drawing;
+  std::vector<std::string> missing;
+  EXPECT_EQ(ReadDrawingFile(path.c_str(), &drawing, &missing), 1);
+  EXPECT_EQ(drawing.shapes().Count(), 1);
+  EXPECT_EQ(drawing.grid.hSpacing, 6);
+  EXPECT_TRUE(g_messages.empty());
+
+  const std::string gone = dir + "/missing.qlx";
+  EXPECT_EQ(OpenDrawingFile(gone.c_str(), &drawing), 0);
+  ASSERT_EQ(g_messages.size(), 2u);
+  EXPECT_EQ(g_messages[0].rfind("Unable to open " + gone + "\n", 0), 0u);
+  EXPECT_EQ(g_messages[1], "An error has occurred while opening\n" + gone);
+
+  g_messages.clear();
+  ReportMissingFonts({"Short", std::string(80, 'F')});
+  ASSERT_EQ(g_messages.size(), 2u);
+  EXPECT_EQ(g_messages[0], "Can't find font \"Short\"\nAnother font will be substituted.");
+  EXPECT_EQ(g_messages[1],
+            "Can't find font \"" + std::string(64, 'F') + "\"\nAnother font will be substituted.");
+  SetMessageHandler(nullptr);
+}
+
+TEST(PsReader, StreamedFileReadsAsTheSameBytesInMemory) {
+  // The file reader streams through a 1 MiB buffer: a CR LF split by the buffer's end, a line
+  // longer than the buffer and an image behind it must read exactly as from memory.
+  const std::string shape = "0 0 m\r\n1 1 L\r\nS\r\n";
+  std::string file = kHead;
+  while (file.size() < 1000000) file += shape;
+  file += "%" + std::string((size_t(1) << 20) - 1 - file.size() - 1, 'x') + "\r\n";
+  // The CR is the buffer's last byte, its LF the next buffer's first.
+  EXPECT_EQ(file[(size_t(1) << 20) - 1], '\r');
+  file += "[1 0 0 1 0 0] e\r\n(" + std::string(2500000, 'w') + ") t\r\nT\r\n";
+  file += "[1 0 0 1 0 0] 1 1 img\r\n0a0b0c" + std::string(1530, '0') + "\r\n" + shape + kTail;
+  const std::string path = TestWorkDir("PsReaderStream") + "/big.qlx";
+  ASSERT_TRUE(WriteFileBytes(path, file));
+
+  Result memory, streamed;
+  ReadText(file, &memory);
+  PsReader reader;
+  streamed.ok = reader.ReadFile(path.c_str(), &streamed.shapes, &streamed.page, nullptr);
+  EXPECT_EQ(memory.ok, 1);
+  EXPECT_EQ(streamed.ok, 1);
+  ASSERT_GT(memory.shapes.Count(), 1000);
+  EXPECT_EQ(roundtrip::CompareShapeLists(memory.shapes, streamed.shapes), "");
+  const Shape* image = streamed.at(streamed.shapes.Count() - 2);
+  ASSERT_EQ(image->Kind(), kImageShape);
+  EXPECT_EQ(static_cast<const ImageShape*>(image)->image.pixels[2], 0x0c);
+
+  // Cut inside the long line: the shapes before it stay, nothing past the end is read.
+  ASSERT_TRUE(WriteFileBytes(path, file.substr(0, 2000000)));
+  Result cut;
+  cut.ok = reader.ReadFile(path.c_str(), &cut.shapes, &cut.page, nullptr);
+  EXPECT_EQ(cut.ok, 0);
+  EXPECT_EQ(cut.shapes.Count(), memory.shapes.Count() - 3);
+}

@@ -1,0 +1,377 @@
+// A drawing that uses every shape kind, style field, dash, pattern, arrow kind, group, compound
+// path, text alignment and an image, a fixed font list to measure its texts, and a comparison of
+// shapes by what the native file carries. Shared by the round-trip and interop tests.
+#pragma once
+
+#include <cmath>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "fonts/FontManager.h"
+#include "model/ContainerShapes.h"
+#include "model/Drawing.h"
+#include "model/ImageShape.h"
+#include "model/PathShapes.h"
+#include "model/SimpleShapes.h"
+#include "model/TextShape.h"
+
+namespace roundtrip {
+
+// Two faces with plain metrics (ascent 0.875 em, descent -0.125 em, every character half an
+// em), so layout and placement do not depend on the machine's fonts, and the text boxes the
+// writer computes are exact in binary at the sizes used below.
+class FixedFonts : public FontManager {
+ public:
+  FixedFonts() {
+    Add("ArialMT", "Arial", 0);
+    Add("TimesNewRomanPS-BoldMT", "Times New Roman", kStyleBold);
+  }
+  int32_t LoadFonts() override { return 1; }
+  void FreeFonts() override {
+    list_.clear();
+    faces_.clear();
+    ListChanged();
+  }
+  void DrawTextRun(gdi::Device*, int32_t, int32_t, FontFace*, float, float, float, float, float,
+                   float, float, float, const char*, int32_t) override {}
+
+ private:
+  void Add(const char* psName, const char* faceName, int style) {
+    SystemFace f;
+    f.faceName = faceName;
+    f.postScriptName = psName;
+    f.style = style;
+    f.metrics.ascent = 875;
+    f.metrics.descent = -125;
+    for (int& w : f.metrics.widths) w = 500;
+    faces_.push_back(std::make_unique<TrueTypeFontFace>(f));
+    list_.push_back(faces_.back().get());
+    ListChanged();
+  }
+  std::vector<std::unique_ptr<FontFace>> faces_;
+};
+
+// Installs FixedFonts as the current font manager for the life of the object.
+class ScopedFixedFonts {
+ public:
+  ScopedFixedFonts() { SetFontManager(std::make_unique<FixedFonts>()); }
+  ~ScopedFixedFonts() { SetFontManager(nullptr); }
+};
+
+inline PaintStyle Style(float width, int32_t strokeOn, int32_t fillOn, Color stroke, Color fill,
+                        int32_t pattern, int32_t dash) {
+  PaintStyle s;
+  s.lineWidth = width;
+  s.strokeOn = strokeOn;
+  s.fillOn = fillOn;
+  s.strokeColor = stroke;
+  s.fillColor = fill;
+  s.pattern = pattern;
+  s.dash = dash;
+  return s;
+}
+
+template <typename T>
+T* Styled(T* shape, const PaintStyle& style) {
+  shape->SetPaintStyle(style);
+  return shape;
+}
+
+inline CurveNode Node(float x, float y, float inX, float inY, float outX, float outY,
+                      uint8_t corner) {
+  CurveNode n;
+  n.x = x;
+  n.y = y;
+  n.inX = inX;
+  n.inY = inY;
+  n.outX = outX;
+  n.outY = outY;
+  n.corner = corner;
+  return n;
+}
+
+// Numbers are chosen so that "%g" and the matrices' "%.4g" write them exactly; colours are whole
+// percentages. Needs a font manager (ScopedFixedFonts) for the texts.
+inline void BuildRoundTripDrawing(Drawing* d) {
+  const Color black{0, 0, 0}, white{100, 100, 100}, red{100, 0, 0}, teal{0, 70, 30},
+      grey{15, 15, 15}, odd{33, 66, 99};
+  // Boxes: every pattern and every dash, fill and stroke flags in all four combinations.
+  for (int32_t i = 0; i < 10; ++i) {
+    auto* box = new BoxShape(20 + 30 * i, 20, 45.5f + 30 * i, 60.25f);
+    box->SetPaintStyle(Style(0.5f * float(i + 1), i % 2, (i / 2) % 2, i % 3 ? teal : black,
+                             i % 4 ? odd : white, i - 1, i % 5 - 1));
+    d->AddShape(box);
+  }
+  // Ovals and arcs with matrices.
+  auto* oval = Styled(new OvalShape(100, 150, 40, 20), Style(2, 1, 1, red, grey, -1, -1));
+  oval->SetMatrix(0.5f, 0, 0, 2, 10, -20);
+  d->AddShape(oval);
+  auto* circle = Styled(new OvalShape(300, 150, 25, 25), Style(1, 0, 1, black, red, 7, -1));
+  circle->SetMatrix(0, 1, -1, 0, 450, -150);
+  d->AddShape(circle);
+  auto* arc = Styled(new ArcShape(200, 250, 50, 30, 30, 300), Style(3, 1, 0, teal, white, -1, 2));
+  d->AddShape(arc);
+  auto* arc2 = Styled(new ArcShape(400, 250, 20, 40, 270, 45), Style(1, 1, 1, odd, teal, 4, -1));
+  arc2->SetMatrix(1, 0.25f, 0, 1, 0, 0);
+  d->AddShape(arc2);
+  // Lines: each arrow kind at both ends, one end only, none, a dashed one and an invisible one.
+  for (int32_t kind = 0; kind < 5; ++kind) {
+    auto* line = Styled(new LineShape(20, 300 + 20 * kind, 200, 310 + 20 * kind),
+                        Style(1.5f, 1, 0, kind % 2 ? red : black, white, -1, -1));
+    line->SetArrows(Arrowhead{1, kind}, Arrowhead{2, kind});
+    d->AddShape(line);
+  }
+  auto* left = Styled(new LineShape(250, 300, 400, 300), Style(4, 1, 0, teal, white, -1, -1));
+  left->SetArrows(Arrowhead{1, 3}, Arrowhead{0, 3});
+  d->AddShape(left);
+  auto* right = Styled(new LineShape(250, 320, 400, 340), Style(1, 1, 0, black, white, -1, 3));
+  right->SetArrows(Arrowhead{0, 2}, Arrowhead{2, 2});
+  d->AddShape(right);
+  auto* plain = Styled(new LineShape(250, 360, 400, 380), Style(0.25f, 0, 0, odd, white, -1, -1));
+  plain->SetMatrix(1, 0, 0, 1, 5, 5);
+  d->AddShape(plain);
+  // Polygons: open, closed, and a two-point one.
+  auto* open = Styled(new PolygonShape(), Style(1, 1, 0, black, white, -1, 1));
+  for (Point p : {Point{20, 420}, Point{60, 470}, Point{100, 430}, Point{140, 480}})
+    open->AddPoint(p.x, p.y);
+  d->AddShape(open);
+  auto* closed = Styled(new PolygonShape(), Style(2, 1, 1, red, teal, 5, -1));
+  for (Point p : {Point{200, 420}, Point{260, 480}, Point{320, 420}}) closed->AddPoint(p.x, p.y);
+  closed->Close();
+  d->AddShape(closed);
+  auto* two = Styled(new PolygonShape(), Style(1, 1, 0, grey, white, -1, -1));
+  two->AddPoint(350, 420);
+  two->AddPoint(400, 470);
+  d->AddShape(two);
+  // Curves: open with smooth and corner nodes, closed with a corner first node.
+  auto* curve = Styled(new CurveShape(), Style(1, 1, 0, black, white, -1, 0));
+  curve->AddNode(Node(20, 520, 20, 520, 40, 560, 0));
+  curve->AddNode(Node(80, 520, 60, 500, 100, 540, 1));
+  curve->AddNode(Node(140, 530, 120, 570, 140, 530, 0));
+  d->AddShape(curve);
+  auto* blob = Styled(new CurveShape(), Style(1, 1, 1, teal, odd, 8, -1));
+  blob->AddNode(Node(200, 520, 190, 540, 210, 500, 1));
+  blob->AddNode(Node(260, 510, 250, 490, 270, 530, 0));
+  blob->AddNode(Node(240, 570, 260, 580, 220, 560, 0));
+  blob->Close();
+  d->AddShape(blob);
+  // A group holding a nested group, and a compound path of two polygons.
+  auto* group = new GroupShape();
+  group->children()->Append(
+      Styled(new BoxShape(420, 500, 460, 540), Style(1, 1, 1, black, red, -1, -1)));
+  auto* inner = new GroupShape();
+  inner->children()->Append(
+      Styled(new OvalShape(480, 520, 15, 10), Style(1, 1, 0, teal, white, -1, -1)));
+  auto* innerLine = Styled(new LineShape(420, 560, 500, 580), Style(2, 1, 0, black, white, -1, -1));
+  innerLine->SetArrows(Arrowhead{0, 4}, Arrowhead{2, 4});
+  inner->children()->Append(innerLine);
+  group->children()->Append(inner);
+  d->AddShape(group);
+  auto* compound = new CompoundShape();
+  for (float off : {0.0f, 10.0f}) {
+    auto* ring = Styled(new PolygonShape(), Style(1, 1, 1, black, grey, -1, -1));
+    for (Point p : {Point{520 + off, 420 + off}, Point{580 - off, 420 + off},
+                    Point{580 - off, 480 - off}, Point{520 + off, 480 - off}})
+      ring->AddPoint(p.x, p.y);
+    ring->Close();
+    compound->children()->Append(ring);
+  }
+  d->AddShape(compound);
+  // Texts in the four alignments, with paragraph ends, soft breaks, escapes and a byte >= 128.
+  const char* texts[4] = {"Left (aligned) text that wraps over a few lines\rand a back\\slash",
+                          "Centred\r\xe9t\xe9", "Right", "Justified text that wraps in its frame"};
+  for (int32_t align = 0; align < 4; ++align) {
+    auto* text = new TextShape(texts[align], align % 2 ? "TimesNewRomanPS-BoldMT" : "ArialMT",
+                               12 + 2 * float(align), 13 + 2 * float(align), align);
+    text->SetFillColor(align ? teal : black);
+    text->SetFrame(40 + 140 * float(align), 760, 160 + 140 * float(align), 700);
+    d->AddShape(text);
+  }
+  auto* turned = new TextShape("Turned", "ArialMT", 18, 20, 0);
+  turned->SetMatrix(0, 1, -1, 0, 600, 600);
+  d->AddShape(turned);
+  // A 5 by 3 image with distinct pixels, placed 50 by 30 points.
+  auto* image = new ImageShape();
+  image->image.width = 5;
+  image->image.height = 3;
+  for (int i = 0; i < 45; ++i) image->image.pixels.push_back(uint8_t(i * 37 + 11));
+  image->SetMatrix(50, 0, 0, 30, 480, 620);
+  d->AddShape(image);
+}
+
+inline std::string Fmt(const char* what, double a, double b) {
+  char buf[160];
+  std::snprintf(buf, sizeof buf, "%s: %.9g vs %.9g", what, a, b);
+  return buf;
+}
+
+inline std::string CompareColor(const char* what, const Color& a, const Color& b) {
+  if (a == b) return "";
+  char buf[160];
+  std::snprintf(buf, sizeof buf, "%s: (%g %g %g) vs (%g %g %g)", what, a.red, a.green, a.blue,
+                b.red, b.green, b.blue);
+  return buf;
+}
+
+inline std::string CompareMatrix(const Matrix& a, const Matrix& b) {
+  const float x[6] = {a.a, a.b, a.c, a.d, a.tx, a.ty}, y[6] = {b.a, b.b, b.c, b.d, b.tx, b.ty};
+  for (int i = 0; i < 6; ++i)
+    if (x[i] != y[i]) return Fmt("matrix", x[i], y[i]);
+  return "";
+}
+
+// The stroke fields a line carries, or the whole style of a path shape. Widths compare as the
+// writers use them (1 for a dashed shape).
+inline std::string CompareStyle(const Shape& a, const Shape& b, bool fillFields) {
+  const PaintStyle &s = a.style(), &t = b.style();
+  if (s.strokeOn != t.strokeOn) return Fmt("stroke on", s.strokeOn, t.strokeOn);
+  if (a.EffectiveLineWidth() != b.EffectiveLineWidth())
+    return Fmt("line width", a.EffectiveLineWidth(), b.EffectiveLineWidth());
+  if (s.dash != t.dash) return Fmt("dash", s.dash, t.dash);
+  std::string why = CompareColor("stroke colour", s.strokeColor, t.strokeColor);
+  if (!why.empty() || !fillFields) return why;
+  if (s.fillOn != t.fillOn) return Fmt("fill on", s.fillOn, t.fillOn);
+  if (s.pattern != t.pattern) return Fmt("pattern", s.pattern, t.pattern);
+  return CompareColor("fill colour", s.fillColor, t.fillColor);
+}
+
+inline std::string ComparePoint(const char* what, const Matrix& ma, float ax, float ay,
+                                const Matrix& mb, float bx, float by, float tolerance) {
+  const Point p = Transform(ma, ax, ay), q = Transform(mb, bx, by);
+  if (std::fabs(p.x - q.x) > tolerance) return Fmt(what, p.x, q.x);
+  if (std::fabs(p.y - q.y) > tolerance) return Fmt(what, p.y, q.y);
+  return "";
+}
+
+// "" when the two shapes agree in everything the native file carries; otherwise what differs.
+// Polygons and curves compare on the page (the file holds their points mapped through the
+// matrix); texts compare their frame's page position within 0.05 point (the file places a
+// text by a matrix written with four digits).
+inline std::string CompareShapes(const Shape& a, const Shape& b) {
+  if (a.Kind() != b.Kind()) return Fmt("kind", a.Kind(), b.Kind());
+  std::string why;
+  switch (a.Kind()) {
+    case kLineShape: {
+      auto &x = static_cast<const LineShape&>(a), &y = static_cast<const LineShape&>(b);
+      if (x.x1 != y.x1 || x.y1 != y.y1 || x.x2 != y.x2 || x.y2 != y.y2)
+        return Fmt("line end", x.x1 + x.y1 + x.x2 + x.y2, y.x1 + y.y1 + y.x2 + y.y2);
+      const Arrowhead* ea[2] = {&x.leftArrow(), &x.rightArrow()};
+      const Arrowhead* eb[2] = {&y.leftArrow(), &y.rightArrow()};
+      for (int i = 0; i < 2; ++i) {
+        if ((ea[i]->enabled != 0) != (eb[i]->enabled != 0))
+          return Fmt("arrow enabled", ea[i]->enabled, eb[i]->enabled);
+        if (ea[i]->enabled && ea[i]->kind != eb[i]->kind)
+          return Fmt("arrow kind", ea[i]->kind, eb[i]->kind);
+      }
+      why = CompareStyle(a, b, false);
+      return why.empty() ? CompareMatrix(a.matrix(), b.matrix()) : why;
+    }
+    case kBoxShape: {
+      auto &x = static_cast<const BoxShape&>(a), &y = static_cast<const BoxShape&>(b);
+      if (x.x1 != y.x1 || x.y1 != y.y1 || x.x2 != y.x2 || x.y2 != y.y2)
+        return Fmt("box corner", x.x1 + x.y1 + x.x2 + x.y2, y.x1 + y.y1 + y.x2 + y.y2);
+      break;
+    }
+    case kOvalShape: {
+      auto &x = static_cast<const OvalShape&>(a), &y = static_cast<const OvalShape&>(b);
+      if (x.cx != y.cx || x.cy != y.cy || x.rx != y.rx || x.ry != y.ry)
+        return Fmt("oval", x.cx + x.cy + x.rx + x.ry, y.cx + y.cy + y.rx + y.ry);
+      break;
+    }
+    case kArcShape: {
+      auto &x = static_cast<const ArcShape&>(a), &y = static_cast<const ArcShape&>(b);
+      if (x.cx != y.cx || x.cy != y.cy || x.rx != y.rx || x.ry != y.ry ||
+          x.startAngle != y.startAngle || x.endAngle != y.endAngle)
+        return Fmt("arc", x.cx + x.cy + x.rx + x.ry + x.startAngle + x.endAngle,
+                   y.cx + y.cy + y.rx + y.ry + y.startAngle + y.endAngle);
+      break;
+    }
+    case kPolygonShape: {
+      auto &x = static_cast<const PolygonShape&>(a), &y = static_cast<const PolygonShape&>(b);
+      if (x.closed != y.closed) return Fmt("closed", x.closed, y.closed);
+      if (x.points.Count() != y.points.Count())
+        return Fmt("point count", x.points.Count(), y.points.Count());
+      for (int32_t i = 0; i < x.points.Count(); ++i) {
+        why = ComparePoint("point", a.matrix(), x.points[i].x, x.points[i].y, b.matrix(),
+                           y.points[i].x, y.points[i].y, 0.001f);
+        if (!why.empty()) return why;
+      }
+      return CompareStyle(a, b, true);
+    }
+    case kCurveShape: {
+      auto &x = static_cast<const CurveShape&>(a), &y = static_cast<const CurveShape&>(b);
+      if (x.closed != y.closed) return Fmt("closed", x.closed, y.closed);
+      const int32_t n = x.nodes.Count();
+      if (n != y.nodes.Count()) return Fmt("node count", n, y.nodes.Count());
+      for (int32_t i = 0; i < n; ++i) {
+        const CurveNode &p = x.nodes[i], &q = y.nodes[i];
+        why = ComparePoint("anchor", a.matrix(), p.x, p.y, b.matrix(), q.x, q.y, 0.001f);
+        // An open curve does not use the first node's incoming nor the last one's outgoing
+        // control, and the first node's corner flag names no segment.
+        if (why.empty() && (x.closed || i > 0))
+          why = ComparePoint("in control", a.matrix(), p.inX, p.inY, b.matrix(), q.inX, q.inY,
+                             0.001f);
+        if (why.empty() && (x.closed || i < n - 1))
+          why = ComparePoint("out control", a.matrix(), p.outX, p.outY, b.matrix(), q.outX, q.outY,
+                             0.001f);
+        if (why.empty() && (x.closed || i > 0) && (p.corner & 1) != (q.corner & 1))
+          why = Fmt("corner", p.corner, q.corner);
+        if (!why.empty()) return why;
+      }
+      return CompareStyle(a, b, true);
+    }
+    case kTextShape: {
+      auto &x = static_cast<const TextShape&>(a), &y = static_cast<const TextShape&>(b);
+      if (std::string(x.text()) != y.text())
+        return "text: \"" + std::string(x.text()) + "\" vs \"" + y.text() + "\"";
+      if (x.font() != y.font()) return "font: " + x.font() + " vs " + y.font();
+      if (x.size() != y.size()) return Fmt("size", x.size(), y.size());
+      if (x.leading() != y.leading()) return Fmt("leading", x.leading(), y.leading());
+      if (x.alignment() != y.alignment()) return Fmt("alignment", x.alignment(), y.alignment());
+      const BoxShape &f = x.frame(), &g = y.frame();
+      why = ComparePoint("frame top left", a.matrix(), f.x1, f.y1, b.matrix(), g.x1, g.y1, 0.05f);
+      if (why.empty())
+        why = ComparePoint("frame bottom right", a.matrix(), f.x2, f.y2, b.matrix(), g.x2, g.y2,
+                           0.05f);
+      if (why.empty()) why = CompareColor("fill colour", a.style().fillColor, b.style().fillColor);
+      return why;
+    }
+    case kImageShape: {
+      auto &x = static_cast<const ImageShape&>(a), &y = static_cast<const ImageShape&>(b);
+      if (x.image.width != y.image.width || x.image.height != y.image.height)
+        return Fmt("image size", x.image.width * 100000.0 + x.image.height,
+                   y.image.width * 100000.0 + y.image.height);
+      if (x.image.pixels != y.image.pixels) return "image pixels";
+      return CompareMatrix(a.matrix(), b.matrix());
+    }
+    case kGroupShape:
+    case kCompoundShape: {
+      auto &x = static_cast<const ContainerShape&>(a), &y = static_cast<const ContainerShape&>(b);
+      const int32_t n = x.children()->Count();
+      if (n != y.children()->Count()) return Fmt("child count", n, y.children()->Count());
+      for (int32_t i = 0; i < n; ++i) {
+        why = CompareShapes(*(*x.children())[i], *(*y.children())[i]);
+        if (!why.empty()) return "child " + std::to_string(i) + ": " + why;
+      }
+      return "";
+    }
+    default:
+      return "unknown kind";
+  }
+  why = CompareStyle(a, b, true);
+  return why.empty() ? CompareMatrix(a.matrix(), b.matrix()) : why;
+}
+
+inline std::string CompareShapeLists(const ShapeList& a, const ShapeList& b) {
+  if (a.Count() != b.Count()) return Fmt("shape count", a.Count(), b.Count());
+  for (int32_t i = 0; i < a.Count(); ++i) {
+    std::string why = CompareShapes(*a[i], *b[i]);
+    if (!why.empty()) return "shape " + std::to_string(i) + ": " + why;
+  }
+  return "";
+}
+
+}  // namespace roundtrip

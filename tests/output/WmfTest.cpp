@@ -1,0 +1,259 @@
+// Metafile export (WmfWriter) and the record reader: the placeable header, the records a drawing
+// becomes, damaged files refused whole, enhanced metafiles, and outside players of our output.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "model/Drawing.h"
+#include "model/SimpleShapes.h"
+#include "output/MetafileImport.h"
+#include "output/OutputSink.h"
+#include "output/RenderDrawing.h"
+#include "output/RoundTripDrawing.h"
+#include "output/WmfReader.h"
+#include "render/WmfWriter.h"
+#include "platform/gdi/WmfDevice.h"
+#include "support/TestSupport.h"
+
+namespace {
+
+uint16_t U16(const std::string& b, size_t at) {
+  return uint16_t(uint8_t(b[at]) | (uint8_t(b[at + 1]) << 8));
+}
+
+std::string ExportWmf(Drawing& d, const std::string& path) {
+  FileSink sink(path);
+  EXPECT_TRUE(sink.Open());
+  WmfWriter writer(&sink);
+  EXPECT_EQ(RenderDrawing(d, &writer, 0, 0, 9.0f, nullptr), 1);
+  EXPECT_TRUE(sink.Close());
+  return ReadFileBytes(path);
+}
+
+std::vector<MetaRecord> ReadAll(const std::string& bytes, MetafileInfo* info, bool* ok) {
+  std::vector<MetaRecord> recs;
+  *ok = ReadMetafile(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), info,
+                     [&](const MetaRecord& r) { recs.push_back(r); });
+  return recs;
+}
+
+int Count(const std::vector<MetaRecord>& recs, MetaKind kind) {
+  int n = 0;
+  for (const MetaRecord& r : recs) n += r.kind == kind;
+  return n;
+}
+
+std::string Bytes(const std::vector<uint8_t>& v) { return std::string(v.begin(), v.end()); }
+
+}  // namespace
+
+TEST(WmfWriter, PlaceableHeaderAndRecordsOfEveryShapeKind) {
+  roundtrip::ScopedFixedFonts fonts;
+  Drawing d;
+  roundtrip::BuildRoundTripDrawing(&d);
+  Rect e = d.Extent();
+  std::string bytes = ExportWmf(d, TestWorkDir("wmf_writer") + "/all.wmf");
+  ASSERT_GT(bytes.size(), 22u + 18u);
+  // Key, handle, box of the page (9-point border, rounded as RenderDrawing does), 72 units per
+  // inch, and the checksum over the first ten words.
+  EXPECT_EQ(U16(bytes, 0), 0xCDD7);
+  EXPECT_EQ(U16(bytes, 2), 0x9AC6);
+  EXPECT_EQ(U16(bytes, 4), 0);
+  EXPECT_EQ(U16(bytes, 6), 0);
+  EXPECT_EQ(U16(bytes, 8), 0);
+  EXPECT_EQ(U16(bytes, 10), int32_t(e.x2 + 9.5f) - int32_t(e.x1 - 9.5f));
+  EXPECT_EQ(U16(bytes, 12), int32_t(e.y2 + 9.5f) - int32_t(e.y1 - 9.5f));
+  EXPECT_EQ(U16(bytes, 14), 72);
+  uint16_t x = 0;
+  for (int i = 0; i < 10; ++i) x ^= U16(bytes, 2 * size_t(i));
+  EXPECT_EQ(U16(bytes, 20), x);
+  EXPECT_EQ(PlaceableChecksum(reinterpret_cast<const uint8_t*>(bytes.data())), x);
+
+  MetafileInfo info;
+  bool ok = false;
+  std::vector<MetaRecord> recs = ReadAll(bytes, &info, &ok);
+  ASSERT_TRUE(ok);
+  EXPECT_TRUE(info.placeable);
+  EXPECT_EQ(info.unitsPerInch, 72);
+  EXPECT_GT(Count(recs, MetaKind::kPolygon), 10);
+  EXPECT_GT(Count(recs, MetaKind::kLineTo), 0);
+  EXPECT_GT(Count(recs, MetaKind::kTextOut), 0);
+  EXPECT_GT(Count(recs, MetaKind::kCreateFont), 0);
+  EXPECT_EQ(Count(recs, MetaKind::kCreatePen), Count(recs, MetaKind::kCreatePen));
+  // Every pen, brush and font made for a shape is deleted after it (only the stock objects,
+  // recorded once, stay).
+  const int made = Count(recs, MetaKind::kCreatePen) + Count(recs, MetaKind::kCreateBrush) +
+                   Count(recs, MetaKind::kCreateFont);
+  EXPECT_LE(made - Count(recs, MetaKind::kDeleteObject), 4);
+  // Text lines are written upright at the text's baseline in the selected font.
+  bool sawText = false;
+  for (const MetaRecord& r : recs) {
+    if (r.kind == MetaKind::kCreateFont && r.font.faceName == "Arial") sawText = true;
+  }
+  EXPECT_TRUE(sawText);
+}
+
+TEST(WmfWriter, LandscapePageSwapsTheBoxAndTurnsThePicture) {
+  Drawing d;
+  d.landscape = 1;
+  auto* box = new BoxShape(0, 0, 100, 40);
+  d.AddShape(box);
+  std::string bytes = ExportWmf(d, TestWorkDir("wmf_landscape") + "/l.wmf");
+  ASSERT_GT(bytes.size(), 22u);
+  // Box 100 x 40 plus the border 9 (+0.5, truncated) on each side: 118 x 58, swapped.
+  EXPECT_EQ(U16(bytes, 10), 58);
+  EXPECT_EQ(U16(bytes, 12), 118);
+  MetafileInfo info;
+  bool ok = false;
+  std::vector<MetaRecord> recs = ReadAll(bytes, &info, &ok);
+  ASSERT_TRUE(ok);
+  for (const MetaRecord& r : recs) {
+    if (r.kind != MetaKind::kPolygon) continue;
+    for (const MetaPoint& p : r.points) {
+      EXPECT_GE(p.x, 0);
+      EXPECT_LE(p.x, 58);
+      EXPECT_GE(p.y, 0);
+      EXPECT_LE(p.y, 118);
+    }
+  }
+}
+
+TEST(WmfReader, DamagedFilesAreRefusedWhole) {
+  gdi::WmfDevice dc;
+  gdi::DevPoint pts[3] = {{0, 0}, {10, 0}, {5, 5}};
+  dc.Rectangle(0, 0, 10, 10);
+  dc.Polygon(pts, 3);
+  const std::string good = Bytes(dc.Finish());
+  MetafileInfo info;
+  bool ok = false;
+  ReadAll(good, &info, &ok);
+  ASSERT_TRUE(ok);
+  ShapeList shapes;
+  auto convert = [&](const std::string& b) {
+    return ConvertMetafile(reinterpret_cast<const uint8_t*>(b.data()), b.size(), &shapes);
+  };
+  // Truncated anywhere: inside the header, inside a record, or before META_EOF.
+  for (size_t n : {size_t(0), size_t(10), size_t(25), good.size() - 8, good.size() - 1}) {
+    EXPECT_EQ(convert(good.substr(0, n)), 0) << n;
+  }
+  // A record of zero (or fewer than three) words.
+  std::string zero = good;
+  zero[18] = 0;
+  EXPECT_EQ(convert(zero), 0);
+  std::string two = good;
+  two[18] = 2;
+  EXPECT_EQ(convert(two), 0);
+  // A record longer than the file.
+  std::string longer = good;
+  longer[20] = 0x7F;
+  EXPECT_EQ(convert(longer), 0);
+  // A polygon count past the end of its record (the rectangle is 7 words, then the polygon).
+  std::string count = good;
+  const size_t polygon = 18 + 14;
+  ASSERT_EQ(U16(count, polygon + 4), gdi::META_POLYGON);
+  count[polygon + 6] = 100;
+  EXPECT_EQ(convert(count), 0);
+  // A placeable key with nothing after it.
+  std::string key("\xD7\xCD\xC6\x9A", 4);
+  EXPECT_EQ(convert(key), 0);
+  EXPECT_EQ(shapes.Count(), 0);
+  EXPECT_EQ(convert(good), 1);
+  EXPECT_EQ(shapes.Count(), 2);
+  DestroyShapes(&shapes);
+}
+
+namespace {
+
+void Put32(std::string& s, uint32_t v) {
+  for (int i = 0; i < 4; ++i) s.push_back(char((v >> (8 * i)) & 255));
+}
+
+// An enhanced metafile record: type, size, then the 32-bit values and extra bytes.
+std::string Emr(uint32_t type, const std::vector<uint32_t>& values, const std::string& extra = {}) {
+  std::string body;
+  for (uint32_t v : values) Put32(body, v);
+  body += extra;
+  while (body.size() % 4) body.push_back('\0');
+  std::string r;
+  Put32(r, type);
+  Put32(r, uint32_t(8 + body.size()));
+  return r + body;
+}
+
+std::string EmfHeader() {
+  // bounds, frame (0.01 mm), signature, version, bytes, records, handles, ..., device, mm.
+  std::vector<uint32_t> v = {0, 0, 99, 49, 0, 0, 2540, 2540, 0x464D4520, 0x10000,
+                             0, 0, 4,  0,  0, 0, 1000, 1000, 254,        254};
+  return Emr(1, v);
+}
+
+}  // namespace
+
+TEST(WmfReader, EnhancedMetafileRecordsAndWideText) {
+  std::string emf = EmfHeader();
+  emf += Emr(38, {1, 2, 3, 0, 0x0000FF});  // EMR_CREATEPEN 1: dot, width 3, red
+  emf += Emr(37, {1});                     // select it
+  emf += Emr(37, {0x80000000u | 5});       // stock null brush
+  emf += Emr(86, {0, 0, 0, 0, 3}, std::string("\x01\0\x02\0\x03\0\x04\0\x05\0\x06\0", 12));
+  std::string text;  // "é€€✓" as UTF-16: é, €, a surrogate pair
+  for (uint16_t u : {0x00E9, 0x20AC, 0xD83D, 0xDE00, 0x2713}) {
+    text.push_back(char(u & 255));
+    text.push_back(char(u >> 8));
+  }
+  std::vector<uint32_t> t = {0, 0, 0, 0, 1, 0, 0, 10, 20, 5, 76, 0, 0, 0, 0, 0, 0};
+  emf += Emr(84, t, text);
+  emf += Emr(14, {0, 16, 20});
+  MetafileInfo info;
+  bool ok = false;
+  std::vector<MetaRecord> recs = ReadAll(emf, &info, &ok);
+  ASSERT_TRUE(ok);
+  EXPECT_TRUE(info.enhanced);
+  EXPECT_TRUE(info.placeable);
+  EXPECT_NEAR(info.unitsPerInch, 100.0, 1e-9);
+  EXPECT_NEAR(info.right, 100.0, 1e-9);
+  ASSERT_EQ(recs.size(), 5u);
+  EXPECT_EQ(recs[0].kind, MetaKind::kCreatePen);
+  EXPECT_EQ(recs[0].value, 2u);
+  EXPECT_EQ(recs[0].width, 3);
+  EXPECT_EQ(recs[2].handle, 0x80000005u);
+  ASSERT_EQ(recs[3].points.size(), 3u);
+  EXPECT_EQ(recs[3].points[2].x, 5);
+  EXPECT_EQ(recs[3].points[2].y, 6);
+  EXPECT_EQ(recs[4].kind, MetaKind::kTextOut);
+  EXPECT_EQ(recs[4].x, 10);
+  EXPECT_EQ(recs[4].text, "\xE9\x80??");
+
+  // A count that claims more points than the record holds, and a string offset past the end.
+  std::string bad =
+      EmfHeader() + Emr(86, {0, 0, 0, 0, 1000}, std::string(12, '\0')) + Emr(14, {0, 16, 20});
+  ReadAll(bad, &info, &ok);
+  EXPECT_FALSE(ok);
+  t[9] = 0xFFFFFF00u;
+  bad = EmfHeader() + Emr(84, t, text) + Emr(14, {0, 16, 20});
+  ReadAll(bad, &info, &ok);
+  EXPECT_FALSE(ok);
+}
+
+// Outside players of our metafiles: libwmf (wmf2svg) and ImageMagick.
+TEST(WmfInterop, LibwmfAndImageMagickRenderOurMetafile) {
+  if (RunCommand("command -v wmf2svg >/dev/null 2>&1") != 0) GTEST_SKIP() << "wmf2svg missing";
+  roundtrip::ScopedFixedFonts fonts;
+  Drawing d;
+  roundtrip::BuildRoundTripDrawing(&d);
+  const std::string dir = TestWorkDir("wmf_interop");
+  ExportWmf(d, dir + "/all.wmf");
+  EXPECT_EQ(RunCommand("wmf2svg -o " + dir + "/all.svg " + dir + "/all.wmf 2>" + dir + "/err"), 0)
+      << ReadFileBytes(dir + "/err");
+  const std::string svg = ReadFileBytes(dir + "/all.svg");
+  EXPECT_NE(svg.find("<svg"), std::string::npos);
+  EXPECT_NE(svg.find("polygon"), std::string::npos);
+  if (RunCommand("command -v convert >/dev/null 2>&1") != 0) GTEST_SKIP() << "convert missing";
+  EXPECT_EQ(RunCommand("convert " + dir + "/all.wmf " + dir + "/all.png 2>" + dir + "/err2"), 0)
+      << ReadFileBytes(dir + "/err2");
+  // The picture is not blank: ImageMagick's mean of the image is below pure white.
+  EXPECT_EQ(RunCommand("test \"$(convert " + dir +
+                       "/all.png -colorspace gray -format '%[fx:mean<0.999]' info:)\" = 1"),
+            0);
+}

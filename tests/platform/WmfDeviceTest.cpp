@@ -1,0 +1,203 @@
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "platform/gdi/WmfDevice.h"
+
+using namespace gdi;
+
+namespace {
+
+struct Rec {
+  uint16_t function;
+  std::vector<uint16_t> params;
+};
+
+uint16_t W16(const std::vector<uint8_t>& b, size_t at) {
+  return uint16_t(b[at] | (b[at + 1] << 8));
+}
+uint32_t W32(const std::vector<uint8_t>& b, size_t at) {
+  return W16(b, at) | (uint32_t(W16(b, at + 2)) << 16);
+}
+
+// The records after the 18-byte header; the test fails when they do not tile the file.
+std::vector<Rec> Records(const std::vector<uint8_t>& b) {
+  std::vector<Rec> out;
+  size_t at = 18;
+  while (at + 6 <= b.size()) {
+    uint32_t words = W32(b, at);
+    EXPECT_GE(words, 3u);
+    EXPECT_LE(at + words * 2, b.size());
+    if (words < 3 || at + words * 2 > b.size()) break;
+    Rec r{W16(b, at + 4), {}};
+    for (uint32_t i = 3; i < words; ++i) r.params.push_back(W16(b, at + 2 * i));
+    out.push_back(r);
+    at += words * 2;
+  }
+  EXPECT_EQ(at, b.size());
+  return out;
+}
+
+std::vector<uint16_t> Functions(const std::vector<Rec>& recs) {
+  std::vector<uint16_t> f;
+  for (const Rec& r : recs) f.push_back(r.function);
+  return f;
+}
+
+}  // namespace
+
+TEST(WmfDevice, HeaderAndObjectTableReuseSlots) {
+  WmfDevice dc;
+  Handle pen = dc.CreatePen(PS_DASH, 1, Rgb(255, 0, 0));
+  Handle brush = dc.CreateSolidBrush(Rgb(0, 0, 255));
+  Handle oldPen = dc.SelectObject(pen);
+  Handle oldBrush = dc.SelectObject(brush);
+  DevPoint tri[3] = {{0, 0}, {10, 0}, {5, 8}};
+  EXPECT_TRUE(dc.Polygon(tri, 3));
+  EXPECT_FALSE(dc.DeleteObject(pen));  // still selected
+  dc.SelectObject(oldPen);
+  dc.SelectObject(oldBrush);
+  EXPECT_TRUE(dc.DeleteObject(pen));
+  EXPECT_TRUE(dc.DeleteObject(brush));
+  // A new object takes the lowest free slot again.
+  Handle pen2 = dc.ExtCreatePen(PS_GEOMETRIC | PS_ENDCAP_FLAT | PS_JOIN_MITER, 3, Rgb(1, 2, 3));
+  dc.SelectObject(pen2);
+  const std::vector<uint8_t> bytes = dc.Finish();
+
+  ASSERT_GE(bytes.size(), 18u);
+  EXPECT_EQ(W16(bytes, 0), 1);
+  EXPECT_EQ(W16(bytes, 2), 9);
+  EXPECT_EQ(W16(bytes, 4), 0x0300);
+  EXPECT_EQ(W32(bytes, 6) * 2, bytes.size());
+  std::vector<Rec> recs = Records(bytes);
+  uint32_t maxWords = 0;
+  for (const Rec& r : recs) maxWords = std::max<uint32_t>(maxWords, uint32_t(r.params.size() + 3));
+  EXPECT_EQ(W32(bytes, 12), maxWords);
+  EXPECT_EQ(W16(bytes, 10), 4);  // pen, brush, stock black pen, stock white brush at once
+
+  std::vector<uint16_t> expected = {META_CREATEPENINDIRECT,
+                                    META_SELECTOBJECT,
+                                    META_CREATEBRUSHINDIRECT,
+                                    META_SELECTOBJECT,
+                                    META_POLYGON,
+                                    META_CREATEPENINDIRECT,
+                                    META_SELECTOBJECT,
+                                    META_CREATEBRUSHINDIRECT,
+                                    META_SELECTOBJECT,
+                                    META_DELETEOBJECT,
+                                    META_DELETEOBJECT,
+                                    META_CREATEPENINDIRECT,
+                                    META_SELECTOBJECT,
+                                    META_EOF};
+  ASSERT_EQ(Functions(recs), expected);
+  EXPECT_EQ(recs[0].params, (std::vector<uint16_t>{PS_DASH, 1, 0, 0x00FF, 0}));
+  EXPECT_EQ(recs[2].params, (std::vector<uint16_t>{0, 0, 0x00FF, 0}));
+  EXPECT_EQ(recs[4].params, (std::vector<uint16_t>{3, 0, 0, 10, 0, 5, 8}));
+  EXPECT_EQ(recs[9].params[0], 0);   // the pen's slot
+  EXPECT_EQ(recs[10].params[0], 1);  // the brush's slot
+  // The geometric pen keeps its width but not its cap and join; it reuses slot 0.
+  EXPECT_EQ(recs[11].params, (std::vector<uint16_t>{PS_SOLID, 3, 0, 0x0201, 0x0003}));
+  EXPECT_EQ(recs[12].params[0], 0);
+  // A finished metafile records nothing more.
+  EXPECT_FALSE(dc.LineTo(1, 1));
+  EXPECT_EQ(dc.Finish(), bytes);
+}
+
+TEST(WmfDevice, PathsAreFlattenedIntoPolygonsAndPolylines) {
+  WmfDevice dc;
+  dc.BeginPath();
+  dc.MoveToEx(0, 0);
+  DevPoint curve[3] = {{0, 100}, {100, 100}, {100, 0}};
+  dc.PolyBezierTo(curve, 3);
+  dc.CloseFigure();
+  dc.MoveToEx(200, 200);
+  dc.LineTo(210, 200);
+  dc.EndPath();
+  dc.FillPath();
+  dc.BeginPath();
+  dc.MoveToEx(0, 0);
+  dc.LineTo(5, 5);
+  dc.EndPath();
+  dc.StrokePath();
+  EXPECT_FALSE(dc.StrokePath());  // the path was used up
+  std::vector<Rec> recs = Records(dc.Finish());
+  std::vector<uint16_t> expected = {META_SAVEDC,      META_CREATEPENINDIRECT, META_SELECTOBJECT,
+                                    META_POLYPOLYGON, META_RESTOREDC,         META_POLYLINE,
+                                    META_EOF};
+  ASSERT_EQ(Functions(recs), expected);
+  EXPECT_EQ(recs[1].params[0], PS_NULL);  // the fill has no outline
+  const std::vector<uint16_t>& pp = recs[3].params;
+  ASSERT_EQ(pp[0], 2);
+  const int n = pp[1];
+  EXPECT_EQ(pp[2], 2);
+  // The curve is flattened into many points, starting and (closed) ending at the start.
+  EXPECT_GT(n, 8);
+  EXPECT_EQ(pp[3], 0);
+  EXPECT_EQ(pp[4], 0);
+  EXPECT_EQ(pp[3 + 2 * (n - 2)], 100);  // the curve's end point before the closing point
+  EXPECT_EQ(pp[3 + 2 * (n - 1)], 0);
+  // Every flattened point stays within the curve's hull.
+  for (int i = 0; i < n; ++i) {
+    EXPECT_LE(int16_t(pp[3 + 2 * i]), 100);
+    EXPECT_LE(int16_t(pp[4 + 2 * i]), 75);
+  }
+  EXPECT_EQ(int16_t(recs[4].params[0]), -1);
+  EXPECT_EQ(recs[5].params, (std::vector<uint16_t>{2, 0, 0, 5, 5}));
+}
+
+TEST(WmfDevice, PatternBrushFontTextAndWindow) {
+  WmfDevice dc;
+  dc.SetMapMode(MM_ANISOTROPIC);
+  dc.SetWindowOrg(0, 0);
+  dc.SetWindowExt(612, -792 + 1584);
+  Handle pattern = dc.CreatePatternBrush(3);
+  EXPECT_EQ(dc.CreatePatternBrush(9), 0u);
+  dc.SetTextColor(Rgb(0, 0, 0));
+  dc.SetBkColor(Rgb(255, 128, 0));
+  dc.SelectObject(pattern);
+  LogFont lf;
+  lf.height = -24;
+  lf.escapement = 900;
+  lf.weight = 700;
+  lf.faceName = "Times New Roman";
+  Handle font = dc.CreateFontIndirect(lf);
+  dc.SelectObject(font);
+  dc.SetTextAlign(TA_BASELINE);
+  dc.TextOutA(10, -20, "abc", 3);
+  DevPoint far[2] = {{40000, -40000}, {1, 2}};
+  dc.Polyline(far, 2);
+  std::vector<Rec> recs = Records(dc.Finish());
+  std::vector<uint16_t> expected = {
+      META_SETMAPMODE,   META_SETWINDOWORG,          META_SETWINDOWEXT, META_SETTEXTCOLOR,
+      META_SETBKCOLOR,   META_DIBCREATEPATTERNBRUSH, META_SELECTOBJECT, META_CREATEFONTINDIRECT,
+      META_SELECTOBJECT, META_SETTEXTALIGN,          META_TEXTOUT,      META_POLYLINE,
+      META_EOF};
+  ASSERT_EQ(Functions(recs), expected);
+  EXPECT_EQ(recs[2].params, (std::vector<uint16_t>{792, 612}));
+  // The pattern: a one-bit 8x8 DIB whose colour table is black and the background colour.
+  const std::vector<uint16_t>& dib = recs[5].params;
+  ASSERT_EQ(dib.size(), 2u + 40u);
+  EXPECT_EQ(dib[0], BS_DIBPATTERN);
+  EXPECT_EQ(dib[1], 0);
+  EXPECT_EQ(dib[2], 40);
+  EXPECT_EQ(dib[9], 1);        // bits per pixel
+  EXPECT_EQ(dib[22], 0);       // black: blue, green
+  EXPECT_EQ(dib[24], 0x8000);  // background: blue 0, green 0x80 ...
+  EXPECT_EQ(dib[25], 0x00FF);  // ... red 0xFF, reserved 0
+  // Rows bottom first: row 7 of "horizontal lines" (ff) first, row 1 (00) second to last.
+  EXPECT_EQ(dib[26] & 0xFF, kPatternBits[3][7]);
+  EXPECT_EQ(dib[26 + 2 * 6] & 0xFF, kPatternBits[3][1]);
+  const std::vector<uint16_t>& f = recs[7].params;
+  EXPECT_EQ(int16_t(f[0]), -24);
+  EXPECT_EQ(f[2], 900);
+  EXPECT_EQ(f[4], 700);
+  std::string face;
+  for (size_t i = 9; i < f.size(); ++i) {
+    face.push_back(char(f[i] & 0xFF));
+    face.push_back(char(f[i] >> 8));
+  }
+  EXPECT_EQ(face.substr(0, face.find('\0')), "Times New Roman");
+  EXPECT_EQ(recs[10].params, (std::vector<uint16_t>{3, 'a' | ('b' << 8), 'c', uint16_t(-20), 10}));
+  // Coordinates beyond 16 bits are clamped, not wrapped.
+  EXPECT_EQ(recs[11].params, (std::vector<uint16_t>{2, 32767, uint16_t(-32768), 1, 2}));
+}

@@ -1,0 +1,399 @@
+// The graphics-device drivers on real bitmaps, and the BMP and TIFF bytes they write.
+#include <gtest/gtest.h>
+
+#include <QGuiApplication>
+#include <QImage>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "fonts/FontManager.h"
+#include "model/PathShapes.h"
+#include "output/OutputSink.h"
+#include "output/ProgressDialog.h"
+#include "platform/gdi/qt/QImageDevice.h"
+#include "render/BitmapRenderer.h"
+#include "render/BitmapWriters.h"
+#include "render/TerminalProgress.h"
+#include "support/TestSupport.h"
+
+namespace {
+
+constexpr gdi::ColorRef kWhite = 0xFFFFFF;
+constexpr gdi::ColorRef kBlack = 0;
+
+// A sink in memory that can seek back, as the TIFF writer needs.
+class MemorySink : public OutputSink {
+ public:
+  int32_t Open() override { return 1; }
+  int32_t Close() override { return 1; }
+  int32_t WriteBytes(const void* data, int32_t length) override {
+    if (length < 0) return 0;
+    if (bytes.size() < pos + size_t(length)) bytes.resize(pos + size_t(length));
+    std::memcpy(&bytes[pos], data, size_t(length));
+    pos += size_t(length);
+    return 1;
+  }
+  int32_t WriteString(const char* s) override { return WriteBytes(s, int32_t(std::strlen(s))); }
+  int32_t Seek(long offset) override {
+    if (offset < 0 || size_t(offset) > bytes.size()) return -1;
+    pos = size_t(offset);
+    return 0;
+  }
+  long Tell() override { return long(pos); }
+
+  std::string bytes;
+  size_t pos = 0;
+};
+
+uint32_t U16(const std::string& b, size_t at) {
+  return uint8_t(b[at]) | uint32_t(uint8_t(b[at + 1])) << 8;
+}
+uint32_t U32(const std::string& b, size_t at) { return U16(b, at) | U16(b, at + 2) << 16; }
+
+class CancelAfter : public ProgressDialog {
+ public:
+  explicit CancelAfter(int32_t rows) : rows_(rows) {}
+  void Start(int32_t) override {}
+  bool Advance() override { return true; }
+  bool Cancelled() const override { return position_ >= rows_; }
+  void SetText(const char* text) override { texts += std::string(text) + "|"; }
+  void SetPosition(int32_t position, int32_t) override { position_ = position; }
+  std::string texts;
+
+ private:
+  int32_t rows_;
+  int32_t position_ = 0;
+};
+
+PageInfo Page(int32_t llx, int32_t lly, int32_t urx, int32_t ury, int32_t landscape = 0) {
+  PageInfo page;
+  page.llx = llx;
+  page.lly = lly;
+  page.urx = urx;
+  page.ury = ury;
+  page.landscape = landscape;
+  return page;
+}
+
+PaintStyle Filled(const Color& fill, bool stroke) {
+  PaintStyle s;
+  s.fillOn = 1;
+  s.fillColor = fill;
+  s.strokeOn = stroke ? 1 : 0;
+  return s;
+}
+
+TEST(BitmapRenderer, MaximumSmoothingRendersFourTimesAndWritesThePageSize) {
+  MemorySink sink;
+  BitmapRenderer r(&sink, 4);
+  PageInfo letter = Page(0, 0, 612, 792);
+  ASSERT_EQ(r.BeginDocument(&letter, 0, nullptr), 1);
+  ASSERT_NE(r.Bitmap(), nullptr);
+  EXPECT_EQ(r.Bitmap()->width(), 2448);
+  EXPECT_EQ(r.Bitmap()->height(), 3168);
+  // Page point (x, y) at column 4x, row 3168 - 4y; lines four times as wide.
+  PaintStyle black = Filled(Color{0, 0, 0}, false);
+  r.DrawBox(&black, nullptr, 100, 100, 101, 101);
+  EXPECT_EQ(r.Bitmap()->GetPixel(401, 3168 - 401), kBlack);
+  EXPECT_EQ(r.Bitmap()->GetPixel(399, 3168 - 401), kWhite);
+  EXPECT_EQ(r.Bitmap()->GetPixel(404, 3168 - 401), kWhite);
+  r.EndDocument(nullptr);
+  EXPECT_EQ(r.Bitmap(), nullptr);
+
+  const std::string& b = sink.bytes;
+  ASSERT_GE(b.size(), 54u);
+  EXPECT_EQ(b.substr(0, 2), "BM");
+  EXPECT_EQ(U32(b, 18), 612u);
+  EXPECT_EQ(U32(b, 22), 792u);
+  EXPECT_EQ(U16(b, 28), 24u);
+  EXPECT_EQ(U32(b, 10), 54u);
+  EXPECT_EQ(U32(b, 2), 54u + 612u * 3 * 792);  // 1836 bytes a row: already a multiple of 4
+  EXPECT_EQ(b.size(), U32(b, 2));
+  // The 4x4 black block averages into the one pixel at (100, 691): bottom-up row 100.
+  size_t at = 54 + size_t(100) * 1836 + 100 * 3;
+  EXPECT_EQ(uint8_t(b[at]), 0);
+  EXPECT_EQ(uint8_t(b[at + 3]), 255);
+}
+
+TEST(BitmapRenderer, LandscapeExchangesWidthAndHeight) {
+  MemorySink sink;
+  TiffRenderer r(&sink);
+  PageInfo page = Page(0, 0, 792, 612, 1);
+  ASSERT_EQ(r.BeginDocument(&page, 0, nullptr), 1);
+  EXPECT_EQ(r.WidthPoints(), 612);
+  EXPECT_EQ(r.HeightPoints(), 792);
+  EXPECT_EQ(r.Bitmap()->width(), 612);
+  EXPECT_EQ(r.Bitmap()->height(), 792);
+  // The landscape page turns a quarter: x runs down the bitmap, y across it.
+  Point p = Transform(r.DeviceMatrix(), 100, 30);
+  EXPECT_NEAR(p.x, 30, 1e-3);
+  EXPECT_NEAR(p.y, 100, 1e-3);
+  r.EndDocument(nullptr);
+  EXPECT_EQ(U32(sink.bytes, 8 + 612 * 792 * 3 + 2 + 12 + 8), 612u);  // ImageWidth in the IFD
+}
+
+TEST(BitmapRenderer, PrimitivesOnTheBitmap) {
+  MemorySink sink;
+  BitmapRenderer r(&sink, 1);
+  PageInfo page = Page(0, 0, 100, 100);
+  ASSERT_EQ(r.BeginDocument(&page, 0, nullptr), 1);
+  gdi::QImageDevice& dc = *r.Bitmap();
+
+  // Colour bytes on real pixels: 99.9 percent is 254, 50 is 127.
+  PaintStyle grey = Filled(Color{99.9f, 50, 100}, false);
+  r.DrawBox(&grey, nullptr, 2, 2, 6, 6);
+  EXPECT_EQ(dc.GetPixel(4, 96), gdi::Rgb(254, 127, 255));
+
+  // An open polygon filled and stroked: the fill closes it, the outline does not.
+  PaintStyle both = Filled(Color{100, 0, 0}, true);
+  Point tri[3] = {{10, 10}, {50, 10}, {10, 50}};
+  r.DrawPolygon(&both, nullptr, tri, 3, 0);
+  EXPECT_EQ(dc.GetPixel(30, 90), kBlack);               // the edge along y = 10
+  EXPECT_EQ(dc.GetPixel(30, 70), kBlack);               // and the diagonal one
+  EXPECT_EQ(dc.GetPixel(10, 70), gdi::Rgb(255, 0, 0));  // no closing edge along x = 10
+  EXPECT_EQ(dc.GetPixel(20, 80), gdi::Rgb(255, 0, 0));
+
+  // The same as an open curve (a device path): filled, stroked without its closing edge.
+  CurveNode c[3] = {MakeCurveNode(60, 10, 1), MakeCurveNode(95, 10, 1), MakeCurveNode(60, 45, 1)};
+  r.DrawCurve(&both, nullptr, c, 3, 0);
+  EXPECT_EQ(dc.GetPixel(75, 90), kBlack);
+  EXPECT_EQ(dc.GetPixel(60, 72), gdi::Rgb(255, 0, 0));
+  EXPECT_EQ(dc.GetPixel(70, 80), gdi::Rgb(255, 0, 0));
+
+  // A vertical line's arrowhead is symmetric about the line: exactly 90 degrees.
+  PaintStyle line;
+  line.lineWidth = 2;
+  Arrowhead none, arrow;
+  none.enabled = 0;
+  arrow.enabled = 2;
+  arrow.kind = 1;
+  r.DrawLine(&line, nullptr, 80, 50, 80, 80, &none, &arrow);
+  int left = 0, right = 0;
+  for (int y = 0; y < 30; ++y)
+    for (int d = 1; d < 10; ++d) {
+      left += dc.GetPixel(80 - d, y) == kBlack;
+      right += dc.GetPixel(80 + d - 1, y) == kBlack;  // the 2-pixel line covers 79 and 80
+    }
+  EXPECT_GT(left, 10);
+  EXPECT_EQ(left, right);
+  r.EndDocument(nullptr);
+}
+
+TEST(GdiRenderer, DegenerateBeziers) {
+  // End points and controls within a thousandth of a unit: the flattened piece is its end point
+  // alone, and a polyline of one repeated point leaves no pixel.
+  gdi::QImageDevice dc(60, 60);
+  GdiRenderer r(&dc);
+  r.SetDeviceMatrix(MakeMatrix(1, 0, 0, 1, 0, 0));
+  PaintStyle line;
+  CurveNode n[2] = {MakeCurveNode(10, 10, 1), MakeCurveNode(10.01f, 10.01f, 1)};
+  r.DrawCurve(&line, nullptr, n, 2, 0);
+  EXPECT_EQ(dc.image().copy(), gdi::QImageDevice(60, 60).image());
+
+  // End points that coincide with controls far away make a loop, which both curve drivers
+  // draw rather than let vanish: flattened here, as a device path in the bitmap drivers.
+  n[1] = n[0];
+  n[0].outX = 50;
+  n[0].outY = 10;
+  n[1].inX = 50;
+  n[1].inY = 50;
+  r.DrawCurve(&line, nullptr, n, 2, 0);
+  int flattened = 0;
+  for (int y = 0; y < 60; ++y) flattened += dc.GetPixel(35, y) == kBlack;
+  EXPECT_EQ(flattened, 2);  // the loop crosses x = 35 twice
+
+  MemorySink sink;
+  BitmapRenderer b(&sink, 1);
+  PageInfo page = Page(0, 0, 60, 60);
+  ASSERT_EQ(b.BeginDocument(&page, 0, nullptr), 1);
+  b.SetDeviceMatrix(MakeMatrix(1, 0, 0, 1, 0, 0));
+  b.DrawCurve(&line, nullptr, n, 2, 0);
+  int path = 0;
+  for (int y = 0; y < 60; ++y) path += b.Bitmap()->GetPixel(35, y) == kBlack;
+  EXPECT_EQ(path, 2);
+  b.EndDocument(nullptr);
+}
+
+TEST(BitmapWriters, TiffStripsAndLayout) {
+  EXPECT_EQ(TiffRowsPerStrip(612), 4);
+  EXPECT_EQ(TiffStripCount(612, 792), 198);
+  EXPECT_EQ(TiffRowsPerStrip(3000), 1);  // wider than 2730 pixels: still one row a strip
+  EXPECT_EQ(TiffStripCount(3000, 5), 5);
+  EXPECT_EQ(TiffStripCount(612, 5), 2);
+
+  // Several strips, at an offset inside the sink, with odd data padded to four bytes.
+  QImage image(5, 3, QImage::Format_RGB32);
+  image.fill(qRgb(1, 2, 3));
+  image.setPixel(4, 2, qRgb(200, 100, 50));
+  MemorySink sink;
+  sink.WriteBytes("0123456789", 10);
+  ASSERT_TRUE(WriteTiffRgb(&sink, image));
+  std::string b = sink.bytes.substr(10);
+  EXPECT_EQ(b.substr(0, 4), std::string("II*\0", 4));
+  const uint32_t data = 5 * 3 * 3;  // 45 bytes, padded to 48 after the 8-byte header
+  const uint32_t d = U32(b, 4);
+  EXPECT_EQ(d, 56u);
+  EXPECT_EQ(uint8_t(b[8 + data - 3]), 200);
+  EXPECT_EQ(b.substr(8 + data, 3), std::string(3, '\0'));
+  EXPECT_EQ(U16(b, d), 13u);
+  const uint16_t tags[13] = {254, 256, 257, 258, 259, 262, 273, 277, 278, 279, 282, 283, 296};
+  for (int i = 0; i < 13; ++i) EXPECT_EQ(U16(b, d + 2 + 12 * i), tags[i]);
+  auto value = [&](int i) { return U32(b, d + 2 + 12 * i + 8); };
+  auto count = [&](int i) { return U32(b, d + 2 + 12 * i + 4); };
+  EXPECT_EQ(value(1), 5u);
+  EXPECT_EQ(value(3), d + 178);
+  EXPECT_EQ(U16(b, d + 2 + 12 * 4 + 8), 1u);  // SHORT in the first two bytes
+  EXPECT_EQ(value(5), 2u);
+  // 8192 / 15 rows a strip is more than the image has: one strip, held in the entries.
+  EXPECT_EQ(count(6), 1u);
+  EXPECT_EQ(value(6), 8u);
+  EXPECT_EQ(value(8), 546u);
+  EXPECT_EQ(value(9), data);
+  EXPECT_EQ(value(10), d + 162);
+  EXPECT_EQ(U32(b, d + 162), 72u);
+  EXPECT_EQ(U32(b, d + 166), 1u);
+  EXPECT_EQ(U16(b, d + 178), 8u);
+  EXPECT_EQ(b.size(), d + 184u);
+  EXPECT_EQ(sink.pos, sink.bytes.size());  // left at the end
+
+  // Letter width: 198 strips, arrays after the IFD.
+  QImage page(612, 792, QImage::Format_RGB32);
+  page.fill(qRgb(255, 255, 255));
+  MemorySink big;
+  ASSERT_TRUE(WriteTiffRgb(&big, page));
+  const std::string& p = big.bytes;
+  const uint32_t pd = U32(p, 4);
+  EXPECT_EQ(pd, 8u + 612 * 792 * 3);
+  EXPECT_EQ(U32(p, pd + 2 + 12 * 6 + 4), 198u);
+  EXPECT_EQ(U32(p, pd + 2 + 12 * 6 + 8), pd + 184);
+  EXPECT_EQ(U32(p, pd + 2 + 12 * 9 + 8), pd + 184 + 4 * 198);
+  EXPECT_EQ(U32(p, pd + 184 + 4), 8u + 4 * 612 * 3);
+  EXPECT_EQ(U32(p, pd + 184 + 4 * 198), 4u * 612 * 3);
+  EXPECT_EQ(p.size(), pd + 184 + 8 * 198u);
+}
+
+TEST(BitmapWriters, ReductionAveragesAndStopsAtCancel) {
+  QImage image(8, 8, QImage::Format_RGB32);
+  image.fill(qRgb(255, 255, 255));
+  image.setPixel(0, 0, qRgb(0, 0, 0));
+  image.setPixel(1, 0, qRgb(0, 0, 0));
+  image.setPixel(0, 1, qRgb(0, 0, 0));
+  image.setPixel(1, 1, qRgb(0, 100, 0));
+  QImage out = ReduceBitmap(image, 2, nullptr);
+  ASSERT_EQ(out.size(), QSize(4, 4));
+  EXPECT_EQ(out.pixel(0, 0), qRgb(0, 25, 0));  // green 100 / 4
+  EXPECT_EQ(out.pixel(1, 0), qRgb(255, 255, 255));
+
+  CancelAfter cancel(2);
+  out = ReduceBitmap(image, 2, &cancel);
+  EXPECT_EQ(cancel.texts, "Exporting bitmap...|");
+  EXPECT_EQ(out.pixel(3, 1), qRgb(255, 255, 255));  // rows done are kept
+  EXPECT_EQ(out.pixel(3, 2), qRgb(0, 0, 0));        // the rest stays as the bitmap was made
+
+  // A cancel before the reduction writes nothing at all.
+  MemorySink sink;
+  BitmapRenderer r(&sink, 2);
+  PageInfo page = Page(0, 0, 10, 10);
+  ASSERT_EQ(r.BeginDocument(&page, 0, nullptr), 1);
+  CancelAfter already(0);
+  r.EndDocument(&already);
+  EXPECT_EQ(already.texts, "Allocating memory...|");
+  EXPECT_TRUE(sink.bytes.empty());
+}
+
+TEST(TerminalProgress, RewritesOneLine) {
+  std::FILE* f = std::tmpfile();
+  ASSERT_NE(f, nullptr);
+  {
+    TerminalProgress progress(f);
+    progress.Start(4);
+    EXPECT_TRUE(progress.Advance());
+    EXPECT_TRUE(progress.Advance());
+    progress.SetText("Exporting bitmap...");
+    progress.SetPosition(3, 3);
+    EXPECT_FALSE(progress.Cancelled());
+  }
+  std::rewind(f);
+  char buf[256] = {};
+  size_t n = std::fread(buf, 1, sizeof buf - 1, f);
+  std::fclose(f);
+  EXPECT_EQ(std::string(buf, n),
+            "\rExporting...   0%\rExporting...  25%\rExporting...  50%\rExporting bitmap...  50%"
+            "\rExporting bitmap... 100%\n");
+}
+
+// Glyph drawing needs the GUI toolkit's application object.
+void EnsureGuiApplication() {
+  if (QCoreApplication::instance()) return;
+  if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  static int argc = 1;
+  static char name[] = "tests_render";
+  static char* argv[] = {name, nullptr};
+  new QGuiApplication(argc, argv);  // lives for the whole test program
+}
+
+// Draws "HH" on two lines at size 20, leading 30, and checks where the ink fell.
+void ExpectTwoLinesOfText(std::unique_ptr<FontManager> fonts, const char* font) {
+  SetFontManager(std::move(fonts));
+  MemorySink sink;
+  BitmapRenderer r(&sink, 1);
+  PageInfo page = Page(0, 0, 200, 100);
+  ASSERT_EQ(r.BeginDocument(&page, 0, nullptr), 1);
+  gdi::QImageDevice& dc = *r.Bitmap();
+  PaintStyle style;
+  style.fillColor = Color{0, 0, 100};
+  const float box[4] = {10, 90, 190, 10};
+  r.DrawText(&style, nullptr, "HH\rHH", font, 20, 30, kAlignLeft, box);
+  // The first baseline lies at 90 - ascent, the second 30 lower; a capital H is about 14.5
+  // high.
+  FontFace* face = TheFontManager()->FindFace(font);
+  ASSERT_NE(face, nullptr);
+  const int base = int(100 - (90 - face->Ascent(20)));
+  int first = 0, between = 0, second = 0, other = 0;
+  for (int y = 0; y < 100; ++y)
+    for (int x = 0; x < 200; ++x) {
+      gdi::ColorRef c = dc.GetPixel(x, y);
+      if (c == kWhite) continue;
+      if (c != gdi::Rgb(0, 0, 255)) ++other;  // no antialiasing: one colour only
+      if (y >= base - 16 && y <= base)
+        ++first;
+      else if (y > base && y < base + 30 - 16)
+        ++between;
+      else if (y >= base + 30 - 16 && y <= base + 30)
+        ++second;
+      EXPECT_GE(x, 10);
+      EXPECT_LT(x, 42);
+    }
+  EXPECT_GT(first, 100) << font;
+  EXPECT_GT(second, 100) << font;
+  EXPECT_EQ(between, 0) << font;
+  EXPECT_EQ(other, 0) << font;
+  r.EndDocument(nullptr);
+  SetFontManager(nullptr);
+}
+
+TEST(GdiRenderer, TextRunsDrawGlyphsFromTheFaceFile) {
+  const std::string ttf = "/usr/share/fonts/truetype/liberation/LiberationSans-Regular.ttf";
+  const std::string t1 = "/usr/share/fonts/type1/urw-base35/NimbusSans-Regular";
+  if (ReadFileBytes(ttf).empty() || ReadFileBytes(t1 + ".t1").empty())
+    GTEST_SKIP() << "needs fonts-liberation and the URW base 35 Type 1 fonts";
+  EnsureGuiApplication();
+  auto trueType = std::make_unique<TrueTypeFontList>();
+  trueType->UseFontFiles({ttf});
+  ASSERT_EQ(trueType->LoadFonts(), 1);
+  ExpectTwoLinesOfText(std::move(trueType), "LiberationSans");
+
+  // A Type 1 face is drawn from its own font program the same way.
+  auto type1 = std::make_unique<AtmFontList>();
+  Type1Face face;
+  face.faceName = "Nimbus Sans";
+  face.postScriptName = "NimbusSans-Regular";
+  face.metricsPath = t1 + ".afm";
+  face.pfbPath = t1 + ".t1";
+  type1->UseFaces({face});
+  ASSERT_EQ(type1->LoadFonts(), 1);
+  ExpectTwoLinesOfText(std::move(type1), "NimbusSans-Regular");
+}
+
+}  // namespace

@@ -1,0 +1,181 @@
+// The QImage device against GDI's pixel rules, driven the way the renderer drives it.
+#include <gtest/gtest.h>
+
+#include "model/GraphicsState.h"
+#include "platform/gdi/qt/QImageDevice.h"
+#include "render/GdiPainter.h"
+
+namespace {
+
+using gdi::ColorRef;
+using gdi::QImageDevice;
+
+constexpr ColorRef kWhite = 0xFFFFFF;
+constexpr ColorRef kBlack = 0;
+
+// Rows of column x that are not white.
+int InkRows(QImageDevice& dc, int x) {
+  int n = 0;
+  for (int y = 0; y < dc.height(); ++y) n += dc.GetPixel(x, y) != kWhite;
+  return n;
+}
+
+// Columns of row y that are not white.
+int InkColumns(QImageDevice& dc, int y) {
+  int n = 0;
+  for (int x = 0; x < dc.width(); ++x) n += dc.GetPixel(x, y) != kWhite;
+  return n;
+}
+
+class PainterOnImage : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    painter.SetBufferDevice(&buffer);
+    painter.SetWindowDevice(&window);
+    SetPathPainter(&painter);
+    SetDrawTargetMode(kDrawToBuffer);
+    SetPrintingFlag(false);
+  }
+  void TearDown() override {
+    painter.SetWindowDevice(nullptr);
+    SetPathPainter(nullptr);
+    SetDrawTargetMode(kDrawToBuffer);
+  }
+
+  QImageDevice buffer{60, 30};
+  QImageDevice window{60, 30};
+  GdiPainter painter;
+  GraphicsState gs;
+};
+
+TEST_F(PainterOnImage, LineWidthRules) {
+  // A solid line of width 0 is one pixel high, not zero.
+  gs.setlinewidth(0);
+  gs.moveto(5, 10);
+  gs.lineto(50, 10);
+  gs.stroke(1);
+  EXPECT_EQ(InkRows(buffer, 20), 1);
+  EXPECT_EQ(buffer.GetPixel(20, 10), kBlack);
+
+  // A dashed line of width 4 is one pixel high too, and has gaps (18 on, 6 off).
+  gs.setlinewidth(4);
+  gs.setdash(0);
+  gs.moveto(0, 20);
+  gs.lineto(60, 20);
+  gs.stroke(1);
+  int on = 0;
+  for (int x = 0; x < 60; ++x) {
+    EXPECT_EQ(buffer.GetPixel(x, 19), kWhite);
+    EXPECT_EQ(buffer.GetPixel(x, 21), kWhite);
+    on += buffer.GetPixel(x, 20) == kBlack;
+  }
+  EXPECT_EQ(on, 18 + 18 + 12);  // 0..17, 24..41, 48..59
+
+  // A solid width of 4 is four rows.
+  gs.setdash(-1);
+  gs.moveto(0, 27);
+  gs.lineto(60, 27);
+  gs.stroke(1);
+  int rows = 0;
+  for (int y = 22; y < 30; ++y) rows += buffer.GetPixel(30, y) == kBlack;
+  EXPECT_EQ(rows, 4);
+}
+
+TEST_F(PainterOnImage, FeedbackDrawnTwiceLeavesTheWindowUnchanged) {
+  // Something to draw over, in several colours.
+  gs.setrgbcolor(0.2f, 0.6f, 0.9f);
+  gs.rectpath(10, 5, 40, 25);
+  SetDrawTargetMode(kDrawToWindow);
+  gs.fill(1);
+  const QImage before = window.image().copy();
+
+  SetDrawTargetMode(kDrawFeedback);
+  auto feedback = [&] {
+    gs.setlinewidth(1);
+    gs.moveto(0, 0);
+    gs.lineto(59, 29);
+    gs.lineto(5, 28);
+    gs.stroke(0);  // outline: XOR with the feedback pen
+    gs.setlinewidth(3);
+    gs.moveto(2, 15);
+    gs.lineto(58, 15);
+    gs.stroke(0);  // wide: XOR in the feedback colour
+    gs.rectpath(20, 2, 50, 20);
+    gs.fill(0);  // fills invert
+    gs.arc(30, 15, 10, 0, 360);
+    gs.stroke(1);  // full strokes invert too
+  };
+  feedback();
+  EXPECT_NE(window.image(), before);
+  feedback();
+  EXPECT_EQ(window.image(), before);
+}
+
+TEST_F(PainterOnImage, PatternCellsFollowTheBitTable) {
+  for (int pattern = 0; pattern < 9; ++pattern) {
+    QImageDevice dc(24, 16);
+    painter.SetBufferDevice(&dc);
+    gs.setrgbcolor(1, 0, 0);
+    gs.setpattern(pattern);
+    gs.rectpath(0, 0, 24, 16);
+    gs.fill(1);
+    for (int y = 0; y < 16; ++y) {
+      for (int x = 0; x < 24; ++x) {
+        bool one = (gdi::kPatternBits[pattern][y & 7] >> (7 - (x & 7))) & 1;
+        ASSERT_EQ(dc.GetPixel(x, y), one ? gdi::Rgb(255, 0, 0) : kBlack)
+            << "pattern " << pattern << " at " << x << "," << y;
+      }
+    }
+  }
+  painter.SetBufferDevice(&buffer);
+}
+
+TEST(QImageDevice, ObjectsStateAndPixels) {
+  QImageDevice dc(20, 10);
+  ASSERT_TRUE(dc.IsValid());
+  // LineTo leaves out its last pixel; Polygon's outline reaches every vertex.
+  dc.MoveToEx(2, 1);
+  dc.LineTo(12, 1);
+  EXPECT_EQ(InkColumns(dc, 1), 10);
+  EXPECT_EQ(dc.GetPixel(12, 1), kWhite);
+  gdi::DevPoint box[4] = {{2, 3}, {8, 3}, {8, 7}, {2, 7}};
+  gdi::Handle red = dc.CreateSolidBrush(gdi::Rgb(255, 0, 0));
+  gdi::Handle oldBrush = dc.SelectObject(red);
+  dc.Polygon(box, 4);
+  EXPECT_EQ(dc.GetPixel(8, 7), kBlack);
+  EXPECT_EQ(dc.GetPixel(5, 5), gdi::Rgb(255, 0, 0));
+  // A selected object is not deleted.
+  EXPECT_FALSE(dc.DeleteObject(red));
+  dc.SelectObject(oldBrush);
+  EXPECT_TRUE(dc.DeleteObject(red));
+
+  // RestoreDC brings back the pen and the raster operation.
+  int32_t level = dc.SaveDC();
+  dc.SelectObject(dc.GetStockObject(gdi::NULL_PEN));
+  dc.SetROP2(gdi::R2_NOT);
+  EXPECT_TRUE(dc.RestoreDC(level));
+  EXPECT_EQ(dc.SetROP2(gdi::R2_COPYPEN), gdi::R2_COPYPEN);
+  EXPECT_FALSE(dc.RestoreDC(1));  // nothing saved any more
+
+  EXPECT_EQ(dc.SetPixel(19, 9, 0x123456), ColorRef(0x123456));
+  EXPECT_EQ(dc.GetPixel(19, 9), ColorRef(0x123456));
+  EXPECT_EQ(dc.GetPixel(20, 0), QImageDevice::kInvalidColor);
+  EXPECT_EQ(dc.GetPixel(-1, 0), QImageDevice::kInvalidColor);
+
+  // SRCCOPY copies; 0x990066, NOT (source XOR destination), of the same picture gives white
+  // and over white gives the picture back.
+  QImageDevice copy(20, 10);
+  EXPECT_TRUE(copy.BitBlt(0, 0, 20, 10, &dc, 0, 0, gdi::SRCCOPY));
+  EXPECT_EQ(copy.image(), dc.image());
+  copy.BitBlt(0, 0, 20, 10, &dc, 0, 0, gdi::SRCXNOR);
+  for (int y = 0; y < 10; ++y) EXPECT_EQ(InkColumns(copy, y), 0);
+  QImageDevice white(20, 10);
+  white.BitBlt(0, 0, 20, 10, &dc, 0, 0, gdi::SRCXNOR);
+  EXPECT_EQ(white.GetPixel(19, 9), ColorRef(0x123456));
+  EXPECT_EQ(white.GetPixel(5, 1), kBlack);
+  // A transfer that reaches beyond either image is clipped, not read out of bounds.
+  EXPECT_TRUE(copy.BitBlt(-5, -5, 100, 100, &dc, 3, 3, gdi::SRCCOPY));
+  EXPECT_EQ(copy.GetPixel(0, 0), dc.GetPixel(8, 8));
+}
+
+}  // namespace
