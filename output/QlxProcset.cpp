@@ -121,10 +121,12 @@ const char* QlxProcsetText() {
          "  def /b { closepath B } bind def /z { /align exch def pop /leading exch def\r\n"
          "  exch findfont exch scalefont setfont } bind def /Pat { /pattern exch def }\r\n"
          "  bind def /At { /arrowtype exch def } bind def\r\n"
+         // Arrowheads are never smaller than size 1, as on screen: a line of width 0 would
+         // otherwise scale them to nothing and stop the interpreter with a singular matrix.
          "/Ln { mat currentmatrix pop concat /y1 exch def /x1 exch def /y2 exch def /x2\r\n"
-         "  exch def dup 2 mod 1 eq { currentlinewidth x2 y2 x1 y1 arrowhead } if 2 idiv 1\r\n"
-         "  eq { currentlinewidth x1 y1 x2 y2 arrowhead } if x1 y1 moveto x2 y2 lineto mat\r\n"
-         "  setmatrix } bind def\r\n"
+         "  exch def dup 2 mod 1 eq { currentlinewidth dup 1 lt { pop 1 } if x2 y2 x1 y1\r\n"
+         "  arrowhead } if 2 idiv 1 eq { currentlinewidth dup 1 lt { pop 1 } if x1 y1 x2 y2\r\n"
+         "  arrowhead } if x1 y1 moveto x2 y2 lineto mat setmatrix } bind def\r\n"
          "/Ar { mat currentmatrix pop concat translate scale 0 0 1 5 -2 roll arc mat\r\n"
          "  setmatrix } bind def /Pi { mat currentmatrix pop concat translate scale 0 0\r\n"
          "  moveto 0 0 1 5 -2 roll arc closepath mat setmatrix } bind def /Bx { mat\r\n"
