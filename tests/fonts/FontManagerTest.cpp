@@ -7,22 +7,14 @@
 #include "fonts/StandardFonts.h"
 #include "fonts/StringSink.h"
 #include "platform/profile/Profile.h"
-#include "support/TestSupport.h"
+#include "support/OutputTestSupport.h"
 
 namespace {
 
 const std::string kLiberation = "/usr/share/fonts/truetype/liberation/";
 
-SystemFace MakeSystemFace(const std::string& faceName, const std::string& psName, int style) {
-  SystemFace f;
-  f.faceName = faceName;
-  f.postScriptName = psName;
-  f.style = style;
-  f.metrics.ascent = 905;
-  f.metrics.descent = -212;
-  for (int& w : f.metrics.widths) w = 500;
-  return f;
-}
+using testfonts::FixedFonts;
+using testfonts::MakeSystemFace;
 
 std::unique_ptr<FontFace> TrueType(const std::string& faceName, const std::string& psName,
                                    int style = 0) {
@@ -35,27 +27,6 @@ std::unique_ptr<FontFace> Type1(const std::string& faceName, const std::string& 
   f.postScriptName = psName;
   return std::make_unique<Type1FontFace>(f);
 }
-
-// A manager over faces the test hands it.
-class FixedFonts : public FontManager {
- public:
-  void Add(std::unique_ptr<FontFace> face) {
-    list_.push_back(face.get());
-    faces_.push_back(std::move(face));
-    ListChanged();
-  }
-  int32_t LoadFonts() override { return 1; }
-  void FreeFonts() override {
-    list_.clear();
-    faces_.clear();
-    ListChanged();
-  }
-  void DrawTextRun(gdi::Device*, int32_t, int32_t, FontFace*, float, float, float, float, float,
-                   float, float, float, const char*, int32_t) override {}
-
- private:
-  std::vector<std::unique_ptr<FontFace>> faces_;
-};
 
 TEST(FontFace, CharAdvancesFollowTheExactRunningSum) {
   SystemFace sys = MakeSystemFace("Test", "Test", 0);
@@ -108,7 +79,7 @@ TEST(FontFace, NamesKeysAndListingLines) {
   EXPECT_EQ(fonts.GetFontList()[0]->Key(), "Arial");
 
   EXPECT_EQ(fonts.FindFace("Arial,BOLDITALIC"), boldItalic);
-  EXPECT_EQ(fonts.FindFace("arial,bolditalic"), boldItalic);  // settings keys ignore case
+  EXPECT_EQ(fonts.FindFace("arial,bolditalic"), boldItalic);   // settings keys ignore case
   EXPECT_EQ(fonts.FindFace("arial-bolditalicmt"), nullptr);    // PostScript names do not
   EXPECT_EQ(fonts.FindFace("Arial"), fonts.GetFontList()[0]);  // the plainest style
   EXPECT_EQ(fonts.FindFace("Arial,ITALIC"), nullptr);

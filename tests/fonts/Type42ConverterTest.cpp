@@ -1,33 +1,15 @@
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <filesystem>
 #include <sstream>
 
-#include "fonts/StringSink.h"
-#include "fonts/TrueTypeBuilder.h"
+#include "fonts/ConverterTestSupport.h"
+#include "fonts/Type3Converter.h"
 #include "fonts/Type42Converter.h"
-#include "model/DebugLog.h"
-#include "support/TestSupport.h"
 
 namespace {
 
-struct Result {
-  int32_t ok = 0;
-  std::string text;
-  std::string log;
-};
-
-Result Convert(const ttb::Bytes& font) {
-  ClearDebugLog();
-  StringSink sink;
-  Type42Converter converter;
-  Result r;
-  r.ok = converter.convert(font.data(), font.size(), &sink);
-  r.text = sink.text;
-  for (const std::string& line : DebugLogLines()) r.log += line + "\n";
-  return r;
-}
+using convtest::Result;
+Result Convert(const ttb::Bytes& font) { return convtest::Convert<Type42Converter>(font); }
 
 // The sfnts strings as written: hex digits decoded, one entry per string.
 std::vector<ttb::Bytes> SfntsStrings(const std::string& text) {
@@ -341,81 +323,35 @@ TEST(Type42Converter, CorruptFonts) {
   }
 }
 
-namespace {
-
-std::vector<std::string> SystemTrueTypeFonts() {
-  std::vector<std::string> fonts;
-  std::error_code ec;
-  const char* root = "/usr/share/fonts/truetype";
-  if (!std::filesystem::is_directory(root, ec)) return fonts;
-  for (auto& e : std::filesystem::recursive_directory_iterator(root, ec)) {
-    std::string ext = e.path().extension().string();
-    std::transform(ext.begin(), ext.end(), ext.begin(), ::tolower);
-    if (e.is_regular_file() && (ext == ".ttf" || ext == ".ttc")) fonts.push_back(e.path());
-  }
-  std::sort(fonts.begin(), fonts.end());
-  return fonts;
-}
-
-}  // namespace
-
-TEST(Type42Converter, SystemFontsConvert) {
-  std::vector<std::string> fonts = SystemTrueTypeFonts();
+// Every installed font converts both ways (the common families must), or fails writing nothing.
+TEST(TrueTypeConverters, SystemFontsConvert) {
+  std::vector<std::string> fonts = convtest::SystemTrueTypeFonts();
   if (fonts.empty()) GTEST_SKIP() << "no TrueType fonts installed";
   for (const std::string& path : fonts) {
-    std::string bytes = ReadFileBytes(path);
-    ttb::Bytes font(bytes.begin(), bytes.end());
-    Result r = Convert(font);
+    ttb::Bytes font = convtest::FileBytes(path);
     bool common =
         path.find("Liberation") != std::string::npos || path.find("DejaVu") != std::string::npos;
-    if (common) {
-      EXPECT_EQ(r.ok, 1) << path << "\n" << r.log;
-    }
-    if (r.ok) {
-      EXPECT_LE(LongestHexLine(r.text), 72u) << path;
-      EXPECT_TRUE(r.text.ends_with("%%EOF\r\n")) << path;
-    } else {
-      EXPECT_EQ(r.text, "") << path;
+    for (Result r : {Convert(font), convtest::Convert<Type3Converter>(font)}) {
+      bool type42 = r.text.starts_with("%!PS-TrueTypeFont");
+      if (common) {
+        EXPECT_EQ(r.ok, 1) << path << "\n" << r.log;
+      }
+      if (!r.ok) {
+        EXPECT_EQ(r.text, "") << path;
+      } else if (type42) {
+        EXPECT_LE(LongestHexLine(r.text), 72u) << path;
+      } else {  // Type 3: braces balance, every sub-procedure is closed.
+        EXPECT_EQ(std::count(r.text.begin(), r.text.end(), '{'),
+                  std::count(r.text.begin(), r.text.end(), '}'))
+            << path;
+      }
+      if (r.ok) {
+        EXPECT_TRUE(r.text.ends_with("%%EOF\r\n")) << path;
+      }
     }
   }
 }
 
 TEST(Type42Interop, GhostscriptRendersLiberationSans) {
-  const std::string path = "/usr/share/fonts/truetype/liberation/LiberationSans-Regular.ttf";
-  if (!std::filesystem::exists(path)) GTEST_SKIP() << path << " not installed";
-  std::string bytes = ReadFileBytes(path);
-  Result r = Convert(ttb::Bytes(bytes.begin(), bytes.end()));
-  ASSERT_EQ(r.ok, 1) << r.log;
-  std::string dir = TestWorkDir("type42_interop");
-  // Re-encoded to Latin-1 so that accented (composite) glyphs are drawn too.
-  std::string page = "%!PS-Adobe-3.0\n" + r.text +
-                     "/LiberationSans findfont dup length dict begin\n"
-                     "{1 index /FID ne {def} {pop pop} ifelse} forall\n"
-                     "/Encoding ISOLatin1Encoding def currentdict end\n"
-                     "/LiberationSans-Latin1 exch definefont pop\n"
-                     "/LiberationSans-Latin1 findfont 36 scalefont setfont\n"
-                     "72 700 moveto (Hamburgefonstiv \\(42\\)) show\n"
-                     "72 600 moveto (AVWAY fi \\311\\351\\374\\305 0123456789) show\n"
-                     "showpage\n";
-  ASSERT_TRUE(WriteFileBytes(dir + "/page.ps", page));
-  std::string log = dir + "/gs.log";
-  int status = RunCommand("gs -dSAFER -dBATCH -dNOPAUSE -sDEVICE=png16m -r36 -sOutputFile=" + dir +
-                          "/page.png " + dir + "/page.ps > " + log + " 2>&1");
-  std::string out = ReadFileBytes(log);
-  EXPECT_EQ(status, 0) << out;
-  EXPECT_EQ(out.find("Error"), std::string::npos) << out;
-  EXPECT_EQ(out.find("Substituting font"), std::string::npos) << out;
-  EXPECT_EQ(out.find("Can't find"), std::string::npos) << out;
-  // The glyphs really are drawn: the ink covers the two text lines.
-  RunCommand("gs -dSAFER -dBATCH -dNOPAUSE -sDEVICE=bbox " + dir + "/page.ps > " + log + " 2>&1");
-  out = ReadFileBytes(log);
-  int llx = 0, lly = 0, urx = 0, ury = 0;
-  size_t at = out.find("%%BoundingBox:");
-  ASSERT_NE(at, std::string::npos) << out;
-  ASSERT_EQ(std::sscanf(out.c_str() + at, "%%%%BoundingBox: %d %d %d %d", &llx, &lly, &urx, &ury),
-            4);
-  EXPECT_NEAR(llx, 72, 6);
-  EXPECT_GT(urx, 300);
-  EXPECT_LT(lly, 610);
-  EXPECT_GT(ury, 720);
+  convtest::ExpectGhostscriptRendersLiberationSans<Type42Converter>("type42_interop");
 }

@@ -239,20 +239,18 @@ TEST(BitmapLoader, RefusesMalformedHeaders) {
     if (s.pixels.empty()) s.pixels.assign(64, 0);
     return Load(Build(s), &img) == 0;
   };
-  Bmp s = good;
-  s.width = 0;
-  EXPECT_TRUE(refused(s));
-  s.width = -2;
-  EXPECT_TRUE(refused(s));
-  s = good, s.height = 0;
-  EXPECT_TRUE(refused(s));
-  s.height = INT32_MIN;
-  EXPECT_TRUE(refused(s));
-  s = good, s.bits = 2;
-  EXPECT_TRUE(refused(s));
-  s = good, s.compression = 4;  // JPEG
-  EXPECT_TRUE(refused(s));
-  s = good, s.compression = 1;  // RLE8 needs 8 bits
+  auto with = [&](void (*change)(Bmp*)) {
+    Bmp s = good;
+    change(&s);
+    return s;
+  };
+  EXPECT_TRUE(refused(with([](Bmp* s) { s->width = 0; })));
+  EXPECT_TRUE(refused(with([](Bmp* s) { s->width = -2; })));
+  EXPECT_TRUE(refused(with([](Bmp* s) { s->height = 0; })));
+  EXPECT_TRUE(refused(with([](Bmp* s) { s->height = INT32_MIN; })));
+  EXPECT_TRUE(refused(with([](Bmp* s) { s->bits = 2; })));
+  EXPECT_TRUE(refused(with([](Bmp* s) { s->compression = 4; })));  // JPEG
+  Bmp s = with([](Bmp* s) { s->compression = 1; });  // RLE8 needs 8 bits
   EXPECT_TRUE(refused(s));
   s.bits = 8, s.palette = {0}, s.colorsUsed = 1, s.height = -1, s.pixels = {0, 1};
   EXPECT_TRUE(refused(s));  // compressed rows never run top-down
@@ -313,20 +311,17 @@ TEST(BitmapLoader, RleStreams) {
             (std::vector<std::vector<uint32_t>>{
                 {p(0), p(0), p(0), p(6)}, {p(3), p(4), p(5), p(0)}, {p(1), p(1), p(1), p(2)}}));
   EXPECT_EQ(ok, 1);
-  rows({5, 1, 0, 1}, &ok);  // past the row
-  EXPECT_EQ(ok, 0);
-  rows({0, 2, 0, 4, 1, 1, 0, 1}, &ok);  // delta past the top
-  EXPECT_EQ(ok, 0);
-  rows({0, 2, 5, 0, 1, 1, 0, 1}, &ok);  // delta past the row
-  EXPECT_EQ(ok, 0);
   rows({0, 0, 0, 0, 0, 0, 1, 1}, &ok);  // what follows the last row is never read
   EXPECT_EQ(ok, 1);
-  rows({4, 1, 0, 0, 4, 1}, &ok);  // stream ends with rows missing
-  EXPECT_EQ(ok, 0);
-  rows({0, 4, 1, 2, 3}, &ok);  // absolute run cut short
-  EXPECT_EQ(ok, 0);
-  rows({0, 2, 0}, &ok);  // delta cut short
-  EXPECT_EQ(ok, 0);
+  for (const Bytes& bad : {Bytes{5, 1, 0, 1},                // past the row
+                           Bytes{0, 2, 0, 4, 1, 1, 0, 1},    // delta past the top
+                           Bytes{0, 2, 5, 0, 1, 1, 0, 1},    // delta past the row
+                           Bytes{4, 1, 0, 0, 4, 1},          // stream ends with rows missing
+                           Bytes{0, 4, 1, 2, 3},             // absolute run cut short
+                           Bytes{0, 2, 0}}) {                // delta cut short
+    rows(bad, &ok);
+    EXPECT_EQ(ok, 0) << int(bad[0]) << " " << int(bad[1]) << " ... " << bad.size();
+  }
   // A 3-wide row is padded to 4 pixels: a run may fill the padding (dropped), not pass it.
   s.width = 3;
   EXPECT_EQ(rows({4, 7, 0, 1}, &ok)[2], (std::vector<uint32_t>{p(7), p(7), p(7)}));

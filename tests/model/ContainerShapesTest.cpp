@@ -5,69 +5,11 @@
 #include <vector>
 
 #include "model/ContainerShapes.h"
-#include "model/GraphicsState.h"
-#include "model/HandleMarker.h"
 #include "model/PathShapes.h"
 #include "model/SimpleShapes.h"
-#include "output/OutputDriver.h"
+#include "support/ModelTestSupport.h"
 
 namespace {
-
-struct Painted {
-  bool fill;
-  int mode;
-  int subpaths;
-  GState state;
-};
-
-// Records what reaches the device: one entry per fill or stroke, with its subpath count.
-class PathRecorder : public PathPainter {
- public:
-  void Stroke(GraphicsState& gs, int mode) override { Note(gs, false, mode); }
-  void Fill(GraphicsState& gs, int mode) override { Note(gs, true, mode); }
-  void Image(GraphicsState&, const ImageData&) override {}
-  std::vector<Painted> calls;
-
- private:
-  void Note(GraphicsState& gs, bool fill, int mode) {
-    int moves = 0;
-    for (const PathElement& e : gs.path()) moves += e.kind == kPathMoveTo;
-    calls.push_back(Painted{fill, mode, moves, gs.state()});
-  }
-};
-
-class CallDriver : public OutputDriver {
- public:
-  int32_t BeginDocument(const PageInfo*, int32_t, ProgressDialog*) override { return 1; }
-  void EndDocument(ProgressDialog*) override {}
-  void BeginGroup() override { calls.push_back("u"); }
-  void EndGroup() override { calls.push_back("U"); }
-  void BeginCompound() override { calls.push_back("*u"); }
-  void EndCompound() override { calls.push_back("*U"); }
-  void DrawBox(const PaintStyle*, const Matrix*, float, float, float, float) override {
-    calls.push_back("Bx");
-  }
-  void DrawLine(const PaintStyle*, const Matrix*, float, float, float, float, const Arrowhead*,
-                const Arrowhead*) override {
-    calls.push_back("Ln");
-  }
-  void DrawPolygon(const PaintStyle*, const Matrix*, const Point*, int32_t, int32_t) override {
-    calls.push_back("Pg");
-  }
-  void DrawCurve(const PaintStyle*, const Matrix*, const CurveNode*, int32_t, int32_t) override {
-    calls.push_back("Cv");
-  }
-  std::vector<std::string> calls;
-};
-
-class SelectedMarker : public HandleMarker {
- public:
-  void Handle(int32_t, int32_t, int selected) override { styles.push_back(selected); }
-  void CentreMark(int32_t, int32_t) override {}
-  void ControlMark(int32_t, int32_t) override {}
-  void GuideLine(int32_t, int32_t, int32_t, int32_t) override {}
-  std::vector<int> styles;
-};
 
 template <typename T>
 T* Add(ContainerShape* c, T* child) {
@@ -75,18 +17,7 @@ T* Add(ContainerShape* c, T* child) {
   return child;
 }
 
-class ContainerTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    TheGraphicsState().Reset();
-    SetPathPainter(&painter);
-  }
-  void TearDown() override {
-    SetPathPainter(nullptr);
-    SetHandleMarker(nullptr);
-  }
-  PathRecorder painter;
-};
+using ContainerTest = PaintingTest;
 
 }  // namespace
 
@@ -127,18 +58,14 @@ TEST_F(ContainerTest, ChangesReachEveryChildAndReadsComeFromTheEnds) {
   EXPECT_FLOAT_EQ(box->matrix().tx, 20);
   EXPECT_FLOAT_EQ(line->matrix().ty, 40);
   EXPECT_FLOAT_EQ(group.matrix().tx, 0);  // the container itself stays put
-  Rect b;
-  group.GetBounds(&b, 0);
-  EXPECT_FLOAT_EQ(b.x1, 20);
-  EXPECT_FLOAT_EQ(b.y2, 60);
+  ExpectRect(BoundsOf(&group, 0), 20, 40, 40, 60);
 
   EXPECT_EQ(group.HitInterior(25, 45), 1);          // inside the filled box
   EXPECT_EQ(group.TouchesRect(28, 48, 32, 52), 1);  // on the line, inside the box
   EXPECT_EQ(group.TouchesRect(100, 100, 110, 110), 0);
 
   GroupShape empty;
-  empty.GetBounds(&b, 1);
-  EXPECT_TRUE(RectIsEmpty(b));
+  EXPECT_TRUE(RectIsEmpty(BoundsOf(&empty, 1)));
 }
 
 TEST_F(ContainerTest, CompoundPaintsOnePathWithItsFirstChildsStyle) {
@@ -171,14 +98,15 @@ TEST_F(ContainerTest, CompoundPaintsOnePathWithItsFirstChildsStyle) {
   Add(&group, new OvalShape(0, 0, 1, 1));
   group.Draw(1);
   ASSERT_EQ(painter.calls.size(), 3u);  // box fill and stroke, oval stroke
-  for (const Painted& p : painter.calls) EXPECT_EQ(p.subpaths, 1);
-  EXPECT_EQ(TheGraphicsState().SaveDepth(), 0);
+  for (const PaintCall& p : painter.calls) EXPECT_EQ(p.subpaths, 1);
 
-  SelectedMarker marker;
-  SetHandleMarker(&marker);
-  group.DrawHandles(1);
-  EXPECT_EQ(marker.styles.size(), 4u + 2u + 4u);  // box, hidden line, oval
-  for (int s : marker.styles) EXPECT_EQ(s, 0);
+  group.DrawHandles(1);                     // every member's handles, none in the selected style
+  EXPECT_EQ(marker.Count('H'), 4 + 2 + 4);  // box, hidden line, oval
+  for (const std::string& h : marker.log) {
+    if (h[0] == 'H') {
+      EXPECT_EQ(h.back(), '0') << h;
+    }
+  }
 }
 
 TEST_F(ContainerTest, WriteBracketsChildrenAndNests) {
@@ -188,10 +116,13 @@ TEST_F(ContainerTest, WriteBracketsChildrenAndNests) {
   Add(inner, new LineShape(0, 0, 1, 1));
   Add(inner, new PolygonShape);
   Add(&group, new CurveShape);
-  CallDriver d;
+  RecordingDriver d;
   group.Write(d);
-  std::vector<std::string> want = {"u", "Bx", "*u", "Ln", "Pg", "*U", "Cv", "U"};
-  EXPECT_EQ(d.calls, want);
+  std::vector<std::string> names;
+  for (const std::string& c : d.calls) names.push_back(c.substr(0, c.find(' ')));
+  std::vector<std::string> want = {"BeginGroup",  "DrawBox",     "BeginCompound", "DrawLine",
+                                   "DrawPolygon", "EndCompound", "DrawCurve",     "EndGroup"};
+  EXPECT_EQ(names, want);
 }
 
 TEST_F(ContainerTest, ClonesAreIndependentAndReleaseHandsChildrenOver) {

@@ -5,42 +5,10 @@
 #include <string>
 #include <vector>
 
-#include "model/GraphicsState.h"
-#include "model/HandleMarker.h"
 #include "model/PathShapes.h"
-#include "output/OutputDriver.h"
+#include "support/ModelTestSupport.h"
 
 namespace {
-
-class NodeDriver : public OutputDriver {
- public:
-  int32_t BeginDocument(const PageInfo*, int32_t, ProgressDialog*) override { return 1; }
-  void EndDocument(ProgressDialog*) override {}
-  void DrawPolygon(const PaintStyle*, const Matrix*, const Point* p, int32_t n,
-                   int32_t c) override {
-    points.assign(p, p + n);
-    closed = c;
-  }
-  void DrawCurve(const PaintStyle*, const Matrix*, const CurveNode* p, int32_t n,
-                 int32_t c) override {
-    nodes.assign(p, p + n);
-    closed = c;
-  }
-  std::vector<Point> points;
-  std::vector<CurveNode> nodes;
-  int32_t closed = -1;
-};
-
-class CountingMarker : public HandleMarker {
- public:
-  void Handle(int32_t x, int32_t, int) override { order.push_back(x); }
-  void CentreMark(int32_t, int32_t) override {}
-  void ControlMark(int32_t, int32_t) override { ++controls; }
-  void GuideLine(int32_t, int32_t, int32_t, int32_t) override { ++guides; }
-  std::vector<int32_t> order;
-  int controls = 0;
-  int guides = 0;
-};
 
 Point Bezier(const Point p[4], double t) {
   double u = 1 - t;
@@ -92,11 +60,9 @@ TEST(PathShapesTest, PolygonSnapTriesTheClosingEdgeLastAndOnlyWhenClosed) {
   poly.SetMatrix(2, 0, 0, 2, 0, 0);
   ASSERT_EQ(poly.InsertNodeAt(100, 1, 2), 1);
   ASSERT_EQ(poly.points.Count(), 4);
-  EXPECT_NEAR(poly.points[1].x, 50, 1e-4);
-  EXPECT_NEAR(poly.points[1].y, 0, 1e-4);
+  ExpectPoint(poly.points[1], 50, 0);
   ASSERT_EQ(poly.InsertNodeAt(50, 100, 2), 1);  // the closing edge: appended at the end
-  EXPECT_NEAR(poly.points[4].x, 25, 1e-3);
-  EXPECT_NEAR(poly.points[4].y, 50, 1e-3);
+  ExpectPoint(poly.points[4], 25, 50, 1e-3);
   EXPECT_EQ(poly.InsertNodeAt(500, 500, 2), 0);
   EXPECT_EQ(poly.DeleteNode(9), 0);
   EXPECT_EQ(poly.DeleteNode(0), 1);
@@ -137,13 +103,10 @@ TEST(PathShapesTest, CurveInsertionKeepsTheDrawnCurve) {
     Segment(c, fresh, right);
     for (int i = 0; i <= 20; ++i) {
       double s = i / 20.0;
-      Point p = Bezier(left, s), q = Bezier(before, t * s);
-      EXPECT_NEAR(p.x, q.x, 2e-3) << closed << " left " << s;
-      EXPECT_NEAR(p.y, q.y, 2e-3) << closed << " left " << s;
-      p = Bezier(right, s);
-      q = Bezier(before, t + (1 - t) * s);
-      EXPECT_NEAR(p.x, q.x, 2e-3) << closed << " right " << s;
-      EXPECT_NEAR(p.y, q.y, 2e-3) << closed << " right " << s;
+      SCOPED_TRACE(testing::Message() << "closed " << closed << " at " << s);
+      Point q = Bezier(before, t * s), r = Bezier(before, t + (1 - t) * s);
+      ExpectPoint(Bezier(left, s), q.x, q.y, 2e-3);
+      ExpectPoint(Bezier(right, s), r.x, r.y, 2e-3);
     }
   }
 }
@@ -155,8 +118,7 @@ TEST(PathShapesTest, NearestOnBezierTakesTheFirstRun) {
   Point at;
   ASSERT_TRUE(NearestOnBezier(p, 50, 1, 2, &t, &at));
   EXPECT_LT(t, 0.5f);
-  EXPECT_NEAR(at.x, 50, 0.05);
-  EXPECT_NEAR(at.y, 0, 1e-6);
+  ExpectPoint(at, 50, 0, 0.05);
   EXPECT_FALSE(NearestOnBezier(p, 50, 5, 2, &t, &at));
   EXPECT_FALSE(NearestOnBezier(p, 130, 0, 2, &t, &at));  // beyond the tip
   Point q[4] = {{0, 0}, {0, 0}, {100, 100}, {100, 100}};
@@ -198,10 +160,8 @@ TEST(PathShapesTest, SmoothingOfOpenClosedAndTwoNodeCurves) {
   SmoothNodes(up, 3, 1);
   SmoothNodes(down, 3, 1);
   for (int i = 0; i < 3; ++i) {
-    EXPECT_NEAR(up[i].inX, down[i].inX, 1e-3) << i;
-    EXPECT_NEAR(up[i].inY, -down[i].inY, 1e-3) << i;
-    EXPECT_NEAR(up[i].outX, down[i].outX, 1e-3) << i;
-    EXPECT_NEAR(up[i].outY, -down[i].outY, 1e-3) << i;
+    ExpectPoint(Point{up[i].inX, up[i].inY}, down[i].inX, -down[i].inY, 1e-3);
+    ExpectPoint(Point{up[i].outX, up[i].outY}, down[i].outX, -down[i].outY, 1e-3);
   }
   EXPECT_LT(up[1].inX, 100);
   EXPECT_GT(up[1].outX, 100);
@@ -219,28 +179,24 @@ TEST(PathShapesTest, SmoothingOfOpenClosedAndTwoNodeCurves) {
 
   CurveNode two[2] = {MakeCurveNode(0, 0, 0), MakeCurveNode(90, 30, 0)};
   SmoothNodes(two, 2, 0);
-  EXPECT_NEAR(two[0].outX, 30, 1e-4);
-  EXPECT_NEAR(two[0].outY, 10, 1e-4);
-  EXPECT_NEAR(two[1].inX, 60, 1e-4);
-  EXPECT_NEAR(two[1].inY, 20, 1e-4);
+  ExpectPoint(Point{two[0].outX, two[0].outY}, 30, 10);
+  ExpectPoint(Point{two[1].inX, two[1].inY}, 60, 20);
   EXPECT_FLOAT_EQ(two[1].outX, 90);  // unused controls stay on their anchors
   EXPECT_FLOAT_EQ(two[0].inY, 0);
 
   CurveNode loop[2] = {MakeCurveNode(0, 0, 0), MakeCurveNode(100, 0, 0)};
   SmoothNodes(loop, 2, 1);
-  EXPECT_NEAR(loop[0].outY, 45, 1e-4);
-  EXPECT_NEAR(loop[0].inY, -45, 1e-4);
-  EXPECT_NEAR(loop[1].inX, 100, 1e-4);
-  EXPECT_NEAR(loop[1].inY, 45, 1e-4);
+  ExpectPoint(Point{loop[0].outX, loop[0].outY}, 0, 45);
+  ExpectPoint(Point{loop[0].inX, loop[0].inY}, 0, -45);
+  ExpectPoint(Point{loop[1].inX, loop[1].inY}, 100, 45);
   EXPECT_NEAR(loop[1].outY, -45, 1e-4);
-  EXPECT_NEAR(loop[0].outX, 0, 1e-4);
 }
 
 TEST(PathShapesTest, CornerFlagsReachTheWriter) {
   CurveShape c = Triangle(0);
   c.ToggleCorner(2);
   c.ToggleCorner(7);  // out of range: ignored
-  NodeDriver d;
+  RecordingDriver d;
   c.Write(d);
   ASSERT_EQ(d.nodes.size(), 3u);
   EXPECT_EQ(d.nodes[2].corner, 1);
@@ -270,26 +226,16 @@ TEST(PathShapesTest, CurveBoundsUseOnlyTheControlsThePathUses) {
   b.outY = 700;  // unused while open
   c.AddNode(a);
   c.AddNode(b);
-  Rect r;
-  c.GetBounds(&r, 0);
-  EXPECT_FLOAT_EQ(r.x1, 0);
-  EXPECT_FLOAT_EQ(r.y1, -30);
-  EXPECT_FLOAT_EQ(r.x2, 100);
-  EXPECT_FLOAT_EQ(r.y2, 80);  // the control box, above the drawn curve
+  ExpectRect(BoundsOf(&c, 0), 0, -30, 100, 80);  // the control box, above the drawn curve
   c.Close();
-  c.GetBounds(&r, 0);
-  EXPECT_FLOAT_EQ(r.x1, -500);
-  EXPECT_FLOAT_EQ(r.y2, 700);
+  ExpectRect(BoundsOf(&c, 0), -500, -30, 100, 700);
   c.Move(1, 0);
   c.SetLineWidth(4);
-  c.GetBounds(&r, 1);
-  EXPECT_FLOAT_EQ(r.x1, -501);
+  EXPECT_FLOAT_EQ(BoundsOf(&c, 1).x1, -501);
 
   CurveShape single;
   single.AddNode(MakeCurveNode(5, 5, 0));
-  single.GetBounds(&r, 0);
-  EXPECT_FLOAT_EQ(r.x1, 5);
-  EXPECT_FLOAT_EQ(r.y2, 5);
+  ExpectRect(BoundsOf(&single, 0), 5, 5, 5, 5);
 }
 
 TEST(PathShapesTest, CurveSnapHandlesAndClone) {
@@ -299,18 +245,21 @@ TEST(PathShapesTest, CurveSnapHandlesAndClone) {
   ASSERT_EQ(c.SnapToOutline(&x, &y, 30), 1);
   EXPECT_LT(std::fabs(x - 50) + std::fabs(y - 1), 30);
 
-  CountingMarker m;
+  RecordingMarker m;
   SetHandleMarker(&m);
   TheGraphicsState().Reset();
   c.DrawHandles(1);
-  std::vector<int32_t> order = {100, 50, 0};
-  EXPECT_EQ(m.order, order);
-  EXPECT_EQ(m.controls, 4);  // the open ends show only their inner controls
-  EXPECT_EQ(m.guides, 4);
-  m = CountingMarker();
+  std::vector<std::string> handles;
+  for (const std::string& h : m.log) {
+    if (h[0] == 'H') handles.push_back(h);
+  }
+  EXPECT_EQ(handles, (std::vector<std::string>{"H 100 0 1", "H 50 100 1", "H 0 0 1"}));
+  EXPECT_EQ(m.Count('K'), 4);  // the open ends show only their inner controls
+  EXPECT_EQ(m.Count('G'), 4);
+  m.log.clear();
   c.DrawHandles(0);
-  EXPECT_EQ(m.controls, 0);
-  EXPECT_EQ(m.order.size(), 3u);
+  EXPECT_EQ(m.Count('K'), 0);
+  EXPECT_EQ(m.Count('H'), 3);
   SetHandleMarker(nullptr);
 
   std::unique_ptr<Shape> copy(c.Clone());

@@ -6,95 +6,16 @@
 
 #include "model/ContainerShapes.h"
 #include "model/Drawing.h"
-#include "model/GraphicsState.h"
-#include "model/TextMetrics.h"
 #include "model/TextShape.h"
-#include "output/OutputDriver.h"
+#include "support/ModelTestSupport.h"
 
 namespace {
 
-// Every character is size / 2 wide; ascent 0.75 and descent -0.25 of the size. At size 12 a
-// character is 6 wide, the ascent 9 and the descent -3.
-class FixedMetrics : public TextMetrics {
- public:
-  float Ascent(const char*, float size) override { return size * 0.75f; }
-  float Descent(const char*, float size) override { return -size * 0.25f; }
-  float StringWidth(const char*, const char*, int32_t length, float size) override {
-    lastLength = length;
-    return float(length) * size / 2;
-  }
-  int32_t lastLength = 0;
-};
-
-struct Shown {
-  std::string text;
-  float x, y, extra;
-  float red;
-  double tx;
-};
-
-class TextRecorder : public PathPainter {
- public:
-  void Stroke(GraphicsState&, int) override {}
-  void Fill(GraphicsState&, int) override {}
-  void Image(GraphicsState&, const ImageData&) override {}
-  void ShowText(GraphicsState& gs, const char*, float, const char* text, int32_t length, float x,
-                float y, float extra) override {
-    shown.push_back(
-        Shown{std::string(text, size_t(length)), x, y, extra, gs.state().red, gs.matrix().tx});
-  }
-  std::vector<Shown> shown;
-};
-
-class TextDriver : public OutputDriver {
- public:
-  int32_t BeginDocument(const PageInfo*, int32_t, ProgressDialog*) override { return 1; }
-  void EndDocument(ProgressDialog*) override {}
-  void DrawPolygon(const PaintStyle*, const Matrix*, const Point*, int32_t, int32_t) override {}
-  void DrawCurve(const PaintStyle*, const Matrix*, const CurveNode*, int32_t, int32_t) override {}
-  void DrawText(const PaintStyle* s, const Matrix* m, const char* t, const char* f, float sz,
-                float ld, int32_t al, const float* r) override {
-    style = *s;
-    matrix = *m;
-    text = t;
-    font = f;
-    size = sz;
-    leading = ld;
-    align = al;
-    for (int i = 0; i < 4; ++i) rect[i] = r[i];
-  }
-  PaintStyle style;
-  Matrix matrix;
-  std::string text, font;
-  float size = 0, leading = 0, rect[4] = {};
-  int32_t align = -1;
-};
-
-class TextShapeTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    oldMetrics_ = CurrentTextMetrics();
-    oldPainter_ = CurrentPathPainter();
-    SetTextMetrics(&metrics);
-    SetPathPainter(&painter);
-    TheGraphicsState().Reset();
-  }
-  void TearDown() override {
-    SetTextMetrics(oldMetrics_);
-    SetPathPainter(oldPainter_);
-  }
-  FixedMetrics metrics;
-  TextRecorder painter;
-
- private:
-  TextMetrics* oldMetrics_ = nullptr;
-  PathPainter* oldPainter_ = nullptr;
-};
+using TextShapeTest = PaintingTest;
 
 TEST(TextBufferTest, GrowthCopyAndEmptyCapacity) {
   TextBuffer b;
   EXPECT_EQ(b.capacity(), 32);
-  EXPECT_EQ(b.length(), 1);
   EXPECT_STREQ(b.c_str(), "");
   ASSERT_TRUE(b.Store(std::string(40, 'a').c_str()));
   EXPECT_EQ(b.capacity(), 64);  // doubled
@@ -121,13 +42,9 @@ TEST(TextBufferTest, GrowthCopyAndEmptyCapacity) {
 }
 
 TEST_F(TextShapeTest, LeadingFollowsSizeUntilSetExplicitly) {
-  EXPECT_EQ(TextShape::LeadingForSize(12), 13);
-  EXPECT_EQ(TextShape::LeadingForSize(9), 10);
-  EXPECT_EQ(TextShape::LeadingForSize(24), 26);
-  EXPECT_EQ(TextShape::LeadingForSize(36), 39);
+  const std::pair<float, float> leadings[] = {{12, 13}, {9, 10}, {24, 26}, {36, 39}};
+  for (auto [size, leading] : leadings) EXPECT_EQ(TextShape::LeadingForSize(size), leading) << size;
   TextShape t("x", "Helvetica", 12, 13, 0);
-  EXPECT_EQ(t.style().fillOn, 1);
-  EXPECT_EQ(t.style().fillColor, (Color{0, 0, 0}));
   t.SetLeading(20);
   t.SetText("y");
   t.SetAlignment(2);
@@ -191,16 +108,14 @@ TEST_F(TextShapeTest, DrawPlacesLinesByAlignment) {
   t.Draw(1);
   ASSERT_EQ(painter.shown.size(), 3u);
   EXPECT_EQ(painter.shown[0].text, "aa bb cc");
-  EXPECT_FLOAT_EQ(painter.shown[0].y, -9);
-  EXPECT_FLOAT_EQ(painter.shown[0].extra, 6);  // (60 - 48) / 2 spaces
-  // The last lines of both paragraphs are left-aligned.
-  EXPECT_FLOAT_EQ(painter.shown[1].extra, 0);
-  EXPECT_FLOAT_EQ(painter.shown[1].y, -22);
-  EXPECT_FLOAT_EQ(painter.shown[2].extra, 0);
-  EXPECT_FLOAT_EQ(painter.shown[2].y, -35);
   EXPECT_FLOAT_EQ(painter.shown[0].red, 0.5f);
   EXPECT_DOUBLE_EQ(painter.shown[0].tx, 10);
-  EXPECT_EQ(TheGraphicsState().SaveDepth(), 0);
+  // Baselines a leading apart; the last lines of both paragraphs are left-aligned.
+  const float ys[3] = {-9, -22, -35}, extras[3] = {6, 0, 0};  // (60 - 48) / 2 spaces
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_FLOAT_EQ(painter.shown[i].y, ys[i]) << i;
+    EXPECT_FLOAT_EQ(painter.shown[i].extra, extras[i]) << i;
+  }
 
   // A justified line without spaces is drawn plainly too.
   painter.shown.clear();
@@ -231,12 +146,7 @@ TEST_F(TextShapeTest, LineTestWithAndWithoutFrame) {
   EXPECT_EQ(t.LineTest(243, 94, 245, 96, 0), 0);
   EXPECT_EQ(t.LineTest(0, 0, 5, 5, 1), 0);
   EXPECT_EQ(t.HitInterior(120, 91), 0);
-  Rect b;
-  t.GetBounds(&b, 0);
-  EXPECT_FLOAT_EQ(b.x1, 100);
-  EXPECT_FLOAT_EQ(b.y1, 88);
-  EXPECT_FLOAT_EQ(b.x2, 244);
-  EXPECT_FLOAT_EQ(b.y2, 100);
+  ExpectRect(BoundsOf(&t, 0), 100, 88, 244, 100);
 
   // The drawing's query honours the frame option; the text finder looks into groups.
   ShapeList list;
@@ -259,19 +169,15 @@ TEST_F(TextShapeTest, WriteCloneAndFonts) {
   TextShape t("aaaa bbbb cccc", "Courier", 12, 20, 2);
   t.SetFrame(5, 0, 65, -1);
   t.Move(1, 2);
-  TextDriver d;
+  RecordingDriver d;
   t.Write(d);
   EXPECT_EQ(d.text, "aaaa bbbb\ncccc");
   EXPECT_EQ(d.font, "Courier");
-  EXPECT_EQ(d.size, 12);
-  EXPECT_EQ(d.leading, 20);
-  EXPECT_EQ(d.align, 2);
-  EXPECT_EQ(d.rect[0], 5);
-  EXPECT_EQ(d.rect[1], 0);
-  EXPECT_EQ(d.rect[2], 65);
-  EXPECT_FLOAT_EQ(d.rect[3], -32);  // 9 + 20 + 3
+  // Size, leading, alignment and the frame, -32 = -(9 + 20 + 3) deep.
+  EXPECT_EQ(d.calls, (std::vector<std::string>{"DrawText 12 20 2 5 0 65 -32"}));
   EXPECT_EQ(d.matrix.tx, 1);
-  EXPECT_EQ(d.style.fillColor, (Color{0, 0, 0}));
+  EXPECT_EQ(d.style.fillColor, (Color{0, 0, 0}));  // texts are filled black by default
+  EXPECT_EQ(d.style.fillOn, 1);
 
   Shape* copy = t.Clone();
   ASSERT_NE(copy, nullptr);

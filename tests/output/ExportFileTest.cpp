@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "fonts/FontManager.h"
@@ -13,7 +14,7 @@
 #include "output/ExportFile.h"
 #include "output/OutputSink.h"
 #include "platform/msgbox/Messages.h"
-#include "support/TestSupport.h"
+#include "support/OutputTestSupport.h"
 
 namespace {
 
@@ -42,35 +43,21 @@ class FakeFace : public FontFace {
   FaceMetrics metrics_{};
 };
 
-class FakeManager : public FontManager {
- public:
-  explicit FakeManager(std::vector<FontFace*> faces) {
-    list_ = std::move(faces);
-    ListChanged();
-  }
-  ~FakeManager() override {
-    for (FontFace* f : list_) delete f;
-  }
-  int32_t LoadFonts() override { return 1; }
-  void FreeFonts() override {}
-  void DrawTextRun(gdi::Device*, int32_t, int32_t, FontFace*, float, float, float, float, float,
-                   float, float, float, const char*, int32_t) override {}
-};
-
 std::vector<std::string> gMessages;
 void CollectMessage(MessageKind, const std::string& text) { gMessages.push_back(text); }
 
-// Installs the fake faces and the message collector for one test.
-struct FontScope {
-  explicit FontScope(std::vector<FontFace*> faces) {
-    SetFontManager(std::make_unique<FakeManager>(std::move(faces)));
+// Installs the fake faces (owning them) and the message collector for one test.
+std::unique_ptr<FontManager> Owning(const std::vector<FontFace*>& faces) {
+  auto fonts = std::make_unique<testfonts::FixedFonts>();
+  for (FontFace* f : faces) fonts->Add(std::unique_ptr<FontFace>(f));
+  return fonts;
+}
+struct FontScope : testfonts::ScopedFonts {
+  explicit FontScope(const std::vector<FontFace*>& faces) : ScopedFonts(Owning(faces)) {
     gMessages.clear();
     SetMessageHandler(&CollectMessage);
   }
-  ~FontScope() {
-    SetFontManager(nullptr);
-    SetMessageHandler(nullptr);
-  }
+  ~FontScope() { SetMessageHandler(nullptr); }
 };
 
 // The bounding box line of the drawing's extent grown by b (the border plus one half).
@@ -109,15 +96,15 @@ TEST(ExportFile, SubstitutionTableAndStyleFallback) {
     FakeFace face(row[0], kStyleBold | kStyleItalic, true);
     EXPECT_EQ(SubstitutePsFontName(&face), row[1]) << row[0];
   }
-  EXPECT_EQ(SubstitutePsFontName(&*std::make_unique<FakeFace>("Foo", 0, true)), "Helvetica");
-  EXPECT_EQ(SubstitutePsFontName(&*std::make_unique<FakeFace>("Foo", kStyleBold, true)),
-            "Helvetica-Bold");
-  EXPECT_EQ(SubstitutePsFontName(&*std::make_unique<FakeFace>("Foo", kStyleItalic, true)),
-            "Helvetica-Oblique");
-  EXPECT_EQ(SubstitutePsFontName(&*std::make_unique<FakeFace>("Foo", 17, true)),
-            "Helvetica-BoldOblique");
-  // Case matters: the names are PostScript names.
-  EXPECT_EQ(SubstitutePsFontName(&*std::make_unique<FakeFace>("arialmt", 0, true)), "Helvetica");
+  // Other names by their style bits; case matters, the names are PostScript names.
+  for (auto [name, style, expect] : {std::tuple{"Foo", 0, "Helvetica"},
+                                     {"Foo", kStyleBold, "Helvetica-Bold"},
+                                     {"Foo", kStyleItalic, "Helvetica-Oblique"},
+                                     {"Foo", 17, "Helvetica-BoldOblique"},
+                                     {"arialmt", 0, "Helvetica"}}) {
+    FakeFace face(name, style, true);
+    EXPECT_EQ(SubstitutePsFontName(&face), expect) << name << style;
+  }
 
   EXPECT_EQ(ClampBorder(100), 72);
   EXPECT_EQ(ClampBorder(-100), -72);

@@ -15,13 +15,9 @@
 #include "output/OutputSink.h"
 #include "output/PdfWriter.h"
 #include "output/RenderDrawing.h"
-#include "support/TestSupport.h"
+#include "support/OutputTestSupport.h"
 
 namespace {
-
-bool HaveTool(const char* name) {
-  return RunCommand(std::string("command -v ") + name + " >/dev/null 2>&1") == 0;
-}
 
 // A drawing with every kind of shape the two writers handle: a red filled box, an oval, an
 // arc, lines with each arrowhead, texts, an image and a group.
@@ -81,41 +77,7 @@ bool Export(Drawing& drawing, const std::string& path) {
   return sink.Close() == 1 && ok == 1;
 }
 
-// Pixels of a binary PPM (P6, maxval 255); empty when the file is not one.
-struct Ppm {
-  int width = 0, height = 0;
-  std::string pixels;
-};
-
-Ppm ReadPpm(const std::string& path) {
-  Ppm ppm;
-  std::string bytes = ReadFileBytes(path);
-  size_t p = 0;
-  auto token = [&]() {
-    for (;;) {
-      while (p < bytes.size() && std::isspace(static_cast<unsigned char>(bytes[p]))) p++;
-      if (p < bytes.size() && bytes[p] == '#') {
-        while (p < bytes.size() && bytes[p] != '\n') p++;
-        continue;
-      }
-      break;
-    }
-    size_t start = p;
-    while (p < bytes.size() && !std::isspace(static_cast<unsigned char>(bytes[p]))) p++;
-    return bytes.substr(start, p - start);
-  };
-  if (token() != "P6") return ppm;
-  int w = std::atoi(token().c_str()), h = std::atoi(token().c_str());
-  if (token() != "255" || w <= 0 || h <= 0) return ppm;
-  p++;
-  if (bytes.size() - p < size_t(w) * size_t(h) * 3) return ppm;
-  ppm.width = w;
-  ppm.height = h;
-  ppm.pixels = bytes.substr(p, size_t(w) * size_t(h) * 3);
-  return ppm;
-}
-
-int CountRedPixels(const Ppm& ppm) {
+int CountRedPixels(const Pnm& ppm) {
   int n = 0;
   for (size_t i = 0; i + 2 < ppm.pixels.size(); i += 3) {
     auto r = static_cast<unsigned char>(ppm.pixels[i]);
@@ -172,7 +134,7 @@ TEST(PdfInterop, QpdfPdfinfoAndPopplerAcceptOurPdf) {
             0);
   // Poppler warns on stderr about anything it had to repair.
   EXPECT_EQ(ReadFileBytes(dir + "/render.txt"), "");
-  Ppm page = ReadPpm(dir + "/page.ppm");
+  Pnm page = ReadPnm(dir + "/page.ppm");
   ASSERT_GT(page.width, 0);
   // The red box is 200 x 100 points: at half scale about 100 x 50 pixels.
   EXPECT_GT(CountRedPixels(page), 3000);
@@ -199,5 +161,5 @@ TEST(PdfInterop, GhostscriptRunsOurIllustratorBody) {
             0)
       << ReadFileBytes(dir + "/gs.txt");
   EXPECT_EQ(ReadFileBytes(dir + "/gs.txt"), "");
-  EXPECT_GT(CountRedPixels(ReadPpm(dir + "/page.ppm")), 3000);
+  EXPECT_GT(CountRedPixels(ReadPnm(dir + "/page.ppm")), 3000);
 }

@@ -11,6 +11,7 @@
 #include "model/ImageData.h"
 #include "model/PathShapes.h"
 #include "output/PdfWriter.h"
+#include "support/OutputTestSupport.h"
 
 namespace {
 
@@ -106,31 +107,15 @@ class FakeFace : public FontFace {
   FaceMetrics metrics_;
 };
 
-class FakeManager : public FontManager {
- public:
-  int32_t LoadFonts() override {
-    faces_.push_back(std::make_unique<FakeFace>("FakeSans-BoldItalic", 1));
-    faces_.push_back(std::make_unique<FakeFace>("Helvetica", 0));
-    for (auto& f : faces_) list_.push_back(f.get());
-    ListChanged();
-    return 1;
-  }
-  void FreeFonts() override {}
-  void DrawTextRun(gdi::Device*, int32_t, int32_t, FontFace*, float, float, float, float, float,
-                   float, float, float, const char*, int32_t) override {}
-
- private:
-  std::vector<std::unique_ptr<FontFace>> faces_;
-};
+std::unique_ptr<FontManager> FakeFonts() {
+  auto fonts = std::make_unique<testfonts::FixedFonts>();
+  fonts->Add(std::make_unique<FakeFace>("FakeSans-BoldItalic", 1))
+      .Add(std::make_unique<FakeFace>("Helvetica", 0));
+  return fonts;
+}
 
 class PdfWriterFonts : public ::testing::Test {
- protected:
-  void SetUp() override {
-    auto manager = std::make_unique<FakeManager>();
-    manager->LoadFonts();
-    SetFontManager(std::move(manager));
-  }
-  void TearDown() override { SetFontManager(nullptr); }
+  testfonts::ScopedFonts fonts_{FakeFonts()};
 };
 
 ImageData TestImage(int w, int h) {

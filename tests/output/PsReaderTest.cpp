@@ -47,6 +47,13 @@ const T& As(const Shape* s) {
   return *static_cast<const T*>(s);
 }
 
+// Several fields at once, compared as one list.
+template <typename... T>
+std::vector<double> V(T... values) {
+  return {double(values)...};
+}
+std::vector<double> Fill(const Shape* s) { return V(s->style().fillOn, s->style().strokeOn); }
+
 std::vector<std::string> g_messages;
 void Collect(MessageKind, const std::string& text) { g_messages.push_back(text); }
 
@@ -95,10 +102,7 @@ TEST(PsReader, HeaderSetupAndRefusals) {
   ReadBody("", &r);
   EXPECT_EQ(r.ok, 1);
   EXPECT_EQ(r.shapes.Count(), 0);  // the page setup's path lines are skipped
-  EXPECT_EQ(r.page.landscape, 0);
-  EXPECT_EQ(r.page.grid[0], 6);
-  EXPECT_EQ(r.page.grid[1], 7);
-  EXPECT_EQ(r.page.grid[2], 1);
+  EXPECT_EQ(V(r.page.landscape, r.page.grid[0], r.page.grid[1], r.page.grid[2]), V(0, 6, 7, 1));
 
   std::string landscape = kHead;
   landscape.replace(landscape.find("Portrait"), 8, "Landscape");
@@ -196,65 +200,36 @@ TEST(PsReader, ShapeOperatorsAndStyle) {
       &r);
   ASSERT_EQ(r.shapes.Count(), 7);
   const auto& box = As<BoxShape>(r.at(0));
-  EXPECT_EQ(box.x1, 10);
-  EXPECT_EQ(box.y1, 20);
-  EXPECT_EQ(box.x2, 40);
-  EXPECT_EQ(box.y2, 30);
-  EXPECT_EQ(box.matrix().tx, 5);
-  EXPECT_EQ(box.matrix().ty, 6);
-  EXPECT_EQ(box.style().pattern, 3);
-  EXPECT_EQ(box.style().fillColor, (Color{100, 0, 0}));
+  const PaintStyle& bs = box.style();
+  EXPECT_EQ(V(box.x1, box.y1, box.x2, box.y2, box.matrix().tx, box.matrix().ty),
+            V(10, 20, 40, 30, 5, 6));
+  EXPECT_EQ(V(bs.pattern, bs.lineWidth, bs.dash, bs.fillOn, bs.strokeOn), V(3, 2.5, 1, 1, 1));
+  EXPECT_EQ(bs.fillColor, (Color{100, 0, 0}));
   // 1 - 0.3 is 69.99999 percent in floats: the colour comes back as the 70 it was written from.
-  EXPECT_EQ(box.style().strokeColor, (Color{70, 70, 70}));
-  EXPECT_EQ(box.style().lineWidth, 2.5f);
-  EXPECT_EQ(box.style().dash, 1);
-  EXPECT_EQ(box.style().fillOn, 1);
-  EXPECT_EQ(box.style().strokeOn, 1);
-
+  EXPECT_EQ(bs.strokeColor, (Color{70, 70, 70}));
+  // An unknown dash changes nothing.
   const auto& oval = As<OvalShape>(r.at(1));
-  EXPECT_EQ(oval.cx, 1);
-  EXPECT_EQ(oval.cy, 2);
-  EXPECT_EQ(oval.rx, 7);
-  EXPECT_EQ(oval.ry, 3);
-  EXPECT_EQ(oval.matrix().b, 1);
-  EXPECT_EQ(oval.style().dash, 1);  // an unknown dash changes nothing
-  EXPECT_EQ(oval.style().fillOn, 1);
-  EXPECT_EQ(oval.style().strokeOn, 0);
-
+  EXPECT_EQ(V(oval.cx, oval.cy, oval.rx, oval.ry, oval.matrix().b, oval.style().dash),
+            V(1, 2, 7, 3, 1, 1));
+  EXPECT_EQ(Fill(&oval), V(1, 0));
   const auto& arc = As<ArcShape>(r.at(2));
-  EXPECT_EQ(arc.startAngle, 30);
-  EXPECT_EQ(arc.endAngle, 300);
-  EXPECT_EQ(arc.rx, 5);
-  EXPECT_EQ(arc.ry, 6);
-  EXPECT_EQ(arc.cx, 7);
-  EXPECT_EQ(arc.cy, 8);
-  EXPECT_EQ(arc.style().fillOn, 0);
-
+  EXPECT_EQ(V(arc.startAngle, arc.endAngle, arc.rx, arc.ry, arc.cx, arc.cy, arc.style().fillOn),
+            V(30, 300, 5, 6, 7, 8, 0));
   // "Pi" is not read; its painting line finds nothing pending.
   const auto& line = As<LineShape>(r.at(3));
-  EXPECT_EQ(line.x1, 10);
-  EXPECT_EQ(line.y1, 20);
-  EXPECT_EQ(line.x2, 100);
-  EXPECT_EQ(line.y2, 200);
+  EXPECT_EQ(V(line.x1, line.y1, line.x2, line.y2, line.style().strokeOn), V(10, 20, 100, 200, 0));
   EXPECT_EQ(line.leftArrow(), (Arrowhead{1, 2}));
   EXPECT_EQ(line.rightArrow(), (Arrowhead{2, 2}));
-  EXPECT_EQ(line.style().strokeOn, 0);
   // Pattern and arrow type outside their ranges are ignored.
   const auto& plain = As<LineShape>(r.at(4));
-  EXPECT_EQ(plain.leftArrow().enabled, 0);
-  EXPECT_EQ(plain.rightArrow().enabled, 0);
-  EXPECT_EQ(plain.leftArrow().kind, 2);
-  EXPECT_EQ(plain.style().pattern, 3);
-  EXPECT_EQ(plain.matrix().a, 2);
+  EXPECT_EQ(V(plain.leftArrow().enabled, plain.rightArrow().enabled, plain.leftArrow().kind,
+              plain.style().pattern, plain.matrix().a),
+            V(0, 0, 2, 3, 2));
   // A box without "]" still has all its numbers; one short of them is not made (the box
   // before it is the one painted); unknown operators and the failed "0 i" change nothing.
-  const auto& open = As<BoxShape>(r.at(5));
-  EXPECT_EQ(open.x1, 5);
-  EXPECT_EQ(open.style().fillOn, 1);
-  EXPECT_EQ(open.style().strokeOn, 0);
-  const auto& last = As<BoxShape>(r.at(6));
-  EXPECT_EQ(last.style().fillOn, 0);
-  EXPECT_EQ(last.style().strokeOn, 1);
+  EXPECT_EQ(As<BoxShape>(r.at(5)).x1, 5);
+  EXPECT_EQ(Fill(r.at(5)), V(1, 0));
+  EXPECT_EQ(Fill(r.at(6)), V(0, 1));
 }
 
 TEST(PsReader, ColourOperators) {
@@ -295,48 +270,31 @@ TEST(PsReader, PolygonsAndCurves) {
       "1 1 5 5 v\n2 2 4 4 y\nS\n",
       &r);
   ASSERT_EQ(r.shapes.Count(), 6);
-  const auto& tri = As<PolygonShape>(r.at(0));
-  EXPECT_EQ(tri.closed, 1);
-  EXPECT_EQ(tri.points.Count(), 3);
-  EXPECT_EQ(tri.style().fillOn, 0);
-  EXPECT_EQ(tri.style().strokeOn, 0);
-  const auto& openTri = As<PolygonShape>(r.at(1));
-  EXPECT_EQ(openTri.closed, 0);
-  EXPECT_EQ(openTri.points.Count(), 4);
-  const auto& two = As<PolygonShape>(r.at(2));
-  EXPECT_EQ(two.closed, 0);
-  EXPECT_EQ(two.points.Count(), 2);
-  const auto& foreign = As<PolygonShape>(r.at(3));
-  EXPECT_EQ(foreign.closed, 1);
-  EXPECT_EQ(foreign.points.Count(), 3);
+  auto poly = [&](int32_t i) {
+    const auto& p = As<PolygonShape>(r.at(i));
+    return V(p.closed, p.points.Count());
+  };
+  EXPECT_EQ(poly(0), V(1, 3));
+  EXPECT_EQ(Fill(r.at(0)), V(0, 0));
+  EXPECT_EQ(poly(1), V(0, 4));
+  EXPECT_EQ(poly(2), V(0, 2));
+  EXPECT_EQ(poly(3), V(1, 3));
 
   const auto& blob = As<CurveShape>(r.at(4));
   EXPECT_EQ(blob.closed, 1);
   ASSERT_EQ(blob.nodes.Count(), 3);
   // The first node's incoming control comes back from the closing segment.
-  EXPECT_EQ(blob.nodes[0].inX, -1);
-  EXPECT_EQ(blob.nodes[0].inY, 3);
-  EXPECT_EQ(blob.nodes[0].outX, 1);
-  EXPECT_EQ(blob.nodes[0].outY, 2);
-  EXPECT_EQ(blob.nodes[1].inX, 3);
-  EXPECT_EQ(blob.nodes[1].outX, 11);
-  EXPECT_EQ(blob.nodes[1].corner, 0);
-  EXPECT_EQ(blob.nodes[2].corner, 1);
-  EXPECT_EQ(blob.nodes[2].outX, 9);
+  const CurveNode* b = &blob.nodes[0];
+  EXPECT_EQ(V(b[0].inX, b[0].inY, b[0].outX, b[0].outY), V(-1, 3, 1, 2));
+  EXPECT_EQ(V(b[1].inX, b[1].outX, b[1].corner, b[2].corner, b[2].outX), V(3, 11, 0, 1, 9));
 
   const auto& vy = As<CurveShape>(r.at(5));
   EXPECT_EQ(vy.closed, 0);
   ASSERT_EQ(vy.nodes.Count(), 5);
-  EXPECT_EQ(vy.nodes[0].outX, 0);  // "v": the first control on the current point
-  EXPECT_EQ(vy.nodes[1].inX, 1);
-  EXPECT_EQ(vy.nodes[1].x, 5);
-  EXPECT_EQ(vy.nodes[1].outX, 6);  // "Y": the second control on the end point
-  EXPECT_EQ(vy.nodes[2].inX, 9);
-  EXPECT_EQ(vy.nodes[2].corner, 1);
-  EXPECT_EQ(vy.nodes[3].corner, 1);
-  EXPECT_EQ(vy.nodes[3].inX, 3);
-  EXPECT_EQ(vy.nodes[4].corner, 0);
-  EXPECT_EQ(vy.nodes[3].outX, 2);
+  // "v": the first control on the current point; "Y": the second control on the end point.
+  const CurveNode* n = &vy.nodes[0];
+  EXPECT_EQ(V(n[0].outX, n[1].inX, n[1].x, n[1].outX, n[2].inX), V(0, 1, 5, 6, 9));
+  EXPECT_EQ(V(n[2].corner, n[3].corner, n[3].inX, n[4].corner, n[3].outX), V(1, 1, 3, 0, 2));
 }
 
 TEST(PsReader, ImagePixels) {
@@ -398,13 +356,9 @@ TEST(PsReader, TextsAndMissingFonts) {
   // (The frame is narrower than any word, so the layout keeps every break.)
   EXPECT_EQ(std::string(t.text()), "a(b)\nc\\d\xe9\rnext\\n\n\nx");
   EXPECT_EQ(t.font(), "ArialMT");
-  EXPECT_EQ(t.size(), 12);
-  EXPECT_EQ(t.leading(), 13);
-  EXPECT_EQ(t.alignment(), 3);
+  EXPECT_EQ(V(t.size(), t.leading(), t.alignment(), t.matrix().tx, t.frame().x1, t.frame().y1),
+            V(12, 13, 3, 50, 0, 10));
   EXPECT_EQ(t.style().fillColor, (Color{100, 0, 0}));
-  EXPECT_EQ(t.matrix().tx, 50);
-  EXPECT_EQ(t.frame().x1, 0);
-  EXPECT_EQ(t.frame().y1, 10);
 
   EXPECT_EQ(r.missing, (std::vector<std::string>{"NoSuchFont"}));
   EXPECT_EQ(As<TextShape>(r.at(1)).font(), "ArialMT");
@@ -425,9 +379,7 @@ TEST(PsReader, TextsAndMissingFonts) {
   // Where no frame width can keep them ("cc d" fits beside "aaaa bb"), the breaks are hard.
   EXPECT_EQ(std::string(As<TextShape>(ai.at(1)).text()), "aaaa bb\rcc\rd");
   EXPECT_EQ(a.font(), "TimesNewRomanPS-BoldMT");
-  EXPECT_EQ(a.size(), 10);
-  EXPECT_EQ(a.matrix().c, -1);
-  EXPECT_EQ(a.matrix().tx, 100);
+  EXPECT_EQ(V(a.size(), a.matrix().c, a.matrix().tx), V(10, -1, 100));
   EXPECT_TRUE(ai.missing.empty());
 }
 

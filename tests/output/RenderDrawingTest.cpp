@@ -1,7 +1,6 @@
-#include "output/RenderDrawing.h"
-
 #include <gtest/gtest.h>
 
+#include <array>
 #include <string>
 #include <vector>
 
@@ -11,6 +10,7 @@
 #include "model/PathShapes.h"
 #include "model/SimpleShapes.h"
 #include "output/ProgressDialog.h"
+#include "output/RenderDrawing.h"
 #include "output/TraceDriver.h"
 
 namespace {
@@ -90,10 +90,10 @@ TEST(RenderDrawingTest, WalkBracketsContainersAndCountsProgressDeep) {
   TraceDriver t;
   FakeProgress p;
   EXPECT_EQ(RenderDrawing(d, &t, 1, 1, 0, &p), 1);
-  EXPECT_EQ(Ops(t), (std::vector<std::string>{
-                        "BeginDocument", "DrawBox", "BeginGroup", "DrawLine", "BeginGroup",
-                        "DrawOval", "EndGroup", "EndGroup", "BeginCompound", "DrawPolygon",
-                        "DrawPolygon", "EndCompound", "EndDocument"}));
+  EXPECT_EQ(Ops(t), (std::vector<std::string>{"BeginDocument", "DrawBox", "BeginGroup", "DrawLine",
+                                              "BeginGroup", "DrawOval", "EndGroup", "EndGroup",
+                                              "BeginCompound", "DrawPolygon", "DrawPolygon",
+                                              "EndCompound", "EndDocument"}));
   EXPECT_EQ(p.starts, 1);
   EXPECT_EQ(p.total, 8);
   EXPECT_EQ(p.advanced, 8);  // one step per shape, containers included
@@ -115,8 +115,8 @@ TEST(RenderDrawingTest, CancelStopsTheWalkButTheDocumentIsEnded) {
   TraceDriver t;
   FakeProgress p(3);
   EXPECT_EQ(RenderDrawing(d, &t, 0, 0, 0, &p), 0);
-  EXPECT_EQ(Ops(t), (std::vector<std::string>{"BeginDocument", "DrawBox", "BeginGroup",
-                                              "EndGroup", "EndDocument"}));
+  EXPECT_EQ(Ops(t), (std::vector<std::string>{"BeginDocument", "DrawBox", "BeginGroup", "EndGroup",
+                                              "EndDocument"}));
   EXPECT_EQ(p.advanced, 3);
 
   // Cancelled at once: no shape at all.
@@ -141,28 +141,23 @@ TEST(RenderDrawingTest, PageInfoBoxTitleLandscapeAndGrid) {
   thick->SetLineWidth(20);  // line width never widens the box
   d.AddShape(thick);
 
-  PageInfo p = MakePageInfo(d, -1000);  // would turn the box inside out: treated as 0
-  EXPECT_EQ((std::vector<int32_t>{p.llx, p.lly, p.urx, p.ury}),
-            (std::vector<int32_t>{50, 50, 150, 100}));
-  p = MakePageInfo(d, -40);  // too much for the 50-point height alone: also treated as 0
-  EXPECT_EQ((std::vector<int32_t>{p.llx, p.lly, p.urx, p.ury}),
-            (std::vector<int32_t>{50, 50, 150, 100}));
-  p = MakePageInfo(d, 10);  // b = 10.5, truncated
-  EXPECT_EQ((std::vector<int32_t>{p.llx, p.lly, p.urx, p.ury}),
-            (std::vector<int32_t>{39, 39, 160, 110}));
-  p = MakePageInfo(d, -3);  // a small negative border shrinks the box
-  EXPECT_EQ((std::vector<int32_t>{p.llx, p.lly, p.urx, p.ury}),
-            (std::vector<int32_t>{52, 52, 147, 97}));
-  p = MakePageInfo(d, 0);
+  // Borders that would turn the box inside out (-1000, or -40 for the 50-point height) count
+  // as 0; 10 grows it by 10.5, truncated; a small negative one shrinks it.
+  for (auto [border, box] : {std::pair{-1000.0f, std::array{50, 50, 150, 100}},
+                             {-40.0f, std::array{50, 50, 150, 100}},
+                             {10.0f, std::array{39, 39, 160, 110}},
+                             {-3.0f, std::array{52, 52, 147, 97}}}) {
+    PageInfo p = MakePageInfo(d, border);
+    EXPECT_EQ((std::array{p.llx, p.lly, p.urx, p.ury}), box) << border;
+  }
+  PageInfo p = MakePageInfo(d, 0);
   EXPECT_EQ(p.title, "Untitled");
   EXPECT_EQ(p.landscape, 0);
 
   Drawing neg;
   neg.AddShape(new BoxShape(-20.2f, -30, 10, 10));
   p = MakePageInfo(neg, 0);  // -20.7 truncates toward zero
-  EXPECT_EQ(p.llx, -20);
-  EXPECT_EQ(p.lly, -30);
-  EXPECT_EQ(p.urx, 10);
+  EXPECT_EQ((std::array{p.llx, p.lly, p.urx}), (std::array{-20, -30, 10}));
 
   std::string longName(400, 'n');
   d.path = "/home/user/drawings/" + longName + ".qlx";

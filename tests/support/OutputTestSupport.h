@@ -1,0 +1,108 @@
+// Helpers shared by the output and font tests: a font manager over faces the test hands it, and
+// the checks run on what outside tools (Ghostscript, pnm readers) make of our files.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cctype>
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "fonts/FontManager.h"
+#include "support/TestSupport.h"
+
+namespace testfonts {
+
+// A system face with plain metrics: every character `width` units, the given ascent/descent.
+inline SystemFace MakeSystemFace(const std::string& faceName, const std::string& psName, int style,
+                                 int ascent = 905, int descent = -212, int width = 500) {
+  SystemFace f;
+  f.faceName = faceName;
+  f.postScriptName = psName;
+  f.style = style;
+  f.metrics.ascent = ascent;
+  f.metrics.descent = descent;
+  for (int& w : f.metrics.widths) w = width;
+  return f;
+}
+
+// A manager over faces the test hands it; it owns them.
+class FixedFonts : public FontManager {
+ public:
+  FixedFonts& Add(std::unique_ptr<FontFace> face) {
+    list_.push_back(face.get());
+    faces_.push_back(std::move(face));
+    ListChanged();
+    return *this;
+  }
+  int32_t LoadFonts() override { return 1; }
+  void FreeFonts() override {
+    list_.clear();
+    faces_.clear();
+    ListChanged();
+  }
+  void DrawTextRun(gdi::Device*, int32_t, int32_t, FontFace*, float, float, float, float, float,
+                   float, float, float, const char*, int32_t) override {}
+
+ private:
+  std::vector<std::unique_ptr<FontFace>> faces_;
+};
+
+// Installs a manager as the current one for the life of the object.
+class ScopedFonts {
+ public:
+  explicit ScopedFonts(std::unique_ptr<FontManager> fonts) { SetFontManager(std::move(fonts)); }
+  ~ScopedFonts() { SetFontManager(nullptr); }
+};
+
+}  // namespace testfonts
+
+inline bool HaveTool(const char* name) {
+  return RunCommand(std::string("command -v ") + name + " >/dev/null 2>&1") == 0;
+}
+
+// Runs Ghostscript with `args` (output device and files), its messages into `log`; expects a zero
+// exit and no error, and with `ownFonts` no sign that it drew a font of its own instead of ours.
+inline void ExpectGhostscriptClean(const std::string& args, const std::string& log,
+                                   bool ownFonts = true) {
+  int status = RunCommand("gs -dSAFER -dBATCH -dNOPAUSE " + args + " > '" + log + "' 2>&1");
+  std::string out = ReadFileBytes(log);
+  EXPECT_EQ(status, 0) << args << "\n" << out.substr(0, 2000);
+  EXPECT_EQ(out.find("Error"), std::string::npos) << args << "\n" << out.substr(0, 2000);
+  if (!ownFonts) return;
+  EXPECT_EQ(out.find("Substituting font"), std::string::npos) << args;
+  EXPECT_EQ(out.find("Can't find"), std::string::npos) << args;
+}
+
+// A binary PGM (P5) or PPM (P6) with maximum value 255; width 0 when the file is not one.
+struct Pnm {
+  int width = 0, height = 0, channels = 0;
+  std::string pixels;
+};
+
+inline Pnm ReadPnm(const std::string& path) {
+  Pnm pnm;
+  std::string bytes = ReadFileBytes(path);
+  size_t p = 0;
+  auto token = [&]() {
+    for (;;) {
+      while (p < bytes.size() && std::isspace(uint8_t(bytes[p]))) p++;
+      if (p >= bytes.size() || bytes[p] != '#') break;
+      while (p < bytes.size() && bytes[p] != '\n') p++;
+    }
+    size_t start = p;
+    while (p < bytes.size() && !std::isspace(uint8_t(bytes[p])) && p - start < 8) p++;
+    return bytes.substr(start, p - start);
+  };
+  std::string magic = token();
+  int channels = magic == "P5" ? 1 : magic == "P6" ? 3 : 0;
+  int w = std::atoi(token().c_str()), h = std::atoi(token().c_str());
+  if (channels == 0 || token() != "255" || w <= 0 || h <= 0) return pnm;
+  p++;  // the one white space byte before the pixels
+  size_t n = size_t(w) * size_t(h) * size_t(channels);
+  if (p > bytes.size() || bytes.size() - p < n) return pnm;
+  pnm = Pnm{w, h, channels, bytes.substr(p, n)};
+  return pnm;
+}
