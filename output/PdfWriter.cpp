@@ -203,7 +203,10 @@ void PdfWriter::WriteFonts() {
     out_.Line(name);
     out_.Line("/Encoding /WinAnsiEncoding");
     if (!resident) {
-      const FaceMetrics& metrics = face ? *face->Metrics() : NoMetrics();
+      // A font this machine lacks is laid out with the default face (the text shape measured
+      // it so); its widths keep the viewer's substitute from piling the glyphs up.
+      FontFace* measured = face ? face : (manager ? manager->DefaultFace() : nullptr);
+      const FaceMetrics& metrics = measured ? *measured->Metrics() : NoMetrics();
       int first = metrics.firstChar, last = metrics.lastChar;
       if (last < first) last = first;
       out_.Put("/FirstChar ");
