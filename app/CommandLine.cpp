@@ -7,6 +7,7 @@
 
 #include "Version.h"
 #include "app/Converter.h"
+#include "app/Print.h"
 #include "fonts/FontManager.h"
 #include "model/DebugLog.h"
 
@@ -15,16 +16,22 @@ namespace {
 const char kUsage[] =
     "Usage: ondara-draw [FILE]\n"
     "       ondara-draw --convert IN OUT [options]\n"
+    "       ondara-draw --print QUEUE FILE\n"
+    "       ondara-draw --print-to-file OUT.pdf FILE\n"
     "       ondara-draw --list-fonts\n"
     "       ondara-draw --help | --version\n"
     "\n"
     "Ondara Draw, a vector drawing program. Without options it opens its window, with FILE\n"
     "opened when given.\n"
     "\n"
-    "  --convert IN OUT   read IN (.qlx .ai .wmf .emf) and write OUT (.qlx .eps .ps .ai .pdf\n"
-    "                     .wmf .bmp .tif), the formats chosen by extension\n"
+    "  --convert IN OUT   read IN (.qlx .ai .wmf .emf .bmp .txt) and write OUT (.qlx .eps\n"
+    "                     .ps .ai .pdf .wmf .bmp .tif), the formats chosen by extension\n"
+    "  --print QUEUE FILE print FILE on the printer queue QUEUE (\"\" the default queue)\n"
+    "  --print-to-file OUT.pdf FILE\n"
+    "                     print FILE into a PDF file as a printer without PostScript would\n"
     "  --list-fonts       one line per face: PostScript name, face name, style, kind\n"
     "  --help             show this text and exit\n"
+    "  --version          show the version and exit\n"
     "\n"
     "Conversion options:\n"
     "  --preview          EPS: include a TIFF screen preview\n"
@@ -34,8 +41,7 @@ const char kUsage[] =
     "  --border N         EPS border in points (-72 to 72, default 9)\n"
     "  --smoothing 1|2|4  BMP: draw at 1, 2 or 4 times the size and reduce\n"
     "  --page letter|legal|a4\n"
-    "  --landscape        turn the page\n"
-    "  --version          show the version and exit\n";
+    "  --landscape        turn the page\n";
 
 // One tab-separated line per face: PostScript name, face name, style, kind.
 int ListFonts() {
@@ -86,6 +92,24 @@ CommandLineResult RunCommandLine(int argc, char** argv) {
       return r;
     }
     r.exitCode = RunConversion(request);
+    return r;
+  }
+  if (argc > 1 &&
+      (std::strcmp(argv[1], "--print") == 0 || std::strcmp(argv[1], "--print-to-file") == 0)) {
+    r.handled = true;
+    if (argc != 4) {
+      std::fprintf(stderr, "ondara-draw: %s needs %s and a file\nTry 'ondara-draw --help'.\n",
+                   argv[1], argv[1][7] ? "an output file" : "a printer queue");
+      r.exitCode = 2;
+      return r;
+    }
+    PrintChoice choice;
+    if (argv[1][7]) {
+      choice.outputFile = argv[2];
+    } else {
+      choice.queue = argv[2];
+    }
+    r.exitCode = RunPrintCommand(choice, argv[3]);
     return r;
   }
   for (int i = 1; i < argc; ++i) {

@@ -14,6 +14,7 @@
 #include "model/DebugLog.h"
 #include "model/Drawing.h"
 #include "output/ExportFile.h"
+#include "output/InsertCommands.h"
 #include "output/MetafileImport.h"
 #include "output/PsReader.h"
 #include "platform/msgbox/Messages.h"
@@ -70,6 +71,17 @@ bool ReadInput(const ConvertRequest& request, Drawing* drawing) {
     return true;
   }
   if (ext == "wmf" || ext == "emf") return ImportMetafileDrawing(*drawing, request.in) != 0;
+  if (ext == "bmp" || ext == "txt") {
+    // Placed from the page's top-left corner, so the page is set up first.
+    if (request.page >= 0) drawing->pageSize = PageSize(request.page);
+    if (request.landscape >= 0) drawing->landscape = request.landscape;
+    const ViewToPage view = PageTopLeftMapping(*drawing);
+    const int32_t ok = ext == "bmp" ? InsertBitmapFile(*drawing, request.in, view)
+                                    : InsertTextFile(*drawing, request.in, view);
+    if (!ok) return false;
+    drawing->path = NativeFileName(request.in);
+    return true;
+  }
   ShowError(Format("Can't read %s: unknown kind of file", request.in.c_str()));
   return false;
 }

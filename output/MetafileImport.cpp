@@ -13,6 +13,7 @@
 #include "model/SimpleShapes.h"
 #include "model/TextMetrics.h"
 #include "model/TextShape.h"
+#include "output/InsertCommands.h"
 #include "output/OutputDriver.h"
 #include "output/WmfReader.h"
 #include "platform/msgbox/Messages.h"
@@ -480,12 +481,7 @@ int32_t ImportMetafileDrawing(Drawing& drawing, const std::string& path) {
     return 0;
   }
   // The drawing is named after the metafile with the native extension.
-  std::string name = path;
-  const size_t dot = name.rfind('.');
-  if (dot != std::string::npos && name.find('/', dot) == std::string::npos) {
-    name = name.substr(0, dot) + ".QLX";
-  }
-  drawing.path = name;
+  drawing.path = NativeFileName(path);
   drawing.SetModified();
   return 1;
 }

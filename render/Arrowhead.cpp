@@ -50,7 +50,8 @@ bool MakeArrowheadOutline(const PaintStyle& line, int32_t kind, float tipX, floa
     out->points[i].y = float(tipY + s * x + c * y);
   }
   out->count = shape.count;
-  out->closed = 1;
+  // The outlined kind is an open V, as on screen and in the procset's `arrowhead`.
+  out->closed = shape.filled ? 1 : 0;
   PaintStyle style;
   style.strokeColor = line.strokeColor;
   style.fillColor = line.strokeColor;

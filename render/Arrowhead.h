@@ -29,8 +29,8 @@ float ArrowheadScale(const PaintStyle& line);
 
 // The outline of arrowhead `kind` (0..4) with its tip at (tipX, tipY), pointing away from
 // (fromX, fromY), for a line drawn in `line`. Types 0, 1, 3 and 4 are filled without outline in
-// the line's stroke colour; type 2 is outlined only, with a pen twice the arrowhead scale. False
-// for an unknown kind.
+// the line's stroke colour; type 2 is an open V (not closed), outlined only, with a pen twice the
+// arrowhead scale. False for an unknown kind.
 bool MakeArrowheadOutline(const PaintStyle& line, int32_t kind, float tipX, float tipY, float fromX,
                           float fromY, ArrowheadOutline* out);
 

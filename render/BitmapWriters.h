@@ -27,5 +27,5 @@ bool WriteTiffRgb(OutputSink* sink, const QImage& image);
 // The output is (width / factor) x (height / factor), black where nothing was written. With a
 // progress window: text "Exporting bitmap...", position row + 1 of the output height after each
 // row; the reduction stops at a cancel and keeps the rows done. Null image when it cannot be
-// allocated.
+// allocated or the factor is above 4096.
 QImage ReduceBitmap(const QImage& image, int32_t factor, ProgressDialog* progress);

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <memory>
 #include <new>
+#include <vector>
 
 #include "model/ImageData.h"
 
@@ -298,18 +299,50 @@ void GdiPainter::Image(GraphicsState& gs, const ImageData& image) {
   std::unique_ptr<uint8_t[]> buf(new (std::nothrow) uint8_t[size_t(aw * ah * 3)]);
   if (!buf || !dc->ReadPixels(area, buf.get())) return;
 
-  // Each device pixel samples at its centre, nearest image pixel.
+  // Each device pixel samples at its centre, nearest image pixel. The image column u and row v
+  // of a device point are linear in it; along a device row only the x term changes.
   const MatrixD inv = Invert(m);
   const double iw = double(image.width), ih = double(image.height);
-  for (int64_t y = 0; y < ah; ++y) {
-    double py = double(area.top + y) + 0.5;
+  const double ua = inv.a * iw, uc = inv.c * iw, ut = inv.tx * iw;
+  const double va = -inv.b * ih, vc = -inv.d * ih, vt = (1.0 - inv.ty) * ih;
+  const uint8_t* pixels = image.pixels.data();
+  if (va == 0 && uc == 0) {
+    // Upright and unrotated, as placed images mostly are: the column depends on x alone and the
+    // row on y alone, so the columns are found once.
+    std::vector<int64_t> columns(size_t(aw), -1);
     for (int64_t x = 0; x < aw; ++x) {
-      double px = double(area.left + x) + 0.5;
-      double col = std::floor((inv.a * px + inv.c * py + inv.tx) * iw);
-      double row = std::floor((1.0 - (inv.b * px + inv.d * py + inv.ty)) * ih);
-      if (!(col >= 0 && col < iw && row >= 0 && row < ih)) continue;
-      const uint8_t* s = image.PixelAt(int32_t(col), int32_t(row));
-      std::copy(s, s + 3, &buf[size_t((y * aw + x) * 3)]);
+      const double u = ua * (double(area.left + x) + 0.5) + ut;
+      if (u >= 0 && u < iw) columns[size_t(x)] = int64_t(u);
+    }
+    for (int64_t y = 0; y < ah; ++y) {
+      const double v = vc * (double(area.top + y) + 0.5) + vt;
+      if (!(v >= 0 && v < ih)) continue;
+      const uint8_t* row = pixels + size_t(v) * w * 3;
+      uint8_t* out = &buf[size_t(y * aw * 3)];
+      for (int64_t x = 0; x < aw; ++x) {
+        const int64_t col = columns[size_t(x)];
+        if (col < 0) continue;
+        out[x * 3] = row[col * 3];
+        out[x * 3 + 1] = row[col * 3 + 1];
+        out[x * 3 + 2] = row[col * 3 + 2];
+      }
+    }
+    dc->WritePixels(area, buf.get());
+    return;
+  }
+  for (int64_t y = 0; y < ah; ++y) {
+    const double py = double(area.top + y) + 0.5;
+    const double u0 = uc * py + ut, v0 = vc * py + vt;
+    uint8_t* out = &buf[size_t(y * aw * 3)];
+    for (int64_t x = 0; x < aw; ++x) {
+      const double px = double(area.left + x) + 0.5;
+      const double u = ua * px + u0, v = va * px + v0;
+      // Also false for a NaN; inside, truncation is the floor, as both are not negative.
+      if (!(u >= 0 && u < iw && v >= 0 && v < ih)) continue;
+      const uint8_t* s = pixels + (size_t(v) * w + size_t(u)) * 3;
+      out[x * 3] = s[0];
+      out[x * 3 + 1] = s[1];
+      out[x * 3 + 2] = s[2];
     }
   }
   dc->WritePixels(area, buf.get());

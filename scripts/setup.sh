@@ -11,6 +11,8 @@ packages=(
   # test oracles and fonts
   ghostscript poppler-utils qpdf libtiff-tools libwmf-bin epstool imagemagick
   fonts-liberation gsfonts fonts-dejavu-core fonts-droid-fallback xvfb xauth
+  # a private print spooler for the printing test
+  cups cups-client cups-filters
 )
 
 missing=()

@@ -30,12 +30,27 @@ tiffinfo -D out.tif >/dev/null 2>&1 || fail "tiffinfo"
 identify out.bmp >/dev/null 2>&1 || fail "identify bmp"
 epstool --dump preview.eps 2>/dev/null | grep -q 'tiff=30 ' || fail "epstool preview offset"
 head -c 4 preview.eps | od -An -tx1 | grep -q 'c5 d0 d3 c6' || fail "DOS EPS magic"
+# The header's sections tile the file: the TIFF right after the 30-byte header, the PostScript
+# right after the TIFF and running to the end.
+read -r ps_at ps_len tiff_at tiff_len < <(epstool --dump preview.eps 2>/dev/null |
+  sed -n 's/^doseps: ps=\([0-9]*\) \([0-9]*\) .*tiff=\([0-9]*\) \([0-9]*\).*/\1 \2 \3 \4/p')
+size=$(stat -c %s preview.eps)
+[ "${tiff_at:-}" = 30 ] || fail "preview TIFF at ${tiff_at:-?}, not 30"
+[ "${ps_at:-}" = $((30 + ${tiff_len:-0})) ] || fail "PostScript at ${ps_at:-?}, not after the TIFF"
+[ $((${ps_at:-0} + ${ps_len:-0})) = "$size" ] || fail "PostScript does not end the file"
+# The preview is the TIFF export of the same page box, byte for byte.
+epstool --extract-preview preview.eps preview.tif >/dev/null 2>&1 || fail "epstool extract"
+cmp -s preview.tif out.tif || fail "the preview differs from the TIFF export"
 
 # Reading back what was written gives the same file again.
 run out.qlx again.qlx || fail "reading our own file"
 grep -v '^%%CreationDate' out.qlx | sed 's/^%%Title: .*//' >a.txt
 grep -v '^%%CreationDate' again.qlx | sed 's/^%%Title: .*//' >b.txt
 cmp -s a.txt b.txt || fail "a saved file read and saved again differs"
+
+# Text files and bitmaps are inserted into a new drawing.
+printf 'Hello\n\nworld\n' >note.txt && run note.txt note.qlx || fail "--convert of a .txt exited $?"
+convert -size 4x4 xc:red pic.bmp && run pic.bmp pic.qlx || fail "--convert of a .bmp exited $?"
 
 "$exe" --convert in.qlx out.xyz >/dev/null 2>&1
 [ $? -eq 2 ] || fail "unknown output kind should exit 2"

@@ -214,9 +214,9 @@ TEST(PdfWriter, PathOperatorsAndArrowheads) {
             "0 0 10 10 10 10 c\r\n10 10 0 0 0 0 c\r\nf\r\n0 0 m\r\n0 1 l\r\n1 1 l\r\n1 0 l\r\n"
             "0 0 l\r\nn\r\n"
             // The line, then its type 2 start arrow pointing down (-90 degrees): outline only,
-            // pen twice the width, in the stroke colour.
+            // pen twice the width, in the stroke colour; an open V.
             "0 0 m\r\n0 10 l\r\nn\r\n1 1 1 0 k\r\n2 w\r\n-6 6 m\r\n0 0 l\r\n6 6 l\r\n"
-            "-6 6 l\r\ns\r\n");
+            "S\r\n");
 }
 
 TEST_F(PdfWriterFonts, NonResidentFontsGetWidthsAndDescriptors) {

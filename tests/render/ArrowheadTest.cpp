@@ -79,6 +79,7 @@ TEST(Arrowhead, OutlinesAreRotatedScaledAndPlacedAtTheTip) {
   EXPECT_EQ(o.style.strokeOn, 1);
   EXPECT_EQ(o.style.lineWidth, 4.0f);
   EXPECT_TRUE(o.style.strokeColor == line.strokeColor);
+  EXPECT_EQ(o.closed, 0);  // an open V, as the procset strokes it
 
   // Types 3 and 4 end at the tip; all of them stay on the line's side.
   ASSERT_TRUE(MakeArrowheadOutline(line, 3, 0, 0, 10, 0, &o));

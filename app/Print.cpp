@@ -1,0 +1,234 @@
+#include "app/Print.h"
+
+#include <QGuiApplication>
+#include <QImage>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPainter>
+#include <QPrinter>
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <vector>
+
+#include "fonts/FontFace.h"
+#include "fonts/FontManager.h"
+#include "model/DebugLog.h"
+#include "model/Drawing.h"
+#include "model/GraphicsState.h"
+#include "output/MetafileImport.h"
+#include "output/PrinterSink.h"
+#include "output/PsReader.h"
+#include "output/QlxWriter.h"
+#include "output/RenderDrawing.h"
+#include "platform/gdi/qt/QImageDevice.h"
+#include "platform/msgbox/Messages.h"
+#include "platform/spooler/Spooler.h"
+#include "render/GdiPainter.h"
+#include "render/GdiRenderer.h"
+
+namespace {
+
+// Printer resolution of the painted path. Enough for print quality; a band of a Letter page
+// then stays a few megabytes.
+constexpr int kPrintDpi = 300;
+// Rows of one band: the page is painted band by band so that the whole page never has to be
+// held as one bitmap.
+constexpr int kBandRows = 512;
+
+// The painter of the graphics layer while printing, with text: each run drawn at its device
+// position by the font manager.
+class PrintPainter : public GdiPainter {
+ public:
+  void ShowText(GraphicsState& gs, const char* font, float size, const char* text, int32_t length,
+                float x, float y, float extraPerSpace) override {
+    FontManager* fonts = TheFontManager();
+    gdi::Device* dc = TargetDevice();
+    if (!fonts || !dc || !text || length <= 0) return;
+    FontFace* face = font ? fonts->FindFace(font) : nullptr;
+    if (!face) face = fonts->DefaultFace();
+    if (!face) return;
+    const GState& st = gs.state();
+    const MatrixD& m = st.ctm;
+    auto run = [&](const char* s, int32_t n, float at) {
+      Point p = gs.transform(at, y);
+      fonts->DrawTextRun(dc, TruncDevice(p.x), TruncDevice(p.y), face, size, st.red * 100,
+                         st.green * 100, st.blue * 100, float(m.a), float(m.b), float(m.c),
+                         float(m.d), s, n);
+    };
+    if (extraPerSpace == 0) {
+      run(text, length, x);
+      return;
+    }
+    // Justified: word by word, each space widened.
+    const float space = face->StringWidth(" ", 1, size) + extraPerSpace;
+    for (int32_t i = 0; i < length;) {
+      if (text[i] == ' ') {
+        x += space;
+        ++i;
+        continue;
+      }
+      int32_t j = i;
+      while (j < length && text[j] != ' ') ++j;
+      run(text + i, j - i, x);
+      x += face->StringWidth(text + i, j - i, size);
+      i = j;
+    }
+  }
+};
+
+// Step 3: the PostScript stream as one raw job.
+int PrintPostScript(Drawing& drawing, PrinterSink& sink) {
+  sink.WriteString("%!PS-Adobe-3.0\r\n");
+  std::vector<std::string> fonts;
+  if (!CollectFonts(drawing.shapes(), &fonts)) {
+    sink.Close();
+    return 0;
+  }
+  int ok;
+  {
+    QlxPrintWriter writer(&sink, std::move(fonts));
+    ok = RenderDrawing(drawing, &writer, 1, 0, 9.0f, nullptr);
+  }  // the writer hands its last lines to the sink
+  return sink.Close() && ok ? 1 : 0;
+}
+
+QPageSize PageSizeOf(const Drawing& drawing) {
+  switch (drawing.pageSize) {
+    case kPageLegal:
+      return QPageSize(QPageSize::Legal);
+    case kPageA4:
+      return QPageSize(QPageSize::A4);
+    default:
+      return QPageSize(QPageSize::Letter);
+  }
+}
+
+// Step 4: the drawing painted through the graphics layer onto each band of the page.
+int PaintOnPrinter(Drawing& drawing, QPrinter& printer) {
+  // The drawing's coordinates are those of its portrait page, whatever the orientation.
+  printer.setPageLayout(QPageLayout(PageSizeOf(drawing), QPageLayout::Portrait, QMarginsF()));
+  printer.setResolution(kPrintDpi);
+  printer.setDocName(kPrintDocumentName);
+  QPainter qp;
+  if (!qp.begin(&printer)) return 0;
+  const QRect paper = printer.paperRect(QPrinter::DevicePixel).toRect();
+  const QRect page = printer.pageRect(QPrinter::DevicePixel).toRect();
+  const int W = paper.width(), H = paper.height(), w = page.width(), h = page.height();
+  const double pageW = drawing.PageWidth(), pageH = drawing.PageHeight();
+
+  PrintPainter painter;
+  PathPainter* oldPainter = CurrentPathPainter();
+  SetPathPainter(&painter);
+  SetPrintingFlag(true);
+  GraphicsState& gs = TheGraphicsState();
+  int ok = 1;
+  for (int top = 0; top < h && ok; top += kBandRows) {
+    const int rows = std::min(kBandRows, h - top);
+    gdi::QImageDevice band(w, rows);
+    if (!band.IsValid()) {
+      ShowError("Not enough memory\n");
+      ok = 0;
+      break;
+    }
+    painter.SetPrinterDevice(&band);
+    gs.gsave();
+    // Device rows grow downward from the band's top; the page's y grows upward.
+    gs.setmatrix(MatrixD{1, 0, 0, -1, 0, double(-top)});
+    gs.translate(0, -H);
+    gs.translate(-((W - w) / 2), (H - h) / 2);
+    // The drawing's own page size: a fixed Letter scale would stretch A4 and cut Legal pages.
+    gs.scale(W / pageW, H / pageH);
+    DrawShapeList(drawing.shapes(), 1, nullptr);
+    gs.grestore();
+    painter.SetPrinterDevice(nullptr);
+    qp.drawImage(QPoint(0, top), band.image());
+  }
+  SetPrintingFlag(false);
+  SetPathPainter(oldPainter);
+  if (!qp.end()) ok = 0;
+  return ok;
+}
+
+std::string LowerExtension(const std::string& path) {
+  std::string name = std::filesystem::path(path).filename().string();
+  size_t dot = name.rfind('.');
+  if (dot == std::string::npos) return {};
+  std::string ext = name.substr(dot + 1);
+  for (char& c : ext) c = char(std::tolower(static_cast<unsigned char>(c)));
+  return ext;
+}
+
+void QuietQt(QtMsgType type, const QMessageLogContext&, const QString& text) {
+  if (type == QtCriticalMsg || type == QtFatalMsg) {
+    std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
+  }
+}
+
+}  // namespace
+
+int PrintDrawing(Drawing& drawing, const PrintChoice& choice, Spooler* spooler) {
+  CupsSpooler cups;
+  if (!spooler) spooler = &cups;
+  if (choice.outputFile.empty()) {
+    PrinterSink sink(spooler);
+    sink.SetQueue(choice.queue);
+    if (!sink.Open()) {
+      ShowError(sink.queue().empty() ? std::string("No printer is installed")
+                                     : Format("Unable to print on %s", sink.queue().c_str()));
+      return 0;
+    }
+    if (sink.IsPostScript()) return PrintPostScript(drawing, sink);
+    sink.Close();
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setPrinterName(QString::fromStdString(sink.queue()));
+    if (!printer.isValid()) {
+      ShowError(Format("Unable to print on %s", sink.queue().c_str()));
+      return 0;
+    }
+    return PaintOnPrinter(drawing, printer);
+  }
+  QPrinter printer(QPrinter::HighResolution);
+  printer.setOutputFormat(QPrinter::PdfFormat);
+  printer.setOutputFileName(QString::fromStdString(choice.outputFile));
+  if (!PaintOnPrinter(drawing, printer)) {
+    ShowError(Format("Unable to write to %s", choice.outputFile.c_str()));
+    return 0;
+  }
+  return 1;
+}
+
+int RunPrintCommand(const PrintChoice& choice, const std::string& file) {
+  if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  qInstallMessageHandler(&QuietQt);
+  int argc = 1;
+  char name[] = "ondara-draw";
+  char* argv[] = {name, nullptr};
+  std::unique_ptr<QGuiApplication> app;
+  if (!QGuiApplication::instance()) app = std::make_unique<QGuiApplication>(argc, argv);
+  SetDebugLogEcho(true);
+  ChooseFontManager();
+
+  int status = 1;
+  {
+    Drawing drawing;
+    std::error_code ec;
+    std::string path = std::filesystem::absolute(file, ec).string();
+    if (ec) path = file;
+    std::string ext = LowerExtension(path);
+    bool read = false;
+    if (ext == "qlx" || ext == "ai") {
+      read = OpenDrawingFile(path.c_str(), &drawing) != 0;
+      if (read) drawing.path = path;  // the title the job carries
+    } else if (ext == "wmf" || ext == "emf") {
+      read = ImportMetafileDrawing(drawing, path) != 0;
+    } else {
+      ShowError(Format("Can't read %s: unknown kind of file", path.c_str()));
+    }
+    if (read) status = PrintDrawing(drawing, choice) ? 0 : 1;
+  }
+  SetFontManager(nullptr);
+  return status;
+}

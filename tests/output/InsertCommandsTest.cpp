@@ -1,0 +1,271 @@
+// Open, Import and Insert: the text file rules, bitmap and text placement, drawing insertion and
+// the messages of each failure.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <string>
+#include <vector>
+
+#include "model/Drawing.h"
+#include "model/ImageShape.h"
+#include "model/SimpleShapes.h"
+#include "model/TextShape.h"
+#include "output/InsertCommands.h"
+#include "output/RoundTripDrawing.h"
+#include "platform/msgbox/Messages.h"
+#include "support/TestSupport.h"
+
+namespace {
+
+std::vector<std::string> g_messages;
+void Collect(MessageKind, const std::string& text) { g_messages.push_back(text); }
+
+// Collects the messages and installs the fixed fonts (every character half an em).
+class InsertCommands : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    g_messages.clear();
+    SetMessageHandler(&Collect);
+    dir_ = TestWorkDir("InsertCommands");
+  }
+  void TearDown() override { SetMessageHandler(nullptr); }
+  std::string File(const std::string& name, const std::string& bytes) {
+    const std::string path = dir_ + "/" + name;
+    EXPECT_TRUE(WriteFileBytes(path, bytes));
+    return path;
+  }
+
+  roundtrip::ScopedFixedFonts fonts_;
+  std::string dir_;
+};
+
+const char kHead[] =
+    "%!PS-Adobe-3.0 EPSF-3.0\n%%Creator: Ondara Draw, Version 3.1\n%%Orientation: Portrait\n"
+    "%%EndComments\n%%BeginProlog\n%%EndProlog\n%%BeginSetup\n%QLX g 6 7 1 1\n"
+    "QLXDict begin\n%%EndSetup\n%%Page: 1 1\n%%BeginPageSetup\n%%EndPageSetup\n";
+const char kTail[] = "%%PageTrailer\n%%Trailer\nend\nshowpage\n%%EOF\n";
+// A box and a text in a font nobody has.
+const char kBody[] =
+    "0 0 10 10 [1 0 0 1 0 0] Bx\ns\n/_NoSuchFont 10 11 0 1 z\n[1 0 0 1 0 0] e\n(one) t\nT\n";
+
+// A 24-bit bottom-up BMP of w x h pixels, all one colour.
+std::string Bmp(int32_t w, int32_t h) {
+  const int32_t stride = (w * 3 + 3) & ~3;
+  std::string b(size_t(54 + stride * h), '\0');
+  auto put = [&](size_t at, uint32_t v, int n) {
+    for (int i = 0; i < n; ++i) b[at + size_t(i)] = char((v >> (8 * i)) & 0xFF);
+  };
+  b[0] = 'B', b[1] = 'M';
+  put(2, uint32_t(b.size()), 4);
+  put(10, 54, 4);
+  put(14, 40, 4);
+  put(18, uint32_t(w), 4);
+  put(22, uint32_t(h), 4);
+  put(26, 1, 2);
+  put(28, 24, 2);
+  for (size_t i = 54; i < b.size(); ++i) b[i] = char(0x40);
+  return b;
+}
+
+std::string Convert(const std::string& bytes, std::string* message = nullptr) {
+  std::string text, m;
+  EXPECT_EQ(ConvertTextFileBytes(bytes, "t.txt", &text, &m), 1) << m;
+  if (message) *message = m;
+  return text;
+}
+
+}  // namespace
+
+TEST_F(InsertCommands, TextFileBytesBecomeParagraphs) {
+  EXPECT_EQ(Convert("a\n\nb\n"), "a\r\rb");
+  EXPECT_EQ(Convert("a\r\n\r\nb\r\n"), "a\r\rb");  // CR LF reads as LF
+  EXPECT_EQ(Convert("one\ntwo\n\n\nthree\n\n"), "one\ntwo\r\r\nthree\r\r");
+  EXPECT_EQ(Convert("\n"), "");
+  EXPECT_EQ(Convert("a\rb"), "a\rb");  // a lone CR is a paragraph end already
+  // Valid UTF-8 becomes code page 1252 (a mark of the encoding dropped, characters the code page
+  // lacks a "?"); anything else is taken as code page 1252 bytes as they are.
+  EXPECT_EQ(Convert("caf\xC3\xA9 \xE2\x82\xAC\n"), "caf\xE9 \x80");
+  EXPECT_EQ(Convert("\xEF\xBB\xBFx \xE4\xB8\xAD"), "x ?");
+  EXPECT_EQ(Convert("caf\xE9 \x80\n"), "caf\xE9 \x80");
+  EXPECT_EQ(Convert("\xC0\xAF"), "\xC0\xAF");  // an overlong form is not UTF-8
+  // A NUL would cut the text short.
+  EXPECT_EQ(Convert(std::string("a\0b", 3)), "ab");
+
+  std::string text = "old", message;
+  EXPECT_EQ(ConvertTextFileBytes("", "e.txt", &text, &message), 0);
+  EXPECT_EQ(message, "Text file e.txt is empty");
+  EXPECT_EQ(text, "");
+  EXPECT_EQ(ConvertTextFileBytes(std::string(32001, 'x'), "big.txt", &text, &message), 0);
+  EXPECT_EQ(message, "Text file big.txt is too large");
+  EXPECT_EQ(Convert(std::string(32000, 'x')).size(), 32000u);
+}
+
+TEST_F(InsertCommands, TextFileInsertion) {
+  Drawing drawing;
+  drawing.AddShape(new BoxShape(0, 0, 5, 5));
+  drawing.Select(drawing.shapes()[0]);
+  const ViewToPage view = PageTopLeftMapping(drawing);
+  ASSERT_EQ(InsertTextFile(drawing, File("t.txt", "ab cd\nefgh\n"), view), 1);
+  ASSERT_EQ(drawing.shapes().Count(), 2);
+  ASSERT_EQ(drawing.shapes()[1]->Kind(), kTextShape);
+  const auto* t = static_cast<TextShape*>(drawing.shapes()[1]);
+  EXPECT_EQ(drawing.selection().Count(), 1);
+  EXPECT_EQ(drawing.selection()[0], t);
+  EXPECT_EQ(t->font(), TheFontManager()->DefaultFace()->PostScriptName());
+  EXPECT_EQ(t->size(), 24);
+  EXPECT_EQ(t->leading(), 26);
+  // As wide as its widest line (5 characters of 12 points), which keeps the file's lines.
+  EXPECT_EQ(std::string(t->text()), "ab cd\nefgh");
+  EXPECT_NEAR(t->frame().x2, 60, 1e-3);
+  // Frame top-left at 10 points right of and 30 points below the page's top-left corner.
+  EXPECT_EQ(t->matrix().tx, 10);
+  EXPECT_EQ(t->matrix().ty, 792 - 30);
+  EXPECT_EQ(drawing.modified, 1);
+  EXPECT_TRUE(g_messages.empty());
+
+  // Landscape: the frame lies on the page, its corner shown top-left at (10, 30).
+  Drawing turned;
+  turned.landscape = 1;
+  ASSERT_EQ(InsertTextFile(turned, File("l.txt", "x"), PageTopLeftMapping(turned)), 1);
+  Rect r;
+  turned.shapes()[0]->GetBounds(&r, 0);
+  EXPECT_NEAR(r.x1, 30, 1e-3);
+  EXPECT_NEAR(r.y1, 10, 1e-3);
+
+  // Exactly 32000 bytes go in; one more is refused, as are empty and missing files.
+  EXPECT_EQ(InsertTextFile(drawing, File("max.txt", std::string(32000, 'x')), view), 1);
+  EXPECT_EQ(drawing.shapes().Count(), 3);
+  const std::string big = File("big.txt", std::string(32001, 'x'));
+  const std::string empty = File("empty.txt", "");
+  const std::string gone = dir_ + "/gone.txt";
+  EXPECT_EQ(InsertTextFile(drawing, big, view), 0);
+  EXPECT_EQ(InsertTextFile(drawing, empty, view), 0);
+  EXPECT_EQ(InsertTextFile(drawing, gone, view), 0);
+  EXPECT_EQ(InsertTextFile(drawing, dir_, view), 0);  // a directory has no text to read
+  EXPECT_EQ(g_messages, (std::vector<std::string>{"Text file " + big + " is too large",
+                                                  "Text file " + empty + " is empty",
+                                                  "Can't access " + gone, "Can't access " + dir_}));
+  EXPECT_EQ(drawing.shapes().Count(), 3);
+
+  // A file that cannot be read (only testable when permissions apply to us).
+  const std::string locked = File("locked.txt", "secret");
+  chmod(locked.c_str(), 0);
+  if (access(locked.c_str(), R_OK) != 0) {
+    g_messages.clear();
+    EXPECT_EQ(InsertTextFile(drawing, locked, view), 0);
+    EXPECT_EQ(g_messages, std::vector<std::string>{"Can't open " + locked});
+  }
+}
+
+TEST_F(InsertCommands, BitmapInsertion) {
+  Drawing drawing;
+  const std::string bmp = File("p.bmp", Bmp(3, 2));
+  ASSERT_EQ(InsertBitmapFile(drawing, bmp, PageTopLeftMapping(drawing)), 1);
+  ASSERT_EQ(drawing.shapes().Count(), 1);
+  ASSERT_EQ(drawing.shapes()[0]->Kind(), kImageShape);
+  EXPECT_EQ(drawing.selection().Count(), 1);
+  // A point per pixel; the top-left corner 10 points in from the page's top-left corner.
+  const Matrix& m = drawing.shapes()[0]->matrix();
+  EXPECT_EQ(std::vector<float>({m.a, m.b, m.c, m.d, m.tx, m.ty}),
+            std::vector<float>({3, 0, 0, 2, 10, 792 - 10 - 2}));
+
+  // Landscape: the point is the origin, which the turned page shows at the top left.
+  Drawing turned;
+  turned.landscape = 1;
+  turned.pageSize = kPageA4;
+  ASSERT_EQ(InsertBitmapFile(turned, bmp, PageTopLeftMapping(turned)), 1);
+  const Matrix& l = turned.shapes()[0]->matrix();
+  EXPECT_EQ(std::vector<float>({l.a, l.d, l.tx, l.ty}), std::vector<float>({3, 2, 10, 10}));
+
+  // A caller's view mapping is used as given.
+  ViewToPage view;
+  view.m = Matrix{2, 0, 0, -2, 100, 500};
+  ASSERT_EQ(InsertBitmapFile(drawing, bmp, view), 1);
+  EXPECT_EQ(drawing.shapes()[1]->matrix().tx, 120);
+  EXPECT_EQ(drawing.shapes()[1]->matrix().ty, 480 - 2);
+  EXPECT_EQ(drawing.selection().Count(), 1);
+  EXPECT_EQ(drawing.selection()[0], drawing.shapes()[1]);
+
+  const std::string bad = File("bad.bmp", "BMnot really");
+  EXPECT_EQ(InsertBitmapFile(drawing, bad, view), 0);
+  EXPECT_EQ(g_messages, std::vector<std::string>{"Can't insert bitmap " + bad});
+  EXPECT_EQ(drawing.shapes().Count(), 2);
+  EXPECT_EQ(drawing.selection()[0], drawing.shapes()[1]);
+}
+
+TEST_F(InsertCommands, DrawingInsertionSelectsWithoutFontReports) {
+  Drawing drawing;
+  drawing.landscape = 1;
+  drawing.grid.hSpacing = 20;
+  drawing.AddShape(new BoxShape(0, 0, 5, 5));
+  drawing.Select(drawing.shapes()[0]);
+  const std::string path = File("in.qlx", kHead + std::string(kBody) + kTail);
+  ASSERT_EQ(InsertDrawingFile(drawing, path), 1);
+  ASSERT_EQ(drawing.shapes().Count(), 3);
+  EXPECT_EQ(drawing.shapes()[2]->Kind(), kTextShape);
+  EXPECT_EQ(drawing.selection().Count(), 2);
+  EXPECT_EQ(drawing.selection()[0], drawing.shapes()[1]);
+  EXPECT_EQ(drawing.selection()[1], drawing.shapes()[2]);
+  EXPECT_EQ(drawing.status, "2 objects selected");
+  EXPECT_TRUE(g_messages.empty());  // the missing font is not reported
+  // The drawing keeps its own page setup.
+  EXPECT_EQ(drawing.landscape, 1);
+  EXPECT_EQ(drawing.grid.hSpacing, 20);
+
+  // A file cut short: the message, and nothing of it is inserted.
+  const std::string cut = File("cut.qlx", kHead + std::string(kBody));
+  EXPECT_EQ(InsertDrawingFile(drawing, cut), 0);
+  EXPECT_EQ(g_messages,
+            std::vector<std::string>{"An error has occurred while inserting drawing file\n" + cut});
+  EXPECT_EQ(drawing.shapes().Count(), 3);
+  EXPECT_EQ(drawing.selection().Count(), 2);
+
+  // The dialog's kinds reach the same insertion.
+  EXPECT_EQ(InsertFile(drawing, path, kFileIllustrator, PageTopLeftMapping(drawing)), 1);
+  EXPECT_EQ(drawing.shapes().Count(), 5);
+  EXPECT_EQ(InsertFile(drawing, path, 3, PageTopLeftMapping(drawing)), 0);
+}
+
+TEST_F(InsertCommands, OpenAndImport) {
+  const std::string path = File("in.qlx", kHead + std::string(kBody) + kTail);
+  Drawing drawing;
+  drawing.AddShape(new BoxShape(0, 0, 5, 5));
+  drawing.Select(drawing.shapes()[0]);
+  drawing.Align(0);  // something in the undo history
+  drawing.defaultStyle.lineWidth = 7;
+  ASSERT_EQ(drawing.undo().UndoCount(), 1);
+  ASSERT_EQ(OpenDrawing(drawing, path), 1);
+  EXPECT_EQ(drawing.shapes().Count(), 2);
+  EXPECT_EQ(drawing.selection().Count(), 0);
+  EXPECT_EQ(drawing.undo().UndoCount(), 0);
+  EXPECT_EQ(drawing.defaultStyle.lineWidth, 1);
+  EXPECT_EQ(drawing.path, path);
+  EXPECT_EQ(drawing.modified, 0);
+  EXPECT_EQ(drawing.grid.snap, 1);
+  EXPECT_EQ(g_messages, std::vector<std::string>{
+                            "Can't find font \"NoSuchFont\"\nAnother font will be substituted."});
+
+  // A failed read keeps what was read and forgets the name.
+  g_messages.clear();
+  const std::string cut = File("cut.qlx", kHead + std::string(kBody));
+  EXPECT_EQ(OpenDrawing(drawing, cut), 0);
+  EXPECT_EQ(drawing.shapes().Count(), 2);
+  EXPECT_EQ(drawing.path, "");
+  ASSERT_FALSE(g_messages.empty());
+  EXPECT_EQ(g_messages[0], "An error has occurred while opening\n" + cut);
+
+  // Import names the drawing after the file with the native extension and marks it modified.
+  const std::string ai = File("art.v1.ai", kHead + std::string(kBody) + kTail);
+  ASSERT_EQ(ImportDrawing(drawing, ai), 1);
+  EXPECT_EQ(drawing.path, dir_ + "/art.v1.QLX");
+  EXPECT_EQ(drawing.modified, 1);
+  EXPECT_EQ(drawing.shapes().Count(), 2);
+  EXPECT_EQ(ImportDrawing(drawing, ai, kFileBitmap), 0);  // not an import kind
+  EXPECT_EQ(drawing.path, "");
+  EXPECT_EQ(drawing.shapes().Count(), 0);
+
+  EXPECT_EQ(NativeFileName("/a/x.wmf"), "/a/x.QLX");
+  EXPECT_EQ(NativeFileName("/a.d/x"), "/a.d/x.QLX");  // the dot of a directory is no extension
+  EXPECT_EQ(NativeFileName("x"), "x.QLX");
+}
