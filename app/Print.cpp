@@ -38,47 +38,6 @@ constexpr int kPrintDpi = 300;
 // held as one bitmap.
 constexpr int kBandRows = 512;
 
-// The painter of the graphics layer while printing, with text: each run drawn at its device
-// position by the font manager.
-class PrintPainter : public GdiPainter {
- public:
-  void ShowText(GraphicsState& gs, const char* font, float size, const char* text, int32_t length,
-                float x, float y, float extraPerSpace) override {
-    FontManager* fonts = TheFontManager();
-    gdi::Device* dc = TargetDevice();
-    if (!fonts || !dc || !text || length <= 0) return;
-    FontFace* face = font ? fonts->FindFace(font) : nullptr;
-    if (!face) face = fonts->DefaultFace();
-    if (!face) return;
-    const GState& st = gs.state();
-    const MatrixD& m = st.ctm;
-    auto run = [&](const char* s, int32_t n, float at) {
-      Point p = gs.transform(at, y);
-      fonts->DrawTextRun(dc, TruncDevice(p.x), TruncDevice(p.y), face, size, st.red * 100,
-                         st.green * 100, st.blue * 100, float(m.a), float(m.b), float(m.c),
-                         float(m.d), s, n);
-    };
-    if (extraPerSpace == 0) {
-      run(text, length, x);
-      return;
-    }
-    // Justified: word by word, each space widened.
-    const float space = face->StringWidth(" ", 1, size) + extraPerSpace;
-    for (int32_t i = 0; i < length;) {
-      if (text[i] == ' ') {
-        x += space;
-        ++i;
-        continue;
-      }
-      int32_t j = i;
-      while (j < length && text[j] != ' ') ++j;
-      run(text + i, j - i, x);
-      x += face->StringWidth(text + i, j - i, size);
-      i = j;
-    }
-  }
-};
-
 // Step 3: the PostScript stream as one raw job.
 int PrintPostScript(Drawing& drawing, PrinterSink& sink) {
   sink.WriteString("%!PS-Adobe-3.0\r\n");
@@ -119,7 +78,7 @@ int PaintOnPrinter(Drawing& drawing, QPrinter& printer) {
   const int W = paper.width(), H = paper.height(), w = page.width(), h = page.height();
   const double pageW = drawing.PageWidth(), pageH = drawing.PageHeight();
 
-  PrintPainter painter;
+  GdiPainter painter;
   PathPainter* oldPainter = CurrentPathPainter();
   SetPathPainter(&painter);
   SetPrintingFlag(true);

@@ -6,7 +6,10 @@
 #include <new>
 #include <vector>
 
+#include "fonts/FontFace.h"
+#include "fonts/FontManager.h"
 #include "model/ImageData.h"
+#include "render/GdiRenderer.h"
 
 namespace {
 
@@ -346,4 +349,42 @@ void GdiPainter::Image(GraphicsState& gs, const ImageData& image) {
     }
   }
   dc->WritePixels(area, buf.get());
+}
+
+void GdiPainter::ShowText(GraphicsState& gs, const char* font, float size, const char* text,
+                          int32_t length, float x, float y, float extraPerSpace) {
+  FontManager* fonts = TheFontManager();
+  gdi::Device* dc = TargetDevice();
+  if (!fonts || !dc || !text || length <= 0) return;
+  FontFace* face = font ? fonts->FindFace(font) : nullptr;
+  if (!face) face = fonts->DefaultFace();
+  if (!face) return;
+  const GState& st = gs.state();
+  const MatrixD& m = st.ctm;
+  const bool xor_ = !PrintingFlag() && DrawTargetMode() == 1;
+  int32_t oldRop = xor_ ? dc->SetROP2(gdi::R2_NOT) : 0;
+  auto run = [&](const char* s, int32_t n, float at) {
+    Point p = gs.transform(at, y);
+    fonts->DrawTextRun(dc, TruncDevice(p.x), TruncDevice(p.y), face, size, st.red * 100,
+                       st.green * 100, st.blue * 100, float(m.a), float(m.b), float(m.c),
+                       float(m.d), s, n);
+  };
+  if (extraPerSpace == 0) {
+    run(text, length, x);
+  } else {
+    const float space = face->StringWidth(" ", 1, size) + extraPerSpace;
+    for (int32_t i = 0; i < length;) {
+      if (text[i] == ' ') {
+        x += space;
+        ++i;
+        continue;
+      }
+      int32_t j = i;
+      while (j < length && text[j] != ' ') ++j;
+      run(text + i, j - i, x);
+      x += face->StringWidth(text + i, j - i, size);
+      i = j;
+    }
+  }
+  if (xor_) dc->SetROP2(oldRop);
 }

@@ -59,6 +59,10 @@ class GdiPainter : public PathPainter {
   void Stroke(GraphicsState& gs, int mode) override;
   void Fill(GraphicsState& gs, int mode) override;
   void Image(GraphicsState& gs, const ImageData& image) override;
+  // Each run at its device position through the current font manager; justified lines word by
+  // word with every space widened. Under XOR feedback the text inverts what it covers.
+  void ShowText(GraphicsState& gs, const char* font, float size, const char* text, int32_t length,
+                float x, float y, float extraPerSpace) override;
 
  private:
   void OutlineStroke(gdi::Device* dc, GraphicsState& gs, bool feedback);
