@@ -10,6 +10,7 @@ packages=(
   qt6-base-dev libgl-dev libgtest-dev libfreetype-dev libfontconfig-dev libcups2-dev
   # test oracles and fonts
   ghostscript poppler-utils qpdf libtiff-tools libwmf-bin epstool imagemagick
+  libreoffice-draw-nogui
   fonts-liberation gsfonts fonts-dejavu-core fonts-droid-fallback xvfb xauth
   # a private print spooler for the printing test
   cups cups-client cups-filters
