@@ -1,12 +1,20 @@
 #include "support/TestSupport.h"
 
+#include <gtest/gtest.h>
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
 std::string TestWorkDir(const std::string& name) {
-  std::filesystem::path p = std::filesystem::path(ONDARA_TEST_WORK) / name;
+  // CTest runs tests of one program in parallel processes: each test gets its own directory,
+  // so one test's set-up never removes another's files.
+  std::string unique = name;
+  if (const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info()) {
+    unique += std::string("-") + test->test_suite_name() + "." + test->name();
+  }
+  std::filesystem::path p = std::filesystem::path(ONDARA_TEST_WORK) / unique;
   std::error_code ec;
   std::filesystem::remove_all(p, ec);
   std::filesystem::create_directories(p, ec);
