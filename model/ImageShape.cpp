@@ -50,14 +50,8 @@ void ImageShape::Draw(int32_t mode) {
 
 void ImageShape::DrawHandles(int32_t mode) {
   Draw(0);
-  HandleMarker* marker = CurrentHandleMarker();
-  if (!marker) return;
-  static const float kCorners[4][2] = {{0, 0}, {0, 1}, {1, 1}, {1, 0}};
-  for (const auto& c : kCorners) {
-    int32_t dx = 0, dy = 0;
-    HandlePosition(c[0], c[1], &dx, &dy);
-    marker->Handle(dx, dy, mode);
-  }
+  static const Point kCorners[4] = {{0, 0}, {0, 1}, {1, 1}, {1, 0}};
+  MarkHandles(kCorners, 4, mode);
 }
 
 void ImageShape::Write(OutputDriver& driver) { driver.DrawImage(&matrix_, &image); }

@@ -248,15 +248,7 @@ void PolygonShape::BuildPath() {
 
 void PolygonShape::Draw(int32_t mode) { DrawPath(mode); }
 
-void PolygonShape::DrawHandles(int32_t mode) {
-  HandleMarker* marker = CurrentHandleMarker();
-  if (!marker) return;
-  for (const Point& p : points) {
-    int32_t dx = 0, dy = 0;
-    HandlePosition(p.x, p.y, &dx, &dy);
-    marker->Handle(dx, dy, mode);
-  }
-}
+void PolygonShape::DrawHandles(int32_t mode) { MarkHandles(points.Data(), points.Count(), mode); }
 
 void PolygonShape::Write(OutputDriver& driver) {
   driver.DrawPolygon(&style_, &matrix_, points.Data(), points.Count(), closed);

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "model/GraphicsState.h"
+#include "model/HandleMarker.h"
 
 namespace {
 
@@ -250,6 +251,24 @@ void Shape::HandlePosition(float x, float y, int32_t* dx, int32_t* dy) const {
   Point dev = TheGraphicsState().transform(page.x, page.y);
   *dx = RoundPixel(dev.x);
   *dy = RoundPixel(dev.y);
+}
+
+void Shape::MarkHandles(const Point* points, int32_t count, int32_t mode) const {
+  HandleMarker* marker = CurrentHandleMarker();
+  if (!marker) return;
+  for (int32_t i = 0; i < count; ++i) {
+    int32_t dx = 0, dy = 0;
+    HandlePosition(points[i].x, points[i].y, &dx, &dy);
+    marker->Handle(dx, dy, mode);
+  }
+}
+
+void Shape::MarkCentre(float x, float y) const {
+  HandleMarker* marker = CurrentHandleMarker();
+  if (!marker) return;
+  int32_t dx = 0, dy = 0;
+  HandlePosition(x, y, &dx, &dy);
+  marker->CentreMark(dx, dy);
 }
 
 void DestroyShapes(ShapeList* list) {

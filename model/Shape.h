@@ -101,6 +101,10 @@ class Shape {
   // Maps a local point through the matrix and the graphics state's current matrix, rounded
   // to whole device pixels, for handles.
   void HandlePosition(float x, float y, int32_t* dx, int32_t* dy) const;
+  // Handles at local points, in order, and a centre mark, through the current HandleMarker
+  // (nothing when none is set).
+  void MarkHandles(const Point* points, int32_t count, int32_t mode) const;
+  void MarkCentre(float x, float y) const;
 
   uint32_t flags_ = 0;
   Matrix matrix_;

@@ -138,15 +138,8 @@ void LineShape::Draw(int32_t mode) {
 }
 
 void LineShape::DrawHandles(int32_t mode) {
-  HandleMarker* marker = CurrentHandleMarker();
-  if (!marker) return;
-  auto mark = [&](float x, float y) {
-    int32_t dx = 0, dy = 0;
-    HandlePosition(x, y, &dx, &dy);
-    marker->Handle(dx, dy, mode);
-  };
-  mark(x1, y1);
-  mark(x2, y2);
+  const Point ends[2] = {{x1, y1}, {x2, y2}};
+  MarkHandles(ends, 2, mode);
 }
 
 void LineShape::Write(OutputDriver& driver) {
@@ -193,21 +186,11 @@ void OvalShape::BuildPath() {
 void OvalShape::Draw(int32_t mode) { DrawPath(mode); }
 
 void OvalShape::DrawHandles(int32_t mode) {
-  HandleMarker* marker = CurrentHandleMarker();
-  if (!marker) return;
-  auto mark = [&](float x, float y) {
-    int32_t dx = 0, dy = 0;
-    HandlePosition(x, y, &dx, &dy);
-    marker->Handle(dx, dy, mode);
-  };
-  int32_t dx = 0, dy = 0;
-  HandlePosition(cx, cy, &dx, &dy);
-  marker->CentreMark(dx, dy);
+  MarkCentre(cx, cy);
   float hx = float(rx / kSqrt2), hy = float(ry / kSqrt2);
-  mark(cx + hx, cy + hy);
-  mark(cx - hx, cy - hy);
-  mark(cx + hx, cy - hy);
-  mark(cx - hx, cy + hy);
+  const Point on[4] = {
+      {cx + hx, cy + hy}, {cx - hx, cy - hy}, {cx + hx, cy - hy}, {cx - hx, cy + hy}};
+  MarkHandles(on, 4, mode);
 }
 
 void OvalShape::Write(OutputDriver& driver) { driver.DrawOval(&style_, &matrix_, cx, cy, rx, ry); }
@@ -254,17 +237,8 @@ void BoxShape::BuildPath() {
 void BoxShape::Draw(int32_t mode) { DrawPath(mode); }
 
 void BoxShape::DrawHandles(int32_t mode) {
-  HandleMarker* marker = CurrentHandleMarker();
-  if (!marker) return;
-  auto mark = [&](float x, float y) {
-    int32_t dx = 0, dy = 0;
-    HandlePosition(x, y, &dx, &dy);
-    marker->Handle(dx, dy, mode);
-  };
-  mark(x1, y1);
-  mark(x1, y2);
-  mark(x2, y2);
-  mark(x2, y1);
+  const Point corners[4] = {{x1, y1}, {x1, y2}, {x2, y2}, {x2, y1}};
+  MarkHandles(corners, 4, mode);
 }
 
 void BoxShape::Write(OutputDriver& driver) { driver.DrawBox(&style_, &matrix_, x1, y1, x2, y2); }
@@ -308,19 +282,11 @@ void ArcShape::BuildPath() {
 void ArcShape::Draw(int32_t mode) { DrawPath(mode); }
 
 void ArcShape::DrawHandles(int32_t mode) {
-  HandleMarker* marker = CurrentHandleMarker();
-  if (!marker) return;
-  auto mark = [&](float x, float y) {
-    int32_t dx = 0, dy = 0;
-    HandlePosition(x, y, &dx, &dy);
-    marker->Handle(dx, dy, mode);
-  };
-  int32_t dx = 0, dy = 0;
-  HandlePosition(cx, cy, &dx, &dy);
-  marker->CentreMark(dx, dy);
+  MarkCentre(cx, cy);
   double s = startAngle * kDegToRad, e = endAngle * kDegToRad;
-  mark(float(cx + rx * std::cos(s)), float(cy + ry * std::sin(s)));
-  mark(float(cx + rx * std::cos(e)), float(cy + ry * std::sin(e)));
+  const Point ends[2] = {{float(cx + rx * std::cos(s)), float(cy + ry * std::sin(s))},
+                         {float(cx + rx * std::cos(e)), float(cy + ry * std::sin(e))}};
+  MarkHandles(ends, 2, mode);
 }
 
 void ArcShape::Write(OutputDriver& driver) {

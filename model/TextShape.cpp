@@ -328,19 +328,13 @@ void TextShape::Draw(int32_t mode) {
 }
 
 void TextShape::DrawHandles(int32_t mode) {
-  HandleMarker* marker = CurrentHandleMarker();
-  if (!marker) return;
   // The frame's corners in the order of the text tool's handles 0..3, through this matrix
   // (the embedded frame's own matrix stays the identity).
-  const float corners[4][2] = {{frame_.x1, frame_.y1},
-                               {frame_.x2, frame_.y1},
-                               {frame_.x2, frame_.y2},
-                               {frame_.x1, frame_.y2}};
-  for (const auto& c : corners) {
-    int32_t dx = 0, dy = 0;
-    HandlePosition(c[0], c[1], &dx, &dy);
-    marker->Handle(dx, dy, mode);
-  }
+  const Point corners[4] = {{frame_.x1, frame_.y1},
+                            {frame_.x2, frame_.y1},
+                            {frame_.x2, frame_.y2},
+                            {frame_.x1, frame_.y2}};
+  MarkHandles(corners, 4, mode);
 }
 
 void TextShape::Write(OutputDriver& driver) {

@@ -216,7 +216,7 @@ EditTextAction::EditTextAction(Drawing* drawing, TextShape* shape, TextBuffer&& 
     : EditAction(drawing), shape_(shape), before_(std::move(before)) {}
 
 void EditTextAction::Exchange() {
-  if (!shape_) return;  // recorded without running, so Valid() may not have been asked
+  if (!shape_) return;          // recorded without running, so Valid() may not have been asked
   shape_->SwapBuffer(before_);  // invalidates the bounds and lays the text out again
   drawing_->SetModified();
 }
@@ -286,24 +286,34 @@ PaintChange PaintChange::NoStroke() {
   return c;
 }
 
-PaintStyleAction::PaintStyleAction(Drawing* drawing, const PaintChange& change)
-    : SelectionAction(drawing), change_(change) {
+LeafStyleAction::LeafStyleAction(Drawing* drawing) : SelectionAction(drawing) {
   saved_.Reserve(leaves_.Count());
 }
 
-bool PaintStyleAction::Valid() const {
+bool LeafStyleAction::Valid() const {
   return SelectionAction::Valid() && saved_.Capacity() >= leaves_.Count();
 }
 
-void PaintStyleAction::Do() {
-  // The leaves are saved because a container's setter reaches all of its children, each of
-  // which had a style of its own.
+void LeafStyleAction::SaveLeafStyles() {
   saved_.Clear();
   for (Shape* leaf : leaves_) {
     PaintStyle style;
     leaf->GetPaintStyle(&style);
     saved_.Append(style);
   }
+}
+
+void LeafStyleAction::Undo() {
+  int32_t n = std::min(saved_.Count(), leaves_.Count());
+  for (int32_t i = 0; i < n; ++i) leaves_[i]->SetPaintStyle(saved_[i]);
+  drawing_->SetModified();
+}
+
+PaintStyleAction::PaintStyleAction(Drawing* drawing, const PaintChange& change)
+    : LeafStyleAction(drawing), change_(change) {}
+
+void PaintStyleAction::Do() {
+  SaveLeafStyles();
   for (Shape* shape : shapes_) {
     switch (change_.kind) {
       case PaintChange::kWholeStyle:
@@ -335,40 +345,17 @@ void PaintStyleAction::Do() {
   drawing_->SetModified();
 }
 
-void PaintStyleAction::Undo() {
-  int32_t n = std::min(saved_.Count(), leaves_.Count());
-  for (int32_t i = 0; i < n; ++i) leaves_[i]->SetPaintStyle(saved_[i]);
-  drawing_->SetModified();
-}
-
 // ---------------------------------------------------------------------------------------------
 // Text colour, font, leading and alignment
 
 TextColorAction::TextColorAction(Drawing* drawing, const Color& color)
-    : SelectionAction(drawing), color_(color) {
-  saved_.Reserve(leaves_.Count());
-}
-
-bool TextColorAction::Valid() const {
-  return SelectionAction::Valid() && saved_.Capacity() >= leaves_.Count();
-}
+    : LeafStyleAction(drawing), color_(color) {}
 
 void TextColorAction::Do() {
-  saved_.Clear();
-  for (Shape* leaf : leaves_) {
-    PaintStyle style;
-    leaf->GetPaintStyle(&style);
-    saved_.Append(style);
-  }
+  SaveLeafStyles();
   // The leaves reach into groups; only the texts among them change.
   for (Shape* leaf : leaves_)
     if (leaf->Kind() == kTextShape) leaf->SetFillColor(color_);
-  drawing_->SetModified();
-}
-
-void TextColorAction::Undo() {
-  int32_t n = std::min(saved_.Count(), leaves_.Count());
-  for (int32_t i = 0; i < n; ++i) leaves_[i]->SetPaintStyle(saved_[i]);
   drawing_->SetModified();
 }
 

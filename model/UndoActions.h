@@ -159,29 +159,38 @@ struct PaintChange {
   static PaintChange NoStroke();
 };
 
-class PaintStyleAction : public SelectionAction {
+// An action that saves the paint style of every leaf shape before its change and puts them back
+// on undo: a container's setter reaches all of its children, each of which had its own style.
+class LeafStyleAction : public SelectionAction {
  public:
-  PaintStyleAction(Drawing* drawing, const PaintChange& change);
+  explicit LeafStyleAction(Drawing* drawing);
   bool Valid() const override;
-  void Do() override;
   void Undo() override;
 
+ protected:
+  void SaveLeafStyles();
+
  private:
-  PaintChange change_;
   GrowArray<PaintStyle> saved_;
 };
 
+class PaintStyleAction : public LeafStyleAction {
+ public:
+  PaintStyleAction(Drawing* drawing, const PaintChange& change);
+  void Do() override;
+
+ private:
+  PaintChange change_;
+};
+
 // The text colour commands: the fill colour of every text in the selection, groups included.
-class TextColorAction : public SelectionAction {
+class TextColorAction : public LeafStyleAction {
  public:
   TextColorAction(Drawing* drawing, const Color& color);
-  bool Valid() const override;
   void Do() override;
-  void Undo() override;
 
  private:
   Color color_;
-  GrowArray<PaintStyle> saved_;  // of every leaf, as the paint style action keeps them
 };
 
 // One change of "&Font...", "&Leading..." or the Alignment items.
