@@ -343,56 +343,33 @@ void QlxWriter::WritePaintOperator(const PaintStyle* style, int32_t closed) {
   out_.EndLine();
 }
 
+void QlxWriter::WriteShapeCall(const PaintStyle* style, std::initializer_list<float> operands,
+                               const Matrix* m, const char* procedure, int32_t closed) {
+  WritePaintStyle(style);
+  for (float v : operands) out_.NumberSp(v);
+  out_.Matrix(m ? *m : Identity(), 0);
+  out_.Line(procedure);
+  WritePaintOperator(style, closed);
+}
+
 void QlxWriter::DrawOval(const PaintStyle* style, const Matrix* m, float cx, float cy, float rx,
                          float ry) {
-  WritePaintStyle(style);
-  out_.NumberSp(rx);
-  out_.NumberSp(ry);
-  out_.NumberSp(cx);
-  out_.NumberSp(cy);
-  out_.Matrix(m ? *m : Identity(), 0);
-  out_.Line("Ov");
-  WritePaintOperator(style, 1);
+  WriteShapeCall(style, {rx, ry, cx, cy}, m, "Ov", 1);
 }
 
 void QlxWriter::DrawArc(const PaintStyle* style, const Matrix* m, float cx, float cy, float rx,
                         float ry, float startDeg, float endDeg) {
-  WritePaintStyle(style);
-  out_.NumberSp(startDeg);
-  out_.NumberSp(endDeg);
-  out_.NumberSp(rx);
-  out_.NumberSp(ry);
-  out_.NumberSp(cx);
-  out_.NumberSp(cy);
-  out_.Matrix(m ? *m : Identity(), 0);
-  out_.Line("Ar");
-  WritePaintOperator(style, 0);
+  WriteShapeCall(style, {startDeg, endDeg, rx, ry, cx, cy}, m, "Ar", 0);
 }
 
 void QlxWriter::DrawPie(const PaintStyle* style, const Matrix* m, float cx, float cy, float rx,
                         float ry, float startDeg, float endDeg) {
-  WritePaintStyle(style);
-  out_.NumberSp(startDeg);
-  out_.NumberSp(endDeg);
-  out_.NumberSp(rx);
-  out_.NumberSp(ry);
-  out_.NumberSp(cx);
-  out_.NumberSp(cy);
-  out_.Matrix(m ? *m : Identity(), 0);
-  out_.Line("Pi");
-  WritePaintOperator(style, 0);
+  WriteShapeCall(style, {startDeg, endDeg, rx, ry, cx, cy}, m, "Pi", 0);
 }
 
 void QlxWriter::DrawBox(const PaintStyle* style, const Matrix* m, float x1, float y1, float x2,
                         float y2) {
-  WritePaintStyle(style);
-  out_.NumberSp(x2);
-  out_.NumberSp(y2);
-  out_.NumberSp(x1);
-  out_.NumberSp(y1);
-  out_.Matrix(m ? *m : Identity(), 0);
-  out_.Line("Bx");
-  WritePaintOperator(style, 1);
+  WriteShapeCall(style, {x2, y2, x1, y1}, m, "Bx", 1);
 }
 
 void QlxWriter::DrawLine(const PaintStyle* style, const Matrix* m, float x1, float y1, float x2,

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -65,6 +66,10 @@ class QlxWriter : public OutputDriver {
   const std::vector<FontListEntry>& fontList() const { return fontList_; }
 
  protected:
+  // One procedure call of a shape: the style lines, the operands, the matrix, the procedure
+  // name and the painting line.
+  void WriteShapeCall(const PaintStyle* style, std::initializer_list<float> operands,
+                      const Matrix* m, const char* procedure, int32_t closed);
   // The stroke colour, width and dash lines of WritePaintStyle, each only when changed.
   void WriteStrokeStyle(const PaintStyle* style);
   // Path bodies shared with the Illustrator writer: every point mapped through m, "x y m", then
