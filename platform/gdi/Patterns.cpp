@@ -14,4 +14,33 @@ const uint8_t kPatternBits[9][8] = {
     {0xdf, 0x00, 0xfd, 0xfd, 0xfd, 0x00, 0xdf, 0xdf},  // 8 bricks
 };
 
+bool DescribeStockObject(int32_t which, StockObjectSpec* out) {
+  *out = StockObjectSpec();
+  switch (which) {
+    case WHITE_BRUSH:
+      out->color = Rgb(255, 255, 255);
+      return true;
+    case GRAY_BRUSH:
+      out->color = Rgb(128, 128, 128);
+      return true;
+    case BLACK_BRUSH:
+      return true;
+    case NULL_BRUSH:
+      out->null = true;
+      return true;
+    case WHITE_PEN:
+      out->pen = true;
+      out->color = Rgb(255, 255, 255);
+      return true;
+    case BLACK_PEN:
+      out->pen = true;
+      return true;
+    case NULL_PEN:
+      out->pen = out->null = true;
+      return true;
+    default:
+      return false;
+  }
+}
+
 }  // namespace gdi

@@ -32,28 +32,16 @@ RecordingDevice::RecordingDevice(int32_t width, int32_t height) {
     height_ = height;
     canvas_.assign(size_t(width) * size_t(height) * 3, 255);
   }
-  struct Stock {
-    int32_t which;
-    int kind;
-    uint32_t style;
-    ColorRef color;
-  };
-  static const Stock kStock[] = {
-      {WHITE_BRUSH, kBrush, kSolidBrushStyle, Rgb(255, 255, 255)},
-      {GRAY_BRUSH, kBrush, kSolidBrushStyle, Rgb(128, 128, 128)},
-      {BLACK_BRUSH, kBrush, kSolidBrushStyle, Rgb(0, 0, 0)},
-      {NULL_BRUSH, kBrush, kSolidBrushStyle, Rgb(0, 0, 0)},
-      {WHITE_PEN, kPen, PS_SOLID, Rgb(255, 255, 255)},
-      {BLACK_PEN, kPen, PS_SOLID, Rgb(0, 0, 0)},
-      {NULL_PEN, kPen, PS_NULL, Rgb(0, 0, 0)},
-  };
-  for (const Stock& s : kStock) {
+  for (int32_t which :
+       {WHITE_BRUSH, GRAY_BRUSH, BLACK_BRUSH, NULL_BRUSH, WHITE_PEN, BLACK_PEN, NULL_PEN}) {
+    StockObjectSpec spec;
+    DescribeStockObject(which, &spec);
     Object o;
-    o.handle = StockHandle(s.which);
-    o.kind = s.kind;
-    o.style = s.style;
-    o.width = s.kind == kPen ? 1 : 0;
-    o.color = s.color;
+    o.handle = StockHandle(which);
+    o.kind = spec.pen ? kPen : kBrush;
+    o.style = spec.pen ? (spec.null ? PS_NULL : PS_SOLID) : kSolidBrushStyle;
+    o.width = spec.pen ? 1 : 0;
+    o.color = spec.color;
     o.stock = true;
     objects_.push_back(o);
   }

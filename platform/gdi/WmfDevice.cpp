@@ -207,36 +207,17 @@ Handle WmfDevice::CreateFontIndirect(const LogFont& font) {
 Handle WmfDevice::GetStockObject(int32_t which) {
   const Handle h = Handle(1 + which);
   if (objects_.count(h)) return h;
+  StockObjectSpec spec;
+  if (!DescribeStockObject(which, &spec)) return 0;
   Object o;
   o.stock = true;
-  switch (which) {
-    case WHITE_BRUSH:
-    case GRAY_BRUSH:
-    case BLACK_BRUSH: {
-      const int v = which == WHITE_BRUSH ? 255 : which == GRAY_BRUSH ? 128 : 0;
-      o.kind = kBrush;
-      o.style = BS_SOLID;
-      o.color = Rgb(v, v, v);
-      break;
-    }
-    case NULL_BRUSH:
-      o.kind = kBrush;
-      o.style = BS_NULL;
-      break;
-    case WHITE_PEN:
-    case BLACK_PEN:
-      o.kind = kPen;
-      o.style = PS_SOLID;
-      o.width = 1;
-      o.color = which == WHITE_PEN ? Rgb(255, 255, 255) : Rgb(0, 0, 0);
-      break;
-    case NULL_PEN:
-      o.kind = kPen;
-      o.style = PS_NULL;
-      o.width = 1;
-      break;
-    default:
-      return 0;
+  o.kind = spec.pen ? kPen : kBrush;
+  o.color = spec.color;
+  if (spec.pen) {
+    o.style = spec.null ? PS_NULL : PS_SOLID;
+    o.width = 1;
+  } else {
+    o.style = spec.null ? BS_NULL : BS_SOLID;
   }
   objects_[h] = o;
   return h;

@@ -138,35 +138,17 @@ Handle QImageDevice::CreatePatternBrush(int32_t pattern) {
 Handle QImageDevice::GetStockObject(int32_t which) {
   Handle h = Handle(1 + which);
   if (objects_.count(h)) return h;
+  StockObjectSpec spec;
+  if (!DescribeStockObject(which, &spec)) return 0;
   Object o;
   o.stock = true;
-  switch (which) {
-    case WHITE_BRUSH:
-    case GRAY_BRUSH:
-    case BLACK_BRUSH: {
-      int v = which == WHITE_BRUSH ? 255 : which == GRAY_BRUSH ? 128 : 0;
-      o.kind = kBrush;
-      o.style = kSolidBrush;
-      o.color = Rgb(v, v, v);
-      break;
-    }
-    case NULL_BRUSH:
-      o.kind = kBrush;
-      o.style = kNullBrush;
-      break;
-    case WHITE_PEN:
-    case BLACK_PEN:
-      o.kind = kPen;
-      o.style = PS_SOLID;
-      o.width = 1;
-      o.color = which == WHITE_PEN ? Rgb(255, 255, 255) : Rgb(0, 0, 0);
-      break;
-    case NULL_PEN:
-      o.kind = kPen;
-      o.style = PS_NULL;
-      break;
-    default:
-      return 0;
+  o.kind = spec.pen ? kPen : kBrush;
+  o.color = spec.color;
+  if (spec.pen) {
+    o.style = spec.null ? PS_NULL : PS_SOLID;
+    o.width = spec.null ? 0 : 1;
+  } else {
+    o.style = spec.null ? kNullBrush : kSolidBrush;
   }
   objects_[h] = o;
   return h;
