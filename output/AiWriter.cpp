@@ -158,6 +158,21 @@ void AiWriter::DrawBox(const PaintStyle* style, const Matrix* m, float x1, float
   WritePaintOperator(style, 1);
 }
 
+Matrix AiWriter::TextAnchorMatrix(const Matrix* m, const char* font, float size, int32_t align,
+                                  const float* rect) {
+  float x1 = rect[0], y1 = rect[1], x2 = rect[2];
+  float ax = x1;
+  if (align == kAlignCentre) ax = (x1 + x2) / 2;
+  if (align == kAlignRight) ax = x2;
+  TextMetrics* metrics = CurrentTextMetrics();
+  float ascent = metrics ? metrics->Ascent(font, size) : 0;
+  Matrix placed = m ? *m : Identity();
+  Point anchor = Transform(placed, ax, y1 - ascent);
+  placed.tx = anchor.x;
+  placed.ty = anchor.y;
+  return placed;
+}
+
 void AiWriter::DrawText(const PaintStyle* style, const Matrix* m, const char* text,
                         const char* font, float size, float leading, int32_t align,
                         const float* rect) {
@@ -185,16 +200,7 @@ void AiWriter::DrawText(const PaintStyle* style, const Matrix* m, const char* te
     cache.leading = leading;
     cache.align = align;
   }
-  float x1 = rect[0], y1 = rect[1], x2 = rect[2];
-  float ax = x1;
-  if (align == kAlignCentre) ax = (x1 + x2) / 2;
-  if (align == kAlignRight) ax = x2;
-  TextMetrics* metrics = CurrentTextMetrics();
-  float ascent = metrics ? metrics->Ascent(font, size) : 0;
-  Matrix placed = m ? *m : Identity();
-  Point anchor = Transform(placed, ax, y1 - ascent);
-  placed.tx = anchor.x;
-  placed.ty = anchor.y;
+  Matrix placed = TextAnchorMatrix(m, font, size, align, rect);
   out_.Matrix(placed, 0);
   out_.Line("e");
   for (const TextLine& line : SplitTextLines(text)) {

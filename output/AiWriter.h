@@ -40,6 +40,10 @@ class AiWriter : public QlxWriter {
   void WritePaintStyle(const PaintStyle* style) override;
 
  protected:
+  // The text's matrix moved to its first baseline's anchor: the frame's left, centre or right
+  // edge (by the alignment) at the frame's top less the font's ascent.
+  static Matrix TextAnchorMatrix(const Matrix* m, const char* font, float size, int32_t align,
+                                 const float* rect);
   // The line-to operator of the path bodies: "L" here, "l" in PDF.
   virtual char LineToOperator() const { return 'L'; }
   // The fill colour line when it differs from the cache (texts are painted in the fill colour).

@@ -396,16 +396,9 @@ void PdfWriter::DrawText(const PaintStyle* style, const Matrix* m, const char* t
   out_.NumberSp(leading);
   out_.Line("TL");
 
-  float x1 = rect[0], y1 = rect[1], x2 = rect[2];
-  float ax = x1;
-  if (align == kAlignCentre) ax = (x1 + x2) / 2;
-  if (align == kAlignRight) ax = x2;
+  const float x1 = rect[0], x2 = rect[2];
   TextMetrics* metrics = CurrentTextMetrics();
-  float ascent = metrics ? metrics->Ascent(font, size) : 0;
-  Matrix placed = m ? *m : Identity();
-  Point anchor = Transform(placed, ax, y1 - ascent);
-  placed.tx = anchor.x;
-  placed.ty = anchor.y;
+  Matrix placed = TextAnchorMatrix(m, font, size, align, rect);
   out_.Matrix(placed, 1);
   out_.Line("Tm");
   if (align != kAlignJustify) out_.Line("0 Tw");
