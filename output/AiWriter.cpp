@@ -5,7 +5,7 @@
 #include "model/GraphicsState.h"
 #include "model/PathShapes.h"
 #include "model/TextMetrics.h"
-#include "render/Arrowhead.h"
+#include "model/Arrowhead.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include "model/ImageData.h"
 #include "model/PathShapes.h"
 #include "model/TextShape.h"
-#include "render/Arrowhead.h"
+#include "model/Arrowhead.h"
 #include "render/GdiPainter.h"
 
 namespace {

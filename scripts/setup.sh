@@ -10,8 +10,11 @@ packages=(
   qt6-base-dev libgl-dev libgtest-dev libfreetype-dev libfontconfig-dev libcups2-dev
   # test oracles and fonts
   ghostscript poppler-utils qpdf libtiff-tools libwmf-bin epstool imagemagick
+  libmagickcore-6.q16-6-extra
   libreoffice-draw-nogui
-  fonts-liberation gsfonts fonts-dejavu-core fonts-droid-fallback xvfb xauth
+  fonts-liberation gsfonts fonts-dejavu-core fonts-droid-fallback
+  # the window under a virtual X server, driven as a user would; the desktop entry's check
+  xvfb xauth xdotool x11-utils desktop-file-utils
   # a private print spooler for the printing test
   cups cups-client cups-filters
 )

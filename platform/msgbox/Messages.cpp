@@ -33,3 +33,32 @@ std::string Format(const char* format, ...) {
   va_end(again);
   return out;
 }
+
+namespace {
+
+std::string gStatus;
+StatusHandler gStatusHandler = nullptr;
+WaitCursorHandler gWaitHandler = nullptr;
+int gWaitDepth = 0;
+
+}  // namespace
+
+void SetStatusHandler(StatusHandler handler) { gStatusHandler = handler; }
+
+void SetStatusText(const std::string& text) {
+  gStatus = text;
+  if (gStatusHandler) gStatusHandler(gStatus);
+}
+
+const std::string& StatusText() { return gStatus; }
+
+void SetWaitCursorHandler(WaitCursorHandler handler) { gWaitHandler = handler; }
+
+void BeginWaitCursor() {
+  if (gWaitDepth++ == 0 && gWaitHandler) gWaitHandler(true);
+}
+
+void EndWaitCursor() {
+  if (gWaitDepth == 0) return;
+  if (--gWaitDepth == 0 && gWaitHandler) gWaitHandler(false);
+}

@@ -14,3 +14,15 @@ void ShowWarning(const std::string& text);
 void ShowInfo(const std::string& text);
 // printf-style text for the message functions.
 std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
+// The status line's message. Any layer may set it; the window installs a handler that draws
+// it, and without one the text is only kept.
+using StatusHandler = void (*)(const std::string& text);
+void SetStatusHandler(StatusHandler handler);
+void SetStatusText(const std::string& text);
+const std::string& StatusText();
+// The wait cursor while long work runs (redraws, imports); nested calls count.
+using WaitCursorHandler = void (*)(bool on);
+void SetWaitCursorHandler(WaitCursorHandler handler);
+void BeginWaitCursor();
+void EndWaitCursor();

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "render/Arrowhead.h"
+#include "model/Arrowhead.h"
 
 namespace {
 

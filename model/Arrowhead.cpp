@@ -1,4 +1,4 @@
-#include "render/Arrowhead.h"
+#include "model/Arrowhead.h"
 
 #include <cmath>
 
