@@ -261,14 +261,13 @@ def _(cv):
 
 @button("cutbmp")
 def _(cv):
-    for (x0, x1) in ((11, 20), (20, 11)):
-        cv.line(x0, 2, (x0 + x1) // 2 + (1 if x0 < x1 else -1) * 4, 14, "k")
-        cv.line(x0 + (1 if x0 < x1 else -1), 2,
-                (x0 + x1) // 2 + (1 if x0 < x1 else -1) * 5, 14, "g")
-    cv.set(15, 9, "w")
-    cv.set(16, 9, "w")
-    cv.ring(11.5, 18, 2.0, 3.6, "k")
-    cv.ring(20.5, 18, 2.0, 3.6, "k")
+    cv.line(10, 1, 19, 15, "k")
+    cv.line(11, 1, 20, 15, "g")
+    cv.line(22, 1, 13, 15, "k")
+    cv.line(21, 1, 12, 15, "k")
+    cv.set(16, 10, "w")
+    cv.ring(11, 19, 2.0, 4.3, "k")
+    cv.ring(21, 19, 2.0, 4.3, "k")
 
 
 @button("copybmp")
@@ -336,14 +335,11 @@ def _(cv):
 @button("prvwbmp")
 def _(cv):
     # An eye: the almond is where two large circles overlap.
-    cv.region(lambda x, y: (x - 16) ** 2 + (y - 22) ** 2 <= 144 and
-              (x - 16) ** 2 + (y - 4) ** 2 <= 144, "k", "w")
-    cv.ellipse(16, 13, 4.6, 4.6, "k", "b")
-    cv.ellipse(16, 13, 2.2, 2.2, "k", "k")
-    cv.set(14, 11, "w")
-    cv.line(8, 5, 9, 7, "k")
-    cv.line(16, 3, 16, 5, "k")
-    cv.line(24, 5, 23, 7, "k")
+    cv.region(lambda x, y: (x - 16) ** 2 + (y - 5.4) ** 2 <= 13.1 ** 2 and
+              (x - 16) ** 2 + (y - 19.6) ** 2 <= 13.1 ** 2, "k", "w")
+    cv.ellipse(16, 12.5, 5, 5, "k", "b")
+    cv.ellipse(16, 12.5, 2.3, 2.3, "k", "k")
+    cv.art(13, 10, ["ww", "w."])
 
 
 @button("gridbmp")
@@ -385,17 +381,12 @@ def _(cv):
 
 @button("fillbmp")
 def _(cv):
-    # A tipped paint bucket pouring red paint.
-    cv.polygon([(9, 11), (17, 3), (25, 11), (17, 19)], "k", "w")
-    cv.line(9, 11, 17, 19, "k")
-    cv.line(17, 3, 12, 1 + 7, "k")
-    cv.fill(14, 6, 15, 7, "g")
-    cv.polygon([(6.5, 10), (10, 10), (10, 20), (8, 22), (6.5, 20)], "m", "r")
-    cv.line(10, 10, 13, 7, "r")
-    cv.line(10, 11, 13, 8, "r")
-    cv.line(18, 3, 23, 0, "k")
-    cv.line(23, 0, 27, 5, "k")
-    cv.line(27, 5, 25, 11, "k")
+    # A tipped paint bucket, red paint at its lip and running down.
+    cv.bezier((16, 3), (19, -3), (30, 3), (24, 11), "k")
+    cv.polygon([(8, 11), (16, 3), (24, 11), (16, 19)], "k", "w")
+    cv.line(17, 5, 22, 10, "g")
+    cv.polygon([(8, 11), (16, 19), (18.5, 16.5), (10.5, 8.5)], "k", "r")
+    cv.polygon([(4.5, 10.5), (9.5, 10.5), (9.5, 20), (7, 23), (4.5, 20)], "m", "r")
 
 
 @button("strokebmp")
@@ -632,14 +623,9 @@ def dotted_rect(cv, x0, y0, x1, y1):
 def _(cv):
     dotted_rect(cv, 5, 3, 13, 11)
     cv.rect(5, 3, 25, 21, "k")
-    cv.line(9, 7, 21, 17, "k")
-    cv.art(16, 12, ["......", "......", "......", "....kk", ".....k", "kkkkkk"][0:0] or [
-        "..kkkkk",
-        "......k",
-        "......k",
-        "......k",
-    ], )
-    cv.art(17, 13, ["kkkk", "...k", "...k", "...k"])
+    cv.line(9, 7, 19, 16, "k")
+    cv.line(10, 7, 20, 16, "k")
+    cv.polygon([(22.5, 18.5), (15, 17.5), (21.5, 11)], "k", "k")
 
 
 @button("rotatebmp")
