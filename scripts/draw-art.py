@@ -684,12 +684,98 @@ def draw_cursors():
     cursor("cursor5030.png", art_pixels(HAND, 3, 2, "w"))
 
 
+def flat_bezier(p0, p1, p2, p3, steps=48):
+    """A cubic as an SVG polyline: ImageMagick's own SVG renderer strokes wide curves badly."""
+    pts = []
+    for i in range(steps + 1):
+        t = i / steps
+        u = 1 - t
+        pts.append("%.1f %.1f" % tuple(u**3 * p0[k] + 3 * u * u * t * p1[k] + 3 * u * t * t * p2[k]
+                                       + t**3 * p3[k] for k in (0, 1)))
+    return "M " + " L ".join(pts)
+
+
+ICON = """<?xml version="1.0" encoding="UTF-8"?>
+<svg xmlns="http://www.w3.org/2000/svg" width="256" height="256" viewBox="0 0 256 256">
+  <title>Ondara Draw</title>
+  <rect x="20" y="14" width="216" height="228" rx="22" ry="22" fill="#ffffff" stroke="#26324a"
+        stroke-width="10"/>
+  <rect x="44" y="118" width="100" height="96" fill="#3b6fd0" stroke="#000000" stroke-width="7"/>
+  <circle cx="162" cy="160" r="52" fill="#e0452c" stroke="#000000" stroke-width="7"/>
+  <path d="M 58 96 L 86 34 M 200 40 L 150 104" stroke="#808080" stroke-width="5" fill="none"/>
+  <path d="%s" stroke="#000000" stroke-width="10" fill="none" stroke-linejoin="round"/>
+  <rect x="48" y="86" width="20" height="20" fill="#ffffff" stroke="#000000" stroke-width="5"/>
+  <rect x="190" y="30" width="20" height="20" fill="#ffffff" stroke="#000000" stroke-width="5"/>
+  <circle cx="86" cy="34" r="9" fill="#000000"/>
+  <circle cx="150" cy="104" r="9" fill="#000000"/>
+</svg>
+"""
+
+
+SPLASH = """<?xml version="1.0" encoding="UTF-8"?>
+<svg xmlns="http://www.w3.org/2000/svg" width="400" height="250" viewBox="0 0 400 250">
+  <rect x="0" y="0" width="400" height="250" fill="#f6f3ea"/>
+  <g fill="#c8c2b0">%s</g>
+  <rect x="40" y="36" width="96" height="80" fill="#3b6fd0" stroke="#000000" stroke-width="3"/>
+  <circle cx="140" cy="112" r="44" fill="#e0452c" stroke="#000000" stroke-width="3"/>
+  <polygon points="300,146 318,40 346,92 372,52 380,150" fill="#f2c230" stroke="#000000"
+           stroke-width="3"/>
+  <path d="M 206 140 L 214 36 M 276 150 L 282 44" stroke="#808080" stroke-width="2" fill="none"/>
+  <path d="%s" stroke="#000000" stroke-width="4" fill="none" stroke-linejoin="round"/>
+  <rect x="201" y="135" width="10" height="10" fill="#ffffff" stroke="#000000" stroke-width="2"/>
+  <rect x="277" y="39" width="10" height="10" fill="#ffffff" stroke="#000000" stroke-width="2"/>
+  <circle cx="214" cy="36" r="4" fill="#000000"/>
+  <circle cx="276" cy="150" r="4" fill="#000000"/>
+  <rect x="0" y="172" width="400" height="78" fill="#26324a"/>
+  <text x="200" y="222" font-family="DejaVu Sans" font-weight="bold" font-size="34"
+        text-anchor="middle" fill="#ffffff">Ondara Draw 3.1</text>
+</svg>
+"""
+
+# Strip the time stamps so redrawing an unchanged picture leaves the file unchanged.
+PNG_OPTS = ["-strip", "-define", "png:exclude-chunks=date,time"]
+
+
+def rasterise(svg_path, png_path, size=None):
+    args = ["convert", "-background", "none", "-density", "96", svg_path]
+    if size:
+        args += ["-resize", "%dx%d" % (size, size)]
+    subprocess.run(args + ["-depth", "8"] + PNG_OPTS + ["png24:" + png_path], check=True)
+
+
+def draw_splash_and_icon():
+    dots = "".join('<circle cx="%d" cy="%d" r="1.2"/>' % (x, y)
+                   for y in range(12, 170, 16) for x in range(12, 400, 16))
+    tmp = os.path.join(OUT, "aboutbmp.svg.tmp")
+    with open(tmp, "w") as f:
+        f.write(SPLASH % (dots, flat_bezier((206, 140), (214, 36), (276, 150), (282, 44))))
+    try:
+        rasterise(tmp, os.path.join(OUT, "aboutbmp.png"))
+    finally:
+        os.remove(tmp)
+    # The icon is drawn large and scaled down, which smooths it at every size.
+    svg = os.path.join(OUT, "ondara-draw.svg")
+    with open(svg, "w") as f:
+        f.write(ICON % flat_bezier((58, 96), (86, 34), (150, 104), (200, 40)))
+    for size in (16, 32, 48, 64, 128, 256):
+        big = os.path.join(OUT, "qlxicon-big.png.tmp")
+        subprocess.run(["convert", "-background", "none", "-density", "384", svg,
+                        "png32:" + big], check=True)
+        try:
+            subprocess.run(["convert", big, "-filter", "box", "-resize", "%dx%d" % (size, size)]
+                           + PNG_OPTS + ["png32:" + os.path.join(OUT, "qlxicon%d.png" % size)],
+                           check=True)
+        finally:
+            os.remove(big)
+
+
 def main():
     for name, fn in BUTTONS.items():
         cv = Canvas(32, 26, FACE)
         fn(cv)
         cv.save(name + ".png")
     draw_cursors()
+    draw_splash_and_icon()
     print(len(BUTTONS), "buttons")
 
 
