@@ -706,16 +706,16 @@ ICON = """<?xml version="1.0" encoding="UTF-8"?>
   <path d="%s" stroke="#000000" stroke-width="10" fill="none" stroke-linejoin="round"/>
   <rect x="48" y="86" width="20" height="20" fill="#ffffff" stroke="#000000" stroke-width="5"/>
   <rect x="190" y="30" width="20" height="20" fill="#ffffff" stroke="#000000" stroke-width="5"/>
-  <circle cx="86" cy="34" r="9" fill="#000000"/>
-  <circle cx="150" cy="104" r="9" fill="#000000"/>
+  <circle cx="86" cy="34" r="9" fill="#000000" stroke="none"/>
+  <circle cx="150" cy="104" r="9" fill="#000000" stroke="none"/>
 </svg>
 """
 
 
 SPLASH = """<?xml version="1.0" encoding="UTF-8"?>
 <svg xmlns="http://www.w3.org/2000/svg" width="400" height="250" viewBox="0 0 400 250">
-  <rect x="0" y="0" width="400" height="250" fill="#f6f3ea"/>
-  <g fill="#c8c2b0">%s</g>
+  <rect x="0" y="0" width="400" height="250" fill="#f6f3ea" stroke="none"/>
+  <g fill="#c8c2b0" stroke="none">%s</g>
   <rect x="40" y="36" width="96" height="80" fill="#3b6fd0" stroke="#000000" stroke-width="3"/>
   <circle cx="140" cy="112" r="44" fill="#e0452c" stroke="#000000" stroke-width="3"/>
   <polygon points="300,146 318,40 346,92 372,52 380,150" fill="#f2c230" stroke="#000000"
@@ -724,9 +724,9 @@ SPLASH = """<?xml version="1.0" encoding="UTF-8"?>
   <path d="%s" stroke="#000000" stroke-width="4" fill="none" stroke-linejoin="round"/>
   <rect x="201" y="135" width="10" height="10" fill="#ffffff" stroke="#000000" stroke-width="2"/>
   <rect x="277" y="39" width="10" height="10" fill="#ffffff" stroke="#000000" stroke-width="2"/>
-  <circle cx="214" cy="36" r="4" fill="#000000"/>
-  <circle cx="276" cy="150" r="4" fill="#000000"/>
-  <rect x="0" y="172" width="400" height="78" fill="#26324a"/>
+  <circle cx="214" cy="36" r="4" fill="#000000" stroke="none"/>
+  <circle cx="276" cy="150" r="4" fill="#000000" stroke="none"/>
+  <rect x="0" y="172" width="400" height="78" fill="#26324a" stroke="none"/>
   <text x="200" y="222" font-family="DejaVu Sans" font-weight="bold" font-size="34"
         text-anchor="middle" fill="#ffffff">Ondara Draw 3.1</text>
 </svg>
@@ -737,7 +737,7 @@ PNG_OPTS = ["-strip", "-define", "png:exclude-chunks=date,time"]
 
 
 def rasterise(svg_path, png_path, size=None):
-    args = ["convert", "-background", "none", "-density", "96", svg_path]
+    args = ["convert", "-background", "#f6f3ea", "-density", "96", svg_path, "-flatten"]
     if size:
         args += ["-resize", "%dx%d" % (size, size)]
     subprocess.run(args + ["-depth", "8"] + PNG_OPTS + ["png24:" + png_path], check=True)
