@@ -1,6 +1,7 @@
 #include "app/Application.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <QMainWindow>
 #include <QMessageBox>
 
@@ -28,6 +29,13 @@ void ShowBox(MessageKind kind, const std::string& text) {
 int RunApplication(int argc, char** argv, const std::string& /*fileToOpen*/) {
   QApplication app(argc, argv);
   QApplication::setApplicationName("Ondara Draw");
+  // The pictures are compiled into a static library; this keeps them linked in.
+  Q_INIT_RESOURCE(resources);
+  QIcon icon;
+  for (int size : {16, 32, 48, 64, 128, 256}) {
+    icon.addFile(QString(":/res/qlxicon%1.png").arg(size));
+  }
+  QApplication::setWindowIcon(icon);
   SetMessageHandler(&ShowBox);
   QMainWindow window;
   window.setWindowTitle("Ondara Draw - (Untitled)");
