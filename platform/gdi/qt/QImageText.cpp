@@ -48,7 +48,7 @@ LoadedFace* FaceOf(const char* path, int32_t faceIndex) {
     face->font = QRawFont(QString::fromLocal8Bit(path), kOutlinePixels, QFont::PreferNoHinting);
   } else {
     std::vector<uint8_t> sfnt;
-    if (LoadFaceSfnt(path, faceIndex, &sfnt) && sfnt.size() <= size_t(INT32_MAX)) {
+    if (LoadFaceSfnt(path, faceIndex, &sfnt)) {
       QByteArray data(reinterpret_cast<const char*>(sfnt.data()), qsizetype(sfnt.size()));
       face->font = QRawFont(data, kOutlinePixels, QFont::PreferNoHinting);
     }
