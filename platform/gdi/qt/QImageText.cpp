@@ -7,6 +7,7 @@
 #include <QPainterPath>
 #include <QRawFont>
 #include <QTransform>
+#include <cstdint>
 #include <map>
 #include <memory>
 #include <string>
@@ -14,6 +15,7 @@
 #include <vector>
 
 #include "platform/fontsys/Cp1252.h"
+#include "platform/fontsys/SystemFonts.h"
 #include "platform/gdi/qt/QImageDevice.h"
 
 namespace gdi {
@@ -30,19 +32,29 @@ struct LoadedFace {
   std::map<uint32_t, QPainterPath> glyphs;  // outline of each glyph at kOutlinePixels
 };
 
-// Null when the file cannot be read as a font. Faces inside a collection other than the first
-// are not reachable through QRawFont; they draw with the collection's first face.
-LoadedFace* FaceOf(const char* path) {
+// Null when the file cannot be read as a font. QRawFont opens only the first face of a
+// collection's file, so a later member is loaded from its tables rebuilt as a font of its own,
+// once per face.
+LoadedFace* FaceOf(const char* path, int32_t faceIndex) {
   // Never destroyed: QRawFont must not outlive the application object, and static
   // destructors run after it is gone.
-  static auto& cache = *new std::map<std::string, std::unique_ptr<LoadedFace>>;
-  auto it = cache.find(path);
+  static auto& cache = *new std::map<std::pair<std::string, int32_t>, std::unique_ptr<LoadedFace>>;
+  auto key = std::make_pair(std::string(path), faceIndex);
+  auto it = cache.find(key);
   if (it != cache.end()) return it->second.get();
   if (cache.size() >= kMaxCachedFaces) cache.clear();
   auto face = std::make_unique<LoadedFace>();
-  face->font = QRawFont(QString::fromLocal8Bit(path), kOutlinePixels, QFont::PreferNoHinting);
+  if (faceIndex == 0) {
+    face->font = QRawFont(QString::fromLocal8Bit(path), kOutlinePixels, QFont::PreferNoHinting);
+  } else {
+    std::vector<uint8_t> sfnt;
+    if (LoadFaceSfnt(path, faceIndex, &sfnt)) {
+      QByteArray data(reinterpret_cast<const char*>(sfnt.data()), qsizetype(sfnt.size()));
+      face->font = QRawFont(data, kOutlinePixels, QFont::PreferNoHinting);
+    }
+  }
   LoadedFace* result = face->font.isValid() ? face.get() : nullptr;
-  cache.emplace(path, std::move(face));
+  cache.emplace(std::move(key), std::move(face));
   return result;
 }
 
@@ -59,7 +71,7 @@ bool QImageDevice::DrawGlyphRun(const GlyphRun& run) {
   if (image_.isNull() || !run.fontPath || !run.text || run.length <= 0 || !run.advances)
     return false;
   if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance())) return false;
-  LoadedFace* face = FaceOf(run.fontPath);
+  LoadedFace* face = FaceOf(run.fontPath, run.faceIndex);
   if (!face) return false;
 
   std::vector<QChar> chars(size_t(run.length));
