@@ -8,6 +8,7 @@
 #include "fonts/StringSink.h"
 #include "platform/profile/Profile.h"
 #include "support/OutputTestSupport.h"
+#include "support/TestSupport.h"
 
 namespace {
 
@@ -167,7 +168,7 @@ TEST(FontManager, TrueTypeListFromFontFiles) {
   EXPECT_EQ(type42.text.rfind("%!PS-TrueTypeFont", 0), 0u) << type42.text.substr(0, 80);
   StringSink type3;
   EXPECT_EQ(boldItalic->Download(&type3, 0), 1);
-  EXPECT_NE(type3.text.find("/FontType 3"), std::string::npos);
+  EXPECT_TRUE(Contains(type3.text, "/FontType 3"));
 
   // A face whose file has gone writes nothing and fails.
   SystemFace gone = MakeSystemFace("Gone", "Gone", 0);
@@ -213,8 +214,8 @@ TEST(FontManager, CombinedListPutsType1FacesFirst) {
   EXPECT_LT(sans->Descent(1000), 0.0f);
   StringSink out;
   EXPECT_EQ(sans->Download(&out, 1), 1);  // the PFB whatever the TrueType format
-  EXPECT_NE(out.text.find("/FontName /NimbusSans-Regular"), std::string::npos);
-  EXPECT_NE(out.text.find("eexec"), std::string::npos);
+  EXPECT_TRUE(Contains(out.text, "/FontName /NimbusSans-Regular"));
+  EXPECT_TRUE(Contains(out.text, "eexec"));
 
   // A face whose metrics cannot be read measures as empty instead of failing each time.
   Type1Face broken{"Broken", "Broken", 0, dir + "/missing.afm", dir + "/missing.pfb"};

@@ -99,7 +99,7 @@ inline Bytes CompositeGlyph(const std::vector<Component>& parts) {
   return g;
 }
 
-struct FontSpec {
+struct FontPlan {
   int unitsPerEm = 1000;
   int bbox[4] = {0, -200, 1000, 800};
   bool longLoca = true;
@@ -131,7 +131,7 @@ inline int MacIndex(const std::string& name) {
   return -1;
 }
 
-inline void BuildTables(const FontSpec& plan, std::map<std::string, Bytes>* tables) {
+inline void BuildTables(const FontPlan& plan, std::map<std::string, Bytes>* tables) {
   std::map<std::string, Bytes>& t = *tables;
   size_t numGlyphs = plan.glyphs.size();
   // glyf and loca
@@ -277,7 +277,7 @@ inline uint32_t Checksum(const Bytes& b) {
 }
 
 // The whole font file; `tables` (optional) receives the table bytes as laid out.
-inline Bytes BuildFont(const FontSpec& plan, std::map<std::string, Bytes>* tablesOut = nullptr) {
+inline Bytes BuildFont(const FontPlan& plan, std::map<std::string, Bytes>* tablesOut = nullptr) {
   std::map<std::string, Bytes> tables;
   BuildTables(plan, &tables);
   Bytes font;
@@ -309,8 +309,8 @@ inline Bytes BuildFont(const FontSpec& plan, std::map<std::string, Bytes>* table
 }
 
 // Two glyphs (.notdef empty, "A" a triangle) and an empty "space".
-inline FontSpec SmallFont() {
-  FontSpec plan;
+inline FontPlan SmallFont() {
+  FontPlan plan;
   plan.glyphs.push_back({});
   plan.glyphs.push_back(SimpleGlyph({{{0, 0, true}, {250, 700, true}, {500, 0, true}}}));
   plan.glyphs.push_back({});

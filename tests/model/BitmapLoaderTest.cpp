@@ -1,11 +1,10 @@
-#include "model/BitmapLoader.h"
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <string>
 #include <vector>
 
+#include "model/BitmapLoader.h"
 #include "support/TestSupport.h"
 
 namespace {
@@ -219,38 +218,33 @@ TEST(BitmapLoader, RefusesMalformedHeaders) {
   EXPECT_EQ(LoadBmpFromMemory(ok.data(), ok.size(), nullptr), 0);
   EXPECT_EQ(Load(Bytes(ok.begin(), ok.begin() + 10), &img), 0);
   EXPECT_EQ(Load(Bytes(ok.begin(), ok.begin() + 30), &img), 0);  // header cut short
-  Bytes b = ok;
-  b[0] = 'M', b[1] = 'B';
-  EXPECT_EQ(Load(b, &img), 0);
-  b = ok;
-  Set32(&b, 10, uint32_t(b.size()));  // pixels at the very end
-  EXPECT_EQ(Load(b, &img), 0);
-  Set32(&b, 10, 0xFFFFFFF0u);
-  EXPECT_EQ(Load(b, &img), 0);
-  Set32(&b, 10, 20);  // pixels inside the header
-  EXPECT_EQ(Load(b, &img), 0);
-  b = ok;
-  Set32(&b, 14, 20);  // unknown header size
-  EXPECT_EQ(Load(b, &img), 0);
-  Set32(&b, 14, 0xFFFFFFF0u);
-  EXPECT_EQ(Load(b, &img), 0);
-
+  Bytes mb = ok;
+  mb[0] = 'M', mb[1] = 'B';
+  EXPECT_EQ(Load(mb, &img), 0);
+  // Pixels at the very end, far past it, inside the header; unknown header sizes.
+  for (auto [at, value] : {std::pair{size_t(10), uint32_t(ok.size())},
+                           {10, 0xFFFFFFF0u},
+                           {10, 20},
+                           {14, 20},
+                           {14, 0xFFFFFFF0u}}) {
+    Bytes b = ok;
+    Set32(&b, at, value);
+    EXPECT_EQ(Load(b, &img), 0) << at << " " << value;
+  }
   auto refused = [&](Bmp s) {
     if (s.pixels.empty()) s.pixels.assign(64, 0);
     return Load(Build(s), &img) == 0;
   };
-  auto with = [&](void (*change)(Bmp*)) {
+  for (void (*change)(Bmp*) :
+       {+[](Bmp* s) { s->width = 0; }, +[](Bmp* s) { s->width = -2; },
+        +[](Bmp* s) { s->height = 0; }, +[](Bmp* s) { s->height = INT32_MIN; },
+        +[](Bmp* s) { s->bits = 2; }, +[](Bmp* s) { s->compression = 4; } /* JPEG */}) {
     Bmp s = good;
     change(&s);
-    return s;
-  };
-  EXPECT_TRUE(refused(with([](Bmp* s) { s->width = 0; })));
-  EXPECT_TRUE(refused(with([](Bmp* s) { s->width = -2; })));
-  EXPECT_TRUE(refused(with([](Bmp* s) { s->height = 0; })));
-  EXPECT_TRUE(refused(with([](Bmp* s) { s->height = INT32_MIN; })));
-  EXPECT_TRUE(refused(with([](Bmp* s) { s->bits = 2; })));
-  EXPECT_TRUE(refused(with([](Bmp* s) { s->compression = 4; })));  // JPEG
-  Bmp s = with([](Bmp* s) { s->compression = 1; });  // RLE8 needs 8 bits
+    EXPECT_TRUE(refused(s));
+  }
+  Bmp s = good;
+  s.compression = 1;  // RLE8 needs 8 bits
   EXPECT_TRUE(refused(s));
   s.bits = 8, s.palette = {0}, s.colorsUsed = 1, s.height = -1, s.pixels = {0, 1};
   EXPECT_TRUE(refused(s));  // compressed rows never run top-down
@@ -313,12 +307,12 @@ TEST(BitmapLoader, RleStreams) {
   EXPECT_EQ(ok, 1);
   rows({0, 0, 0, 0, 0, 0, 1, 1}, &ok);  // what follows the last row is never read
   EXPECT_EQ(ok, 1);
-  for (const Bytes& bad : {Bytes{5, 1, 0, 1},                // past the row
-                           Bytes{0, 2, 0, 4, 1, 1, 0, 1},    // delta past the top
-                           Bytes{0, 2, 5, 0, 1, 1, 0, 1},    // delta past the row
-                           Bytes{4, 1, 0, 0, 4, 1},          // stream ends with rows missing
-                           Bytes{0, 4, 1, 2, 3},             // absolute run cut short
-                           Bytes{0, 2, 0}}) {                // delta cut short
+  for (const Bytes& bad : {Bytes{5, 1, 0, 1},              // past the row
+                           Bytes{0, 2, 0, 4, 1, 1, 0, 1},  // delta past the top
+                           Bytes{0, 2, 5, 0, 1, 1, 0, 1},  // delta past the row
+                           Bytes{4, 1, 0, 0, 4, 1},        // stream ends with rows missing
+                           Bytes{0, 4, 1, 2, 3},           // absolute run cut short
+                           Bytes{0, 2, 0}}) {              // delta cut short
     rows(bad, &ok);
     EXPECT_EQ(ok, 0) << int(bad[0]) << " " << int(bad[1]) << " ... " << bad.size();
   }

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "model/Geometry.h"
+#include "support/TestSupport.h"
 
 TEST(Geometry, InverseOfSingularAndRegularMatrices) {
   MatrixD singular = Invert(MatrixD{0, 0, 0, 0, 5, 5});
@@ -12,12 +13,8 @@ TEST(Geometry, InverseOfSingularAndRegularMatrices) {
 
   MatrixD m{2, 1, -1, 3, 7, -4};
   MatrixD id = Multiply(m, Invert(m));
-  EXPECT_NEAR(id.a, 1, 1e-12);
-  EXPECT_NEAR(id.b, 0, 1e-12);
-  EXPECT_NEAR(id.c, 0, 1e-12);
-  EXPECT_NEAR(id.d, 1, 1e-12);
-  EXPECT_NEAR(id.tx, 0, 1e-12);
-  EXPECT_NEAR(id.ty, 0, 1e-12);
+  const double got[6] = {id.a, id.b, id.c, id.d, id.tx, id.ty}, want[6] = {1, 0, 0, 1, 0, 0};
+  for (int i = 0; i < 6; ++i) EXPECT_NEAR(got[i], want[i], 1e-12) << i;
   Point p = ITransform(m, 10, 20);
   Point back = Transform(m, p.x, p.y);
   EXPECT_NEAR(back.x, 10, 1e-4);
@@ -29,25 +26,17 @@ TEST(Geometry, ConcatOrderAppliesTheFirstMatrixFirst) {
   MatrixD scale{2, 0, 0, 3, 0, 0};
   // Translate, then scale: (1, 1) -> (11, 1) -> (22, 3).
   Point p = Transform(Multiply(translate, scale), 1, 1);
-  EXPECT_EQ(p.x, 22);
-  EXPECT_EQ(p.y, 3);
-  // The other order scales first: (2, 3) -> (12, 3).
+  // The other order scales first: (2, 3) -> (12, 3); the delta transform leaves the
+  // translation out.
   Point q = Transform(Multiply(scale, translate), 1, 1);
-  EXPECT_EQ(q.x, 12);
-  EXPECT_EQ(q.y, 3);
-  // The delta transform leaves the translation out.
   Point d = DTransform(Multiply(translate, scale), 1, 1);
-  EXPECT_EQ(d.x, 2);
-  EXPECT_EQ(d.y, 3);
+  EXPECT_EQ(V(p.x, p.y, q.x, q.y, d.x, d.y), V(22, 3, 12, 3, 2, 3));
 }
 
 TEST(Geometry, ColoursKeepLowBitsAndGoOutAsCmyk) {
   float cmyk[4];
   ColorToCmyk(Color{0, 100, 50}, cmyk);
-  EXPECT_FLOAT_EQ(cmyk[0], 1);
-  EXPECT_FLOAT_EQ(cmyk[1], 0);
-  EXPECT_FLOAT_EQ(cmyk[2], 0.5f);
-  EXPECT_FLOAT_EQ(cmyk[3], 0);
+  EXPECT_EQ(V(cmyk[0], cmyk[1], cmyk[2], cmyk[3]), V(1, 0, 0.5, 0));
 
   Color c = MakeColor(256 + 10, -1, 300);
   EXPECT_EQ(c, (Color{10, 255, 44}));
@@ -83,10 +72,7 @@ TEST(Geometry, RectanglesNormaliseUnionAndIntersect) {
   EXPECT_TRUE(RectIsEmpty(empty));
   Rect r{10, 20, 0, 5};
   Rect n = NormalizeRect(r);
-  EXPECT_EQ(n.x1, 0);
-  EXPECT_EQ(n.y1, 5);
-  EXPECT_EQ(n.x2, 10);
-  EXPECT_EQ(n.y2, 20);
+  EXPECT_EQ(V(n.x1, n.y1, n.x2, n.y2), V(0, 5, 10, 20));
   Rect u = UnionRect(empty, r);
   EXPECT_EQ(u.x1, r.x1);
   EXPECT_EQ(u.y2, r.y2);
@@ -99,8 +85,5 @@ TEST(Geometry, RectanglesNormaliseUnionAndIntersect) {
   Rect acc;
   AddPointToRect(&acc, 3, 4);
   AddPointToRect(&acc, -1, 9);
-  EXPECT_EQ(acc.x1, -1);
-  EXPECT_EQ(acc.y1, 4);
-  EXPECT_EQ(acc.x2, 3);
-  EXPECT_EQ(acc.y2, 9);
+  EXPECT_EQ(V(acc.x1, acc.y1, acc.x2, acc.y2), V(-1, 4, 3, 9));
 }

@@ -7,6 +7,7 @@
 #include "model/DebugLog.h"
 #include "model/GraphicsState.h"
 #include "support/ModelTestSupport.h"
+#include "support/TestSupport.h"
 
 namespace {
 

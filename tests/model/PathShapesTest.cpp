@@ -7,6 +7,7 @@
 
 #include "model/PathShapes.h"
 #include "support/ModelTestSupport.h"
+#include "support/TestSupport.h"
 
 namespace {
 
@@ -199,9 +200,7 @@ TEST(PathShapesTest, CornerFlagsReachTheWriter) {
   RecordingDriver d;
   c.Write(d);
   ASSERT_EQ(d.nodes.size(), 3u);
-  EXPECT_EQ(d.nodes[2].corner, 1);
-  EXPECT_EQ(d.nodes[0].corner | d.nodes[1].corner, 0);
-  EXPECT_EQ(d.closed, 0);
+  EXPECT_EQ(V(d.nodes[2].corner, d.nodes[0].corner | d.nodes[1].corner, d.closed), V(1, 0, 0));
   c.ToggleCorner(2);
   c.Close();
   c.Write(d);

@@ -9,6 +9,7 @@
 #include "model/PathShapes.h"
 #include "model/SimpleShapes.h"
 #include "support/ModelTestSupport.h"
+#include "support/TestSupport.h"
 
 namespace {
 

@@ -8,6 +8,7 @@
 #include "model/Drawing.h"
 #include "model/TextShape.h"
 #include "support/ModelTestSupport.h"
+#include "support/TestSupport.h"
 
 namespace {
 

@@ -15,6 +15,7 @@
 #include "output/OutputSink.h"
 #include "platform/msgbox/Messages.h"
 #include "support/OutputTestSupport.h"
+#include "support/TestSupport.h"
 
 namespace {
 
@@ -43,9 +44,6 @@ class FakeFace : public FontFace {
   FaceMetrics metrics_{};
 };
 
-std::vector<std::string> gMessages;
-void CollectMessage(MessageKind, const std::string& text) { gMessages.push_back(text); }
-
 // Installs the fake faces (owning them) and the message collector for one test.
 std::unique_ptr<FontManager> Owning(const std::vector<FontFace*>& faces) {
   auto fonts = std::make_unique<testfonts::FixedFonts>();
@@ -53,11 +51,8 @@ std::unique_ptr<FontManager> Owning(const std::vector<FontFace*>& faces) {
   return fonts;
 }
 struct FontScope : testfonts::ScopedFonts {
-  explicit FontScope(const std::vector<FontFace*>& faces) : ScopedFonts(Owning(faces)) {
-    gMessages.clear();
-    SetMessageHandler(&CollectMessage);
-  }
-  ~FontScope() { SetMessageHandler(nullptr); }
+  explicit FontScope(const std::vector<FontFace*>& faces) : ScopedFonts(Owning(faces)) {}
+  MessageLog log;
 };
 
 // The bounding box line of the drawing's extent grown by b (the border plus one half).
@@ -70,31 +65,14 @@ std::string Box(Drawing& drawing, float b) {
 }  // namespace
 
 TEST(ExportFile, SubstitutionTableAndStyleFallback) {
-  const char* rows[19][2] = {
-      {"ArialMT", "Helvetica"},
-      {"Arial-BoldMT", "Helvetica-Bold"},
-      {"Arial-BoldItalicMT", "Helvetica-BoldOblique"},
-      {"Arial-ItalicMT", "Helvetica-Oblique"},
-      {"CourierNewPSMT", "Courier"},
-      {"CourierNewPS-BoldMT", "Courier-Bold"},
-      {"CourierNewPS-BoldItalicMT", "Courier-BoldOblique"},
-      {"CourierNewPS-ItalicMT", "Courier-Oblique"},
-      {"TimesNewRomanPSMT", "Times-Roman"},
-      {"TimesNewRomanPS-BoldMT", "Times-Bold"},
-      {"TimesNewRomanPS-BoldItalicMT", "Times-BoldItalic"},
-      {"TimesNewRomanPS-ItalicMT", "Times-Italic"},
-      {"SymbolMT", "Symbol"},
-      {"Arial-Black", "Helvetica-Bold"},
-      {"ArialNarrow-BoldItalic", "Helvetica-BoldOblique"},
-      {"ArialNarrow", "Helvetica"},
-      {"ArialNarrow-Bold", "Helvetica-Bold"},
-      {"ArialNarrow-Italic", "Helvetica-Oblique"},
-      {"ArialRoundedMTBold", "Helvetica-Bold"},
-  };
-  for (auto& row : rows) {
-    // The table wins over the style bits.
-    FakeFace face(row[0], kStyleBold | kStyleItalic, true);
-    EXPECT_EQ(SubstitutePsFontName(&face), row[1]) << row[0];
+  // A few rows of the table; the table wins over the style bits.
+  for (auto [name, expect] : {std::pair{"ArialMT", "Helvetica"},
+                              {"CourierNewPS-BoldItalicMT", "Courier-BoldOblique"},
+                              {"TimesNewRomanPSMT", "Times-Roman"},
+                              {"SymbolMT", "Symbol"},
+                              {"ArialNarrow-Italic", "Helvetica-Oblique"}}) {
+    FakeFace face(name, kStyleBold | kStyleItalic, true);
+    EXPECT_EQ(SubstitutePsFontName(&face), expect) << name;
   }
   // Other names by their style bits; case matters, the names are PostScript names.
   for (auto [name, style, expect] : {std::tuple{"Foo", 0, "Helvetica"},
@@ -106,13 +84,13 @@ TEST(ExportFile, SubstitutionTableAndStyleFallback) {
     EXPECT_EQ(SubstitutePsFontName(&face), expect) << name << style;
   }
 
-  EXPECT_EQ(ClampBorder(100), 72);
-  EXPECT_EQ(ClampBorder(-100), -72);
-  EXPECT_EQ(ClampBorder(12.5f), 12.5f);
-  EXPECT_EQ(ExportKindForFilter(1), kExportEps);
-  EXPECT_EQ(ExportKindForFilter(4), kExportPdf);
-  EXPECT_EQ(ExportKindForFilter(7), kExportTiff);
-  EXPECT_EQ(ExportKindForFilter(8), 0);
+  for (auto [in, out] : {std::pair{100.f, 72.f}, {-100.f, -72.f}, {12.5f, 12.5f}}) {
+    EXPECT_EQ(ClampBorder(in), out);
+  }
+  for (auto [filter, kind] :
+       {std::pair{1, int(kExportEps)}, {4, int(kExportPdf)}, {7, int(kExportTiff)}, {8, 0}}) {
+    EXPECT_EQ(ExportKindForFilter(filter), kind);
+  }
 }
 
 TEST(ExportFile, DownloadFontsSkipsResidentAndSubstitutedFonts) {
@@ -134,7 +112,7 @@ TEST(ExportFile, DownloadFontsSkipsResidentAndSubstitutedFonts) {
   EXPECT_EQ(sink.text,
             "%%BeginResource: font Broken\r\n%%EndResource\r\n"
             "%%BeginResource: font Missing\r\n%%EndResource\r\n");
-  EXPECT_EQ(gMessages,
+  EXPECT_EQ(scope.log.texts,
             (std::vector<std::string>{"Error downloading Broken", "Error downloading Missing"}));
   // An "%%EOF" inside the document would end it for spoolers.
   sink.text.clear();
@@ -155,31 +133,30 @@ TEST(ExportFile, ExportKindsFontsAndSubstitution) {
 
   StringSink ps;
   ASSERT_EQ(ExportFile(drawing, kExportPostScript, &ps, 1, 1, 0, 9), 1);
-  EXPECT_NE(ps.text.find("%%DocumentFonts: Helvetica-Bold\r\n%%+ Helvetica-BoldOblique\r\n"),
-            std::string::npos);
-  EXPECT_NE(ps.text.find("WinAnsiEncoding /_Helvetica-Bold /Helvetica-Bold RE\r\n"),
-            std::string::npos);
-  EXPECT_NE(ps.text.find("/_Helvetica-Bold 12 13 0 0 z\r\n"), std::string::npos);
-  EXPECT_NE(ps.text.find("/_Helvetica-BoldOblique 12 13 0 0 z\r\n"), std::string::npos);
-  EXPECT_EQ(ps.text.find("%%BeginResource: font"), std::string::npos);
-  EXPECT_EQ(ps.text.find("Arial"), std::string::npos);
+  EXPECT_TRUE(
+      Contains(ps.text, "%%DocumentFonts: Helvetica-Bold\r\n%%+ Helvetica-BoldOblique\r\n"));
+  EXPECT_TRUE(Contains(ps.text, "WinAnsiEncoding /_Helvetica-Bold /Helvetica-Bold RE\r\n"));
+  EXPECT_TRUE(Contains(ps.text, "/_Helvetica-Bold 12 13 0 0 z\r\n"));
+  EXPECT_TRUE(Contains(ps.text, "/_Helvetica-BoldOblique 12 13 0 0 z\r\n"));
+  EXPECT_FALSE(Contains(ps.text, "%%BeginResource: font"));
+  EXPECT_FALSE(Contains(ps.text, "Arial"));
 
   // Without substitution the TrueType fonts are embedded in the prolog, before the procset.
   StringSink embedded;
   TheExportOptions().type42 = 1;
   ASSERT_EQ(ExportFile(drawing, kExportEps, &embedded, 1, 0, 0, 9), 1);
   TheExportOptions().type42 = 0;
-  EXPECT_NE(embedded.text.find("%%BeginProlog\r\n%%BeginResource: font Arial-BoldMT\r\n"
-                               "%font42 Arial-BoldMT\r\n%%EndResource\r\n"),
-            std::string::npos);
-  EXPECT_EQ(embedded.text.find("%%IncludeFont"), std::string::npos);
+  EXPECT_TRUE(Contains(embedded.text,
+                       "%%BeginProlog\r\n%%BeginResource: font Arial-BoldMT\r\n"
+                       "%font42 Arial-BoldMT\r\n%%EndResource\r\n"));
+  EXPECT_FALSE(Contains(embedded.text, "%%IncludeFont"));
 
   // Only a resident font: nothing to download.
   Drawing times;
   times.AddShape(new TextShape("t", "Times-Roman", 12, 13, 0));
   StringSink resident;
   ASSERT_EQ(ExportFile(times, kExportPostScript, &resident, 1, 0, 0, 9), 1);
-  EXPECT_EQ(resident.text.find("%%BeginResource: font"), std::string::npos);
+  EXPECT_FALSE(Contains(resident.text, "%%BeginResource: font"));
 
   // The Illustrator and PDF writers are reached through the same entry point.
   StringSink ai, pdf;
@@ -192,7 +169,7 @@ TEST(ExportFile, ExportKindsFontsAndSubstitution) {
   EXPECT_EQ(ExportFile(drawing, 2, &none, 0, 0, 0, 9), 0);
   EXPECT_EQ(ExportFile(drawing, 7, &none, 0, 0, 0, 9), 0);
   EXPECT_TRUE(none.text.empty());
-  EXPECT_TRUE(gMessages.empty());
+  EXPECT_TRUE(scope.log.texts.empty());
 }
 
 TEST(ExportFile, SaveKeepsOldFileAndModifiedFlagOnFailure) {
@@ -212,10 +189,10 @@ TEST(ExportFile, SaveKeepsOldFileAndModifiedFlagOnFailure) {
   EXPECT_EQ(drawing.modified, 0);
   EXPECT_EQ(drawing.path, path);
   std::string saved = ReadFileBytes(path);
-  EXPECT_NE(saved.find("%%Title: one.qlx\r\n"), std::string::npos);
-  EXPECT_NE(saved.find(Box(drawing, 9.5f)), std::string::npos);
-  EXPECT_NE(saved.find("%%IncludeFont: Arial-BoldMT\r\n"), std::string::npos);
-  EXPECT_EQ(saved.find("%%BeginResource: font"), std::string::npos);
+  EXPECT_TRUE(Contains(saved, "%%Title: one.qlx\r\n"));
+  EXPECT_TRUE(Contains(saved, Box(drawing, 9.5f)));
+  EXPECT_TRUE(Contains(saved, "%%IncludeFont: Arial-BoldMT\r\n"));
+  EXPECT_FALSE(Contains(saved, "%%BeginResource: font"));
 
   // A target that cannot be replaced (a directory) and one in a missing directory: the message,
   // the old contents, the old path and the modified flag all stay.
@@ -227,9 +204,9 @@ TEST(ExportFile, SaveKeepsOldFileAndModifiedFlagOnFailure) {
   EXPECT_EQ(drawing.modified, 1);
   EXPECT_EQ(drawing.path, path);
   EXPECT_EQ(ReadFileBytes(dir + "/taken.qlx/inside"), "old");
-  ASSERT_EQ(gMessages.size(), 2u);
-  EXPECT_EQ(gMessages[0], "Unable to write to " + dir + "/taken.qlx");
-  EXPECT_EQ(gMessages[1], "Unable to write to " + dir + "/missing/two.qlx");
+  ASSERT_EQ(scope.log.texts.size(), 2u);
+  EXPECT_EQ(scope.log.texts[0], "Unable to write to " + dir + "/taken.qlx");
+  EXPECT_EQ(scope.log.texts[1], "Unable to write to " + dir + "/missing/two.qlx");
   std::vector<std::string> left;
   for (auto& e : std::filesystem::directory_iterator(dir)) left.push_back(e.path().filename());
   EXPECT_EQ(left.size(), 2u) << "no temporary file stays behind";

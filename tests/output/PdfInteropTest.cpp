@@ -91,16 +91,14 @@ int CountRedPixels(const Pnm& ppm) {
 // Ghostscript has no Illustrator 88 procset; these definitions stand in for it so that the
 // body of our .ai file runs (every operator it uses, with the same stack effects).
 const char kIllustratorOperators[] =
-    "%!PS\n"
-    "/fk [0 0 0 0] def /sk [0 0 0 1] def\n"
+    "%!PS\n/fk [0 0 0 0] def /sk [0 0 0 1] def\n"
     "/k { [ 5 1 roll ] /fk exch def } def /K { [ 5 1 roll ] /sk exch def } def\n"
     "/setfk { fk aload pop setcmykcolor } def /setsk { sk aload pop setcmykcolor } def\n"
     "/m /moveto load def /L /lineto load def /c /curveto load def /C /curveto load def\n"
     "/w /setlinewidth load def /d /setdash load def\n"
     "/F { setfk fill } def /f { closepath F } def /S { setsk stroke } def\n"
     "/s { closepath S } def /B { gsave setfk fill grestore S } def /b { closepath B } def\n"
-    "/N /newpath load def /n /newpath load def\n"
-    "/u {} def /U {} def /*u {} def /*U {} def\n"
+    "/N /newpath load def /n /newpath load def\n/u {} def /U {} def /*u {} def /*U {} def\n"
     "/z { pop pop /lead exch def exch pop /Helvetica findfont exch scalefont setfont } def\n"
     "/e { gsave concat 0 0 moveto } def\n"
     "/t { setfk show 0 lead neg translate 0 0 moveto } def /T { grestore } def\n";

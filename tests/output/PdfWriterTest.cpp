@@ -12,6 +12,7 @@
 #include "model/PathShapes.h"
 #include "output/PdfWriter.h"
 #include "support/OutputTestSupport.h"
+#include "support/TestSupport.h"
 
 namespace {
 
@@ -50,7 +51,7 @@ int CheckStructure(const std::string& pdf) {
     std::string header = std::to_string(n) + " 0 obj\r\n";
     EXPECT_EQ(pdf.compare(size_t(off), header.size(), header), 0) << "object " << n;
   }
-  EXPECT_NE(pdf.find("/Size " + std::to_string(size) + "\r\n"), std::string::npos);
+  EXPECT_TRUE(Contains(pdf, "/Size " + std::to_string(size) + "\r\n"));
   EXPECT_TRUE(pdf.size() >= 7 && pdf.compare(pdf.size() - 7, 7, "%%EOF\r\n") == 0);
   return size - 1;
 }
@@ -140,7 +141,7 @@ TEST(PdfWriter, EmptyDrawingHasObjectsOneToEight) {
   EXPECT_EQ(Object(pdf, 7), "11\r\n");
   EXPECT_EQ(Object(pdf, 8), "<<\r\n>>\r\n");
   EXPECT_EQ(Object(pdf, 9), "");
-  EXPECT_NE(pdf.find("/Size 9\r\n"), std::string::npos);
+  EXPECT_TRUE(Contains(pdf, "/Size 9\r\n"));
 }
 
 TEST(PdfWriter, StandardFontTextAndImageMakeTwelveObjects) {
@@ -163,7 +164,7 @@ TEST(PdfWriter, StandardFontTextAndImageMakeTwelveObjects) {
                           0),
             0u);
   // 13 pixels: a full line of 12, then the last pixel with the end marker.
-  EXPECT_NE(xobject.find("\r\n242526>\r\nendstream"), std::string::npos);
+  EXPECT_TRUE(Contains(xobject, "\r\n242526>\r\nendstream"));
   CheckStreamLength(pdf, 10, 11);
   CheckStreamLength(pdf, 6, 7);
   EXPECT_EQ(Object(pdf, 8), "<<\r\n/Im0 10 0 R\r\n>>\r\n");
@@ -234,17 +235,16 @@ TEST_F(PdfWriterFonts, NonResidentFontsGetWidthsAndDescriptors) {
   std::string fonts = Object(pdf, 9);
   std::string widths = "/Widths [";
   for (int i = 0; i < 34; i++) widths += (i == 16 || i == 32) ? "\r\n 500" : " 500";
-  EXPECT_NE(fonts.find("/F1 <<\r\n/Type /Font\r\n/Subtype /TrueType\r\n/Name /F1\r\n/BaseFont "
+  EXPECT_TRUE(Contains(fonts,
+                       "/F1 <<\r\n/Type /Font\r\n/Subtype /TrueType\r\n/Name /F1\r\n/BaseFont "
                        "/FakeSans-BoldItalic\r\n/Encoding /WinAnsiEncoding\r\n/FirstChar "
                        "32\r\n/LastChar 65\r\n" +
-                       widths + "\r\n]\r\n/FontDescriptor 10 0 R\r\n>>\r\n"),
-            std::string::npos)
+                           widths + "\r\n]\r\n/FontDescriptor 10 0 R\r\n>>\r\n"))
       << fonts;
   // The standard Helvetica is resident: no widths. The unknown font gets a descriptor.
-  EXPECT_NE(fonts.find("/BaseFont /Helvetica\r\n/Encoding /WinAnsiEncoding\r\n>>\r\n"),
-            std::string::npos);
-  EXPECT_NE(fonts.find("/F3 <<"), std::string::npos);
-  EXPECT_NE(fonts.find("/FontDescriptor 11 0 R"), std::string::npos);
+  EXPECT_TRUE(Contains(fonts, "/BaseFont /Helvetica\r\n/Encoding /WinAnsiEncoding\r\n>>\r\n"));
+  EXPECT_TRUE(Contains(fonts, "/F3 <<"));
+  EXPECT_TRUE(Contains(fonts, "/FontDescriptor 11 0 R"));
   EXPECT_EQ(Object(pdf, 10),
             "<<\r\n/Type /FontDescriptor\r\n/FontName /FakeSans-BoldItalic\r\n/FontBBox [ -10 "
             "-200 900 800 ]\r\n/Ascent 800\r\n/Descent -200\r\n/CapHeight 640\r\n/XHeight "
@@ -277,7 +277,7 @@ TEST_F(PdfWriterFonts, TextAlignmentsPlaceEachLine) {
     Matrix m = MakeMatrix(1, 0, 0, 1, 10, 0);
     w.DrawText(&style, &m, "x", "FakeSans-BoldItalic", 10, 12, kAlignCentre, rect);
   }));
-  EXPECT_NE(c.find("1 0 0 1 60 92 Tm\r\n"), std::string::npos);
+  EXPECT_TRUE(Contains(c, "1 0 0 1 60 92 Tm\r\n"));
 
   // A line far beyond any fixed line buffer is written whole.
   std::string longLine(3000, 'y');

@@ -5,6 +5,7 @@
 
 #include "output/PrinterSink.h"
 #include "platform/spooler/Spooler.h"
+#include "support/TestSupport.h"
 
 namespace {
 

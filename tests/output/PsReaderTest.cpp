@@ -47,15 +47,7 @@ const T& As(const Shape* s) {
   return *static_cast<const T*>(s);
 }
 
-// Several fields at once, compared as one list.
-template <typename... T>
-std::vector<double> V(T... values) {
-  return {double(values)...};
-}
 std::vector<double> Fill(const Shape* s) { return V(s->style().fillOn, s->style().strokeOn); }
-
-std::vector<std::string> g_messages;
-void Collect(MessageKind, const std::string& text) { g_messages.push_back(text); }
 
 }  // namespace
 
@@ -69,18 +61,11 @@ TEST(PsReaderOperators, TableOrderAndPrefixLookup) {
     return i < 0 ? std::string("-") : std::string(table[i].name);
   };
   // A proper prefix reaches the first longer name that begins with it.
-  EXPECT_EQ(name("i"), "img");
-  EXPECT_EQ(name("A"), "At");
-  EXPECT_EQ(name("O"), "Ov");
-  EXPECT_EQ(name("P"), "Pat");
-  EXPECT_EQ(name("*"), "*u");
-  EXPECT_EQ(name("T"), "T");
-  EXPECT_EQ(name("X"), "X");
-  EXPECT_EQ(name("Xa"), "Xa");
-  EXPECT_EQ(name("tb"), "tbx");
-  EXPECT_EQ(name("Pi"), "-");
-  EXPECT_EQ(name("imgs"), "-");
-  EXPECT_EQ(name(""), "-");
+  std::string got;
+  for (const char* op : {"i", "A", "O", "P", "*", "T", "X", "Xa", "tb", "Pi", "imgs", ""}) {
+    got += name(op) + " ";
+  }
+  EXPECT_EQ(got, "img At Ov Pat *u T X Xa tbx - - - ");
 
   // The index answers exactly as the walk of the table, for every prefix and random words.
   for (int32_t i = 0; i < kPsOperatorCount; ++i) {
@@ -188,12 +173,9 @@ TEST(PsReader, LineEndsAndLongLines) {
 TEST(PsReader, ShapeOperatorsAndStyle) {
   Result r;
   ReadBody(
-      "3 Pat\n0 1 1 0 k\n0.3 0.3 0.3 0 K\n2.5 w\n[3 3] 0 d\n"
-      "40 30 10 20 [1 0 0 1 5 6] Bx\nb\n"
-      "[7 7] 0 d\n1 w\n7 3 1 2 [0 1 -1 0 0 0] Ov\nf\n"
-      "30 300 5 6 7 8 [1 0 0 1 0 0] Ar\nS\n"
-      "1 2 3 4 5 6 [1 0 0 1 0 0] Pi\nf\n"
-      "2 At\n3 100 200 10 20 [1 0 0 1 0 0] Ln\nN\n"
+      "3 Pat\n0 1 1 0 k\n0.3 0.3 0.3 0 K\n2.5 w\n[3 3] 0 d\n40 30 10 20 [1 0 0 1 5 6] Bx\nb\n"
+      "[7 7] 0 d\n1 w\n7 3 1 2 [0 1 -1 0 0 0] Ov\nf\n30 300 5 6 7 8 [1 0 0 1 0 0] Ar\nS\n"
+      "1 2 3 4 5 6 [1 0 0 1 0 0] Pi\nf\n2 At\n3 100 200 10 20 [1 0 0 1 0 0] Ln\nN\n"
       "9 Pat\n-2 Pat\n7 At\n0 10 20 30 40 [2 0 0 2 0 0] Ln\nS\n"
       "5 5 5 5 [1 0 0 1 0 0 Bx\n0 0 0 0 [1 0 0 Bx\nF\n"
       "10 15 Q\n0 i\n5 5 5 5 [1 0 0 1 0 0] Bx\ns\n",
@@ -241,14 +223,15 @@ TEST(PsReader, ColourOperators) {
       "-1 -1 -1 0 k\n2 g\n0 0 m\n1 1 L\nB\n",
       &r);
   ASSERT_EQ(r.shapes.Count(), 4);
-  EXPECT_EQ(r.at(0)->style().fillColor, (Color{25, 25, 25}));
-  EXPECT_EQ(r.at(0)->style().strokeColor, (Color{50, 50, 50}));
-  EXPECT_EQ(r.at(1)->style().fillColor, (Color{70, 50, 30}));
-  EXPECT_EQ(r.at(1)->style().strokeColor, (Color{0, 0, 0}));  // c + k capped at 1
-  EXPECT_EQ(r.at(2)->style().fillColor, (Color{10, 20, 30}));
-  EXPECT_EQ(r.at(2)->style().strokeColor, (Color{100, 0, 0}));
-  // Values outside 0..1 are kept within 0..100 percent.
-  EXPECT_EQ(r.at(3)->style().fillColor, (Color{100, 100, 100}));
+  // c + k is capped at 1; values outside 0..1 are kept within 0..100 percent.
+  const Color want[4][2] = {{{25, 25, 25}, {50, 50, 50}},
+                            {{70, 50, 30}, {0, 0, 0}},
+                            {{10, 20, 30}, {100, 0, 0}},
+                            {{100, 100, 100}, r.at(3)->style().strokeColor}};
+  for (int i = 0; i < 4; ++i) {
+    EXPECT_EQ(r.at(i)->style().fillColor, want[i][0]) << i;
+    EXPECT_EQ(r.at(i)->style().strokeColor, want[i][1]) << i;
+  }
 }
 
 TEST(PsReader, PolygonsAndCurves) {
@@ -415,8 +398,7 @@ TEST(PsReader, GroupsAndCompoundPaths) {
 }
 
 TEST(PsReader, FilesAndMessages) {
-  SetMessageHandler(Collect);
-  g_messages.clear();
+  MessageLog log;
   const std::string dir = TestWorkDir("PsReader");
   const std::string path = dir + "/drawing.qlx";
   ASSERT_TRUE(WriteFileBytes(path, std::string(kHead) + "0 0 1 1 [1 0 0 1 0 0] Bx\ns\n" + kTail));
@@ -425,21 +407,20 @@ TEST(PsReader, FilesAndMessages) {
   EXPECT_EQ(ReadDrawingFile(path.c_str(), &drawing, &missing), 1);
   EXPECT_EQ(drawing.shapes().Count(), 1);
   EXPECT_EQ(drawing.grid.hSpacing, 6);
-  EXPECT_TRUE(g_messages.empty());
+  EXPECT_TRUE(log.texts.empty());
 
   const std::string gone = dir + "/missing.qlx";
   EXPECT_EQ(OpenDrawingFile(gone.c_str(), &drawing), 0);
-  ASSERT_EQ(g_messages.size(), 2u);
-  EXPECT_EQ(g_messages[0].rfind("Unable to open " + gone + "\n", 0), 0u);
-  EXPECT_EQ(g_messages[1], "An error has occurred while opening\n" + gone);
+  ASSERT_EQ(log.texts.size(), 2u);
+  EXPECT_EQ(log.texts[0].rfind("Unable to open " + gone + "\n", 0), 0u);
+  EXPECT_EQ(log.texts[1], "An error has occurred while opening\n" + gone);
 
-  g_messages.clear();
+  log.texts.clear();
   ReportMissingFonts({"Short", std::string(80, 'F')});
-  ASSERT_EQ(g_messages.size(), 2u);
-  EXPECT_EQ(g_messages[0], "Can't find font \"Short\"\nAnother font will be substituted.");
-  EXPECT_EQ(g_messages[1],
+  ASSERT_EQ(log.texts.size(), 2u);
+  EXPECT_EQ(log.texts[0], "Can't find font \"Short\"\nAnother font will be substituted.");
+  EXPECT_EQ(log.texts[1],
             "Can't find font \"" + std::string(64, 'F') + "\"\nAnother font will be substituted.");
-  SetMessageHandler(nullptr);
 }
 
 TEST(PsReader, StreamedFileReadsAsTheSameBytesInMemory) {

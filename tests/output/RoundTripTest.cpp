@@ -8,6 +8,7 @@
 #include "output/ExportFile.h"
 #include "output/PsReader.h"
 #include "output/RoundTripDrawing.h"
+#include "support/TestSupport.h"
 
 namespace {
 
@@ -39,11 +40,9 @@ TEST(RoundTrip, NativeFileReadsBackToEqualShapesAndTheSameFile) {
   std::vector<std::string> missing;
   ASSERT_EQ(ReadDrawingData(first.data(), first.size(), &read, &missing), 1);
   EXPECT_TRUE(missing.empty());
-  EXPECT_EQ(read.landscape, 1);
-  EXPECT_EQ(read.grid.hSpacing, 18);
-  EXPECT_EQ(read.grid.vSpacing, 24);
-  EXPECT_EQ(read.grid.show, 1);
-  EXPECT_EQ(read.grid.snap, 0);
+  EXPECT_EQ(
+      V(read.landscape, read.grid.hSpacing, read.grid.vSpacing, read.grid.show, read.grid.snap),
+      V(1, 18, 24, 1, 0));
   EXPECT_EQ(roundtrip::CompareShapeLists(original.shapes(), read.shapes()), "");
 
   const std::string second = Save(read);

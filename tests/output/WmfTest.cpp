@@ -242,8 +242,8 @@ TEST(WmfInterop, LibwmfAndImageMagickRenderOurMetafile) {
   EXPECT_EQ(RunCommand("wmf2svg -o " + dir + "/all.svg " + dir + "/all.wmf 2>" + dir + "/err"), 0)
       << ReadFileBytes(dir + "/err");
   const std::string svg = ReadFileBytes(dir + "/all.svg");
-  EXPECT_NE(svg.find("<svg"), std::string::npos);
-  EXPECT_NE(svg.find("polygon"), std::string::npos);
+  EXPECT_TRUE(Contains(svg, "<svg"));
+  EXPECT_TRUE(Contains(svg, "polygon"));
   if (RunCommand("command -v convert >/dev/null 2>&1") != 0) GTEST_SKIP() << "convert missing";
   EXPECT_EQ(RunCommand("convert " + dir + "/all.wmf " + dir + "/all.png 2>" + dir + "/err2"), 0)
       << ReadFileBytes(dir + "/err2");

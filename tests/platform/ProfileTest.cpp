@@ -17,13 +17,8 @@ std::string Get(const std::string& text, const std::string& section, const std::
 
 TEST(ProfileTest, ReadsWithoutCaseAndTrimsValues) {
   const std::string text =
-      "; settings\r\n"
-      "[Misc]\r\n"
-      "OpenDir = /home/a=b \r\n"
-      "Quoted=\" spaced \"\r\n"
-      "Empty=\r\n"
-      "[TrueType]\r\n"
-      "Arial,BOLDITALIC=Arial-BoldItalicMT\r\n"
+      "; settings\r\n[Misc]\r\nOpenDir = /home/a=b \r\nQuoted=\" spaced \"\r\nEmpty=\r\n"
+      "[TrueType]\r\nArial,BOLDITALIC=Arial-BoldItalicMT\r\n"
       "[\xC9t\xC9]\r\n"  // code page 1252 capitals
       "K=1\r\n";
   EXPECT_EQ(Get(text, "misc", "opendir"), "/home/a=b");
@@ -38,13 +33,7 @@ TEST(ProfileTest, ReadsWithoutCaseAndTrimsValues) {
 
 TEST(ProfileTest, WriteKeepsEverythingElse) {
   std::string text =
-      "; keep me\r\n"
-      "[Startup]\r\n"
-      "Left=10\r\n"
-      "Unknown=x\r\n"
-      "\r\n"
-      "[Misc]\r\n"
-      "version = 300 \r\n"
+      "; keep me\r\n[Startup]\r\nLeft=10\r\nUnknown=x\r\n\r\n[Misc]\r\nversion = 300 \r\n"
       "; trailing comment\r\n";
   // An existing key changes in place, keeping its own spelling.
   ASSERT_TRUE(SetProfileValue(&text, "MISC", "Version", "310"));
@@ -52,17 +41,8 @@ TEST(ProfileTest, WriteKeepsEverythingElse) {
   ASSERT_TRUE(SetProfileValue(&text, "startup", "Top", "20"));
   ASSERT_TRUE(SetProfileValue(&text, "Options", "Units", "1"));
   EXPECT_EQ(text,
-            "; keep me\r\n"
-            "[Startup]\r\n"
-            "Left=10\r\n"
-            "Unknown=x\r\n"
-            "Top=20\r\n"
-            "\r\n"
-            "[Misc]\r\n"
-            "version =310\r\n"
-            "; trailing comment\r\n"
-            "\r\n"
-            "[Options]\r\n"
+            "; keep me\r\n[Startup]\r\nLeft=10\r\nUnknown=x\r\nTop=20\r\n\r\n[Misc]\r\n"
+            "version =310\r\n; trailing comment\r\n\r\n[Options]\r\n"
             "Units=1\r\n");
   EXPECT_EQ(Get(text, "misc", "VERSION"), "310");
 

@@ -1,6 +1,6 @@
-#include "platform/fontsys/SystemFonts.h"
-
 #include <gtest/gtest.h>
+
+#include "platform/fontsys/SystemFonts.h"
 // clang-format off
 #include <ft2build.h>
 #include FT_FREETYPE_H
@@ -133,8 +133,8 @@ TEST(SystemFontsTest, ListsLiberationSansWithNamesStylesAndCache) {
   EXPECT_EQ(TrueTypeProfileKey("Arial", 0), "Arial");
   // Only TrueType outlines: the installed CFF and Type 1 fonts are not listed.
   for (const SystemFace& f : faces) {
-    EXPECT_EQ(f.path.find("urw-base35"), std::string::npos) << f.path;
-    EXPECT_EQ(f.path.find(".pfb"), std::string::npos) << f.path;
+    EXPECT_FALSE(Contains(f.path, "urw-base35")) << f.path;
+    EXPECT_FALSE(Contains(f.path, ".pfb")) << f.path;
   }
 
   // A cached name wins over the font's; an unusable one is replaced by the font's.

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "platform/gdi/WmfDevice.h"
+#include "support/TestSupport.h"
 
 using namespace gdi;
 

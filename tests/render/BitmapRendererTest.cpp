@@ -214,11 +214,10 @@ TEST(GdiRenderer, DegenerateBeziers) {
 }
 
 TEST(BitmapWriters, TiffStripsAndLayout) {
-  EXPECT_EQ(TiffRowsPerStrip(612), 4);
-  EXPECT_EQ(TiffStripCount(612, 792), 198);
-  EXPECT_EQ(TiffRowsPerStrip(3000), 1);  // wider than 2730 pixels: still one row a strip
-  EXPECT_EQ(TiffStripCount(3000, 5), 5);
-  EXPECT_EQ(TiffStripCount(612, 5), 2);
+  // Wider than 2730 pixels: still one row a strip.
+  EXPECT_EQ(V(TiffRowsPerStrip(612), TiffRowsPerStrip(3000)), V(4, 1));
+  EXPECT_EQ(V(TiffStripCount(612, 792), TiffStripCount(3000, 5), TiffStripCount(612, 5)),
+            V(198, 5, 2));
 
   // Several strips, at an offset inside the sink, with odd data padded to four bytes.
   QImage image(5, 3, QImage::Format_RGB32);
@@ -234,23 +233,10 @@ TEST(BitmapWriters, TiffStripsAndLayout) {
   EXPECT_EQ(d, 56u);
   EXPECT_EQ(uint8_t(b[8 + data - 3]), 200);
   EXPECT_EQ(b.substr(8 + data, 3), std::string(3, '\0'));
-  EXPECT_EQ(U16(b, d), 13u);
-  // Tags ascending; width 5, BitsPerSample array, compression 1 as a SHORT in the first two
-  // bytes, RGB. 8192 / 15 rows a strip is more than the image has: one strip, held in the
-  // entries (offset 8, 546 rows, 45 bytes); resolution at d + 162.
-  std::vector<uint32_t> tags, values;
-  for (int i = 0; i < 13; ++i) {
-    tags.push_back(U16(b, d + 2 + 12 * i));
-    values.push_back(i == 4 ? U16(b, d + 2 + 12 * i + 8) : U32(b, d + 2 + 12 * i + 8));
-  }
-  EXPECT_EQ(tags, (std::vector<uint32_t>{254, 256, 257, 258, 259, 262, 273, 277, 278, 279, 282,
-                                         283, 296}));
-  EXPECT_EQ(std::vector<uint32_t>(values.begin() + 1, values.begin() + 11),
-            (std::vector<uint32_t>{5, 3, d + 178, 1, 2, 8, 3, 546, data, d + 162}));
-  EXPECT_EQ(U32(b, d + 2 + 12 * 6 + 4), 1u);  // one strip
-  EXPECT_EQ(U32(b, d + 162), 72u);
-  EXPECT_EQ(U32(b, d + 166), 1u);
-  EXPECT_EQ(U16(b, d + 178), 8u);
+  // One strip held in the entries, its offset from the file's own start (the tags' layout is
+  // checked by libtiff in the interop test).
+  EXPECT_EQ(V(U32(b, d + 2 + 12 * 6 + 4), U32(b, d + 2 + 12 * 6 + 8), U32(b, d + 2 + 12 * 9 + 8)),
+            V(1, 8, data));
   EXPECT_EQ(b.size(), d + 184u);
   EXPECT_EQ(sink.pos, sink.bytes.size());  // left at the end
 

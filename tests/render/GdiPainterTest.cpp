@@ -6,6 +6,7 @@
 #include "model/ImageData.h"
 #include "platform/gdi/RecordingDevice.h"
 #include "render/GdiPainter.h"
+#include "support/TestSupport.h"
 
 namespace {
 

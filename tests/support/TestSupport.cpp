@@ -40,3 +40,18 @@ int RunCommand(const std::string& command) {
   if (status == -1) return -1;
   return WEXITSTATUS(status);
 }
+
+namespace {
+std::vector<std::string> gLogged;
+bool gErrorsOnly = false;
+void LogMessage(MessageKind kind, const std::string& text) {
+  if (!gErrorsOnly || kind == MessageKind::kError) gLogged.push_back(text);
+}
+}  // namespace
+
+MessageLog::MessageLog(bool errorsOnly) : texts(gLogged) {
+  gLogged.clear();
+  gErrorsOnly = errorsOnly;
+  SetMessageHandler(&LogMessage);
+}
+MessageLog::~MessageLog() { SetMessageHandler(nullptr); }

@@ -2,6 +2,9 @@
 #pragma once
 
 #include <string>
+#include <vector>
+
+#include "platform/msgbox/Messages.h"
 
 // A fresh, empty directory under the build tree for one test.
 std::string TestWorkDir(const std::string& name);
@@ -10,3 +13,21 @@ std::string ReadFileBytes(const std::string& path);
 bool WriteFileBytes(const std::string& path, const std::string& bytes);
 // Runs a shell command; its exit status.
 int RunCommand(const std::string& command);
+
+inline bool Contains(const std::string& text, const std::string& part) {
+  return text.find(part) != std::string::npos;
+}
+
+// Several fields compared as one list, so one check line covers a whole record.
+template <typename... T>
+std::vector<double> V(T... values) {
+  return {double(values)...};
+}
+
+// Collects the message boxes shown while it lives (all kinds, or only errors).
+class MessageLog {
+ public:
+  explicit MessageLog(bool errorsOnly = false);
+  ~MessageLog();
+  std::vector<std::string>& texts;
+};
