@@ -4,6 +4,9 @@
 #pragma once
 
 #include <QAbstractScrollArea>
+#include <QByteArray>
+#include <QPointF>
+#include <cstdint>
 #include <memory>
 
 class Drawing;
@@ -32,7 +35,36 @@ class DrawingWindow : public QAbstractScrollArea {
   // Pointer position in drawing coordinates (points, y up), for the status line.
   void PointerMoved(float x, float y);
 
+ public:
+  // A dropped metafile's shapes join the drawing at `where` (viewport position) and become the
+  // selection; both histories are cleared. False when the bytes are no sound metafile.
+  bool AddDroppedMetafile(const QByteArray& bytes, QPointF where);
+  // Viewport position (logical pixels) in drawing coordinates.
+  QPointF ToDrawing(QPointF pos) const;
+
+ protected:
+  // Mouse work for the tools, in drawing coordinates: kind 0 press, 1 release, 2 move while
+  // the button is held, 3 double click, 4 right button. The view's drawing is begun around it.
+  virtual void ToolEvent(int32_t /*kind*/, float /*x*/, float /*y*/, int32_t /*shift*/) {}
+
+  void resizeEvent(QResizeEvent* event) override;
+  void paintEvent(QPaintEvent* event) override;
+  void scrollContentsBy(int dx, int dy) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dragMoveEvent(QDragMoveEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
+
  private:
+  void UpdateScrollBars();
+  void BarAction(bool horizontal, int action);
+  void BarValue(bool horizontal, int value);
+  void EndOfScroll();
+  void Tool(int32_t kind, QMouseEvent* event);
+
   struct Impl;
   std::unique_ptr<Impl> d_;
 };

@@ -1,0 +1,329 @@
+#include "app/DrawingWindow.h"
+
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFile>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QResizeEvent>
+#include <QScrollBar>
+#include <QTimer>
+#include <QUrl>
+#include <algorithm>
+#include <string>
+
+#include "model/Drawing.h"
+#include "output/MetafileImport.h"
+#include "platform/msgbox/Messages.h"
+#include "render/View.h"
+
+namespace {
+
+const char* const kMetafileTypes[] = {"image/x-wmf", "image/x-emf"};
+
+bool IsMetafileUrl(const QUrl& url) {
+  if (!url.isLocalFile()) return false;
+  const QString name = url.toLocalFile().toLower();
+  return name.endsWith(".wmf") || name.endsWith(".emf");
+}
+
+bool OffersMetafile(const QMimeData* mime) {
+  if (!mime) return false;
+  for (const char* type : kMetafileTypes)
+    if (mime->hasFormat(type)) return true;
+  for (const QUrl& url : mime->urls())
+    if (IsMetafileUrl(url)) return true;
+  return false;
+}
+
+QByteArray MetafileBytes(const QMimeData* mime) {
+  for (const char* type : kMetafileTypes)
+    if (mime->hasFormat(type)) return mime->data(type);
+  for (const QUrl& url : mime->urls()) {
+    if (!IsMetafileUrl(url)) continue;
+    QFile file(url.toLocalFile());
+    if (file.open(QIODevice::ReadOnly)) return file.readAll();
+  }
+  return QByteArray();
+}
+
+}  // namespace
+
+struct DrawingWindow::Impl {
+  explicit Impl(Drawing* d) : drawing(d), view(d) {}
+  Drawing* drawing;
+  View view;
+  // Device pixels waiting for a redraw, and whether all of the window waits.
+  QRect pending;
+  bool fullRepaint = true;
+  bool settingBars = false;
+  bool endOfScrollQueued = false;
+  bool captured = false;
+};
+
+DrawingWindow::DrawingWindow(Drawing* drawing, QWidget* parent)
+    : QAbstractScrollArea(parent), d_(std::make_unique<Impl>(drawing)) {
+  setObjectName("quillory_client");
+  setAcceptDrops(true);
+  viewport()->setMouseTracking(true);
+  viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
+  setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  d_->view.preview = true;
+  View& v = d_->view;
+  auto logical = [this](const gdi::DevRect& r) {
+    const double k = d_->view.DevicePixelRatio();
+    return QRectF(r.left / k, r.top / k, (r.right - r.left) / k, (r.bottom - r.top) / k)
+        .toAlignedRect();
+  };
+  v.onInvalidate = [this, logical](const gdi::DevRect& r) {
+    d_->pending |= QRect(r.left, r.top, r.right - r.left, r.bottom - r.top);
+    viewport()->update(logical(r));
+  };
+  v.onWindowChanged = [this, logical](const gdi::DevRect& r) { viewport()->update(logical(r)); };
+  for (QScrollBar* bar : {horizontalScrollBar(), verticalScrollBar()}) {
+    const bool horizontal = bar == horizontalScrollBar();
+    // The thumb is not followed while dragged; its release moves the view.
+    bar->setTracking(false);
+    connect(bar, &QScrollBar::actionTriggered, this,
+            [this, horizontal](int action) { BarAction(horizontal, action); });
+    connect(bar, &QScrollBar::valueChanged, this,
+            [this, horizontal](int value) { BarValue(horizontal, value); });
+  }
+}
+
+DrawingWindow::~DrawingWindow() = default;
+
+View& DrawingWindow::view() { return d_->view; }
+
+void DrawingWindow::FitInWindow() {
+  d_->view.FitInWindow();
+  UpdateScrollBars();
+  SetFullRepaint();
+  InvalidateAll();
+}
+
+void DrawingWindow::FitWidth() {
+  d_->view.FitWidth();
+  UpdateScrollBars();
+  SetFullRepaint();
+  InvalidateAll();
+}
+
+void DrawingWindow::TogglePreview() {
+  d_->view.preview = !d_->view.preview;
+  SetFullRepaint();
+  InvalidateAll();
+}
+
+bool DrawingWindow::Preview() const { return d_->view.preview; }
+
+void DrawingWindow::ResetScrollBars() {
+  d_->view.SetScroll(0, 0);
+  UpdateScrollBars();
+  SetFullRepaint();
+  InvalidateAll();
+}
+
+void DrawingWindow::SetFullRepaint() { d_->fullRepaint = true; }
+
+void DrawingWindow::InvalidateAll() { d_->view.Invalidate(nullptr); }
+
+void DrawingWindow::SelectRedraw() { d_->view.SelectRedraw(); }
+
+QPointF DrawingWindow::ToDrawing(QPointF pos) const {
+  const double k = d_->view.DevicePixelRatio();
+  Point p = d_->view.ITransform(float(pos.x() * k), float(pos.y() * k));
+  return QPointF(p.x, p.y);
+}
+
+void DrawingWindow::UpdateScrollBars() {
+  d_->settingBars = true;
+  // The vertical bar first, as the window always did.
+  const ScrollBarSetting bars[2] = {d_->view.VerticalBar(), d_->view.HorizontalBar()};
+  QScrollBar* widgets[2] = {verticalScrollBar(), horizontalScrollBar()};
+  for (int i = 0; i < 2; ++i) {
+    const int top = std::max(0, bars[i].maximum - bars[i].page + 1);
+    widgets[i]->setRange(0, top);
+    widgets[i]->setPageStep(std::max(1, bars[i].page));
+    widgets[i]->setValue(bars[i].position);
+    // Disabled rather than hidden when there is nothing to scroll.
+    widgets[i]->setEnabled(top > 0);
+  }
+  d_->settingBars = false;
+}
+
+void DrawingWindow::BarAction(bool horizontal, int action) {
+  int direction = 0;
+  switch (action) {
+    case QAbstractSlider::SliderSingleStepSub:
+    case QAbstractSlider::SliderPageStepSub:
+      direction = -1;
+      break;
+    case QAbstractSlider::SliderSingleStepAdd:
+    case QAbstractSlider::SliderPageStepAdd:
+      direction = 1;
+      break;
+    default:
+      return;  // thumb moves arrive as a value on release
+  }
+  if (horizontal)
+    d_->view.HorizontalStep(direction);
+  else
+    d_->view.VerticalStep(direction);
+  UpdateScrollBars();
+  QScrollBar* bar = horizontal ? horizontalScrollBar() : verticalScrollBar();
+  bar->setSliderPosition(bar->value());
+  EndOfScroll();
+}
+
+void DrawingWindow::BarValue(bool horizontal, int value) {
+  if (d_->settingBars) return;
+  const ScrollBarSetting now = horizontal ? d_->view.HorizontalBar() : d_->view.VerticalBar();
+  if (value == now.position) return;  // the bar already shows the view
+  if (horizontal)
+    d_->view.HorizontalThumb(value);
+  else
+    d_->view.VerticalThumb(value);
+  UpdateScrollBars();
+  EndOfScroll();
+}
+
+// Steps come in bursts while a button is held; the redraw waits until they stop.
+void DrawingWindow::EndOfScroll() {
+  if (d_->endOfScrollQueued) return;
+  d_->endOfScrollQueued = true;
+  QTimer::singleShot(0, this, [this] {
+    d_->endOfScrollQueued = false;
+    SetFullRepaint();
+    if (d_->view.preview)
+      InvalidateAll();
+    else
+      d_->view.Redraw(nullptr);
+  });
+}
+
+void DrawingWindow::scrollContentsBy(int, int) {}
+
+void DrawingWindow::resizeEvent(QResizeEvent* event) {
+  QAbstractScrollArea::resizeEvent(event);
+  View& v = d_->view;
+  const QSize size = viewport()->size();
+  v.Resize(size.width(), size.height(), viewport()->devicePixelRatioF());
+  if (v.fitMode == kFitWidth)
+    v.FitWidth();
+  else if (v.fitMode == kFitPage)
+    v.FitInWindow();
+  UpdateScrollBars();
+  SetFullRepaint();
+  InvalidateAll();
+}
+
+void DrawingWindow::paintEvent(QPaintEvent* event) {
+  View& v = d_->view;
+  if (!d_->captured && (d_->fullRepaint || !d_->pending.isEmpty())) {
+    if (d_->fullRepaint ||
+        d_->pending.contains(QRect(0, 0, v.Window().width(), v.Window().height()))) {
+      v.Redraw(nullptr);
+    } else {
+      const QRect& r = d_->pending;
+      Point a = v.ITransform(float(r.left()), float(r.top()));
+      Point b = v.ITransform(float(r.right() + 1), float(r.bottom() + 1));
+      Rect area{std::min(a.x, b.x), std::min(a.y, b.y), std::max(a.x, b.x), std::max(a.y, b.y)};
+      v.Redraw(&area);
+    }
+    d_->fullRepaint = false;
+    d_->pending = QRect();
+  }
+  QPainter p(viewport());
+  const double k = v.DevicePixelRatio();
+  const QRect r = event->rect();
+  p.drawImage(QRectF(r), v.Window().image(),
+              QRectF(r.left() * k, r.top() * k, r.width() * k, r.height() * k));
+}
+
+void DrawingWindow::Tool(int32_t kind, QMouseEvent* event) {
+  const QPointF at = ToDrawing(event->position());
+  View& v = d_->view;
+  v.BeginDrawing();
+  ToolEvent(kind, float(at.x()), float(at.y()), (event->modifiers() & Qt::ShiftModifier) ? 1 : 0);
+  v.EndDrawing();
+}
+
+void DrawingWindow::mousePressEvent(QMouseEvent* event) {
+  if (event->button() == Qt::LeftButton && !d_->captured) {
+    d_->captured = true;
+    Tool(0, event);
+  } else if (event->button() == Qt::RightButton && !d_->captured) {
+    Tool(4, event);
+  }
+}
+
+void DrawingWindow::mouseReleaseEvent(QMouseEvent* event) {
+  if (event->button() != Qt::LeftButton || !d_->captured) return;
+  d_->captured = false;
+  Tool(1, event);
+}
+
+void DrawingWindow::mouseMoveEvent(QMouseEvent* event) {
+  const QPointF at = ToDrawing(event->position());
+  emit PointerMoved(float(at.x()), float(at.y()));
+  if (d_->captured) Tool(2, event);
+}
+
+void DrawingWindow::mouseDoubleClickEvent(QMouseEvent* event) {
+  if (event->button() == Qt::LeftButton && !d_->captured) Tool(3, event);
+}
+
+void DrawingWindow::dragEnterEvent(QDragEnterEvent* event) {
+  if (OffersMetafile(event->mimeData())) event->acceptProposedAction();
+}
+
+void DrawingWindow::dragMoveEvent(QDragMoveEvent* event) {
+  if (OffersMetafile(event->mimeData())) event->acceptProposedAction();
+}
+
+void DrawingWindow::dropEvent(QDropEvent* event) {
+  const QByteArray bytes = MetafileBytes(event->mimeData());
+  if (bytes.isEmpty()) return;
+  const QPointF where = viewport()->mapFrom(this, event->position());
+  if (AddDroppedMetafile(bytes, where)) event->acceptProposedAction();
+}
+
+bool DrawingWindow::AddDroppedMetafile(const QByteArray& bytes, QPointF where) {
+  Drawing* drawing = d_->drawing;
+  if (!drawing) return false;
+  const std::string previous = StatusText();
+  SetStatusText("Adding dropped data...");
+  BeginWaitCursor();
+  ShapeList list;
+  const bool ok = ConvertMetafile(reinterpret_cast<const uint8_t*>(bytes.constData()),
+                                  size_t(bytes.size()), &list) == 1;
+  // A drop that brings nothing leaves the histories alone.
+  if (ok) {
+    drawing->undo().Clear();
+    // The picture's top-left corner goes where it was dropped.
+    const Rect b = BoundsOfList(list, 0);
+    const QPointF at = ToDrawing(where);
+    if (!RectIsEmpty(b)) {
+      const float dx = float(at.x()) - b.x1, dy = float(at.y()) - b.y2;
+      for (::Shape* s : list) s->Move(dx, dy);
+    }
+    drawing->ClearSelection();
+    for (::Shape* s : list) {
+      if (!drawing->AddShape(s)) {
+        delete s;
+        continue;
+      }
+      drawing->Select(s);
+    }
+    drawing->SetModified();
+  }
+  EndWaitCursor();
+  SetStatusText(previous);
+  SetFullRepaint();
+  InvalidateAll();
+  return ok;
+}
