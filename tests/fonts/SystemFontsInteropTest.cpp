@@ -62,9 +62,14 @@ TEST(SystemFontsInterop, EveryListedFaceConvertsAndFormat2FontsLoadInGhostscript
     std::vector<uint8_t> font;
     ASSERT_TRUE(LoadFaceSfnt(face.path, face.faceIndex, &font)) << face.path;
     StringSink t42, t3;
+    ClearDebugLog();
     int ok42 = Type42Converter().convert(font.data(), font.size(), &t42);
+    // Type 42 carries each table other than 'glyf' in one string, so a large CJK face
+    // (long 'loca' or 'hmtx') is refused with its own message rather than converted.
+    bool tooLong = !ok42 && !DebugLogLines().empty() &&
+                   DebugLogLines().back().find("which is too long") != std::string::npos;
     int ok3 = Type3Converter().convert(font.data(), font.size(), &t3);
-    if (!HasFormat2Post(font)) continue;
+    if (!HasFormat2Post(font) || tooLong) continue;
     ASSERT_EQ(ok42, 1) << face.path;
     ASSERT_EQ(ok3, 1) << face.path;
     type42Names.push_back(DefinedFontName(t42.text));
