@@ -7,6 +7,7 @@
 
 #include "model/DebugLog.h"
 #include "output/OutputSink.h"
+#include "platform/fontsys/SfntFace.h"
 
 namespace {
 
@@ -242,7 +243,11 @@ void TrueTypeConverter::ReadNames(ByteView name) {
   }
   std::optional<std::string> names[8];
   for (int id = 0; id < 8; ++id) names[id] = mac[id] ? mac[id] : win[id];
-  if (names[6]) psName_ = *names[6];
+  // The name the font list knows the face by, so that the program defines the font the
+  // re-encoding lines and the PDF refer to. A font with no usable name is never listed; for it
+  // the record's own text serves (NameToken makes it a valid token).
+  psName_ = PostScriptNameFromTable(std::vector<uint8_t>(name.p, name.p + name.n));
+  if (psName_.empty() && names[6]) psName_ = *names[6];
   if (names[4]) fullName_ = *names[4];
   if (names[1]) familyName_ = *names[1];
   if (names[2]) weight_ = *names[2];

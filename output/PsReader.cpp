@@ -10,6 +10,7 @@
 #include <emmintrin.h>
 #endif
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <cmath>
@@ -79,12 +80,10 @@ class Scanner {
     float v = 0;
     auto r = std::from_chars(s, end_, v);
     if (r.ec == std::errc::result_out_of_range) {
-      // Too small for a float reads as zero, as scanf would; too large is refused.
-      double d = 0;
-      auto rd = std::from_chars(s, end_, d);
-      if (rd.ec != std::errc() || !std::isfinite(d) || std::fabs(d) >= 1) return false;
-      v = std::signbit(d) ? -0.0f : 0.0f;
-      r.ptr = rd.ptr;
+      // Too small for a float (or even a double) reads as zero, as scanf would; too large is
+      // refused.
+      if (!BelowOne(s, r.ptr)) return false;
+      v = *s == '-' ? -0.0f : 0.0f;
     } else if (r.ec != std::errc()) {
       return false;
     }
@@ -159,6 +158,37 @@ class Scanner {
     *out = negative ? -v : v;
     p_ = s;
     return true;
+  }
+
+  // Whether the decimal number in [s, end) (as from_chars matched it) is below 1 in magnitude,
+  // from the place of its first significant digit and its exponent; exact where it matters,
+  // for numbers out of a float's range, whose places are far from zero.
+  static bool BelowOne(const char* s, const char* end) {
+    if (s < end && *s == '-') ++s;
+    int64_t place = -1;  // of the first significant digit: 0 for units, -1 for tenths
+    bool significant = false;
+    for (; s < end && uint8_t(*s - '0') < 10; ++s) {
+      significant = significant || *s != '0';
+      if (significant) ++place;
+    }
+    if (s < end && *s == '.') {
+      for (++s; s < end && uint8_t(*s - '0') < 10; ++s) {
+        if (significant) continue;
+        significant = *s != '0';
+        if (!significant) --place;
+      }
+    }
+    if (!significant) return true;
+    int64_t exponent = 0;
+    if (s < end && (*s == 'e' || *s == 'E')) {
+      ++s;
+      const bool negative = s < end && *s == '-';
+      if (s < end && (*s == '-' || *s == '+')) ++s;
+      for (; s < end && uint8_t(*s - '0') < 10; ++s)
+        exponent = std::min<int64_t>(exponent * 10 + (*s - '0'), int64_t(1) << 40);
+      if (negative) exponent = -exponent;
+    }
+    return place + exponent < 0;
   }
 
   const char* p_;
@@ -341,6 +371,9 @@ class Parser {
   std::string text_;
   float box_[4] = {0, 0, 0, 0};
   bool hasBox_ = false;
+  // Set by a handler that cannot go on without misreading what follows (an image whose pixels
+  // the file does not hold); the read stops and fails.
+  bool failed_ = false;
 };
 
 Parser::~Parser() {
@@ -394,7 +427,7 @@ int32_t Parser::Run() {
         (StartsWith(line, "%%PageTrailer") || StartsWith(line, "%%Trailer")))
       return 1;
     Statement(line);
-    if (!lines_.Next(&line)) return 0;
+    if (failed_ || !lines_.Next(&line)) return 0;
   }
 }
 
@@ -681,9 +714,11 @@ void Parser::Image(std::string_view s) {
   if (!scan.Literal('[') || !scan.Floats(m, 6) || !scan.Literal(']') || !scan.Int(&w) ||
       !scan.Int(&h))
     return;
-  // Every pixel takes six hexadecimal digits, so a size the rest of the file cannot hold is
-  // refused before anything is allocated.
   if (w <= 0 || h <= 0) return;
+  // Every pixel takes six hexadecimal digits, so a size the rest of the file cannot hold is
+  // known to run into its end before anything is allocated. That, like an image that cannot be
+  // held, fails the read: skipping it would read its pixel lines as drawing statements.
+  failed_ = true;
   const uint64_t pixels = uint64_t(w) * uint64_t(h);
   if (pixels > lines_.Remaining() / 6) return;
   std::unique_ptr<ImageShape> image(new (std::nothrow) ImageShape());
@@ -697,6 +732,7 @@ void Parser::Image(std::string_view s) {
     return;
   }
   if (!ReadPixels(&image->image)) return;
+  failed_ = false;
   image->InvalidateBounds();
   Append(image.release());
 }
@@ -745,12 +781,12 @@ void Parser::Font(std::string_view s, bool withLeading) {
   if (withLeading) {
     int32_t align = 0;
     if (!scan.Word(&name) || !scan.Floats(v, 3) || !scan.Int(&align)) return;
-    // Only the four alignments exist; the writers index tables by them.
-    if (align < 0 || align > 3) return;
     font_.assign(StripFontName(name));
     size_ = v[0];
     leading_ = v[1];
-    align_ = align;
+    // Only the four alignments exist (the writers index tables by them); another one keeps the
+    // alignment in force.
+    if (align >= 0 && align <= 3) align_ = align;
   } else {
     if (!scan.Word(&name) || !scan.Float(&v[0])) return;
     font_.assign(StripFontName(name));
