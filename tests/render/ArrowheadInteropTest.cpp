@@ -20,8 +20,11 @@ namespace {
 
 constexpr int kTolerance = 16;
 // Pixels beyond the allowance, as a share of our inked pixels: the outlines are the same, what
-// is left is a stray corner pixel where diagonal edges round differently.
-constexpr double kMostDifferingShare = 0.02;
+// is left is stray corner pixels where slanting edges round differently (under 1% when this was
+// written). The V's 6-pixel pen ends round on GDI and square in PostScript and PDF, and its
+// tip is mitred there (about 3%).
+constexpr double kMostDifferingFilled = 0.015;
+constexpr double kMostDifferingV = 0.04;
 
 bool Export(Drawing& drawing, int32_t kind, const std::string& path) {
   FileSink sink(path);
@@ -30,8 +33,13 @@ bool Export(Drawing& drawing, int32_t kind, const std::string& path) {
   return sink.Close() == 1 && ok;
 }
 
-// A horizontal, a vertical and a slanting line, arrows of `kind` at both ends, in black.
+// A horizontal, a vertical and a slanting line, arrows of `kind` at both ends, in black, inside
+// a hairline frame: libwmf stretches the outermost geometry over the picture, and the frame
+// then lands where ours does.
 void BuildArrows(Drawing* drawing, int32_t kind) {
+  auto* frame = new BoxShape(0, -10, 270, 210);
+  frame->SetLineWidth(0);
+  ASSERT_TRUE(drawing->AddShape(frame));
   const float lines[3][4] = {{40, 40, 200, 40}, {240, 30, 240, 170}, {50, 90, 190, 160}};
   for (const auto& l : lines) {
     auto* line = new LineShape(l[0], l[1], l[2], l[3]);
@@ -76,25 +84,28 @@ TEST(ArrowheadInterop, EveryKindLooksTheSameInEveryDriver) {
     ASSERT_EQ(RunCommand("convert " + base + ".wmf -depth 8 -background white -flatten " + base +
                          "-wmf.ppm >/dev/null 2>&1"),
               0);
-    const Pnm ours = pixels::ReadBmp24(base + ".bmp");
+    const Pnm ours = pixels::Binarize(pixels::ReadBmp24(base + ".bmp"));
     const size_t inked = pixels::CountInked(ours);
     ASSERT_GT(inked, 200u);
     struct Driver {
       const char* name;
       Pnm picture;
       bool placedByScan;
-    } drivers[] = {{"eps", ReadPnm(base + "-eps.ppm"), false},
-                   {"pdf", ReadPnm(base + "-pdf.ppm"), false},
-                   {"wmf", ReadPnm(base + "-wmf.ppm"), true}};
+    } drivers[] = {{"eps", pixels::Binarize(ReadPnm(base + "-eps.ppm")), false},
+                   {"pdf", pixels::Binarize(ReadPnm(base + "-pdf.ppm")), false},
+                   {"wmf", pixels::Binarize(ReadPnm(base + "-wmf.ppm")), true}};
     for (const Driver& d : drivers) {
       SCOPED_TRACE(d.name);
       ASSERT_EQ(d.picture.channels, 3);
       ASSERT_EQ(d.picture.width, ours.width);
       ASSERT_EQ(d.picture.height, ours.height);
       const Pnm mine = d.placedByScan ? pixels::Register(ours, d.picture) : ours;
-      const size_t differing = pixels::CountDiffering(mine, d.picture, kTolerance);
+      // The frame itself is libwmf's edge of the picture; only what lies inside it counts.
+      const size_t differing =
+          pixels::CountDiffering(mine, d.picture, kTolerance, d.placedByScan ? 12 : 0);
       std::printf("kind %d %s: %zu of %zu inked pixels differ\n", kind, d.name, differing, inked);
-      EXPECT_LE(double(differing), kMostDifferingShare * double(inked));
+      EXPECT_LE(double(differing),
+                (kind == 2 ? kMostDifferingV : kMostDifferingFilled) * double(inked));
     }
   }
 }

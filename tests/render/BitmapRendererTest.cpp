@@ -243,8 +243,8 @@ TEST(BitmapWriters, TiffStripsAndLayout) {
     tags.push_back(U16(b, d + 2 + 12 * i));
     values.push_back(i == 4 ? U16(b, d + 2 + 12 * i + 8) : U32(b, d + 2 + 12 * i + 8));
   }
-  EXPECT_EQ(tags, (std::vector<uint32_t>{254, 256, 257, 258, 259, 262, 273, 277, 278, 279, 282,
-                                         283, 296}));
+  EXPECT_EQ(tags, (std::vector<uint32_t>{254, 256, 257, 258, 259, 262, 273, 277, 278, 279, 282, 283,
+                                         296}));
   EXPECT_EQ(std::vector<uint32_t>(values.begin() + 1, values.begin() + 11),
             (std::vector<uint32_t>{5, 3, d + 178, 1, 2, 8, 3, 546, data, d + 162}));
   EXPECT_EQ(U32(b, d + 2 + 12 * 6 + 4), 1u);  // one strip

@@ -60,11 +60,12 @@ inline bool NearNeighbour(const Pnm& a, const Pnm& b, int x, int y, int toleranc
   return false;
 }
 
-// Pixels of two same-sized pictures that differ beyond the one-pixel allowance (either way).
-inline size_t CountDiffering(const Pnm& a, const Pnm& b, int tolerance) {
+// Pixels of two same-sized pictures that differ beyond the one-pixel allowance (either way),
+// leaving out `margin` pixels along the edges.
+inline size_t CountDiffering(const Pnm& a, const Pnm& b, int tolerance, int margin = 0) {
   size_t n = 0;
-  for (int y = 0; y < a.height; ++y)
-    for (int x = 0; x < a.width; ++x)
+  for (int y = margin; y < a.height - margin; ++y)
+    for (int x = margin; x < a.width - margin; ++x)
       n += !NearNeighbour(a, b, x, y, tolerance) || !NearNeighbour(b, a, x, y, tolerance);
   return n;
 }
@@ -78,6 +79,18 @@ inline size_t CountInked(const Pnm& image) {
   size_t n = 0;
   for (size_t i = 0; i < size_t(image.width) * size_t(image.height); ++i) n += Inked(image, i);
   return n;
+}
+
+// Dark pixels black, the rest white: for pictures whose tools turn black into different greys
+// or smooth its edges.
+inline Pnm Binarize(const Pnm& image) {
+  Pnm out = image;
+  for (size_t i = 0; i < size_t(image.width) * size_t(image.height); ++i) {
+    const char* px = image.pixels.data() + i * 3;
+    const bool dark = std::min({uint8_t(px[0]), uint8_t(px[1]), uint8_t(px[2])}) < 128;
+    out.pixels.replace(i * 3, 3, dark ? std::string(3, '\0') : "\xff\xff\xff");
+  }
+  return out;
 }
 
 struct Box {
