@@ -4,22 +4,20 @@
 
 namespace {
 
-// Points of the five arrowheads, x along the line towards the tip, y across, for scale 1.
-struct ArrowShape {
-  int32_t count;
-  Point points[kArrowheadMaxPoints];
-  bool filled;
-};
-
-const ArrowShape kShapes[kArrowheadKinds] = {
-    {3, {{-1, 2}, {6, 0}, {-1, -2}}, true},
-    {3, {{0, 3}, {9, 0}, {0, -3}}, true},
-    {3, {{-6, -6}, {0, 0}, {-6, 6}}, false},
-    {5, {{0, 0.5f}, {-7, 2}, {-6, 0}, {-7, -2}, {0, -0.5f}}, true},
-    {4, {{0, -0.5f}, {-9, -3}, {-9, 3}, {0, 0.5f}}, true},
+const ArrowheadShape kShapes[kArrowheadKinds] = {
+    {4, {{0, 0}, {-1, 2}, {6, 0}, {-1, -2}}, 1, 0},
+    {4, {{0, 0}, {0, 3}, {9, 0}, {0, -3}}, 1, 0},
+    {3, {{-6, -6}, {0, 0}, {-6, 6}}, 0, 2},
+    {6, {{0, 0}, {0, 0.5f}, {-7, 2}, {-6, 0}, {-7, -2}, {0, -0.5f}}, 1, 0},
+    {5, {{0, 0}, {0, -0.5f}, {-9, -3}, {-9, 3}, {0, 0.5f}}, 1, 0},
 };
 
 }  // namespace
+
+const ArrowheadShape* ArrowheadShapeOf(int32_t kind) {
+  if (kind < 0 || kind >= kArrowheadKinds) return nullptr;
+  return &kShapes[kind];
+}
 
 double ArrowheadAngle(float tipX, float tipY, float fromX, float fromY) {
   if (tipX == fromX) return tipY > fromY ? 90.0 : -90.0;
@@ -35,8 +33,8 @@ float ArrowheadScale(const PaintStyle& line) {
 
 bool MakeArrowheadOutline(const PaintStyle& line, int32_t kind, float tipX, float tipY, float fromX,
                           float fromY, ArrowheadOutline* out) {
-  if (kind < 0 || kind >= kArrowheadKinds || !out) return false;
-  const ArrowShape& shape = kShapes[kind];
+  const ArrowheadShape* shape = ArrowheadShapeOf(kind);
+  if (!shape || !out) return false;
   const double w = ArrowheadScale(line);
   const double angle = ArrowheadAngle(tipX, tipY, fromX, fromY) * kPi / 180.0;
   // Exact quarter turns keep vertical arrows free of cos(90) residue.
@@ -44,27 +42,26 @@ bool MakeArrowheadOutline(const PaintStyle& line, int32_t kind, float tipX, floa
   if (std::fabs(c) < 1e-12) c = 0;
   if (std::fabs(s) < 1e-12) s = 0;
   // translate(tip) rotate(angle) scale(w, w)
-  for (int32_t i = 0; i < shape.count; ++i) {
-    double x = shape.points[i].x * w, y = shape.points[i].y * w;
+  for (int32_t i = 0; i < shape->count; ++i) {
+    double x = shape->points[i].x * w, y = shape->points[i].y * w;
     out->points[i].x = float(tipX + c * x - s * y);
     out->points[i].y = float(tipY + s * x + c * y);
   }
-  out->count = shape.count;
-  // The outlined kind is an open V, as on screen and in the procset's `arrowhead`.
-  out->closed = shape.filled ? 1 : 0;
+  out->count = shape->count;
+  out->closed = shape->filled ? 1 : 0;
   PaintStyle style;
   style.strokeColor = line.strokeColor;
   style.fillColor = line.strokeColor;
   style.pattern = -1;
   style.dash = -1;
-  if (shape.filled) {
+  if (shape->filled) {
     style.fillOn = 1;
     style.strokeOn = 0;
     style.lineWidth = float(w);  // unused without a stroke; keeps the writers' width unchanged
   } else {
     style.fillOn = 0;
     style.strokeOn = 1;
-    style.lineWidth = float(2 * w);
+    style.lineWidth = float(shape->penWidth * w);
   }
   out->style = style;
   return true;
@@ -82,4 +79,19 @@ void DrawLineArrowheads(const PaintStyle& line, float x1, float y1, float x2, fl
                         const ArrowheadPolygonFn& drawPolygon) {
   if (start && start->enabled) drawArrowhead(line, start->kind, x1, y1, x2, y2, drawPolygon);
   if (end && end->enabled) drawArrowhead(line, end->kind, x2, y2, x1, y1, drawPolygon);
+}
+
+void AddArrowheadInk(Rect* r, const Matrix& m, const PaintStyle& line, int32_t kind, float tipX,
+                     float tipY, float fromX, float fromY) {
+  ArrowheadOutline o;
+  if (!r || !MakeArrowheadOutline(line, kind, tipX, tipY, fromX, fromY, &o)) return;
+  // A square of half the pen times sqrt 2 around each point holds the pen's edges and the
+  // mitred tip of the V (a right angle).
+  const float grow = o.style.strokeOn ? o.style.lineWidth / 2 * 1.4142136f : 0.0f;
+  for (int32_t i = 0; i < o.count; ++i)
+    for (float dx : {-grow, grow})
+      for (float dy : {-grow, grow}) {
+        Point p = Transform(m, o.points[i].x + dx, o.points[i].y + dy);
+        AddPointToRect(r, p.x, p.y);
+      }
 }

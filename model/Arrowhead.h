@@ -1,5 +1,6 @@
-// Arrowhead outlines at the ends of lines, shared by the renderer and the Illustrator and PDF
-// writers: each hands in its own polygon drawing, so all of them show the same five shapes.
+// Arrowhead outlines at the ends of lines: one table of the five shapes, from which the screen,
+// every output driver, the export bounds and the procset's `arrowhead` text are all made, so a
+// head looks the same wherever it is drawn.
 #pragma once
 
 #include <cstdint>
@@ -8,7 +9,21 @@
 #include "model/Geometry.h"
 
 inline constexpr int32_t kArrowheadKinds = 5;
-inline constexpr int32_t kArrowheadMaxPoints = 5;
+inline constexpr int32_t kArrowheadMaxPoints = 6;
+
+// One arrowhead shape for scale 1, x along the line towards the tip, y across, the tip at the
+// origin. The points are the outline in the order the procset traces it: a filled head starts
+// at the tip (the line's end) and is closed; an outlined head is an open polyline through the
+// tip, stroked with a pen `penWidth` times the scale.
+struct ArrowheadShape {
+  int32_t count;
+  Point points[kArrowheadMaxPoints];
+  int32_t filled;
+  float penWidth;
+};
+
+// The shape of `kind` (0..4); null for an unknown kind (a damaged file).
+const ArrowheadShape* ArrowheadShapeOf(int32_t kind);
 
 // One arrowhead as a polygon in the line's own coordinates (the caller applies the line's
 // matrix, as it does for the line itself), with the paint style it is drawn in.
@@ -28,9 +43,10 @@ double ArrowheadAngle(float tipX, float tipY, float fromX, float fromY);
 float ArrowheadScale(const PaintStyle& line);
 
 // The outline of arrowhead `kind` (0..4) with its tip at (tipX, tipY), pointing away from
-// (fromX, fromY), for a line drawn in `line`. Types 0, 1, 3 and 4 are filled without outline in
-// the line's stroke colour; type 2 is an open V (not closed), outlined only, with a pen twice the
-// arrowhead scale. False for an unknown kind.
+// (fromX, fromY), for a line drawn in `line`: the table's points under translate(tip),
+// rotate(angle), scale(w, w). Filled heads are closed and filled without outline in the line's
+// stroke colour; the outlined one is open, with a pen of its pen width times the scale. False
+// for an unknown kind.
 bool MakeArrowheadOutline(const PaintStyle& line, int32_t kind, float tipX, float tipY, float fromX,
                           float fromY, ArrowheadOutline* out);
 
@@ -45,3 +61,8 @@ void drawArrowhead(const PaintStyle& line, int32_t kind, float tipX, float tipY,
 void DrawLineArrowheads(const PaintStyle& line, float x1, float y1, float x2, float y2,
                         const Arrowhead* start, const Arrowhead* end,
                         const ArrowheadPolygonFn& drawPolygon);
+
+// Adds to `r` (page space) everything an arrowhead paints: its outline through `m`, grown by
+// half its pen for the outlined kind (with room for the pointed join at the tip).
+void AddArrowheadInk(Rect* r, const Matrix& m, const PaintStyle& line, int32_t kind, float tipX,
+                     float tipY, float fromX, float fromY);

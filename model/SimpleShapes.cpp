@@ -4,6 +4,7 @@
 #include <cmath>
 #include <new>
 
+#include "model/Arrowhead.h"
 #include "model/GraphicsState.h"
 #include "model/HandleMarker.h"
 #include "model/PathShapes.h"
@@ -20,71 +21,30 @@ void SetColor(GraphicsState& gs, const Color& c) {
   gs.setrgbcolor(c.red / 100, c.green / 100, c.blue / 100);
 }
 
-// The arrowhead outlines of the native procset, in a system with its origin at the tip, x
-// along the line and scaled by the arrow size. Relative moves from the tip.
-void ArrowheadPath(GraphicsState& gs, int32_t kind) {
-  if (kind == 2) {
-    gs.moveto(-6, -6);
-    gs.lineto(0, 0);
-    gs.rlineto(-6, 6);
-    return;
-  }
-  gs.moveto(0, 0);
-  switch (kind) {
-    case 0:
-      gs.rlineto(-1, 2);
-      gs.rlineto(7, -2);
-      gs.rlineto(-7, -2);
-      gs.closepath();
-      break;
-    case 1:
-      gs.rlineto(0, 3);
-      gs.rlineto(9, -3);
-      gs.rlineto(-9, -3);
-      gs.closepath();
-      break;
-    case 3:
-      gs.rlineto(0, 0.5f);
-      gs.rlineto(-7, 1.5f);
-      gs.rlineto(1, -2);
-      gs.rlineto(-1, -2);
-      gs.rlineto(7, 1.5f);
-      gs.closepath();
-      break;
-    case 4:
-      gs.rlineto(0, -0.5f);
-      gs.rlineto(-9, -2.5f);
-      gs.rlineto(0, 6);
-      gs.rlineto(9, -2.5f);
-      gs.closepath();
-      break;
-    default:
-      break;
-  }
-}
-
 // One arrowhead at (tipX, tipY) pointing away from (fromX, fromY), local coordinates of a
 // line whose matrix is m. Like the procset, the head lives in the line's own system.
 void DrawArrowhead(const Matrix& m, float tipX, float tipY, float fromX, float fromY, int32_t kind,
                    float size, const Color& color) {
-  if (kind < 0 || kind > 4) return;
+  const ArrowheadShape* shape = ArrowheadShapeOf(kind);
+  if (!shape) return;
   GraphicsState& gs = TheGraphicsState();
-  double angle = std::atan2(double(tipY) - fromY, double(tipX) - fromX) / kDegToRad;
   gs.gsave();
   gs.newpath();
   gs.concat(m);
   gs.translate(tipX, tipY);
-  gs.rotate(angle);
+  gs.rotate(ArrowheadAngle(tipX, tipY, fromX, fromY));
   gs.scale(size, size);
   SetColor(gs, color);
   gs.setpattern(-1);
   gs.setdash(-1);
-  ArrowheadPath(gs, kind);
-  if (kind == 2) {
-    gs.setlinewidth(2);
-    gs.stroke(1);
-  } else {
+  gs.moveto(shape->points[0].x, shape->points[0].y);
+  for (int32_t i = 1; i < shape->count; ++i) gs.lineto(shape->points[i].x, shape->points[i].y);
+  if (shape->filled) {
+    gs.closepath();
     gs.fill(1);
+  } else {
+    gs.setlinewidth(shape->penWidth);
+    gs.stroke(1);
   }
   gs.grestore();
 }
@@ -130,7 +90,7 @@ void LineShape::Draw(int32_t mode) {
   gs.setdash(style_.dash);
   gs.stroke(1);
   gs.grestore();
-  float size = std::max(1.0f, EffectiveLineWidth());
+  const float size = ArrowheadScale(style_);
   if (leftArrow_.enabled)
     DrawArrowhead(matrix_, x1, y1, x2, y2, leftArrow_.kind, size, style_.strokeColor);
   if (rightArrow_.enabled)

@@ -115,7 +115,7 @@ long WritePreview(Drawing& drawing, OutputSink* sink, float border, ProgressDial
   if (!tiff) return -1;
   long start = sink->Tell();
   if (progress) progress->SetText("Preparing preview image...");
-  if (!RenderDrawing(drawing, tiff.get(), 0, 0, border, progress)) return -1;
+  if (!RenderDrawing(drawing, tiff.get(), 0, 0, border, progress, PageBox::kInk)) return -1;
   tiff.reset();
   return sink->Tell() - start;
 }
@@ -204,7 +204,7 @@ int32_t ExportFile(Drawing& drawing, int32_t kind, OutputSink* sink, int32_t emb
   if (IsDeviceKind(kind)) {
     std::unique_ptr<OutputDriver> driver(gDeviceDriverMaker(kind, sink));
     if (!driver) return 0;
-    return RenderDrawing(drawing, driver.get(), 0, 0, border, progress);
+    return RenderDrawing(drawing, driver.get(), 0, 0, border, progress, PageBox::kInk);
   }
   const bool preview = kind == kExportEps && withPreview && gDeviceDriverMaker != nullptr;
   long tiffLength = 0, psStart = 0;
@@ -228,8 +228,10 @@ int32_t ExportFile(Drawing& drawing, int32_t kind, OutputSink* sink, int32_t emb
   } else {
     writer = std::make_unique<QlxWriter>(sink, std::move(fonts));
   }
+  // The native file's header keeps the shapes' bounds; every export frames all that is drawn.
+  const PageBox box = kind == kExportNative ? PageBox::kShapeBounds : PageBox::kInk;
   int32_t result =
-      RenderDrawing(drawing, writer.get(), embedFonts, substitutePsFonts, border, progress);
+      RenderDrawing(drawing, writer.get(), embedFonts, substitutePsFonts, border, progress, box);
   writer.reset();  // hands the last buffered lines to the sink
   if (result && preview && !WriteDosEpsHeader(sink, tiffLength, psStart, sink->Tell())) return 0;
   return result;

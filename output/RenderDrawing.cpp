@@ -4,6 +4,7 @@
 
 #include "model/ContainerShapes.h"
 #include "model/Drawing.h"
+#include "model/InkBounds.h"
 #include "output/ProgressDialog.h"
 #include "output/PsWriterCommon.h"
 
@@ -39,9 +40,9 @@ void CloseBracket(OutputDriver* driver, int32_t kind) {
 
 }  // namespace
 
-PageInfo MakePageInfo(Drawing& drawing, float border) {
+PageInfo MakePageInfo(Drawing& drawing, float border, PageBox box) {
   PageInfo page;
-  Rect e = drawing.Extent();
+  Rect e = box == PageBox::kInk ? InkBoundsOfList(drawing.shapes()) : drawing.Extent();
   float b = border + 0.5f;
   if (b < 0 && ((e.x2 - e.x1 + 1) / 2 < -b || (e.y2 - e.y1 + 1) / 2 < -b)) b = 0;
   page.llx = TruncToInt32(e.x1 - b);
@@ -58,9 +59,10 @@ PageInfo MakePageInfo(Drawing& drawing, float border) {
 }
 
 int32_t RenderDrawing(Drawing& drawing, OutputDriver* driver, int32_t embedFonts,
-                      int32_t substitutePsFonts, float border, ProgressDialog* progress) {
+                      int32_t substitutePsFonts, float border, ProgressDialog* progress,
+                      PageBox box) {
   if (!driver) return 0;
-  PageInfo page = MakePageInfo(drawing, border);
+  PageInfo page = MakePageInfo(drawing, border, box);
   ResetPaintStyleCacheForExport();
   gSubstitutePsFonts = substitutePsFonts;
   // A document that could not begin gets no shapes and no trailer.
@@ -91,9 +93,9 @@ bool WriteShapeList(const ShapeList& list, OutputDriver* driver, ProgressDialog*
       break;
     }
     int32_t kind = shape->Kind();
-    auto* container =
-        (kind == kGroupShape || kind == kCompoundShape) ? dynamic_cast<ContainerShape*>(shape)
-                                                        : nullptr;
+    auto* container = (kind == kGroupShape || kind == kCompoundShape)
+                          ? dynamic_cast<ContainerShape*>(shape)
+                          : nullptr;
     if (!container) {
       shape->Write(*driver);
       continue;

@@ -126,9 +126,10 @@ TEST(AiWriter, LineArrowheadsArePolygonsInTheStrokeColour) {
     hidden.strokeOn = 0;
     w.DrawLine(&hidden, &shift, 0, 0, 10, 0, nullptr, nullptr);
   }));
-  // Type 1 at the end point (10, 0) under the matrix: filled, no outline.
-  EXPECT_EQ(body, (Lines{"0 1 1 0 K", "0 100 m", "10 100 L", "S", "0 1 1 0 k", "10 103 m",
-                         "19 100 L", "10 97 L", "10 103 L", "f", "0 100 m", "10 100 L", "N"}));
+  // Type 1 traced from the end point (10, 0) under the matrix: filled, no outline.
+  EXPECT_EQ(body,
+            (Lines{"0 1 1 0 K", "0 100 m", "10 100 L", "S", "0 1 1 0 k", "10 100 m", "10 103 L",
+                   "19 100 L", "10 97 L", "10 100 L", "f", "0 100 m", "10 100 L", "N"}));
 }
 
 TEST(AiWriter, TextIsWrittenLeftForJustifyWithoutParagraphMarks) {

@@ -9,6 +9,7 @@
 #include "fonts/FontManager.h"
 #include "fonts/StringSink.h"
 #include "model/Drawing.h"
+#include "model/InkBounds.h"
 #include "model/SimpleShapes.h"
 #include "model/TextShape.h"
 #include "output/ExportFile.h"
@@ -55,9 +56,10 @@ struct FontScope : testfonts::ScopedFonts {
   MessageLog log;
 };
 
-// The bounding box line of the drawing's extent grown by b (the border plus one half).
-std::string Box(Drawing& drawing, float b) {
-  Rect e = drawing.Extent();
+// The bounding box line grown by b (the border plus one half): of what the drawing paints for
+// exports, of the shapes' bounds for the native file.
+std::string Box(Drawing& drawing, float b, bool native = false) {
+  Rect e = native ? drawing.Extent() : InkBoundsOfList(drawing.shapes());
   return "%%BoundingBox: " + std::to_string(int(e.x1 - b)) + " " + std::to_string(int(e.y1 - b)) +
          " " + std::to_string(int(e.x2 + b)) + " " + std::to_string(int(e.y2 + b)) + "\r\n";
 }
@@ -190,7 +192,7 @@ TEST(ExportFile, SaveKeepsOldFileAndModifiedFlagOnFailure) {
   EXPECT_EQ(drawing.path, path);
   std::string saved = ReadFileBytes(path);
   EXPECT_TRUE(Contains(saved, "%%Title: one.qlx\r\n"));
-  EXPECT_TRUE(Contains(saved, Box(drawing, 9.5f)));
+  EXPECT_TRUE(Contains(saved, Box(drawing, 9.5f, true)));
   EXPECT_TRUE(Contains(saved, "%%IncludeFont: Arial-BoldMT\r\n"));
   EXPECT_FALSE(Contains(saved, "%%BeginResource: font"));
 

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "model/Arrowhead.h"
+#include "output/QlxWriter.h"
 
 namespace {
 
@@ -54,12 +55,12 @@ TEST(Arrowhead, OutlinesAreRotatedScaledAndPlacedAtTheTip) {
   ArrowheadOutline o;
   // Type 1 pointing right from (100, 50): the tip extends 9w beyond the end point.
   ASSERT_TRUE(MakeArrowheadOutline(line, 1, 100, 50, 0, 50, &o));
-  ASSERT_EQ(o.count, 3);
-  EXPECT_NEAR(o.points[0].x, 100, 1e-5);
-  EXPECT_NEAR(o.points[0].y, 56, 1e-5);
-  EXPECT_NEAR(o.points[1].x, 118, 1e-5);
-  EXPECT_NEAR(o.points[1].y, 50, 1e-5);
-  EXPECT_NEAR(o.points[2].y, 44, 1e-5);
+  ASSERT_EQ(o.count, 4);
+  EXPECT_NEAR(o.points[1].x, 100, 1e-5);
+  EXPECT_NEAR(o.points[1].y, 56, 1e-5);
+  EXPECT_NEAR(o.points[2].x, 118, 1e-5);
+  EXPECT_NEAR(o.points[2].y, 50, 1e-5);
+  EXPECT_NEAR(o.points[3].y, 44, 1e-5);
   EXPECT_EQ(o.style.fillOn, 1);
   EXPECT_EQ(o.style.strokeOn, 0);
   EXPECT_TRUE(o.style.fillColor == line.strokeColor);
@@ -83,11 +84,11 @@ TEST(Arrowhead, OutlinesAreRotatedScaledAndPlacedAtTheTip) {
 
   // Types 3 and 4 end at the tip; all of them stay on the line's side.
   ASSERT_TRUE(MakeArrowheadOutline(line, 3, 0, 0, 10, 0, &o));
-  EXPECT_EQ(o.count, 5);
+  EXPECT_EQ(o.count, 6);
   for (int i = 0; i < o.count; ++i) EXPECT_GE(o.points[i].x, -1e-5);
   ASSERT_TRUE(MakeArrowheadOutline(line, 4, 0, 0, 10, 0, &o));
-  EXPECT_EQ(o.count, 4);
-  EXPECT_NEAR(o.points[1].x, 18, 1e-5);
+  EXPECT_EQ(o.count, 5);
+  EXPECT_NEAR(o.points[2].x, 18, 1e-5);
 
   EXPECT_FALSE(MakeArrowheadOutline(line, 5, 0, 0, 1, 1, &o));
   EXPECT_FALSE(MakeArrowheadOutline(line, -1, 0, 0, 1, 1, &o));
@@ -98,12 +99,32 @@ TEST(Arrowhead, LineEndsPointAwayFromEachOther) {
   Arrowhead start{1, 0}, end{2, 0}, off{0, 0};
   auto drawn = Collect(line, 0, 0, 100, 0, &start, &end);
   ASSERT_EQ(drawn.size(), 2u);
-  // Start arrow tip at (0, 0) reaching to -6; end arrow reaching to 106.
-  EXPECT_NEAR(drawn[0].points[1].x, -6, 1e-5);
-  EXPECT_NEAR(drawn[1].points[1].x, 106, 1e-5);
+  // Kind 0 is a notched dart from the line's end: (0, 0), (-1, 2), (6, 0), (-1, -2). The start
+  // arrow's tip is at (0, 0) reaching to -6; the end arrow reaches to 106.
+  ASSERT_EQ(drawn[0].points.size(), 4u);
+  EXPECT_NEAR(drawn[0].points[0].x, 0, 1e-5);
+  EXPECT_NEAR(drawn[0].points[1].x, 1, 1e-5);
+  EXPECT_NEAR(drawn[0].points[2].x, -6, 1e-5);
+  EXPECT_NEAR(drawn[1].points[2].x, 106, 1e-5);
   EXPECT_EQ(drawn[0].closed, 1);
   EXPECT_EQ(Collect(line, 0, 0, 100, 0, &off, nullptr).size(), 0u);
   // An unknown kind from a damaged file draws nothing rather than reading past the table.
   Arrowhead bad{1, 9};
   EXPECT_EQ(Collect(line, 0, 0, 100, 0, &bad, nullptr).size(), 0u);
+}
+
+TEST(Arrowhead, ProcsetProcedureIsTracedFromTheTableUnchanged) {
+  // The bytes stored files and printers already carry.
+  const char* kArrowhead =
+      "/arrowhead { gsave [] 0 setdash strokeC strokeM strokeY strokeK setcmykcolor 2\r\n"
+      "  copy moveto 4 2 roll exch 4 -1 roll exch sub 3 1 roll sub exch atan rotate dup\r\n"
+      "  scale arrowtype dup 0 eq { -1 2 rlineto 7 -2 rlineto -7 -2 rlineto closepath\r\n"
+      "  fill } if dup 1 eq { 0 3 rlineto 9 -3 rlineto -9 -3 rlineto closepath fill }\r\n"
+      "  if dup 2 eq { currentpoint -6 -6 rmoveto lineto -6 6 rlineto 2 setlinewidth\r\n"
+      "  stroke } if dup 3 eq { 0 0.5 rlineto -7 1.5 rlineto 1 -2 rlineto -1 -2 rlineto\r\n"
+      "  7 1.5 rlineto closepath fill } if dup 4 eq { 0 -0.5 rlineto -9 -2.5 rlineto 0\r\n"
+      "  6 rlineto 9 -2.5 rlineto closepath fill } if pop grestore } bind def\r\n"
+      "/setcmykcolor where";
+  const std::string procset = QlxProcsetText();
+  EXPECT_NE(procset.find("} bind def\r\n" + std::string(kArrowhead)), std::string::npos);
 }
