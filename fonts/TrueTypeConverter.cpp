@@ -333,18 +333,153 @@ int TrueTypeConverter::CmapGlyph(unsigned c) const {
   return -1;
 }
 
-std::vector<std::pair<std::string, int>> TrueTypeConverter::AsciiAliases(
+namespace {
+
+// The glyph names the drawing files' WinAnsiEncoding gives codes 128-255 (no-break space and
+// soft hyphen show as space and hyphen), with the Unicode characters they stand for.
+struct NamedCharacter {
+  unsigned c;
+  const char* name;
+};
+constexpr NamedCharacter kUpperWinAnsiNames[] = {
+    {0x20AC, "Euro"},
+    {0x201A, "quotesinglbase"},
+    {0x0192, "florin"},
+    {0x201E, "quotedblbase"},
+    {0x2026, "ellipsis"},
+    {0x2020, "dagger"},
+    {0x2021, "daggerdbl"},
+    {0x02C6, "circumflex"},
+    {0x2030, "perthousand"},
+    {0x0160, "Scaron"},
+    {0x2039, "guilsinglleft"},
+    {0x0152, "OE"},
+    {0x017D, "Zcaron"},
+    {0x2018, "quoteleft"},
+    {0x2019, "quoteright"},
+    {0x201C, "quotedblleft"},
+    {0x201D, "quotedblright"},
+    {0x2022, "bullet"},
+    {0x2013, "endash"},
+    {0x2014, "emdash"},
+    {0x02DC, "tilde"},
+    {0x2122, "trademark"},
+    {0x0161, "scaron"},
+    {0x203A, "guilsinglright"},
+    {0x0153, "oe"},
+    {0x017E, "zcaron"},
+    {0x0178, "Ydieresis"},
+    {0xA1, "exclamdown"},
+    {0xA2, "cent"},
+    {0xA3, "sterling"},
+    {0xA4, "currency"},
+    {0xA5, "yen"},
+    {0xA6, "brokenbar"},
+    {0xA7, "section"},
+    {0xA8, "dieresis"},
+    {0xA9, "copyright"},
+    {0xAA, "ordfeminine"},
+    {0xAB, "guillemotleft"},
+    {0xAC, "logicalnot"},
+    {0xAE, "registered"},
+    {0xAF, "macron"},
+    {0xB0, "degree"},
+    {0xB1, "plusminus"},
+    {0xB2, "twosuperior"},
+    {0xB3, "threesuperior"},
+    {0xB4, "acute"},
+    {0xB5, "mu"},
+    {0xB6, "paragraph"},
+    {0xB7, "periodcentered"},
+    {0xB8, "cedilla"},
+    {0xB9, "onesuperior"},
+    {0xBA, "ordmasculine"},
+    {0xBB, "guillemotright"},
+    {0xBC, "onequarter"},
+    {0xBD, "onehalf"},
+    {0xBE, "threequarters"},
+    {0xBF, "questiondown"},
+    {0xC0, "Agrave"},
+    {0xC1, "Aacute"},
+    {0xC2, "Acircumflex"},
+    {0xC3, "Atilde"},
+    {0xC4, "Adieresis"},
+    {0xC5, "Aring"},
+    {0xC6, "AE"},
+    {0xC7, "Ccedilla"},
+    {0xC8, "Egrave"},
+    {0xC9, "Eacute"},
+    {0xCA, "Ecircumflex"},
+    {0xCB, "Edieresis"},
+    {0xCC, "Igrave"},
+    {0xCD, "Iacute"},
+    {0xCE, "Icircumflex"},
+    {0xCF, "Idieresis"},
+    {0xD0, "Eth"},
+    {0xD1, "Ntilde"},
+    {0xD2, "Ograve"},
+    {0xD3, "Oacute"},
+    {0xD4, "Ocircumflex"},
+    {0xD5, "Otilde"},
+    {0xD6, "Odieresis"},
+    {0xD7, "multiply"},
+    {0xD8, "Oslash"},
+    {0xD9, "Ugrave"},
+    {0xDA, "Uacute"},
+    {0xDB, "Ucircumflex"},
+    {0xDC, "Udieresis"},
+    {0xDD, "Yacute"},
+    {0xDE, "Thorn"},
+    {0xDF, "germandbls"},
+    {0xE0, "agrave"},
+    {0xE1, "aacute"},
+    {0xE2, "acircumflex"},
+    {0xE3, "atilde"},
+    {0xE4, "adieresis"},
+    {0xE5, "aring"},
+    {0xE6, "ae"},
+    {0xE7, "ccedilla"},
+    {0xE8, "egrave"},
+    {0xE9, "eacute"},
+    {0xEA, "ecircumflex"},
+    {0xEB, "edieresis"},
+    {0xEC, "igrave"},
+    {0xED, "iacute"},
+    {0xEE, "icircumflex"},
+    {0xEF, "idieresis"},
+    {0xF0, "eth"},
+    {0xF1, "ntilde"},
+    {0xF2, "ograve"},
+    {0xF3, "oacute"},
+    {0xF4, "ocircumflex"},
+    {0xF5, "otilde"},
+    {0xF6, "odieresis"},
+    {0xF7, "divide"},
+    {0xF8, "oslash"},
+    {0xF9, "ugrave"},
+    {0xFA, "uacute"},
+    {0xFB, "ucircumflex"},
+    {0xFC, "udieresis"},
+    {0xFD, "yacute"},
+    {0xFE, "thorn"},
+    {0xFF, "ydieresis"},
+};
+
+}  // namespace
+
+std::vector<std::pair<std::string, int>> TrueTypeConverter::CharacterAliases(
     const std::vector<std::string>& names, int glyphCount) const {
   std::vector<std::pair<std::string, int>> aliases;
   if (!FindTable("cmap")) return aliases;
   std::unordered_set<std::string> present(names.begin(), names.end());
-  // The Macintosh names 3 ("space") to 97 ("asciitilde") are those of the characters 32-126.
-  for (unsigned c = 0x20; c <= 0x7E; ++c) {
-    const char* name = kMacGlyphNames[c - 29];
-    if (present.count(name)) continue;
+  auto add = [&](unsigned c, const char* name) {
+    if (present.count(name)) return;
     int glyph = CmapGlyph(c);
     if (glyph > 0 && glyph < glyphCount) aliases.push_back({name, glyph});
-  }
+  };
+  // The Macintosh names 3 ("space") to 97 ("asciitilde") are those of the characters 32-126.
+  for (unsigned c = 0x20; c <= 0x7E; ++c) add(c, kMacGlyphNames[c - 29]);
+  for (const auto& [c, name] : kUpperWinAnsiNames) add(c, name);
   return aliases;
 }
 

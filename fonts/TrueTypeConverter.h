@@ -82,11 +82,13 @@ class TrueTypeConverter {
   // Names of glyphs 0 .. numGlyphs_-1 from a format 2.0 'post' table; a name that is too long
   // or not a valid PostScript name gets "glyph<index>" so the dictionaries stay valid.
   std::vector<std::string> GlyphNames();
-  // Printable ASCII characters whose standard glyph names are missing from `names` (some
-  // fonts name their space "uni00A0", fonts with a format 3.0 'post' name nothing), with the
-  // glyphs the Unicode 'cmap' gives them; glyph 0 and glyphs past `glyphCount` are left out.
-  std::vector<std::pair<std::string, int>> AsciiAliases(const std::vector<std::string>& names,
-                                                        int glyphCount) const;
+  // Characters the drawing files' encoding names (printable ASCII and the code page 1252
+  // characters above it) whose glyph names are missing from `names` (some fonts name their
+  // space "uni00A0" or their euro sign "uni20AC", fonts with a format 3.0 'post' name nothing),
+  // with the glyphs the Unicode 'cmap' gives them; glyph 0 and glyphs past `glyphCount` are
+  // left out.
+  std::vector<std::pair<std::string, int>> CharacterAliases(const std::vector<std::string>& names,
+                                                            int glyphCount) const;
   // The glyph of Unicode character c in the (3,1) or (0,x) format 4 'cmap'; -1 if none.
   int CmapGlyph(unsigned c) const;
   int MaxpGlyphCount() const;

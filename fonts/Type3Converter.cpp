@@ -106,7 +106,7 @@ void Type3Converter::WriteCharStrings() {
     names_.assign(size_t(count > 0 ? count : 1), std::string());
     names_[0] = ".notdef";
   }
-  std::vector<std::pair<std::string, int>> aliases = AsciiAliases(names_, count);
+  std::vector<std::pair<std::string, int>> aliases = CharacterAliases(names_, count);
   std::vector<std::pair<std::string, int>> extra;  // a second name for an already named glyph
   for (auto& alias : aliases) {
     std::string& name = names_[size_t(alias.second)];

@@ -218,7 +218,7 @@ void Type42Converter::WriteCharStrings() {
     // 'cmap' knows are added below.
     names.assign(1, ".notdef");
   }
-  std::vector<std::pair<std::string, int>> aliases = AsciiAliases(names, count);
+  std::vector<std::pair<std::string, int>> aliases = CharacterAliases(names, count);
   bool hasNotdef = false;
   for (const std::string& n : names) hasNotdef = hasNotdef || n == ".notdef";
   OutF("/CharStrings %d dict dup begin\r\n",

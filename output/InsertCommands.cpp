@@ -10,6 +10,7 @@
 #include "fonts/FontManager.h"
 #include "model/Drawing.h"
 #include "model/ImageShape.h"
+#include "model/TabExpansion.h"
 #include "model/TextMetrics.h"
 #include "model/TextShape.h"
 #include "output/MetafileImport.h"
@@ -223,6 +224,8 @@ int32_t ConvertTextFileBytes(std::string_view bytes, const std::string& path, st
   }
   // A NUL would end the text there and lose the rest.
   std::erase(chars, '\0');
+  // Tab stops are the file's own lines' columns, so tabs go before the line ends are read.
+  chars = ExpandTabs(chars);
   text->reserve(chars.size());
   const size_t n = chars.size();
   for (size_t i = 0; i < n; ++i) {

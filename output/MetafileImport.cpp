@@ -11,6 +11,7 @@
 #include "model/Drawing.h"
 #include "model/PathShapes.h"
 #include "model/SimpleShapes.h"
+#include "model/TabExpansion.h"
 #include "model/TextMetrics.h"
 #include "model/TextShape.h"
 #include "output/InsertCommands.h"
@@ -207,6 +208,7 @@ std::string FontName(const MetaFont& f) {
 
 void Importer::Text(const MetaRecord& r) {
   if (r.text.empty()) return;
+  const std::string chars = ExpandTabs(r.text);
   const std::string font = s_.hasFont ? FontName(s_.font.font) : FontName(MetaFont{});
   TextMetrics* metrics = CurrentTextMetrics();
   // A negative height is the character height (the size); a positive one the cell height,
@@ -222,8 +224,7 @@ void Importer::Text(const MetaRecord& r) {
   const float ascent = metrics ? metrics->Ascent(font.c_str(), size) : size * 0.8f;
   const float descent = metrics ? metrics->Descent(font.c_str(), size) : -size * 0.2f;
   const float width =
-      metrics ? metrics->StringWidth(font.c_str(), r.text.c_str(), int32_t(r.text.size()), size)
-              : 0;
+      metrics ? metrics->StringWidth(font.c_str(), chars.c_str(), int32_t(chars.size()), size) : 0;
 
   // Horizontal flags give the alignment and where the reference point sits on the line;
   // vertical flags whether it is the top, the baseline or the bottom of the cell.
@@ -248,7 +249,7 @@ void Importer::Text(const MetaRecord& r) {
     y1 = ascent - descent;  // TA_BOTTOM
   }
 
-  auto* shape = new TextShape(r.text.c_str(), font, size, size * 1.1f, align);
+  auto* shape = new TextShape(chars.c_str(), font, size, size * 1.1f, align);
   shape->SetFrame(x1, y1, x1 + width, y1 - (ascent - descent));
   PaintStyle style = s_.style;
   style.fillOn = 1;

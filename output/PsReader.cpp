@@ -26,6 +26,7 @@
 #include "model/ImageShape.h"
 #include "model/PathShapes.h"
 #include "model/SimpleShapes.h"
+#include "model/TabExpansion.h"
 #include "model/TextMetrics.h"
 #include "model/TextShape.h"
 #include "platform/msgbox/Messages.h"
@@ -845,8 +846,9 @@ void Parser::TextEnd() {
       if (FontFace* fallback = fonts->DefaultFace()) font = fallback->PostScriptName();
     }
   }
-  std::string content;
-  content.swap(text_);
+  // Files written before tabs were expanded on the way in may still hold them.
+  std::string content = ExpandTabs(text_);
+  text_.clear();
   std::unique_ptr<TextShape> text(new (std::nothrow)
                                       TextShape(content.c_str(), font, size_, leading_, align_));
   if (!text || !text->buffer().Valid()) return;
