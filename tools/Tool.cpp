@@ -43,6 +43,17 @@ void CreateTools() {
   t.current->Activate();
 }
 
+void RegisterTool(int id, std::unique_ptr<Tool> tool) {
+  const int i = IndexOf(id);
+  if (i < 0) return;
+  Tools& t = State();
+  if (t.current && t.current == t.instances[i].get()) {
+    t.current = tool.get();
+    if (!tool) t.currentId = 0;
+  }
+  t.instances[i] = std::move(tool);
+}
+
 Tool* ToolFor(int id) {
   int i = IndexOf(id);
   return i < 0 ? nullptr : State().instances[i].get();

@@ -2,6 +2,8 @@
 // the one current tool.
 #pragma once
 
+#include <memory>
+
 class Shape;
 
 enum ToolId : int {
@@ -53,6 +55,9 @@ class Tool {
 
 // True for the fourteen palette ids.
 bool IsToolId(int id);
+// The instance for a palette id, replacing any before it (the current tool stays current
+// until the next SelectTool).
+void RegisterTool(int id, std::unique_ptr<Tool> tool);
 // Makes the tool instances (once) and the selection tool current, activated.
 void CreateTools();
 // Deactivates the current tool, makes the tool of `id` current and activates it; nothing when

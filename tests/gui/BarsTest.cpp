@@ -23,17 +23,17 @@ TEST_F(BarsTest, StandardBarFollowsTheDrawingWithoutAClick) {
   Application& app = Start();
   ButtonBar* bar = app.window()->standardBar();
   auto enabled = [&](int id) { return bar->button(id)->isEnabled(); };
-  QTest::qWait(10);
+  IdleFor(10);
   EXPECT_FALSE(enabled(201) || enabled(6076) || enabled(204) || enabled(205) || enabled(206));
   Drawing& d = app.drawing();
   auto* box = new BoxShape(0, 0, 10, 10);
   d.AddShape(box);
   d.Select(box);
   d.Copy();
-  QTest::qWait(10);
+  IdleFor(10);
   EXPECT_TRUE(enabled(204) && enabled(205) && enabled(206));
   d.Clear();
-  QTest::qWait(10);
+  IdleFor(10);
   EXPECT_TRUE(enabled(201));
   EXPECT_FALSE(enabled(204) || enabled(205) || enabled(6076));
   EXPECT_TRUE(enabled(101));
@@ -41,6 +41,12 @@ TEST_F(BarsTest, StandardBarFollowsTheDrawingWithoutAClick) {
 
 TEST_F(BarsTest, HoldingAPaletteButtonSaysLetGo) {
   Application& app = Start();
+  struct Idle : Tool {
+    void MouseMove(float, float, int) override {}
+    void MouseDown(float, float, int) override {}
+    void MouseUp(float, float, int) override {}
+  };
+  RegisterTool(kToolLine, std::make_unique<Idle>());
   BarButton* line = app.window()->palette()->button(401);
   SetStatusText("");
   QTest::mousePress(line, Qt::LeftButton);

@@ -1,6 +1,8 @@
 #include "gui/GuiTestSupport.h"
 
 #include <QApplication>
+#include <QEventLoop>
+#include <QTimer>
 #include <cstdlib>
 #include <filesystem>
 
@@ -35,6 +37,18 @@ class QtEnvironment : public ::testing::Environment {
     ::testing::AddGlobalTestEnvironment(new QtEnvironment);
 
 }  // namespace
+
+std::string CorpusFile(const std::string& name) {
+  return (std::filesystem::path(ONDARA_TEST_DATA).parent_path().parent_path() / "fuzz" / "corpus" /
+          "psreader" / name)
+      .string();
+}
+
+void IdleFor(int ms) {
+  QEventLoop loop;
+  QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+  loop.exec();
+}
 
 void GuiTest::SetUp() {
   work_ = TestWorkDir("gui");

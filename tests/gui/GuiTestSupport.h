@@ -12,6 +12,11 @@
 #include "app/Application.h"
 #include "app/Prompts.h"
 
+// A drawing from the reader's sample files.
+std::string CorpusFile(const std::string& name);
+// Runs the event loop for `ms`, waiting for events as the program does, so its idle work runs.
+void IdleFor(int ms);
+
 class GuiTest : public ::testing::Test {
  protected:
   void SetUp() override;

@@ -16,8 +16,6 @@
 
 namespace {
 
-const std::string kCorpus = ONDARA_TEST_DATA "/../../fuzz/corpus/psreader/";
-
 using MainWindowTest = GuiTest;
 
 TEST_F(MainWindowTest, ChildrenFollowTheLayoutTable) {
@@ -47,7 +45,7 @@ TEST_F(MainWindowTest, ChildrenFollowTheLayoutTable) {
   EXPECT_EQ(w->objectName(), "quillory_frame");
   // Buttons: bars advance from x 4 at y 5; the palette has two columns 26 pixels apart.
   EXPECT_EQ(w->standardBar()->button(105)->pos(), QPoint(108, 5));
-  EXPECT_EQ(w->styleBar()->button(6059)->pos(), QPoint(344, 5));
+  EXPECT_EQ(w->styleBar()->button(6059)->pos(), QPoint(356, 5));
   EXPECT_EQ(w->palette()->button(401)->pos(), QPoint(36, 31));
   EXPECT_EQ(w->palette()->button(455)->pos(), QPoint(36, 161));
   EXPECT_EQ(w->standardBar()->button(302)->toolTip(), "Toggle preview mode");
@@ -70,8 +68,8 @@ TEST_F(MainWindowTest, CancelOnCloseKeepsTheDrawing) {
 TEST_F(MainWindowTest, SeveralDroppedFilesOpenTheFirst) {
   Application& app = Start();
   QMimeData data;
-  data.setUrls({QUrl::fromLocalFile(QString::fromStdString(kCorpus + "paths.qlx")),
-                QUrl::fromLocalFile(QString::fromStdString(kCorpus + "shapes.qlx"))});
+  data.setUrls({QUrl::fromLocalFile(QString::fromStdString(CorpusFile("paths.qlx"))),
+                QUrl::fromLocalFile(QString::fromStdString(CorpusFile("shapes.qlx")))});
   QWidget* target = app.window();
   QPoint at(200, 200);
   QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
@@ -79,7 +77,7 @@ TEST_F(MainWindowTest, SeveralDroppedFilesOpenTheFirst) {
   ASSERT_TRUE(enter.isAccepted());
   QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
   QCoreApplication::sendEvent(target, &drop);
-  EXPECT_EQ(app.drawing().path, kCorpus + "paths.qlx");
+  EXPECT_EQ(app.drawing().path, CorpusFile("paths.qlx"));
   EXPECT_EQ(app.window()->windowTitle(), "paths.qlx - Ondara Draw");
   EXPECT_GT(app.drawing().shapes().Count(), 0);
 }
