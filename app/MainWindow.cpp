@@ -61,8 +61,8 @@ MainWindow::MainWindow(Drawing* drawing) : drawing_(drawing) {
   client_ = new DrawingWindow(drawing, area);
   client_->setObjectName("quillory_client");
   client_->setGeometry(0, 0, 100, 100);
-  for (QObject* bar : {static_cast<QObject*>(standardBar_), static_cast<QObject*>(styleBar_)}) {
-    connect(static_cast<ButtonBar*>(bar), &ButtonBar::commandRequested, this, &MainWindow::Command);
+  for (ButtonBar* bar : {standardBar_, styleBar_}) {
+    connect(bar, &ButtonBar::commandRequested, this, &MainWindow::Command);
   }
   connect(palette_, &ToolPalette::commandRequested, this, &MainWindow::Command);
   connect(client_, &DrawingWindow::PointerMoved, statusBar_, &StatusBar::ShowCoordinates);
