@@ -49,6 +49,17 @@ TEST_F(StartupTest, PaperOutsideTheTableSelectsLetter) {
   }
 }
 
+TEST_F(StartupTest, ExitKeepsTheUsersOwnLines) {
+  const std::string path = work_ + "/config/ulvex/ulvex.ini";
+  std::filesystem::create_directories(work_ + "/config/ulvex");
+  WriteFileBytes(path, "; mine\r\n[Options]\r\nUnits=2\r\nColour=blue\r\n");
+  EXPECT_EQ(Start().drawing().units, kUnitsCentimeters);
+  Finish();
+  const std::string text = ReadFileBytes(path);
+  EXPECT_EQ(text.rfind("; mine\r\n[Options]\r\nUnits=2\r\nColour=blue\r\n", 0), 0u) << text;
+  EXPECT_NE(text.find("Version=310\r\n"), std::string::npos);
+}
+
 TEST_F(StartupTest, CommandLineFormsNameOneFile) {
   const struct {
     std::vector<std::string> words;
