@@ -112,21 +112,24 @@ CommandLineResult RunCommandLine(int argc, char** argv) {
     r.exitCode = RunPrintCommand(choice, argv[3]);
     return r;
   }
-  for (int i = 1; i < argc; ++i) {
-    const char* a = argv[i];
-    if (a[0] == '-' && a[1] != '\0') {
-      std::fprintf(stderr, "ondara-draw: unknown option '%s'\nTry 'ondara-draw --help'.\n", a);
-      r.handled = true;
-      r.exitCode = 2;
-      return r;
-    }
-    if (!r.fileToOpen.empty()) {
-      std::fprintf(stderr, "ondara-draw: only one file can be opened\nTry 'ondara-draw --help'.\n");
-      r.handled = true;
-      r.exitCode = 2;
-      return r;
-    }
-    r.fileToOpen = a;
+  if (argc > 1 && argv[1][0] == '-' && argv[1][1] != '\0') {
+    std::fprintf(stderr, "ondara-draw: unknown option '%s'\nTry 'ondara-draw --help'.\n", argv[1]);
+    r.handled = true;
+    r.exitCode = 2;
+    return r;
   }
+  r.fileToOpen = GuiFileArgument(std::vector<std::string>(argv + 1, argv + argc));
   return r;
+}
+
+std::string GuiFileArgument(const std::vector<std::string>& words) {
+  std::string line;
+  for (size_t i = 0; i < words.size(); ++i) {
+    if (i > 0) line += ' ';
+    line += words[i];
+  }
+  if (line.size() > 1 && line.front() == '"' && line.back() == '"') {
+    line = line.substr(1, line.size() - 2);
+  }
+  return line;
 }

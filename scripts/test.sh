@@ -23,7 +23,7 @@ ctest --test-dir "$top/build-test" -j"$jobs" --output-on-failure
 
 echo "== AddressSanitizer and UBSan"
 cmake -S "$top" -B "$top/build-asan" -DCMAKE_BUILD_TYPE=Debug -DONDARA_SANITIZE=ON \
-  -DONDARA_WERROR=ON -DONDARA_GUI=OFF -DONDARA_BENCH=OFF >/dev/null
+  -DONDARA_WERROR=ON -DONDARA_BENCH=OFF >/dev/null
 cmake --build "$top/build-asan" -j"$jobs"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
   LSAN_OPTIONS=suppressions="$top/tests/lsan.supp":print_suppressions=0 \

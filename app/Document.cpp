@@ -1,0 +1,101 @@
+#include "app/Document.h"
+
+#include <QMetaObject>
+
+#include "app/AppState.h"
+#include "app/Commands.h"
+#include "app/DrawingWindow.h"
+#include "app/MainWindow.h"
+#include "app/Prompts.h"
+#include "model/Drawing.h"
+#include "output/ExportFile.h"
+#include "output/PsReader.h"
+#include "tools/Tool.h"
+
+namespace {
+
+// The view starts over: scroll offsets reset, everything repainted, fitted once the window
+// has had its events.
+void RestartView() {
+  DrawingWindow* client = App().client;
+  if (client) {
+    client->ResetScrollBars();
+    client->SetFullRepaint();
+    client->InvalidateAll();
+  }
+  if (App().mainWindow) {
+    QMetaObject::invokeMethod(
+        App().mainWindow, [] { DispatchCommand(kCommandFitInWindow); }, Qt::QueuedConnection);
+  }
+}
+
+}  // namespace
+
+QString TitleFor(const std::string& path) {
+  size_t slash = path.rfind('/');
+  QString name =
+      slash == std::string::npos ? "(Untitled)" : QString::fromStdString(path.substr(slash + 1));
+  return name + " - Ondara Draw";
+}
+
+void UpdateTitle() {
+  if (App().mainWindow && App().drawing) {
+    App().mainWindow->setWindowTitle(TitleFor(App().drawing->path));
+  }
+}
+
+bool ConfirmDiscard() {
+  Drawing* drawing = App().drawing;
+  if (!drawing || !drawing->modified) return true;
+  QString path = drawing->path.empty() ? "(Untitled)" : QString::fromStdString(drawing->path);
+  QString text = path + "\nThe drawing has changed.\n\nDo you want to save the changes?";
+  switch (AskQuestion(App().mainWindow, "Ondara Draw", text, true)) {
+    case Answer::kNo:
+      return true;
+    case Answer::kCancel:
+      return false;
+    case Answer::kYes:
+      break;
+  }
+  // An untitled drawing has no name to save under until the Save As dialog exists; keeping
+  // it is the safe answer.
+  if (drawing->path.empty()) return false;
+  return SaveDrawing(*drawing, drawing->path) != 0;
+}
+
+void ClearDrawing() {
+  Drawing* drawing = App().drawing;
+  drawing->NewDrawing();
+  drawing->defaultStyle = PaintStyle{};
+  drawing->modified = 0;
+}
+
+bool OpenAsCurrentFile(const std::string& path) {
+  Drawing* drawing = App().drawing;
+  drawing->path = path;
+  bool ok = OpenDrawingFile(path.c_str(), drawing) != 0;
+  if (!ok) {
+    // Whatever a failed read left behind is not the named file.
+    drawing->NewDrawing();
+    drawing->path.clear();
+  }
+  drawing->modified = 0;
+  RestartView();
+  return ok;
+}
+
+void NewDrawingCommand() {
+  if (!ConfirmDiscard()) return;
+  ClearDrawing();
+  App().drawing->path.clear();
+  UpdateTitle();
+  RestartView();
+}
+
+void OpenDroppedFile(const std::string& path) {
+  SelectTool(kToolSelection);
+  if (!ConfirmDiscard()) return;
+  ClearDrawing();
+  OpenAsCurrentFile(path);
+  UpdateTitle();
+}

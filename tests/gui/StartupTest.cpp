@@ -1,0 +1,115 @@
+#include <QTest>
+#include <filesystem>
+
+#include "app/AppState.h"
+#include "app/CommandLine.h"
+#include "app/Document.h"
+#include "app/MainWindow.h"
+#include "gui/GuiTestSupport.h"
+#include "model/Drawing.h"
+#include "platform/profile/Profile.h"
+#include "support/TestSupport.h"
+
+namespace {
+
+using StartupTest = GuiTest;
+
+TEST_F(StartupTest, FirstRunTakesDefaultsAndOffersTheTips) {
+  WriteFileBytes(programDir_ + "/tips.txt", "tips\n");
+  answer_ = Answer::kYes;
+  Application& app = Start();
+  EXPECT_EQ(app.drawing().units, kUnitsInches);
+  EXPECT_EQ(app.drawing().pageSize, kPageLetter);
+  EXPECT_EQ(App().settings.openDir, ".");
+  EXPECT_FALSE(app.window()->isMaximized());
+  EXPECT_EQ(app.window()->windowTitle(), "(Untitled) - Ondara Draw");
+  ASSERT_EQ(questions_.size(), 1u);
+  EXPECT_EQ(questions_[0],
+            "Before you start|Before using Ondara Draw 3.1 for the first time, you must\n"
+            "read \"Tips to make Ondara Draw fun and easy to use.\"\n"
+            "Would you like to read the tips now?");
+  ASSERT_EQ(opened_.size(), 1u);
+  EXPECT_EQ(opened_[0].toStdString(), programDir_ + "/tips.txt");
+  // Exit records the version, so the next start asks no more.
+  Finish();
+  EXPECT_EQ(GetProfileInt("Misc", "Version", 0), 310);
+  Start();
+  EXPECT_EQ(questions_.size(), 1u);
+}
+
+TEST_F(StartupTest, PaperOutsideTheTableSelectsLetter) {
+  const struct {
+    const char* paper;
+    PageSize expected;
+  } cases[] = {{"2", kPageA4}, {"3", kPageLetter}, {"-1", kPageLetter}};
+  for (const auto& c : cases) {
+    WriteProfileString("Options", "Paper", c.paper);
+    EXPECT_EQ(Start().drawing().pageSize, c.expected) << c.paper;
+    Finish();
+  }
+}
+
+TEST_F(StartupTest, ExitKeepsTheUsersOwnLines) {
+  const std::string path = work_ + "/config/ulvex/ulvex.ini";
+  std::filesystem::create_directories(work_ + "/config/ulvex");
+  WriteFileBytes(path, "; mine\r\n[Options]\r\nUnits=2\r\nColour=blue\r\n");
+  EXPECT_EQ(Start().drawing().units, kUnitsCentimeters);
+  Finish();
+  const std::string text = ReadFileBytes(path);
+  EXPECT_EQ(text.rfind("; mine\r\n[Options]\r\nUnits=2\r\nColour=blue\r\n", 0), 0u) << text;
+  EXPECT_NE(text.find("Version=310\r\n"), std::string::npos);
+}
+
+TEST_F(StartupTest, CommandLineFormsNameOneFile) {
+  const struct {
+    std::vector<std::string> words;
+    std::string file;
+  } cases[] = {
+      {{}, ""},
+      {{"\""}, "\""},
+      {{"x"}, "x"},
+      {{"\"/tmp/my file.qlx"}, "\"/tmp/my file.qlx"},
+      {{"\"/tmp/my file.qlx\""}, "/tmp/my file.qlx"},
+      {{"/tmp/my", "file.qlx"}, "/tmp/my file.qlx"},
+      {{"\"/tmp/my", "file.qlx\""}, "/tmp/my file.qlx"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(GuiFileArgument(c.words), c.file) << c.file;
+}
+
+TEST_F(StartupTest, TitleIsTheNameAfterTheLastSlash) {
+  EXPECT_EQ(TitleFor(""), "(Untitled) - Ondara Draw");
+  EXPECT_EQ(TitleFor("plain.qlx"), "(Untitled) - Ondara Draw");
+  EXPECT_EQ(TitleFor("/home/ann/my drawing.qlx"), "my drawing.qlx - Ondara Draw");
+  Application& app = Start(CorpusFile("shapes.qlx"));
+  EXPECT_EQ(app.window()->windowTitle(), "shapes.qlx - Ondara Draw");
+  EXPECT_GT(app.drawing().shapes().Count(), 0);
+  EXPECT_EQ(app.drawing().modified, 0);
+}
+
+TEST_F(StartupTest, FileThatFailsToOpenLeavesAnUntitledDrawing) {
+  Application& app = Start(work_ + "/missing.qlx");
+  ASSERT_FALSE(errors_.empty());
+  EXPECT_EQ(errors_.back(), "An error has occurred while opening\n" + work_ + "/missing.qlx");
+  EXPECT_EQ(app.drawing().path, "");
+  EXPECT_EQ(app.window()->windowTitle(), "(Untitled) - Ondara Draw");
+}
+
+TEST_F(StartupTest, MaximisedExitRestoresTheNormalRectangleNextTime) {
+  Application& app = Start();
+  app.window()->showNormal();
+  app.window()->setGeometry(40, 50, 640, 480);
+  app.window()->showMaximized();
+  EXPECT_TRUE(QTest::qWaitForWindowExposed(app.window()));
+  EXPECT_TRUE(app.window()->close());
+  Finish();
+  EXPECT_EQ(GetProfileInt("Startup", "Maximized", 0), 1);
+  EXPECT_EQ(GetProfileInt("Startup", "Left", 0), 40);
+  EXPECT_EQ(GetProfileInt("Startup", "Top", 0), 50);
+  EXPECT_EQ(GetProfileInt("Startup", "Width", 0), 640);
+  EXPECT_EQ(GetProfileInt("Startup", "Height", 0), 480);
+  Application& next = Start();
+  EXPECT_TRUE(next.window()->isMaximized());
+  EXPECT_EQ(next.window()->normalGeometry(), QRect(40, 50, 640, 480));
+}
+
+}  // namespace
