@@ -64,6 +64,7 @@ char* PlainFromExponent(char* out, char* end) {
   bool large = std::fabs(printed) >= 1;
   auto result = std::to_chars(out, out + kNumberChars, printed, std::chars_format::fixed,
                               large ? 0 : kPlainDecimals);
+  // Beyond 1e31 in magnitude (no drawing's number) there is no room: 0 keeps the content valid.
   if (result.ec != std::errc()) {
     *out = '0';
     return out + 1;
