@@ -63,7 +63,10 @@ std::string PdfFontName(const std::string& name) {
 }
 
 PdfWriter::PdfWriter(OutputSink* sink, std::vector<std::string> fonts)
-    : AiWriter(sink, std::move(fonts)) {}
+    : AiWriter(sink, std::move(fonts)) {
+  // PDF numbers have no exponent form; everything written through out_ follows.
+  out_.SetPlainNumbers(true);
+}
 
 long long PdfWriter::Position() {
   long told = sink_ ? sink_->Tell() : 0;

@@ -1,5 +1,6 @@
 #include "output/PsWriterCommon.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -50,12 +51,49 @@ char* FormatNumber(char* out, double v) {
   return FormatNumberPrecision(out, v, 6);
 }
 
+namespace {
+
+// Rewrites the "%g" text at out..end in plain decimals when it has an exponent.
+char* PlainFromExponent(char* out, char* end) {
+  if (std::find(out, end, 'e') == end) return end;
+  // Reformat the value as printed, so the plain form says exactly what "%g" said.
+  double printed = 0;
+  std::from_chars(out, end, printed);
+  // An exponent form of a value of 1 or more is a whole number (its exponent is at least the
+  // precision); any other is below 0.0001 in magnitude.
+  bool large = std::fabs(printed) >= 1;
+  auto result = std::to_chars(out, out + kNumberChars, printed, std::chars_format::fixed,
+                              large ? 0 : kPlainDecimals);
+  // Beyond 1e31 in magnitude (no drawing's number) there is no room: 0 keeps the content valid.
+  if (result.ec != std::errc()) {
+    *out = '0';
+    return out + 1;
+  }
+  end = result.ptr;
+  if (large) return end;
+  while (end[-1] == '0') --end;
+  if (end[-1] == '.') --end;
+  // Nothing left but a zero, maybe signed: too small for the decimals kept.
+  if (end[-1] == '0' && (end - out == 1 || (end - out == 2 && out[0] == '-'))) {
+    *out = '0';
+    return out + 1;
+  }
+  return end;
+}
+
+}  // namespace
+
+char* FormatPlainNumber(char* out, double v, int precision) {
+  char* end = precision == 6 ? FormatNumber(out, v) : FormatNumberPrecision(out, v, precision);
+  return PlainFromExponent(out, end);
+}
+
 std::string NumberText(double v) {
   char buf[kNumberChars];
   return std::string(buf, FormatNumber(buf, v));
 }
 
-void AppendMatrix(std::string* out, const Matrix& m, int32_t bare) {
+void AppendMatrix(std::string* out, const Matrix& m, int32_t bare, bool plain) {
   const float entries[6] = {m.a, m.b, m.c, m.d, m.tx, m.ty};
   char buf[6 * kNumberChars + 4];
   char* p = buf;
@@ -63,7 +101,7 @@ void AppendMatrix(std::string* out, const Matrix& m, int32_t bare) {
   for (int i = 0; i < 6; i++) {
     double v = entries[i];
     if (std::fabs(v) < 0.0001) v = 0;
-    p = FormatNumberPrecision(p, v, 4);
+    p = plain ? FormatPlainNumber(p, v, 4) : FormatNumberPrecision(p, v, 4);
     if (i < 5) *p++ = ' ';
   }
   if (!bare) *p++ = ']';
@@ -119,14 +157,18 @@ const char* PatternName(int32_t index) {
   return kNames[index];
 }
 
+char* PsLineBuffer::Format(char* out, double v) const {
+  return plain_ ? FormatPlainNumber(out, v, 6) : FormatNumber(out, v);
+}
+
 void PsLineBuffer::Number(double v) {
   char buf[kNumberChars];
-  buf_.append(buf, FormatNumber(buf, v));
+  buf_.append(buf, Format(buf, v));
 }
 
 void PsLineBuffer::NumberSp(double v) {
   char buf[kNumberChars + 1];
-  char* end = FormatNumber(buf, v);
+  char* end = Format(buf, v);
   *end++ = ' ';
   buf_.append(buf, end);
 }

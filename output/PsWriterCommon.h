@@ -45,11 +45,17 @@ char* FormatNumber(char* out, double v);
 // The same with "%.<precision>g".
 char* FormatNumberPrecision(char* out, double v, int precision);
 std::string NumberText(double v);
+// The same value as FormatNumberPrecision, but never in exponent form (PDF has none): a value that
+// "%g" would write with an exponent is written in plain decimals, whole numbers for large values
+// and at most kPlainDecimals places for small ones, where what rounds to nothing is written 0.
+inline constexpr int kPlainDecimals = 6;
+char* FormatPlainNumber(char* out, double v, int precision);
 
 // The six matrix entries with "%.4g" (entries below 0.0001 in magnitude written as 0), joined by
 // spaces: "[a b c d tx ty] " (bare 0) or "a b c d tx ty " (bare 1). Both end with one space.
 std::string FormatMatrix(const Matrix& m, int32_t bare);
-void AppendMatrix(std::string* out, const Matrix& m, int32_t bare);
+// `plain` writes the entries with FormatPlainNumber.
+void AppendMatrix(std::string* out, const Matrix& m, int32_t bare, bool plain = false);
 
 // "(", ")" and backslash get a backslash before them; bytes of 128 and more become a backslash
 // and three octal digits ("%3o"); everything else is copied.
@@ -72,6 +78,8 @@ class PsLineBuffer {
 
   void Put(std::string_view s) { buf_.append(s); }
   void Put(char c) { buf_.push_back(c); }
+  // Numbers in plain decimals only (FormatPlainNumber), for PDF content.
+  void SetPlainNumbers(bool plain) { plain_ = plain; }
   // "%g", then one space with NumberSp.
   void Number(double v);
   void NumberSp(double v);
@@ -80,7 +88,7 @@ class PsLineBuffer {
     Int(v);
     buf_.push_back(' ');
   }
-  void Matrix(const ::Matrix& m, int32_t bare) { AppendMatrix(&buf_, m, bare); }
+  void Matrix(const ::Matrix& m, int32_t bare) { AppendMatrix(&buf_, m, bare, plain_); }
   // Ends the line (CR LF); hands the buffer to the sink once it is large.
   void EndLine() {
     buf_.append(kLineEnd);
@@ -98,6 +106,9 @@ class PsLineBuffer {
 
  private:
   static constexpr size_t kFlushSize = 1 << 16;
+  char* Format(char* out, double v) const;
+
   OutputSink* sink_;
   std::string buf_;
+  bool plain_ = false;
 };

@@ -10,7 +10,7 @@ packages=(
   # libraries
   qt6-base-dev libgl-dev libgtest-dev libfreetype-dev libfontconfig-dev libcups2-dev
   # test oracles and fonts (the WenQuanYi collection holds two faces with different glyphs)
-  ghostscript poppler-utils qpdf libtiff-tools libwmf-bin epstool imagemagick
+  ghostscript poppler-utils mupdf-tools qpdf libtiff-tools libwmf-bin epstool imagemagick
   libmagickcore-6.q16-6-extra
   libreoffice-draw-nogui
   fonts-liberation gsfonts fonts-dejavu-core fonts-droid-fallback fonts-wqy-microhei
@@ -48,7 +48,7 @@ have() { command -v "$1" >/dev/null 2>&1; }
 work=$(mktemp -d /tmp/ondara-setup.XXXXXX)
 trap 'rm -rf "$work"' EXIT
 
-for tool in pdftoppm:poppler-utils pdfinfo:poppler-utils qpdf:qpdf tiffinfo:libtiff-tools \
+for tool in pdftoppm:poppler-utils pdfinfo:poppler-utils mutool:mupdf-tools qpdf:qpdf tiffinfo:libtiff-tools \
   epstool:epstool wmf2svg:libwmf-bin identify:imagemagick cupsd:cups-daemon \
   lpadmin:cups-client lpstat:cups-client lpinfo:cups-client Xvfb:xvfb xauth:xauth \
   xdotool:xdotool xwininfo:x11-utils desktop-file-validate:desktop-file-utils python3:python3; do

@@ -122,14 +122,15 @@ bool IsAfm(const uint8_t* data, size_t size);
 // extent table or extended metrics lie outside the data.
 bool ParsePfm(const uint8_t* data, size_t size, Type1Metrics* metrics);
 
-// AFM metrics. Widths: codes 0-127 by the C codes of the AFM; codes 128-255 by the glyph names
-// code page 1252 gives those positions (Euro, quotesinglbase, ... ydieresis), since text is code
-// page 1252 and the fonts are re-encoded so; a font with EncodingScheme FontSpecific (symbols)
-// keeps its C codes for all 256. Ascender, Descender, CapHeight, ItalicAngle, IsFixedPitch and
-// FontBBox as given; an Ascender or Descender missing or 0 (as some fonts ship them) is taken
-// from the glyphs "d" and "p", else from the FontBBox; a missing CapHeight from "H", else
-// ascent * 8 / 10. Serif unless the name says Sans, Gothic, Helvetica or Arial; script when it
-// says Script or Chancery. False without "StartFontMetrics" or without any character metrics.
+// AFM metrics. Widths: every code by the glyph name WinAnsiEncoding gives it (quotesingle at 39,
+// grave at 96, Euro ... ydieresis above 127; none below 32 or where code page 1252 has no
+// character), since text is code page 1252 and the fonts are shown through that encoding; a font
+// with EncodingScheme FontSpecific (symbols), or an AFM naming no glyphs, keeps its C codes.
+// Ascender, Descender, CapHeight, ItalicAngle, IsFixedPitch and FontBBox as given; an Ascender or
+// Descender missing or 0 (as some fonts ship them) is taken from the glyphs "d" and "p", else from
+// the FontBBox; a missing CapHeight from "H", else ascent * 8 / 10. Serif unless the name says
+// Sans, Gothic, Helvetica or Arial; script when it says Script or Chancery. False without
+// "StartFontMetrics" or without any character metrics.
 bool ParseAfm(std::string_view text, Type1Metrics* metrics);
 
 // The FontBBox in the first 16384 bytes of a PFB: after "/FontBBox" and any blanks, "{" (or

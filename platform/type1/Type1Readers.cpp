@@ -175,10 +175,21 @@ bool ContainsNoCase(std::string_view hay, std::string_view needle) {
 
 // ---- AFM ----
 
-// Glyph names of code page 1252 positions 128-255; alternatives separated by "|", "" for the
-// five positions the code page leaves undefined.
+// Glyph names of the code page 1252 positions 32-255 as WinAnsiEncoding names them, which is how
+// the PDF fonts and the PostScript re-encoding show the text (39 is quotesingle and 96 grave, not
+// the quoteright and quoteleft of the standard encoding); alternatives separated by "|", "" for
+// the positions the code page leaves undefined.
 // clang-format off
-const char* const kCp1252High[128] = {
+const char* const kWinAnsiNames[224] = {
+    "space", "exclam", "quotedbl", "numbersign", "dollar", "percent", "ampersand", "quotesingle",
+    "parenleft", "parenright", "asterisk", "plus", "comma", "hyphen", "period", "slash", "zero",
+    "one", "two", "three", "four", "five", "six", "seven", "eight", "nine", "colon", "semicolon",
+    "less", "equal", "greater", "question", "at", "A", "B", "C", "D", "E", "F", "G", "H", "I", "J",
+    "K", "L", "M", "N", "O", "P", "Q", "R", "S", "T", "U", "V", "W", "X", "Y", "Z", "bracketleft",
+    "backslash", "bracketright", "asciicircum", "underscore", "grave", "a", "b", "c", "d", "e",
+    "f", "g", "h", "i", "j", "k", "l", "m", "n", "o", "p", "q", "r", "s", "t", "u", "v", "w", "x",
+    "y", "z", "braceleft", "bar", "braceright", "asciitilde",
+    "",  // 127
     "Euro|uni20AC", "", "quotesinglbase", "florin", "quotedblbase", "ellipsis", "dagger",
     "daggerdbl", "circumflex", "perthousand", "Scaron", "guilsinglleft", "OE", "", "Zcaron", "",
     "", "quoteleft", "quoteright", "quotedblleft", "quotedblright", "bullet", "endash", "emdash",
@@ -527,11 +538,14 @@ bool ParseAfm(std::string_view text, Type1Metrics* metrics) {
     return true;
   });
   bool any = false;
+  // Widths go by glyph name through the code page; only a symbol font, or an AFM that names no
+  // glyphs, keeps its own codes.
+  bool byCodes = fontSpecific || byName.empty();
   for (int code = 0; code < 256; ++code) {
     const AfmGlyph* g = hasCode[code] ? &byCode[code] : nullptr;
-    if (code >= 128 && !fontSpecific) {
+    if (!byCodes) {
       g = nullptr;
-      std::string_view alts = kCp1252High[code - 128];
+      std::string_view alts = code < 32 ? "" : kWinAnsiNames[code - 32];
       while (!alts.empty() && !g) {
         size_t bar = alts.find('|');
         auto it = byName.find(alts.substr(0, bar));
