@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
 #include <map>
 #include <string>
 #include <vector>
@@ -11,15 +12,11 @@ namespace ttb {
 
 using Bytes = std::vector<uint8_t>;
 
-inline void Put16(Bytes& b, int v) {
-  b.push_back(uint8_t(v >> 8));
-  b.push_back(uint8_t(v));
+inline void Put16(Bytes& b, int v) { b.insert(b.end(), {uint8_t(v >> 8), uint8_t(v)}); }
+inline void Put16s(Bytes& b, std::initializer_list<int> vs) {
+  for (int v : vs) Put16(b, v);
 }
-inline void Put32(Bytes& b, uint32_t v) {
-  Put16(b, int(v >> 16));
-  Put16(b, int(v & 0xFFFF));
-}
-inline void PutTag(Bytes& b, const std::string& tag) { b.insert(b.end(), tag.begin(), tag.end()); }
+inline void Put32(Bytes& b, uint32_t v) { Put16s(b, {int(v >> 16), int(v & 0xFFFF)}); }
 
 struct Point {
   int x;
@@ -38,63 +35,38 @@ struct Component {
 
 // A simple glyph with 16-bit coordinates and no repeated flags.
 inline Bytes SimpleGlyph(const std::vector<Contour>& contours) {
+  std::vector<Point> all;
+  for (const Contour& c : contours) all.insert(all.end(), c.begin(), c.end());
+  int box[4] = {0, 0, 0, 0};
+  for (size_t i = 0; i < all.size(); ++i) {
+    const Point& p = all[i];
+    if (!i || p.x < box[0]) box[0] = p.x;
+    if (!i || p.y < box[1]) box[1] = p.y;
+    if (!i || p.x > box[2]) box[2] = p.x;
+    if (!i || p.y > box[3]) box[3] = p.y;
+  }
   Bytes g;
-  int xMin = 0, yMin = 0, xMax = 0, yMax = 0;
-  bool first = true;
-  for (const Contour& c : contours) {
-    for (const Point& p : c) {
-      if (first || p.x < xMin) xMin = p.x;
-      if (first || p.y < yMin) yMin = p.y;
-      if (first || p.x > xMax) xMax = p.x;
-      if (first || p.y > yMax) yMax = p.y;
-      first = false;
-    }
-  }
-  Put16(g, int(contours.size()));
-  Put16(g, xMin);
-  Put16(g, yMin);
-  Put16(g, xMax);
-  Put16(g, yMax);
+  Put16s(g, {int(contours.size()), box[0], box[1], box[2], box[3]});
   int end = -1;
-  for (const Contour& c : contours) {
-    end += int(c.size());
-    Put16(g, end);
-  }
+  for (const Contour& c : contours) Put16(g, end += int(c.size()));
   Put16(g, 0);  // no instructions
-  for (const Contour& c : contours) {
-    for (const Point& p : c) g.push_back(p.on ? 1 : 0);
-  }
+  for (const Point& p : all) g.push_back(p.on ? 1 : 0);
   int last = 0;
-  for (const Contour& c : contours) {
-    for (const Point& p : c) {
-      Put16(g, p.x - last);
-      last = p.x;
-    }
-  }
+  for (const Point& p : all) Put16(g, p.x - last), last = p.x;
   last = 0;
-  for (const Contour& c : contours) {
-    for (const Point& p : c) {
-      Put16(g, p.y - last);
-      last = p.y;
-    }
-  }
+  for (const Point& p : all) Put16(g, p.y - last), last = p.y;
   if (g.size() % 2) g.push_back(0);
   return g;
 }
 
 inline Bytes CompositeGlyph(const std::vector<Component>& parts) {
   Bytes g;
-  Put16(g, -1);
-  for (int i = 0; i < 4; ++i) Put16(g, 0);
+  Put16s(g, {-1, 0, 0, 0, 0});
   for (size_t i = 0; i < parts.size(); ++i) {
-    unsigned flags = parts[i].flags | 0x0001;
-    if (i + 1 < parts.size()) flags |= 0x0020;
-    if (parts[i].scale) flags |= 0x0008;
-    Put16(g, int(flags));
-    Put16(g, parts[i].glyph);
-    Put16(g, parts[i].dx);
-    Put16(g, parts[i].dy);
-    if (parts[i].scale) Put16(g, parts[i].scale);
+    const Component& c = parts[i];
+    unsigned flags = c.flags | 0x0001 | (i + 1 < parts.size() ? 0x0020 : 0) | (c.scale ? 8 : 0);
+    Put16s(g, {int(flags), c.glyph, c.dx, c.dy});
+    if (c.scale) Put16(g, c.scale);
   }
   return g;
 }
@@ -133,129 +105,80 @@ inline int MacIndex(const std::string& name) {
 
 inline void BuildTables(const FontPlan& plan, std::map<std::string, Bytes>* tables) {
   std::map<std::string, Bytes>& t = *tables;
-  size_t numGlyphs = plan.glyphs.size();
-  // glyf and loca
+  int numGlyphs = int(plan.glyphs.size());
   Bytes glyf, loca;
-  for (size_t i = 0; i <= numGlyphs; ++i) {
-    if (plan.longLoca) {
-      Put32(loca, uint32_t(glyf.size()));
-    } else {
-      Put16(loca, int(glyf.size() / 2));
-    }
+  for (int i = 0; i <= numGlyphs; ++i) {
+    plan.longLoca ? Put32(loca, uint32_t(glyf.size())) : Put16(loca, int(glyf.size() / 2));
     if (i < numGlyphs) glyf.insert(glyf.end(), plan.glyphs[i].begin(), plan.glyphs[i].end());
   }
   t["glyf"] = glyf;
   t["loca"] = loca;
 
-  Bytes head;
-  Put32(head, 0x00010000);
-  Put32(head, 0x00010000);  // fontRevision 1.0
-  Put32(head, 0);           // checkSumAdjustment
-  Put32(head, 0x5F0F3CF5);
-  Put16(head, 0);  // flags
-  Put16(head, plan.unitsPerEm);
-  for (int i = 0; i < 16; ++i) head.push_back(0);  // created, modified
+  Bytes& head = t["head"];  // version, revision, checkSumAdjustment, magic
+  Put16s(head, {1, 0, 1, 0, 0, 0, 0x5F0F, 0x3CF5, 0, plan.unitsPerEm, 0, 0, 0, 0, 0, 0, 0, 0});
   for (int v : plan.bbox) Put16(head, v);
-  Put16(head, 0);  // macStyle
-  Put16(head, 8);  // lowestRecPPEM
-  Put16(head, 2);  // fontDirectionHint
-  Put16(head, plan.indexToLocFormat >= 0 ? plan.indexToLocFormat : plan.longLoca ? 1 : 0);
-  Put16(head, 0);  // glyphDataFormat
-  t["head"] = head;
+  int locFormat = plan.indexToLocFormat >= 0 ? plan.indexToLocFormat : plan.longLoca ? 1 : 0;
+  Put16s(head, {0, 8, 2, locFormat, 0});  // macStyle, lowestRecPPEM, direction, loca, glyph data
 
-  Bytes hhea;
+  Bytes& hhea = t["hhea"];
   Put32(hhea, 0x00010000);
   for (int i = 0; i < 15; ++i) Put16(hhea, 0);
   Put16(hhea, int(plan.advances.size()));
-  t["hhea"] = hhea;
 
-  Bytes hmtx;
-  for (int a : plan.advances) {
-    Put16(hmtx, a);
-    Put16(hmtx, 0);
-  }
-  for (size_t i = plan.advances.size(); i < numGlyphs; ++i) Put16(hmtx, 0);
-  t["hmtx"] = hmtx;
+  Bytes& hmtx = t["hmtx"];
+  for (int a : plan.advances) Put16s(hmtx, {a, 0});
+  for (int i = int(plan.advances.size()); i < numGlyphs; ++i) Put16(hmtx, 0);
 
-  Bytes maxp;
+  Bytes& maxp = t["maxp"];
   Put32(maxp, 0x00010000);
-  Put16(maxp, int(numGlyphs));
+  Put16(maxp, numGlyphs);
   for (int i = 0; i < 13; ++i) Put16(maxp, 0);
-  t["maxp"] = maxp;
 
-  Bytes post;
+  Bytes& post = t["post"];
   Put32(post, plan.postFormat3 ? 0x00030000 : 0x00020000);
   Put32(post, plan.italicAngle);
-  Put16(post, -100);  // underlinePosition
-  Put16(post, 50);    // underlineThickness
-  Put32(post, 0);     // isFixedPitch
-  for (int i = 0; i < 4; ++i) Put32(post, 0);
+  Put16s(post, {-100, 50, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0});  // underline, fixed pitch, memory
   if (!plan.postFormat3) {
-    Put16(post, int(numGlyphs));
+    Put16(post, numGlyphs);
     Bytes strings;
     int custom = 0;
-    for (size_t i = 0; i < numGlyphs; ++i) {
-      std::string name = i < plan.glyphNames.size() ? plan.glyphNames[i] : ".notdef";
+    for (int i = 0; i < numGlyphs; ++i) {
+      std::string name = size_t(i) < plan.glyphNames.size() ? plan.glyphNames[i] : ".notdef";
       int mac = MacIndex(name);
-      if (mac >= 0) {
-        Put16(post, mac);
-      } else {
-        Put16(post, 258 + custom++);
-        strings.push_back(uint8_t(name.size()));
-        strings.insert(strings.end(), name.begin(), name.end());
-      }
+      Put16(post, mac >= 0 ? mac : 258 + custom++);
+      if (mac >= 0) continue;
+      strings.push_back(uint8_t(name.size()));
+      strings.insert(strings.end(), name.begin(), name.end());
     }
     post.insert(post.end(), strings.begin(), strings.end());
   }
-  t["post"] = post;
 
   // 'name': Macintosh records only.
   std::vector<std::pair<int, std::string>> names = {
       {1, plan.fullName}, {2, "Regular"}, {4, plan.fullName}, {5, "Version 1.0"}, {6, plan.psName}};
   if (!plan.notice.empty()) names.insert(names.begin(), {0, plan.notice});
   if (!plan.trademark.empty()) names.push_back({7, plan.trademark});
-  Bytes name, strings;
-  Put16(name, 0);
-  Put16(name, int(names.size()));
-  Put16(name, int(6 + 12 * names.size()));
+  Bytes& name = t["name"];
+  Bytes strings;
+  Put16s(name, {0, int(names.size()), int(6 + 12 * names.size())});
   for (auto& [id, text] : names) {
-    Put16(name, 1);
-    Put16(name, 0);
-    Put16(name, 0);
-    Put16(name, id);
-    Put16(name, int(text.size()));
-    Put16(name, int(strings.size()));
+    Put16s(name, {1, 0, 0, id, int(text.size()), int(strings.size())});
     strings.insert(strings.end(), text.begin(), text.end());
   }
   name.insert(name.end(), strings.begin(), strings.end());
-  t["name"] = name;
 
   if (!plan.cmap.empty()) {
     // One segment per character (idDelta maps it), then the closing 0xFFFF segment.
     std::vector<std::pair<int, int>> segs(plan.cmap.begin(), plan.cmap.end());
     segs.push_back({0xFFFF, 0});
     int n = int(segs.size());
-    Bytes sub;
-    Put16(sub, 4);
-    Put16(sub, 16 + 8 * n);
-    Put16(sub, 0);
-    Put16(sub, 2 * n);
-    Put16(sub, 0);
-    Put16(sub, 0);
-    Put16(sub, 0);
-    for (auto& [c, g] : segs) Put16(sub, c);
-    Put16(sub, 0);
-    for (auto& [c, g] : segs) Put16(sub, c);
-    for (auto& [c, g] : segs) Put16(sub, c == 0xFFFF ? 1 : (g - c) & 0xFFFF);
-    for (int i = 0; i < n; ++i) Put16(sub, 0);
-    Bytes cmap;
+    Bytes& cmap = t["cmap"];
+    Put16s(cmap, {0, 1, 3, 1, 0, 12, 4, 16 + 8 * n, 0, 2 * n, 0, 0, 0});
+    for (auto& [c, g] : segs) Put16(cmap, c);
     Put16(cmap, 0);
-    Put16(cmap, 1);
-    Put16(cmap, 3);
-    Put16(cmap, 1);
-    Put32(cmap, 12);
-    cmap.insert(cmap.end(), sub.begin(), sub.end());
-    t["cmap"] = cmap;
+    for (auto& [c, g] : segs) Put16(cmap, c);
+    for (auto& [c, g] : segs) Put16(cmap, c == 0xFFFF ? 1 : (g - c) & 0xFFFF);
+    for (int i = 0; i < n; ++i) Put16(cmap, 0);
   }
   if (plan.withHinting) {
     t["cvt "] = Bytes{0, 10, 0, 20};
@@ -280,21 +203,14 @@ inline uint32_t Checksum(const Bytes& b) {
 inline Bytes BuildFont(const FontPlan& plan, std::map<std::string, Bytes>* tablesOut = nullptr) {
   std::map<std::string, Bytes> tables;
   BuildTables(plan, &tables);
+  int n = int(tables.size()), power = 1, selector = 0;
+  while (power * 2 <= n) power *= 2, ++selector;
   Bytes font;
   Put32(font, 0x00010000);
-  int n = int(tables.size());
-  int power = 1, selector = 0;
-  while (power * 2 <= n) {
-    power *= 2;
-    ++selector;
-  }
-  Put16(font, n);
-  Put16(font, 16 * power);
-  Put16(font, selector);
-  Put16(font, 16 * n - 16 * power);
+  Put16s(font, {n, 16 * power, selector, 16 * n - 16 * power});
   uint32_t offset = uint32_t(12 + 16 * n);
   for (auto& [tag, bytes] : tables) {
-    PutTag(font, tag);
+    font.insert(font.end(), tag.begin(), tag.end());
     Put32(font, Checksum(bytes));
     Put32(font, offset);
     Put32(font, uint32_t(bytes.size()));
@@ -302,7 +218,7 @@ inline Bytes BuildFont(const FontPlan& plan, std::map<std::string, Bytes>* table
   }
   for (auto& [tag, bytes] : tables) {
     font.insert(font.end(), bytes.begin(), bytes.end());
-    while (font.size() % 4) font.push_back(0);
+    font.resize((font.size() + 3) & ~size_t(3), 0);
   }
   if (tablesOut) *tablesOut = tables;
   return font;
@@ -311,9 +227,7 @@ inline Bytes BuildFont(const FontPlan& plan, std::map<std::string, Bytes>* table
 // Two glyphs (.notdef empty, "A" a triangle) and an empty "space".
 inline FontPlan SmallFont() {
   FontPlan plan;
-  plan.glyphs.push_back({});
-  plan.glyphs.push_back(SimpleGlyph({{{0, 0, true}, {250, 700, true}, {500, 0, true}}}));
-  plan.glyphs.push_back({});
+  plan.glyphs = {{}, SimpleGlyph({{{0, 0, true}, {250, 700, true}, {500, 0, true}}}), {}};
   plan.glyphNames = {".notdef", "A", "space"};
   plan.advances = {500, 600, 250};
   return plan;

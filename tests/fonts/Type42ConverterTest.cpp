@@ -12,30 +12,23 @@ namespace {
 using convtest::Result;
 Result Convert(const ttb::Bytes& font) { return convtest::Convert<Type42Converter>(font); }
 
-// The sfnts strings as written: hex digits decoded, one entry per string.
+// The sfnts array as written, from "/sfnts[" to "]def" ("" when missing).
+std::string SfntsArray(const std::string& text) {
+  size_t begin = text.find("/sfnts["), end = text.find("]def", begin);
+  return end == std::string::npos ? "" : text.substr(begin, end + 4 - begin);
+}
+
+// The sfnts strings with their hex digits decoded, one entry per string.
 std::vector<ttb::Bytes> SfntsStrings(const std::string& text) {
   std::vector<ttb::Bytes> strings;
-  size_t begin = text.find("/sfnts[");
-  size_t end = text.find("]def", begin);
-  if (begin == std::string::npos || end == std::string::npos) return strings;
-  ttb::Bytes* current = nullptr;
-  int high = -1;
-  for (size_t i = begin + 7; i < end; ++i) {
-    char c = text[i];
-    if (c == '<') {
-      strings.emplace_back();
-      current = &strings.back();
-    } else if (c == '>') {
-      current = nullptr;
-    } else if (current && std::isxdigit(uint8_t(c))) {
-      int v = std::isdigit(uint8_t(c)) ? c - '0' : c - 'A' + 10;
-      if (high < 0) {
-        high = v;
-      } else {
-        current->push_back(uint8_t(high << 4 | v));
-        high = -1;
-      }
-    }
+  std::string digits;
+  bool inside = false;
+  for (char c : SfntsArray(text)) {
+    if (c == '<' || c == '>') inside = c == '<';
+    if (c == '<') strings.emplace_back(), digits.clear();
+    if (inside && std::isxdigit(uint8_t(c))) digits += c;
+    if (digits.size() == 2) strings.back().push_back(uint8_t(std::stoi(digits, nullptr, 16)));
+    if (digits.size() == 2) digits.clear();
   }
   return strings;
 }
@@ -54,17 +47,11 @@ uint32_t Get32(const ttb::Bytes& b, size_t off) {
          b[off + 3];
 }
 
-// Longest line of the sfnts array, from "/sfnts[" to "]def".
 size_t LongestHexLine(const std::string& text) {
-  size_t begin = text.find("/sfnts[");
-  size_t end = text.find("]def", begin);
-  if (begin == std::string::npos || end == std::string::npos) return 0;
   size_t longest = 0;
-  std::istringstream in(text.substr(begin, end + 4 - begin));
-  std::string line;
-  while (std::getline(in, line)) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    longest = std::max(longest, line.size());
+  std::istringstream in(SfntsArray(text));
+  for (std::string line; std::getline(in, line);) {
+    longest = std::max(longest, line.size() - (line.ends_with('\r') ? 1 : 0));
   }
   return longest;
 }
@@ -106,14 +93,13 @@ TEST(Type42Converter, OffsetTableDirectoryAndTablesRoundTrip) {
   const char* order[] = {"cvt ", "fpgm", "glyf", "head", "hhea", "hmtx", "loca", "maxp", "prep"};
   uint32_t expected = 12 + 16 * 9;
   for (int i = 0; i < 9; ++i) {
+    SCOPED_TRACE(order[i]);
     size_t e = 12 + 16 * size_t(i);
-    EXPECT_EQ(std::string(sfnt.begin() + long(e), sfnt.begin() + long(e) + 4), order[i]);
     uint32_t offset = Get32(sfnt, e + 8), length = Get32(sfnt, e + 12);
-    EXPECT_EQ(offset, expected) << order[i];
-    EXPECT_EQ(length, tables[order[i]].size()) << order[i];
+    EXPECT_EQ(std::string(sfnt.begin() + long(e), sfnt.begin() + long(e) + 4), order[i]);
+    EXPECT_EQ(offset, expected);
     ASSERT_LE(offset + length, sfnt.size());
-    EXPECT_EQ(ttb::Bytes(sfnt.begin() + offset, sfnt.begin() + offset + length), tables[order[i]])
-        << order[i];
+    EXPECT_EQ(ttb::Bytes(sfnt.begin() + offset, sfnt.begin() + offset + length), tables[order[i]]);
     expected += (length + 3) & ~3u;
   }
 
@@ -192,117 +178,103 @@ TEST(Type42Converter, TooLongTableWritesNothing) {
   EXPECT_EQ(r.text, "");
 }
 
-TEST(Type42Converter, GlyphNames) {
-  ttb::FontPlan plan = ttb::SmallFont();
-  plan.glyphNames = {".notdef", "Aring.alt", "s"};
-  plan.glyphs.push_back({});
-  plan.glyphNames.push_back(std::string(80, 'x'));  // too long
-  plan.glyphs.push_back({});
-  plan.glyphNames.push_back("bad name");  // not a PostScript name
-  plan.glyphs.push_back({});
-  plan.glyphNames.push_back(std::string(79, 'y'));
-  Result r = Convert(ttb::BuildFont(plan));
-  ASSERT_EQ(r.ok, 1);
-  // Index 258 is the first string after the index array.
-  EXPECT_TRUE(Contains(r.text,
-                       "/CharStrings 6 dict dup begin\r\n/.notdef 0 def\r\n/Aring.alt 1 def\r\n"
-                       "/s 2 def\r\n/glyph3 3 def\r\n/glyph4 4 def\r\n/" +
-                           std::string(79, 'y') + " 5 def\r\nend readonly def\r\n"));
-  EXPECT_EQ(r.log, "TrueType font file contains a very long PostScript name\n");
-
-  // Without a .notdef name the dictionary still gets one, for glyph 0.
-  plan = ttb::SmallFont();
-  plan.glyphNames = {"A", "B", "C"};
-  r = Convert(ttb::BuildFont(plan));
-  EXPECT_TRUE(Contains(r.text,
-                       "/CharStrings 4 dict dup begin\r\n/A 0 def\r\n/B 1 def\r\n/C 2 def\r\n"
-                       "/.notdef 0 def\r\nend readonly def\r\n"));
-}
-
-TEST(Type42Converter, MissingAsciiNamesComeFromCmap) {
-  // A space named "uni00A0" is still reachable as /space; present names are not repeated.
-  ttb::FontPlan plan = ttb::SmallFont();
-  plan.glyphNames = {".notdef", "A", "uni00A0"};
-  plan.cmap = {{0x20, 2}, {0x41, 1}, {0x42, 7}};
-  Result r = Convert(ttb::BuildFont(plan));
-  ASSERT_EQ(r.ok, 1) << r.log;
-  EXPECT_TRUE(Contains(r.text,
-                       "/CharStrings 4 dict dup begin\r\n/.notdef 0 def\r\n/A 1 def\r\n"
-                       "/uni00A0 2 def\r\n/space 2 def\r\nend readonly def\r\n"));
-  // Without glyph names the characters the 'cmap' knows still have glyphs.
-  plan.postFormat3 = true;
-  r = Convert(ttb::BuildFont(plan));
-  ASSERT_EQ(r.ok, 1) << r.log;
-  EXPECT_TRUE(Contains(r.text,
-                       "/CharStrings 3 dict dup begin\r\n/.notdef 0 def\r\n/space 2 def\r\n"
-                       "/A 1 def\r\nend readonly def\r\n"));
-}
-
-TEST(Type42Converter, PostFormat3) {
-  ttb::FontPlan plan = ttb::SmallFont();
-  plan.postFormat3 = true;
-  std::map<std::string, ttb::Bytes> tables;
-  Result r = Convert(ttb::BuildFont(plan, &tables));
-  ASSERT_EQ(r.ok, 1);
-  EXPECT_EQ(r.log, "TrueType font \"Test Font\" does not have a format 2.0 'post' table\n");
-  // No glyph names, but a dictionary with .notdef so that the font can still be defined; the
-  // glyph data are counted from 'maxp'.
-  EXPECT_TRUE(Contains(r.text,
-                       "]def\r\n/CharStrings 1 dict dup begin\r\n/.notdef 0 def\r\n"
-                       "end readonly def\r\n\r\nsystemdict"));
-  ttb::Bytes sfnt = SfntsData(r.text);
-  EXPECT_NE(std::search(sfnt.begin(), sfnt.end(), tables["glyf"].begin(), tables["glyf"].end()),
-            sfnt.end());
+// Names from the 'post' table (bad ones replaced), missing ASCII names from the 'cmap', and a
+// .notdef entry for glyph 0 always.
+TEST(Type42Converter, CharStringsNames) {
+  const struct {
+    std::vector<std::string> names;
+    std::map<int, int> cmap;
+    bool post3;
+    std::string charStrings, log;
+  } cases[] = {
+      {{".notdef", "Aring.alt", "s", std::string(80, 'x'), "bad name", std::string(79, 'y')},
+       {},
+       false,
+       "6 dict dup begin\r\n/.notdef 0 def\r\n/Aring.alt 1 def\r\n/s 2 def\r\n/glyph3 3 def\r\n"
+       "/glyph4 4 def\r\n/" +
+           std::string(79, 'y') + " 5 def\r\n",
+       "TrueType font file contains a very long PostScript name\n"},
+      {{"A", "B", "C"},
+       {},
+       false,
+       "4 dict dup begin\r\n/A 0 def\r\n/B 1 def\r\n/C 2 def\r\n/.notdef 0 def\r\n",
+       ""},
+      // A space named "uni00A0" is still reachable as /space; present names are not repeated.
+      {{".notdef", "A", "uni00A0"},
+       {{0x20, 2}, {0x41, 1}, {0x42, 7}},
+       false,
+       "4 dict dup begin\r\n/.notdef 0 def\r\n/A 1 def\r\n/uni00A0 2 def\r\n/space 2 def\r\n",
+       ""},
+      {{},
+       {{0x20, 2}, {0x41, 1}, {0x42, 7}},
+       true,
+       "3 dict dup begin\r\n/.notdef 0 def\r\n/space 2 def\r\n/A 1 def\r\n",
+       "TrueType font \"Test Font\" does not have a format 2.0 'post' table\n"},
+      {{},
+       {},
+       true,
+       "1 dict dup begin\r\n/.notdef 0 def\r\n",
+       "TrueType font \"Test Font\" does not have a format 2.0 'post' table\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.charStrings);
+    ttb::FontPlan plan = ttb::SmallFont();
+    plan.glyphNames = c.names;
+    plan.glyphs.resize(std::max<size_t>(3, c.names.size()));
+    plan.cmap = c.cmap;
+    plan.postFormat3 = c.post3;
+    std::map<std::string, ttb::Bytes> tables;
+    Result r = Convert(ttb::BuildFont(plan, &tables));
+    ASSERT_EQ(r.ok, 1) << r.log;
+    EXPECT_TRUE(Contains(r.text, "]def\r\n/CharStrings " + c.charStrings + "end readonly def\r\n"))
+        << r.text;
+    EXPECT_EQ(r.log, c.log);
+    // The glyph data go whole, counted from 'maxp' when there are no names.
+    ttb::Bytes sfnt = SfntsData(r.text);
+    EXPECT_NE(std::search(sfnt.begin(), sfnt.end(), tables["glyf"].begin(), tables["glyf"].end()),
+              sfnt.end());
+  }
 }
 
 TEST(Type42Converter, CorruptFonts) {
   ttb::Bytes good = ttb::BuildFont(ttb::SmallFont());
-  // Short offset table.
-  Result r = Convert(ttb::Bytes(good.begin(), good.begin() + 11));
-  EXPECT_EQ(r.ok, 0);
-  EXPECT_EQ(r.text, "");
-  EXPECT_EQ(r.log, "TrueType font \"\" may be corrupt (reason 1)\n");
-  // Short directory: the tables past the end are gone, 'head' among them.
-  r = Convert(ttb::Bytes(good.begin(), good.begin() + 40));
-  EXPECT_EQ(r.ok, 0);
-  EXPECT_EQ(r.log,
-            "TrueType font \"\" may be corrupt (reason 2)\n"
-            "TrueType font is missing table 'head'\n");
-  // Missing 'post'.
-  ttb::FontPlan plan = ttb::SmallFont();
-  plan.dropTables = {"post"};
-  r = Convert(ttb::BuildFont(plan));
-  EXPECT_EQ(r.ok, 0);
-  EXPECT_EQ(r.text, "");
-  EXPECT_EQ(r.log, "TrueType font is missing table 'post'\n");
-  // A table running past the end of the file.
-  ttb::Bytes cut(good.begin(), good.end() - 8);
-  r = Convert(cut);
-  EXPECT_EQ(r.ok, 0);
-  EXPECT_TRUE(Contains(r.log, "may be corrupt")) << r.log;
-  // indexToLocFormat out of range.
-  plan = ttb::SmallFont();
-  plan.indexToLocFormat = 2;
-  r = Convert(ttb::BuildFont(plan));
-  EXPECT_EQ(r.ok, 0);
-  EXPECT_EQ(r.log, "TrueType font \"\" is unusable because indexToLocFormat = 2\n");
-  // An odd glyph length stops the glyph data; the table is zero-filled and the rest goes on.
-  plan = ttb::SmallFont();
-  plan.glyphs[1].push_back(0);
-  r = Convert(ttb::BuildFont(plan));
-  EXPECT_EQ(r.ok, 1);
-  EXPECT_EQ(r.log, "TrueType font \"Test Font\" contains a 'glyf' table without 2 ub1 padding\n");
-  EXPECT_TRUE(r.text.ends_with("%%EOF\r\n"));
-  // unitsPerEm 0 would divide by zero.
-  plan = ttb::SmallFont();
-  plan.unitsPerEm = 0;
-  r = Convert(ttb::BuildFont(plan));
-  EXPECT_EQ(r.ok, 0);
-  EXPECT_EQ(r.log, "TrueType font \"\" is unusable because unitsPerEm = 0\n");
-  // Every truncation of a valid font is handled.
-  for (size_t n = 0; n < good.size(); n += 7) {
-    Convert(ttb::Bytes(good.begin(), good.begin() + long(n)));
+  auto with = [](void (*change)(ttb::FontPlan&)) {
+    ttb::FontPlan plan = ttb::SmallFont();
+    change(plan);
+    return ttb::BuildFont(plan);
+  };
+  const struct {
+    ttb::Bytes font;
+    int32_t ok;
+    std::string log;
+  } cases[] = {
+      {ttb::Bytes(good.begin(), good.begin() + 11), 0,
+       "TrueType font \"\" may be corrupt (reason 1)\n"},
+      // Short directory: the tables past the end are gone, 'head' among them.
+      {ttb::Bytes(good.begin(), good.begin() + 40), 0,
+       "TrueType font \"\" may be corrupt (reason 2)\nTrueType font is missing table 'head'\n"},
+      {with([](ttb::FontPlan& p) { p.dropTables = {"post"}; }), 0,
+       "TrueType font is missing table 'post'\n"},
+      {ttb::Bytes(good.begin(), good.end() - 8), 0, "may be corrupt"},  // a table past the end
+      {with([](ttb::FontPlan& p) { p.indexToLocFormat = 2; }), 0,
+       "TrueType font \"\" is unusable because indexToLocFormat = 2\n"},
+      // An odd glyph length stops the glyph data; the table is zero-filled and the rest goes on.
+      {with([](ttb::FontPlan& p) { p.glyphs[1].push_back(0); }), 1,
+       "TrueType font \"Test Font\" contains a 'glyf' table without 2 ub1 padding\n"},
+      // unitsPerEm 0 would divide by zero.
+      {with([](ttb::FontPlan& p) { p.unitsPerEm = 0; }), 0,
+       "TrueType font \"\" is unusable because unitsPerEm = 0\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.log);
+    Result r = Convert(c.font);
+    EXPECT_EQ(r.ok, c.ok);
+    EXPECT_TRUE(Contains(r.log, c.log)) << r.log;
+    EXPECT_TRUE(c.ok ? r.text.ends_with("%%EOF\r\n") : r.text.empty());
   }
+  // Every truncation of a valid font is handled.
+  for (size_t n = 0; n < good.size(); n += 7)
+    Convert(ttb::Bytes(good.begin(), good.begin() + long(n)));
 }
 
 // Every installed font converts both ways (the common families must), or fails writing nothing.
@@ -310,25 +282,21 @@ TEST(TrueTypeConverters, SystemFontsConvert) {
   std::vector<std::string> fonts = convtest::SystemTrueTypeFonts();
   if (fonts.empty()) GTEST_SKIP() << "no TrueType fonts installed";
   for (const std::string& path : fonts) {
+    SCOPED_TRACE(path);
     ttb::Bytes font = convtest::FileBytes(path);
-    bool common =
-        path.find("Liberation") != std::string::npos || path.find("DejaVu") != std::string::npos;
+    bool common = Contains(path, "Liberation") || Contains(path, "DejaVu");
     for (Result r : {Convert(font), convtest::Convert<Type3Converter>(font)}) {
-      bool type42 = r.text.starts_with("%!PS-TrueTypeFont");
-      if (common) {
-        EXPECT_EQ(r.ok, 1) << path << "\n" << r.log;
-      }
+      EXPECT_TRUE(r.ok || !common) << r.log;
       if (!r.ok) {
-        EXPECT_EQ(r.text, "") << path;
-      } else if (type42) {
-        EXPECT_LE(LongestHexLine(r.text), 72u) << path;
+        EXPECT_EQ(r.text, "");
+        continue;
+      }
+      EXPECT_TRUE(r.text.ends_with("%%EOF\r\n"));
+      if (r.text.starts_with("%!PS-TrueTypeFont")) {
+        EXPECT_LE(LongestHexLine(r.text), 72u);
       } else {  // Type 3: braces balance, every sub-procedure is closed.
         EXPECT_EQ(std::count(r.text.begin(), r.text.end(), '{'),
-                  std::count(r.text.begin(), r.text.end(), '}'))
-            << path;
-      }
-      if (r.ok) {
-        EXPECT_TRUE(r.text.ends_with("%%EOF\r\n")) << path;
+                  std::count(r.text.begin(), r.text.end(), '}'));
       }
     }
   }

@@ -43,8 +43,7 @@ TEST(GraphicsState, ArcPiecesAndRuns) {
   EXPECT_EQ(ArcPieces(90, 90, starts, sweeps, 8), 0);
   // Angles are brought into 0..360 before the sweep is taken: -30 is 330, sweep 60.
   ASSERT_EQ(ArcPieces(-30, 30, starts, sweeps, 8), 1);
-  EXPECT_EQ(starts[0], 330);
-  EXPECT_EQ(sweeps[0], 60);
+  EXPECT_EQ(V(starts[0], sweeps[0]), V(330, 60));
 
   // A quarter piece has the circle's control factor.
   Point q[4];
@@ -120,12 +119,10 @@ TEST(GraphicsState, FlatteningRoundsClosesAndSplitsCurves) {
 TEST(GraphicsState, EvenOddPointInPath) {
   GraphicsState gs;
   gs.rectpath(0, 0, 10, 10);
-  EXPECT_TRUE(gs.PointInPath(5, 5));
-  EXPECT_FALSE(gs.PointInPath(15, 5));
-  EXPECT_FALSE(gs.PointInPath(-1, 5));
   // A point level with vertices counts them as above: the top edge is inside, the bottom not.
-  EXPECT_TRUE(gs.PointInPath(5, 10));
-  EXPECT_FALSE(gs.PointInPath(5, 0));
+  EXPECT_EQ(V(gs.PointInPath(5, 5), gs.PointInPath(15, 5), gs.PointInPath(-1, 5),
+              gs.PointInPath(5, 10), gs.PointInPath(5, 0)),
+            V(1, 0, 0, 1, 0));
 
   // Diamond whose side vertices lie on the test line.
   gs.newpath();
@@ -134,9 +131,7 @@ TEST(GraphicsState, EvenOddPointInPath) {
   gs.lineto(5, 10);
   gs.lineto(0, 5);
   gs.closepath();
-  EXPECT_TRUE(gs.PointInPath(2, 5));
-  EXPECT_FALSE(gs.PointInPath(12, 5));
-  EXPECT_FALSE(gs.PointInPath(-2, 5));
+  EXPECT_EQ(V(gs.PointInPath(2, 5), gs.PointInPath(12, 5), gs.PointInPath(-2, 5)), V(1, 0, 0));
 
   // Only the first subpath counts; two points never contain anything.
   gs.newpath();
@@ -152,24 +147,24 @@ TEST(GraphicsState, EvenOddPointInPath) {
   gs.newpath();
   gs.scale(2, 2);
   gs.rectpath(0, 0, 10, 10);
-  EXPECT_TRUE(gs.PointInPath(8, 8));
-  EXPECT_FALSE(gs.PointInPath(12, 12));
+  EXPECT_EQ(V(gs.PointInPath(8, 8), gs.PointInPath(12, 12)), V(1, 0));
 }
 
 TEST(GraphicsState, PathTouchesRect) {
   GraphicsState gs;
   gs.moveto(0, 0);
   gs.lineto(100, 100);
-  EXPECT_TRUE(gs.PathTouchesRect(45, 45, 55, 55));   // crossing
-  EXPECT_TRUE(gs.PathTouchesRect(80, 60, 60, 80));   // touches one corner, corners swapped
-  EXPECT_FALSE(gs.PathTouchesRect(10, 50, 30, 70));  // beside the line
-  EXPECT_FALSE(gs.PathTouchesRect(60, 0, 100, 40));  // boxes overlap, segment misses
-  EXPECT_TRUE(gs.PathTouchesRect(-5, -5, 5, 5));     // holds an end point
+  // Crossing; touching one corner (corners swapped); beside the line; boxes overlapping with the
+  // segment missing; holding an end point.
+  EXPECT_EQ(V(gs.PathTouchesRect(45, 45, 55, 55), gs.PathTouchesRect(80, 60, 60, 80),
+              gs.PathTouchesRect(10, 50, 30, 70), gs.PathTouchesRect(60, 0, 100, 40),
+              gs.PathTouchesRect(-5, -5, 5, 5)),
+            V(1, 1, 0, 0, 1));
 
   gs.newpath();
   gs.rectpath(0, 0, 100, 100);
-  EXPECT_FALSE(gs.PathTouchesRect(40, 40, 60, 60));  // interiors do not count
-  EXPECT_TRUE(gs.PathTouchesRect(90, 40, 110, 60));
+  // Interiors do not count.
+  EXPECT_EQ(V(gs.PathTouchesRect(40, 40, 60, 60), gs.PathTouchesRect(90, 40, 110, 60)), V(0, 1));
 
   gs.newpath();
   gs.moveto(5, 5);
@@ -188,9 +183,7 @@ TEST(GraphicsState, StacksRestoreAndUnderflow) {
   gs.translate(10, 10);
   EXPECT_EQ(gs.SaveDepth(), 1);
   EXPECT_TRUE(gs.grestore());
-  EXPECT_EQ(gs.state().red, 0);
-  EXPECT_EQ(gs.state().dash, -1);
-  EXPECT_EQ(gs.matrix().tx, 0);
+  EXPECT_EQ(V(gs.state().red, gs.state().dash, gs.matrix().tx), V(0, -1, 0));
 
   ClearDebugLog();
   EXPECT_FALSE(gs.grestore());
@@ -206,12 +199,9 @@ TEST(GraphicsState, StacksRestoreAndUnderflow) {
   EXPECT_TRUE(gs.restorematrix());
   EXPECT_TRUE(gs.restorematrix());
   gs.currentmatrix(m);
-  EXPECT_EQ(m[0], 3);
-  EXPECT_EQ(m[3], -3);
-
+  EXPECT_EQ(V(m[0], m[3]), V(3, -3));
   gs.Reset();
-  EXPECT_EQ(gs.SaveDepth(), 0);
-  EXPECT_EQ(gs.matrix().d, 1);
+  EXPECT_EQ(V(gs.SaveDepth(), gs.matrix().d), V(0, 1));
 }
 
 TEST(GraphicsState, CurrentPointKeepsItsDevicePosition) {
@@ -247,11 +237,8 @@ TEST(GraphicsState, PaintingHandsOverThenClearsThePath) {
   gs.lineto(1, 1);
   gs.fill(1);
   ASSERT_EQ(painter.calls.size(), 2u);
-  EXPECT_FALSE(painter.calls[0].fill);
-  EXPECT_EQ(painter.calls[0].path.size(), 5u);
-  EXPECT_TRUE(painter.calls[1].fill);
-  EXPECT_EQ(painter.calls[1].mode, 1);
-  EXPECT_EQ(painter.calls[1].path.size(), 2u);
+  const PaintCall &s = painter.calls[0], &f = painter.calls[1];
+  EXPECT_EQ(V(s.fill, s.path.size(), f.fill, f.mode, f.path.size()), V(0, 5, 1, 1, 2));
   SetPathPainter(nullptr);
   gs.moveto(0, 0);
   gs.stroke(1);  // nobody paints, the path still goes

@@ -21,11 +21,9 @@ TEST_F(ShapeTest, PaintSettersKeepTheirInvariants) {
   BoxShape box(0, 0, 10, 10);
   box.SetNoStroke();
   box.SetDash(2);  // dashing turns the stroke on, 1 wide
-  EXPECT_EQ(box.style().strokeOn, 1);
-  EXPECT_FLOAT_EQ(box.EffectiveLineWidth(), 1.0f);
+  EXPECT_EQ(V(box.style().strokeOn, box.EffectiveLineWidth()), V(1, 1));
   box.SetLineWidth(3);  // a dashed shape becomes solid
-  EXPECT_EQ(box.style().dash, -1);
-  EXPECT_FLOAT_EQ(box.EffectiveLineWidth(), 3.0f);
+  EXPECT_EQ(V(box.style().dash, box.EffectiveLineWidth()), V(-1, 3));
   box.SetNoStroke();
   box.SetStrokeColor(Color{100, 0, 0});
   EXPECT_EQ(box.style().strokeOn, 1);
@@ -76,29 +74,26 @@ TEST_F(ShapeTest, InteriorHitsNeedFillAndFollowTheOutline) {
   BoxShape box(100, 200, 50, 20);          // corners unnormalised
   EXPECT_EQ(box.HitInterior(75, 100), 0);  // fill off: never inside
   box.SetFillColor(Color{0, 0, 100});
-  EXPECT_EQ(box.HitInterior(75, 100), 1);
-  EXPECT_EQ(box.HitInterior(51, 21), 1);
-  EXPECT_EQ(box.HitInterior(120, 100), 0);
-  EXPECT_EQ(box.HitInterior(75, 210), 0);
+  EXPECT_EQ(V(box.HitInterior(75, 100), box.HitInterior(51, 21), box.HitInterior(120, 100),
+              box.HitInterior(75, 210)),
+            V(1, 1, 0, 0));
   // Only the outline touches: a rectangle in the middle does not, one across an edge does.
-  EXPECT_EQ(box.TouchesRect(70, 90, 80, 110), 0);
-  EXPECT_EQ(box.TouchesRect(48, 90, 52, 110), 1);
-  EXPECT_EQ(box.TouchesRect(300, 300, 310, 310), 0);
+  EXPECT_EQ(V(box.TouchesRect(70, 90, 80, 110), box.TouchesRect(48, 90, 52, 110),
+              box.TouchesRect(300, 300, 310, 310)),
+            V(0, 1, 0));
 
   LineShape line(0, 0, 100, 100);
   line.SetFillColor(Color{0, 0, 0});
-  EXPECT_EQ(line.HitInterior(50, 50), 0);
-  EXPECT_EQ(line.TouchesRect(40, 60, 45, 65), 0);  // inside its bounds, off the segment
+  // The second rectangle inside its bounds, off the segment.
+  EXPECT_EQ(V(line.HitInterior(50, 50), line.TouchesRect(40, 60, 45, 65)), V(0, 0));
   line.Move(0, 20);
-  EXPECT_EQ(line.TouchesRect(48, 48, 52, 52), 0);
-  EXPECT_EQ(line.TouchesRect(48, 68, 52, 72), 1);
+  EXPECT_EQ(V(line.TouchesRect(48, 48, 52, 52), line.TouchesRect(48, 68, 52, 72)), V(0, 1));
 
   // A filled quarter arc is the segment between arc and chord, not the pie slice.
   ArcShape arc(0, 0, 100, 100, 0, 90);
   arc.SetFillColor(Color{0, 100, 0});
-  EXPECT_EQ(arc.HitInterior(60, 60), 1);
-  EXPECT_EQ(arc.HitInterior(20, 20), 0);
-  EXPECT_EQ(arc.HitInterior(80, 80), 0);  // outside the circle
+  EXPECT_EQ(V(arc.HitInterior(60, 60), arc.HitInterior(20, 20), arc.HitInterior(80, 80)),
+            V(1, 0, 0));  // the last outside the circle
 
   OvalShape oval(0, 0, 50, 20);
   oval.SetPattern(2);
@@ -154,8 +149,7 @@ TEST_F(ShapeTest, WriteMakesOneDriverCallWithTheStoredGeometry) {
                                    "DrawOval 1 2 3 4", "DrawArc 1 2 3 4 300 60"};
   EXPECT_EQ(d.calls, want);
   box.Write(d);
-  EXPECT_FLOAT_EQ(d.matrix.tx, 5);
-  EXPECT_FLOAT_EQ(d.matrix.ty, 6);
+  EXPECT_EQ(V(d.matrix.tx, d.matrix.ty), V(5, 6));
 
   ImageShape image;
   image.image.width = 2;
@@ -177,14 +171,12 @@ TEST_F(ShapeTest, CloneIsDeepAndKeepsEverything) {
   ASSERT_TRUE(copy);
   ASSERT_EQ(copy->Kind(), kArcShape);
   auto* c = static_cast<ArcShape*>(copy.get());
-  EXPECT_EQ(c->endAngle, 20);
-  EXPECT_EQ(c->IsHidden(), 1);
+  EXPECT_EQ(V(c->endAngle, c->IsHidden()), V(20, 1));
   EXPECT_EQ(c->style(), arc.style());
   EXPECT_EQ(c->rightArrow(), (Arrowhead{2, 2}));
   arc.Move(100, 0);
   arc.rx = 50;
-  EXPECT_FLOAT_EQ(c->matrix().tx, 7);
-  EXPECT_FLOAT_EQ(c->rx, 3);
+  EXPECT_EQ(V(c->matrix().tx, c->rx), V(7, 3));
 
   ImageShape image;
   image.image.width = image.image.height = 1;
@@ -204,18 +196,12 @@ TEST_F(ShapeTest, DrawFillsThenStrokesWithWidthOutsideTheShapeMatrix) {
   TheGraphicsState().scale(2, 2);  // the view's zoom does
   box.Draw(1);
   ASSERT_EQ(painter.calls.size(), 2u);
-  const PaintCall& f = painter.calls[0];
-  EXPECT_TRUE(f.fill);
-  EXPECT_EQ(f.mode, 1);
-  EXPECT_FLOAT_EQ(f.state.red, 1);
-  EXPECT_FLOAT_EQ(f.state.green, 0.5f);
-  EXPECT_EQ(f.state.pattern, 3);
+  const PaintCall &f = painter.calls[0], &s = painter.calls[1];
   ASSERT_GT(f.path.size(), 2u);
-  EXPECT_FLOAT_EQ(f.path[2].p[0].x, 100);  // (10, 10) through the shape and the view
-  const PaintCall& s = painter.calls[1];
-  EXPECT_FALSE(s.fill);
-  EXPECT_FLOAT_EQ(s.state.lineWidth, 4);
-  EXPECT_FLOAT_EQ(s.state.blue, 1);
+  // (10, 10) goes through the shape and the view to x 100.
+  EXPECT_EQ(V(f.fill, f.mode, f.state.red, f.state.green, f.state.pattern), V(1, 1, 1, 0.5, 3));
+  EXPECT_FLOAT_EQ(f.path[2].p[0].x, 100);
+  EXPECT_EQ(V(s.fill, s.state.lineWidth, s.state.blue), V(0, 4, 1));
 
   // Outline view: one black solid hairline, whatever the style.
   painter.calls.clear();
@@ -223,11 +209,8 @@ TEST_F(ShapeTest, DrawFillsThenStrokesWithWidthOutsideTheShapeMatrix) {
   box.Draw(0);
   ASSERT_EQ(painter.calls.size(), 1u);
   const PaintCall& o = painter.calls[0];
-  EXPECT_FALSE(o.fill);
-  EXPECT_EQ(o.mode, 0);
-  EXPECT_FLOAT_EQ(o.state.lineWidth, 0);
-  EXPECT_FLOAT_EQ(o.state.red + o.state.blue, 0);
-  EXPECT_EQ(o.state.dash, -1);
+  EXPECT_EQ(V(o.fill, o.mode, o.state.lineWidth, o.state.red + o.state.blue, o.state.dash),
+            V(0, 0, 0, 0, -1));
 
   painter.calls.clear();
   box.SetNoFill();
@@ -245,8 +228,7 @@ TEST_F(ShapeTest, LineDrawsArrowheadsOnlyWhenStroked) {
   ASSERT_EQ(painter.calls.size(), 3u);
   EXPECT_FLOAT_EQ(painter.calls[0].state.lineWidth, 0.25f);
   const PaintCall& v = painter.calls[1];
-  EXPECT_FALSE(v.fill);
-  EXPECT_FLOAT_EQ(v.state.lineWidth, 2);  // size 1, never below
+  EXPECT_EQ(V(v.fill, v.state.lineWidth), V(0, 2));  // size 1, never below
   ASSERT_EQ(v.path.size(), 3u);
   ExpectPoint(v.path[0].p[0], 6, 6);  // points away from the far end
   const PaintCall& t = painter.calls[2];
@@ -307,17 +289,14 @@ TEST_F(ShapeTest, ImageDrawsPixelsOnlyWhenItHasThemAndHitsItsSquare) {
   image.image.width = image.image.height = 1;
   image.image.pixels = {0, 0, 0};
   image.Draw(1);
-  EXPECT_EQ(painter.images, 1);
-  EXPECT_DOUBLE_EQ(painter.imageCtm.b, 40);
-  EXPECT_EQ(TheGraphicsState().matrix().b, 0);
+  EXPECT_EQ(V(painter.images, painter.imageCtm.b, TheGraphicsState().matrix().b), V(1, 40, 0));
 
   ExpectRect(BoundsOf(&image, 0), 80, 100, 100, 140);
   EXPECT_EQ(image.HitInterior(90, 120), 0);  // fill off
   image.SetFillColor(Color{});
-  EXPECT_EQ(image.HitInterior(90, 120), 1);
-  EXPECT_EQ(image.HitInterior(101, 120), 0);
-  EXPECT_EQ(image.TouchesRect(99, 119, 101, 121), 1);
-  EXPECT_EQ(image.TouchesRect(89, 119, 91, 121), 0);
+  EXPECT_EQ(V(image.HitInterior(90, 120), image.HitInterior(101, 120),
+              image.TouchesRect(99, 119, 101, 121), image.TouchesRect(89, 119, 91, 121)),
+            V(1, 0, 1, 0));
   EXPECT_EQ(image.LoadFromFile("/nonexistent/picture.bmp"), 0);
   EXPECT_FALSE(image.image.HasPixels());
 }

@@ -26,15 +26,8 @@ uint32_t Be32(const std::string& s, size_t off) {
          uint32_t(uint8_t(s[off + 2])) << 8 | uint8_t(s[off + 3]);
 }
 
-void Put16(std::string* s, uint32_t v) {
-  s->push_back(char(v >> 8));
-  s->push_back(char(v));
-}
-
-void Put32(std::string* s, uint32_t v) {
-  Put16(s, v >> 16);
-  Put16(s, v & 0xFFFF);
-}
+void Put16(std::string* s, uint32_t v) { *s += {char(v >> 8), char(v)}; }
+void Put32(std::string* s, uint32_t v) { Put16(s, v >> 16), Put16(s, v & 0xFFFF); }
 
 Tables ParseTables(const std::string& font) {
   Tables t;
@@ -65,10 +58,8 @@ std::string BuildFonts(const std::vector<Tables>& fonts, bool collection) {
     Put16(&out, uint32_t(t.size()));
     Put16(&out, 0), Put16(&out, 0), Put16(&out, 0);
     for (const auto& [tag, bytes] : t) {
-      Put32(&out, tag);
-      Put32(&out, 0);
-      Put32(&out, uint32_t(dataAt + data.size()));
-      Put32(&out, uint32_t(bytes.size()));
+      for (uint32_t v : {tag, 0u, uint32_t(dataAt + data.size()), uint32_t(bytes.size())})
+        Put32(&out, v);
       data += bytes;
       data.resize((data.size() + 3) & ~size_t(3), '\0');
     }
@@ -89,18 +80,14 @@ std::string BuildNameTable(const std::vector<NameEntry>& entries) {
       if (e.platform == 3) bytes.push_back('\0');
       bytes.push_back(c);
     }
-    Put16(&records, e.platform);
-    Put16(&records, e.platform == 3 ? 1 : 0);
-    Put16(&records, e.platform == 3 ? 0x409 : 0);
-    Put16(&records, e.nameId);
-    Put16(&records, uint32_t(bytes.size()));
-    Put16(&records, uint32_t(strings.size()));
+    for (uint32_t v :
+         {uint32_t(e.platform), e.platform == 3 ? 1u : 0u, e.platform == 3 ? 0x409u : 0u,
+          uint32_t(e.nameId), uint32_t(bytes.size()), uint32_t(strings.size())})
+      Put16(&records, v);
     strings += bytes;
   }
   std::string t;
-  Put16(&t, 0);
-  Put16(&t, uint32_t(entries.size()));
-  Put16(&t, uint32_t(6 + records.size()));
+  for (uint32_t v : {0u, uint32_t(entries.size()), uint32_t(6 + records.size())}) Put16(&t, v);
   return t + records + strings;
 }
 
@@ -170,14 +157,11 @@ TEST(SystemFontsTest, MetricsAgreeWithFreeType) {
       ASSERT_EQ(FT_Load_Glyph(ft, glyph, FT_LOAD_NO_SCALE), 0);
       EXPECT_EQ(m.widths[code], Expected(ft->glyph->metrics.horiAdvance, em)) << file << code;
     }
-    EXPECT_EQ(m.ascent, Expected(ft->ascender, em));
-    EXPECT_EQ(m.descent, Expected(ft->descender, em));
+    EXPECT_EQ(
+        V(m.ascent, m.descent, m.bbox[0], m.bbox[3], m.capHeight, m.firstChar, m.lastChar),
+        V(Expected(ft->ascender, em), Expected(ft->descender, em), Expected(ft->bbox.xMin, em),
+          Expected(ft->bbox.yMax, em), m.ascent * 8 / 10, 0x20, 0xFF));
     EXPECT_LT(m.descent, 0);
-    EXPECT_EQ(m.bbox[0], Expected(ft->bbox.xMin, em));
-    EXPECT_EQ(m.bbox[3], Expected(ft->bbox.yMax, em));
-    EXPECT_EQ(m.capHeight, m.ascent * 8 / 10);
-    EXPECT_EQ(m.firstChar, 0x20);
-    EXPECT_EQ(m.lastChar, 0xFF);
     FT_Done_Face(ft);
   }
   FT_Done_FreeType(lib);
@@ -188,16 +172,13 @@ TEST(SystemFontsTest, MetricsAgreeWithFreeType) {
        kLiberation + "LiberationMono-Bold.ttf"},
       profile, &faces);
   ASSERT_EQ(faces.size(), 3u);
-  EXPECT_EQ(faces[0].faceName, "Liberation Mono");
-  EXPECT_TRUE(faces[0].metrics.fixedPitch);
-  EXPECT_EQ(faces[1].faceName, "Liberation Sans");
-  EXPECT_EQ(faces[1].metrics.widths[uint8_t('A')], 667);  // 1366 of 2048 units, rounded
-  EXPECT_FALSE(faces[1].metrics.serif);
-  EXPECT_FALSE(faces[1].metrics.fixedPitch);
-  EXPECT_EQ(faces[1].metrics.italicAngle, 0);
-  EXPECT_EQ(faces[2].faceName, "Liberation Serif");
-  EXPECT_TRUE(faces[2].metrics.serif);
-  EXPECT_EQ(faces[2].metrics.italicAngle, -16);  // -16.33 truncated toward zero
+  EXPECT_EQ(faces[0].faceName + faces[1].faceName + faces[2].faceName,
+            "Liberation MonoLiberation SansLiberation Serif");
+  // Sans "A": 1366 of 2048 units, rounded; the serif italic's -16.33 truncated toward zero.
+  const FaceMetrics &mono = faces[0].metrics, &sans = faces[1].metrics, &serif = faces[2].metrics;
+  EXPECT_EQ(V(mono.fixedPitch, sans.widths[uint8_t('A')], sans.serif, sans.fixedPitch,
+              sans.italicAngle, serif.serif, serif.italicAngle),
+            V(1, 667, 0, 0, 0, 1, -16));
 }
 
 TEST(SystemFontsTest, PostScriptNameFallsBackToTheWindowsRecord) {
@@ -220,12 +201,9 @@ TEST(SystemFontsTest, PostScriptNameFallsBackToTheWindowsRecord) {
   std::vector<SystemFace> faces;
   ListFacesInFiles(files, dir + "/ulvex.ini", &faces);
   ASSERT_EQ(faces.size(), 3u);
-  EXPECT_EQ(faces[0].faceName, "Mac Bad");
-  EXPECT_EQ(faces[0].postScriptName, "MacBad-Win");
-  EXPECT_EQ(faces[1].faceName, "Mac First");
-  EXPECT_EQ(faces[1].postScriptName, "MacFirst");
-  EXPECT_EQ(faces[2].faceName, "Win Only");
-  EXPECT_EQ(faces[2].postScriptName, "WinOnly-Regular");
+  std::string names;
+  for (const SystemFace& f : faces) names += f.faceName + "|" + f.postScriptName + ";";
+  EXPECT_EQ(names, "Mac Bad|MacBad-Win;Mac First|MacFirst;Win Only|WinOnly-Regular;");
 }
 
 TEST(SystemFontsTest, CollectionMemberBecomesAStandaloneFont) {
@@ -244,9 +222,8 @@ TEST(SystemFontsTest, CollectionMemberBecomesAStandaloneFont) {
   EXPECT_EQ(faces[0].path, std::min(ttc, kLiberation + "LiberationSans-Bold.ttf"));
   ListFacesInFiles({ttc}, dir + "/ulvex.ini", &faces);
   ASSERT_EQ(faces.size(), 2u);
-  EXPECT_EQ(faces[0].postScriptName, "LiberationSans-Bold");
-  EXPECT_EQ(faces[0].path, ttc);
-  EXPECT_EQ(faces[0].faceIndex, 1);
+  EXPECT_EQ(faces[0].postScriptName + faces[0].path + std::to_string(faces[0].faceIndex),
+            "LiberationSans-Bold" + ttc + "1");
   EXPECT_EQ(faces[1].postScriptName, "LiberationSerif");
 
   std::vector<uint8_t> sfnt;

@@ -66,15 +66,13 @@ TEST(WmfDevice, HeaderAndObjectTableReuseSlots) {
   const std::vector<uint8_t> bytes = dc.Finish();
 
   ASSERT_GE(bytes.size(), 18u);
-  EXPECT_EQ(W16(bytes, 0), 1);
-  EXPECT_EQ(W16(bytes, 2), 9);
-  EXPECT_EQ(W16(bytes, 4), 0x0300);
-  EXPECT_EQ(W32(bytes, 6) * 2, bytes.size());
   std::vector<Rec> recs = Records(bytes);
   uint32_t maxWords = 0;
   for (const Rec& r : recs) maxWords = std::max<uint32_t>(maxWords, uint32_t(r.params.size() + 3));
-  EXPECT_EQ(W32(bytes, 12), maxWords);
-  EXPECT_EQ(W16(bytes, 10), 4);  // pen, brush, stock black pen, stock white brush at once
+  // Objects: pen, brush, stock black pen, stock white brush at once.
+  EXPECT_EQ(V(W16(bytes, 0), W16(bytes, 2), W16(bytes, 4), W32(bytes, 6) * 2, W16(bytes, 10),
+              W32(bytes, 12)),
+            V(1, 9, 0x0300, bytes.size(), 4, maxWords));
 
   std::vector<uint16_t> expected = {META_CREATEPENINDIRECT,
                                     META_SELECTOBJECT,
@@ -94,8 +92,7 @@ TEST(WmfDevice, HeaderAndObjectTableReuseSlots) {
   EXPECT_EQ(recs[0].params, (std::vector<uint16_t>{PS_DASH, 1, 0, 0x00FF, 0}));
   EXPECT_EQ(recs[2].params, (std::vector<uint16_t>{0, 0, 0x00FF, 0}));
   EXPECT_EQ(recs[4].params, (std::vector<uint16_t>{3, 0, 0, 10, 0, 5, 8}));
-  EXPECT_EQ(recs[9].params[0], 0);   // the pen's slot
-  EXPECT_EQ(recs[10].params[0], 1);  // the brush's slot
+  EXPECT_EQ(V(recs[9].params[0], recs[10].params[0]), V(0, 1));  // the pen's and brush's slots
   // The geometric pen keeps its width but not its cap and join; it reuses slot 0.
   EXPECT_EQ(recs[11].params, (std::vector<uint16_t>{PS_SOLID, 3, 0, 0x0201, 0x0003}));
   EXPECT_EQ(recs[12].params[0], 0);
@@ -130,13 +127,10 @@ TEST(WmfDevice, PathsAreFlattenedIntoPolygonsAndPolylines) {
   const std::vector<uint16_t>& pp = recs[3].params;
   ASSERT_EQ(pp[0], 2);
   const int n = pp[1];
-  EXPECT_EQ(pp[2], 2);
-  // The curve is flattened into many points, starting and (closed) ending at the start.
-  EXPECT_GT(n, 8);
-  EXPECT_EQ(pp[3], 0);
-  EXPECT_EQ(pp[4], 0);
-  EXPECT_EQ(pp[3 + 2 * (n - 2)], 100);  // the curve's end point before the closing point
-  EXPECT_EQ(pp[3 + 2 * (n - 1)], 0);
+  // The curve is flattened into many points, starting and (closed) ending at the start, the
+  // curve's end point before the closing point.
+  ASSERT_GT(n, 8);
+  EXPECT_EQ(V(pp[2], pp[3], pp[4], pp[3 + 2 * (n - 2)], pp[3 + 2 * (n - 1)]), V(2, 0, 0, 100, 0));
   // Every flattened point stays within the curve's hull.
   for (int i = 0; i < n; ++i) {
     EXPECT_LE(int16_t(pp[3 + 2 * i]), 100);
@@ -178,20 +172,13 @@ TEST(WmfDevice, PatternBrushFontTextAndWindow) {
   // The pattern: a one-bit 8x8 DIB whose colour table is black and the background colour.
   const std::vector<uint16_t>& dib = recs[5].params;
   ASSERT_EQ(dib.size(), 2u + 40u);
-  EXPECT_EQ(dib[0], BS_DIBPATTERN);
-  EXPECT_EQ(dib[1], 0);
-  EXPECT_EQ(dib[2], 40);
-  EXPECT_EQ(dib[9], 1);        // bits per pixel
-  EXPECT_EQ(dib[22], 0);       // black: blue, green
-  EXPECT_EQ(dib[24], 0x8000);  // background: blue 0, green 0x80 ...
-  EXPECT_EQ(dib[25], 0x00FF);  // ... red 0xFF, reserved 0
-  // Rows bottom first: row 7 of "horizontal lines" (ff) first, row 1 (00) second to last.
-  EXPECT_EQ(dib[26] & 0xFF, kPatternBits[3][7]);
-  EXPECT_EQ(dib[26 + 2 * 6] & 0xFF, kPatternBits[3][1]);
+  // Kind, header size, bits per pixel, black, the background (0x00 0x80 0xFF 0), then the rows
+  // bottom first: row 7 of "horizontal lines" (ff) first, row 1 (00) second to last.
+  EXPECT_EQ(V(dib[0], dib[1], dib[2], dib[9], dib[22], dib[24], dib[25], dib[26] & 0xFF,
+              dib[26 + 2 * 6] & 0xFF),
+            V(BS_DIBPATTERN, 0, 40, 1, 0, 0x8000, 0x00FF, kPatternBits[3][7], kPatternBits[3][1]));
   const std::vector<uint16_t>& f = recs[7].params;
-  EXPECT_EQ(int16_t(f[0]), -24);
-  EXPECT_EQ(f[2], 900);
-  EXPECT_EQ(f[4], 700);
+  EXPECT_EQ(V(int16_t(f[0]), f[2], f[4]), V(-24, 900, 700));
   std::string face;
   for (size_t i = 9; i < f.size(); ++i) {
     face.push_back(char(f[i] & 0xFF));
