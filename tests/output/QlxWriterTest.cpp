@@ -38,6 +38,12 @@ Lines Body(const std::string& text) {
   return SplitLines(text.substr(from + 16, to - from - 16));
 }
 
+std::string Joined(const Lines& lines) {
+  std::string all;
+  for (size_t i = 0; i < lines.size(); ++i) all += (i ? "|" : "") + lines[i];
+  return all;
+}
+
 bool HasLine(const std::string& text, const std::string& line) {
   return text.find("\r\n" + line + "\r\n") != std::string::npos;
 }
@@ -128,34 +134,17 @@ TEST(QlxWriter, PaintStyleLinesOnlyWhenChanged) {
   Arrowhead none, left{1, 2}, right{2, 3};
   EXPECT_EQ(Calls([&](QlxWriter& w) { w.DrawBox(&red, &id, 1, 2, 3, 4); }),
             (Lines{"0 1 1 0 k", "3 4 1 2 [1 0 0 1 0 0] Bx", "b"}));
-  EXPECT_EQ(Calls([&](QlxWriter& w) {
+  EXPECT_EQ(Joined(Calls([&](QlxWriter& w) {
               for (PaintStyle* s : {&solid3, &dashed, &solid1}) {
                 w.DrawLine(s, &id, 0, 0, 10, 0, &none, &none);
               }
               w.DrawOval(&patterned, &id, 5, 6, 7, 8);
               w.DrawArc(&solid1, &id, 1, 2, 3, 4, 0, 90);
               w.DrawPie(&solid1, &id, 1, 2, 3, 4, 90, 180);
-            }),
-            (Lines{"3 w",
-                   "0 10 0 0 0 [1 0 0 1 0 0] Ln",
-                   "S",
-                   "1 w",
-                   "[10 4 3 4] 0 d",
-                   "0 10 0 0 0 [1 0 0 1 0 0] Ln",
-                   "S",
-                   "[] 0 d",
-                   "0 10 0 0 0 [1 0 0 1 0 0] Ln",
-                   "S",
-                   "8 Pat",
-                   "1 0.5 0 0 K",
-                   "7 8 5 6 [1 0 0 1 0 0] Ov",
-                   "f",
-                   "-1 Pat",
-                   "1 1 1 0 K",
-                   "0 90 3 4 1 2 [1 0 0 1 0 0] Ar",
-                   "S",
-                   "90 180 3 4 1 2 [1 0 0 1 0 0] Pi",
-                   "S"}));
+            })),
+            "3 w|0 10 0 0 0 [1 0 0 1 0 0] Ln|S|1 w|[10 4 3 4] 0 d|0 10 0 0 0 [1 0 0 1 0 0] Ln|S|"
+            "[] 0 d|0 10 0 0 0 [1 0 0 1 0 0] Ln|S|8 Pat|1 0.5 0 0 K|7 8 5 6 [1 0 0 1 0 0] Ov|f|"
+            "-1 Pat|1 1 1 0 K|0 90 3 4 1 2 [1 0 0 1 0 0] Ar|S|90 180 3 4 1 2 [1 0 0 1 0 0] Pi|S");
   // Arrow bits and the arrow shape; a line without stroke ends its path unpainted.
   EXPECT_EQ(Calls([&](QlxWriter& w) {
               w.DrawLine(&hidden, &shifted, 1, 2, 3, 4, &left, &right);
@@ -200,30 +189,11 @@ TEST(QlxWriter, TextLines) {
     w.DrawText(&style, &m, "one\ntwo\r", "Helvetica", 12, 13, kAlignJustify, rect);
   });
   SetTextMetrics(nullptr);
-  EXPECT_EQ(lines, (Lines{"1 1 1 0 k",
-                          "/_Helvetica 12 13 0 1 z",
-                          "[1 0 0 1 160 241] e",
-                          "50 -51 -50 9 tbx",
-                          "(a\\(b\\)\\351) t",
-                          "T",
-                          "[1 0 0 1 160 241] e",
-                          "50 -51 -50 9 tbx",
-                          "(one) t",
-                          "(two) t",
-                          "(\\r) TX",
-                          "(three) t",
-                          "(\\r) TX",
-                          "() t",
-                          "(four) t",
-                          "T",
-                          "/_Helvetica 12 13 0 3 z",
-                          "[1 0 0 1 110 241] e",
-                          "100 -51 0 9 tbx",
-                          "(one) t",
-                          "(two) Tx",
-                          "(\\r) TX",
-                          "() Tx",
-                          "T"}));
+  EXPECT_EQ(Joined(lines),
+            "1 1 1 0 k|/_Helvetica 12 13 0 1 z|[1 0 0 1 160 241] e|50 -51 -50 9 tbx|"
+            "(a\\(b\\)\\351) t|T|[1 0 0 1 160 241] e|50 -51 -50 9 tbx|(one) t|(two) t|(\\r) TX|"
+            "(three) t|(\\r) TX|() t|(four) t|T|/_Helvetica 12 13 0 3 z|[1 0 0 1 110 241] e|"
+            "100 -51 0 9 tbx|(one) t|(two) Tx|(\\r) TX|() Tx|T");
 }
 
 TEST(QlxWriter, ImagePaddedToWholeStrings) {

@@ -12,16 +12,14 @@
 #include "output/ProgressDialog.h"
 #include "output/RenderDrawing.h"
 #include "output/TraceDriver.h"
+#include "support/TestSupport.h"
 
 namespace {
 
 class FakeProgress : public ProgressDialog {
  public:
   explicit FakeProgress(int cancelAt = -1) : cancelAt_(cancelAt) {}
-  void Start(int32_t t) override {
-    total = t;
-    ++starts;
-  }
+  void Start(int32_t t) override { total = t, ++starts; }
   bool Advance() override {
     ++advanced;
     if (cancelAt_ >= 0 && advanced >= cancelAt_) cancelled = true;
@@ -30,46 +28,39 @@ class FakeProgress : public ProgressDialog {
   bool Cancelled() const override { return cancelled; }
 
   int32_t total = -1;
-  int starts = 0;
-  int advanced = 0;
+  int starts = 0, advanced = 0;
   bool cancelled = false;
 
  private:
   int cancelAt_;
 };
 
-// The first word of every line: the sequence of driver operations.
-std::vector<std::string> Ops(const TraceDriver& t) {
-  std::vector<std::string> ops;
-  for (const std::string& l : t.lines()) ops.push_back(l.substr(0, l.find(' ')));
+// The first word of every line, joined by spaces: the sequence of driver operations.
+std::string Ops(const TraceDriver& t) {
+  std::string ops;
+  for (const std::string& l : t.lines()) ops += (ops.empty() ? "" : " ") + l.substr(0, l.find(' '));
   return ops;
 }
 
-GroupShape* Group(std::initializer_list<Shape*> children) {
-  auto* g = new GroupShape;
-  for (Shape* s : children) g->children()->Append(s);
-  return g;
-}
-
-CompoundShape* Compound(std::initializer_list<Shape*> children) {
-  auto* c = new CompoundShape;
+template <typename C>
+C* Holding(std::initializer_list<Shape*> children) {
+  auto* c = new C;
   for (Shape* s : children) c->children()->Append(s);
   return c;
 }
 
 PolygonShape* Triangle() {
   auto* p = new PolygonShape;
-  p->AddPoint(0, 0);
-  p->AddPoint(10, 0);
-  p->AddPoint(5, 5);
+  for (Point q : {Point{0, 0}, Point{10, 0}, Point{5, 5}}) p->AddPoint(q.x, q.y);
   return p;
 }
 
 // box, group{line, group{oval}}, compound{polygon, polygon}: 8 shapes counted deep.
 void AddNestedShapes(Drawing& d) {
   d.AddShape(new BoxShape(0, 0, 10, 10));
-  d.AddShape(Group({new LineShape(0, 0, 5, 5), Group({new OvalShape(5, 5, 2, 2)})}));
-  d.AddShape(Compound({Triangle(), Triangle()}));
+  d.AddShape(Holding<GroupShape>(
+      {new LineShape(0, 0, 5, 5), Holding<GroupShape>({new OvalShape(5, 5, 2, 2)})}));
+  d.AddShape(Holding<CompoundShape>({Triangle(), Triangle()}));
 }
 
 }  // namespace
@@ -80,7 +71,7 @@ TEST(RenderDrawingTest, WalkBracketsContainersAndCountsProgressDeep) {
     TraceDriver t;
     FakeProgress p;
     EXPECT_EQ(RenderDrawing(empty, &t, 0, 0, 0, &p), 1);
-    EXPECT_EQ(Ops(t), (std::vector<std::string>{"BeginDocument", "EndDocument"}));
+    EXPECT_EQ(Ops(t), "BeginDocument EndDocument");
     EXPECT_EQ(p.total, 0);
   }
 
@@ -90,14 +81,11 @@ TEST(RenderDrawingTest, WalkBracketsContainersAndCountsProgressDeep) {
   TraceDriver t;
   FakeProgress p;
   EXPECT_EQ(RenderDrawing(d, &t, 1, 1, 0, &p), 1);
-  EXPECT_EQ(Ops(t), (std::vector<std::string>{"BeginDocument", "DrawBox", "BeginGroup", "DrawLine",
-                                              "BeginGroup", "DrawOval", "EndGroup", "EndGroup",
-                                              "BeginCompound", "DrawPolygon", "DrawPolygon",
-                                              "EndCompound", "EndDocument"}));
-  EXPECT_EQ(p.starts, 1);
-  EXPECT_EQ(p.total, 8);
-  EXPECT_EQ(p.advanced, 8);  // one step per shape, containers included
-  EXPECT_EQ(SubstitutingPsFonts(), 1);
+  EXPECT_EQ(Ops(t),
+            "BeginDocument DrawBox BeginGroup DrawLine BeginGroup DrawOval EndGroup EndGroup "
+            "BeginCompound DrawPolygon DrawPolygon EndCompound EndDocument");
+  // One step per shape, containers included.
+  EXPECT_EQ(V(p.starts, p.total, p.advanced, SubstitutingPsFonts()), V(1, 8, 8, 1));
   EXPECT_NE(t.lines()[0].find(" embed=1"), std::string::npos);
 
   // Without a progress window the walk is the same.
@@ -115,22 +103,21 @@ TEST(RenderDrawingTest, CancelStopsTheWalkButTheDocumentIsEnded) {
   TraceDriver t;
   FakeProgress p(3);
   EXPECT_EQ(RenderDrawing(d, &t, 0, 0, 0, &p), 0);
-  EXPECT_EQ(Ops(t), (std::vector<std::string>{"BeginDocument", "DrawBox", "BeginGroup", "EndGroup",
-                                              "EndDocument"}));
+  EXPECT_EQ(Ops(t), "BeginDocument DrawBox BeginGroup EndGroup EndDocument");
   EXPECT_EQ(p.advanced, 3);
 
   // Cancelled at once: no shape at all.
   TraceDriver t2;
   FakeProgress p2(1);
   EXPECT_EQ(RenderDrawing(d, &t2, 0, 0, 0, &p2), 0);
-  EXPECT_EQ(Ops(t2), (std::vector<std::string>{"BeginDocument", "EndDocument"}));
+  EXPECT_EQ(Ops(t2), "BeginDocument EndDocument");
 
   // A document that cannot begin gets nothing more.
   TraceDriver refusing;
   refusing.SetBeginResult(0);
   FakeProgress p3;
   EXPECT_EQ(RenderDrawing(d, &refusing, 0, 0, 0, &p3), 0);
-  EXPECT_EQ(Ops(refusing), std::vector<std::string>{"BeginDocument"});
+  EXPECT_EQ(Ops(refusing), "BeginDocument");
   EXPECT_EQ(p3.advanced, 0);
 }
 
@@ -151,8 +138,7 @@ TEST(RenderDrawingTest, PageInfoBoxTitleLandscapeAndGrid) {
     EXPECT_EQ((std::array{p.llx, p.lly, p.urx, p.ury}), box) << border;
   }
   PageInfo p = MakePageInfo(d, 0);
-  EXPECT_EQ(p.title, "Untitled");
-  EXPECT_EQ(p.landscape, 0);
+  EXPECT_EQ(p.title + std::to_string(p.landscape), "Untitled0");
 
   Drawing neg;
   neg.AddShape(new BoxShape(-20.2f, -30, 10, 10));
@@ -162,13 +148,9 @@ TEST(RenderDrawingTest, PageInfoBoxTitleLandscapeAndGrid) {
   std::string longName(400, 'n');
   d.path = "/home/user/drawings/" + longName + ".qlx";
   d.landscape = 1;
-  d.grid.hSpacing = 18;
-  d.grid.vSpacing = 9;
-  d.grid.show = 1;
-  d.grid.snap = 0;
+  d.grid.hSpacing = 18, d.grid.vSpacing = 9, d.grid.show = 1, d.grid.snap = 0;
   p = MakePageInfo(d, 0);
-  EXPECT_EQ(p.title, longName + ".qlx");  // carried whole
-  EXPECT_EQ(p.landscape, 1);
+  EXPECT_EQ(p.title + std::to_string(p.landscape), longName + ".qlx1");  // carried whole
   EXPECT_EQ((std::vector<int32_t>(p.grid, p.grid + 4)), (std::vector<int32_t>{18, 9, 1, 0}));
 
   d.path = "/tmp/plan.qlx";
@@ -181,12 +163,8 @@ TEST(RenderDrawingTest, PageInfoBoxTitleLandscapeAndGrid) {
 
 TEST(RenderDrawingTest, EveryShapeKindWritesItsGeometryMatrixAndStyle) {
   PaintStyle style;
-  style.lineWidth = 2.5f;
-  style.fillOn = 1;
-  style.strokeColor = Color{10, 20, 30};
-  style.fillColor = Color{40, 50, 60};
-  style.pattern = 3;
-  style.dash = 1;
+  style.lineWidth = 2.5f, style.fillOn = 1, style.pattern = 3, style.dash = 1;
+  style.strokeColor = Color{10, 20, 30}, style.fillColor = Color{40, 50, 60};
   const std::string st = "{lw=2.5 S=1:10,20,30 F=1:40,50,60 pat=3 dash=1}";
   const std::string mx = "[2 0 0.5 1 10 -20]";
   auto place = [&](Shape* s) {
@@ -196,8 +174,7 @@ TEST(RenderDrawingTest, EveryShapeKindWritesItsGeometryMatrixAndStyle) {
   };
 
   Drawing d;
-  auto* line = new LineShape(1, 2, 3, 4);
-  place(line);
+  auto* line = static_cast<LineShape*>(place(new LineShape(1, 2, 3, 4)));
   line->SetArrows(Arrowhead{1, 2}, Arrowhead{2, 0});
   d.AddShape(line);
   d.AddShape(place(new BoxShape(0, 1, 10, 20)));
@@ -207,14 +184,11 @@ TEST(RenderDrawingTest, EveryShapeKindWritesItsGeometryMatrixAndStyle) {
   poly->Close();
   d.AddShape(poly);
   auto* curve = new CurveShape;
-  CurveNode n0 = MakeCurveNode(0, 0, 1);
-  CurveNode n1{10, 0, 8, -2, 12, 2, 0};
-  curve->AddNode(n0);
-  curve->AddNode(n1);
+  curve->AddNode(MakeCurveNode(0, 0, 1));
+  curve->AddNode(CurveNode{10, 0, 8, -2, 12, 2, 0});
   d.AddShape(place(curve));
   auto* image = new ImageShape;
-  image->image.width = 2;
-  image->image.height = 1;
+  image->image.width = 2, image->image.height = 1;
   image->image.pixels = {255, 0, 0, 0, 0, 255};
   image->SetMatrix(40, 0, 0, 20, 100, 200);
   d.AddShape(image);

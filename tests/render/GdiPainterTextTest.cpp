@@ -1,7 +1,6 @@
 // Text shapes painted through the graphics state: the screen, printing and feedback path.
 #include <gtest/gtest.h>
 
-#include <QGuiApplication>
 #include <cstdlib>
 #include <memory>
 
@@ -10,6 +9,7 @@
 #include "model/TextShape.h"
 #include "platform/gdi/qt/QImageDevice.h"
 #include "render/GdiPainter.h"
+#include "support/RenderTestSupport.h"
 #include "support/TestSupport.h"
 
 namespace {
@@ -26,13 +26,7 @@ int InkedPixels(gdi::QImageDevice& dc) {
 TEST(GdiPainterText, TextShapeDrawsInPreviewAndFeedbackUndoesItself) {
   const std::string ttf = "/usr/share/fonts/truetype/liberation/LiberationSans-Regular.ttf";
   if (ReadFileBytes(ttf).empty()) GTEST_SKIP() << "needs fonts-liberation";
-  if (!QCoreApplication::instance()) {
-    if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    static int argc = 1;
-    static char name[] = "tests_render";
-    static char* argv[] = {name, nullptr};
-    new QGuiApplication(argc, argv);  // lives for the whole test program
-  }
+  EnsureGuiApplication();
   auto fonts = std::make_unique<TrueTypeFontList>();
   fonts->UseFontFiles({ttf});
   ASSERT_EQ(fonts->LoadFonts(), 1);

@@ -15,7 +15,6 @@
 // styles.
 #include <gtest/gtest.h>
 
-#include <QGuiApplication>
 #include <algorithm>
 #include <climits>
 #include <cstdlib>
@@ -30,6 +29,7 @@
 #include "render/BitmapRenderer.h"
 #include "render/DeviceExports.h"
 #include "support/OutputTestSupport.h"
+#include "support/RenderTestSupport.h"
 #include "support/TestSupport.h"
 
 namespace {
@@ -79,13 +79,7 @@ std::vector<int> Reduce(const Pnm& image) {
 
 TEST(MetafileBitmapAgreementInterop, LibwmfDrawsOurMetafileLikeOurBitmap) {
   if (!HaveTool("convert")) GTEST_SKIP() << "ImageMagick missing";
-  if (!QCoreApplication::instance()) {
-    if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    static int argc = 1;
-    static char name[] = "tests_render";
-    static char* argv[] = {name, nullptr};
-    new QGuiApplication(argc, argv);  // lives for the whole test program
-  }
+  EnsureGuiApplication();
   ChooseFontManager();
   struct DropFonts {
     ~DropFonts() { SetFontManager(nullptr); }
