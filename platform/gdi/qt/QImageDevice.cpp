@@ -85,7 +85,32 @@ QImageDevice::QImageDevice(int32_t width, int32_t height) {
   attr_.brush = GetStockObject(WHITE_BRUSH);
 }
 
-QImageDevice::~QImageDevice() = default;
+QImageDevice::~QImageDevice() { EndPainting(); }
+
+const QImage& QImageDevice::image() const {
+  EndPainting();
+  return image_;
+}
+
+QImage& QImageDevice::image() {
+  EndPainting();
+  return image_;
+}
+
+QPainter* QImageDevice::ImagePainter() {
+  if (image_.isNull()) return nullptr;
+  if (!painter_) painter_ = std::make_unique<QPainter>();
+  if (!painter_->isActive()) {
+    if (!painter_->begin(&image_)) return nullptr;
+    painter_->setRenderHint(QPainter::Antialiasing, false);
+    painter_->setBrushOrigin(0, 0);
+  }
+  return painter_.get();
+}
+
+void QImageDevice::EndPainting() const {
+  if (painter_ && painter_->isActive()) painter_->end();
+}
 
 // ---- Objects ----
 
@@ -250,11 +275,16 @@ int QImageDevice::PenStrokes(QPen* out) const {
   return 1;
 }
 
-bool QImageDevice::MakeBrush(QBrush* out) const {
+bool QImageDevice::MakeBrush(QBrush* out) {
   const Object* o = Find(attr_.brush);
   if (!o || o->style == kNullBrush) return false;
   if (o->style == kSolidBrush) {
     *out = QBrush(ToQColor(o->color));
+    return true;
+  }
+  if (int32_t(o->style) == patternOf_ && attr_.textColor == patternText_ &&
+      attr_.bkColor == patternBack_) {
+    *out = patternBrush_;
     return true;
   }
   // A zero bit takes the text colour, a one bit the background colour; the cell repeats from
@@ -266,7 +296,11 @@ bool QImageDevice::MakeBrush(QBrush* out) const {
     uint8_t bits = kPatternBits[o->style][y];
     for (int x = 0; x < 8; ++x) row[x] = (bits >> (7 - x)) & 1 ? one : zero;
   }
-  *out = QBrush(cell);
+  patternBrush_ = QBrush(cell);
+  patternOf_ = int32_t(o->style);
+  patternText_ = attr_.textColor;
+  patternBack_ = attr_.bkColor;
+  *out = patternBrush_;
   return true;
 }
 
@@ -276,9 +310,7 @@ template <typename Draw>
 void QImageDevice::Paint(const QRectF& bounds, const Draw& draw) {
   if (image_.isNull()) return;
   if (attr_.rop == R2_COPYPEN || attr_.rop < R2_BLACK || attr_.rop > 16) {
-    QPainter p(&image_);
-    p.setRenderHint(QPainter::Antialiasing, false);
-    draw(p);
+    if (QPainter* p = ImagePainter()) draw(*p);
     return;
   }
   QRect area = bounds.adjusted(-kMaskMargin, -kMaskMargin, kMaskMargin, kMaskMargin)
@@ -337,15 +369,76 @@ void QImageDevice::StrokeShape(const QPainterPath& path) {
 
 void QImageDevice::FillShape(const QPainterPath& path, const QBrush& brush) {
   if (path.isEmpty()) return;
-  Paint(path.controlPointRect(), [&](QPainter& p) {
-    p.setBrushOrigin(0, 0);
-    p.fillPath(path, brush);
-  });
+  Paint(path.controlPointRect(), [&](QPainter& p) { p.fillPath(path, brush); });
 }
 
 void QImageDevice::FillShape(const QPainterPath& path) {
   QBrush brush;
   if (MakeBrush(&brush)) FillShape(path, brush);
+}
+
+// Under R2_COPYPEN the painter draws one integer polygon or polyline directly, without building a
+// QPainterPath; everything else keeps the path.
+// The points as the path would keep them: a repeated point dropped, as QPainterPath::lineTo
+// drops it, and a closed figure brought back to its start unless it ends there.
+int QImageDevice::LoadPoints(const DevPoint* points, int32_t n, bool closed) {
+  points_.resize(size_t(n) + 1);
+  int m = 0;
+  for (int32_t i = 0; i < n; ++i) {
+    const QPoint q(points[i].x, points[i].y);
+    if (m == 0 || q != points_[size_t(m - 1)]) points_[size_t(m++)] = q;
+  }
+  if (closed && m > 1 && points_[0] != points_[size_t(m - 1)]) points_[size_t(m++)] = points_[0];
+  return m;
+}
+
+void QImageDevice::FillPolys(const DevPoint* points, const int32_t* counts, int32_t polys) {
+  QBrush brush;
+  if (!MakeBrush(&brush)) return;
+  int32_t n = polys == 1 ? counts[0] : 0;
+  QPainter* p = attr_.rop == R2_COPYPEN && n > 0 ? ImagePainter() : nullptr;
+  if (!p) {
+    FillShape(PolyPath(points, counts, polys, true), brush);
+    return;
+  }
+  const int m = LoadPoints(points, n, false);
+  if (m < 2) return;  // a path of one point is empty
+  p->setPen(Qt::NoPen);
+  p->setBrush(brush);
+  p->drawPolygon(points_.data(), m, Qt::OddEvenFill);
+  p->setBrush(Qt::NoBrush);
+}
+
+void QImageDevice::StrokePolys(const DevPoint* points, const int32_t* counts, int32_t polys,
+                               bool closed) {
+  QPen pens[2];
+  int strokes = PenStrokes(pens);
+  if (strokes == 0) return;
+  // Only the one-pixel line drawing gives the same pixels this way: wide pens outline the
+  // figure differently, and several figures in one path share the line drawing's end pixels.
+  QPainter* p = attr_.rop == R2_COPYPEN && strokes == 1 && pens[0].style() == Qt::SolidLine &&
+                        pens[0].widthF() <= 1 && polys == 1
+                    ? ImagePainter()
+                    : nullptr;
+  if (!p) {
+    StrokeShape(PolyPath(points, counts, polys, closed));
+    return;
+  }
+  p->setPen(pens[0]);
+  p->setBrush(Qt::NoBrush);
+  for (int32_t k = 0; k < polys; ++k) {
+    const int32_t n = counts[k];
+    if (n <= 0) continue;
+    const int m = LoadPoints(points, n, closed);
+    // A path of one point is empty. One that comes back to its start is a closed outline to the
+    // line drawing (no end pixel left out), as an implicitly closed polygon is.
+    if (m > 2 && points_[0] == points_[size_t(m - 1)]) {
+      p->drawPolygon(points_.data(), m - 1, Qt::OddEvenFill);
+    } else if (m > 1) {
+      p->drawPolyline(points_.data(), m);
+    }
+    points += n;
+  }
 }
 
 bool QImageDevice::MoveToEx(int32_t x, int32_t y) {
@@ -369,31 +462,29 @@ bool QImageDevice::LineTo(int32_t x, int32_t y) {
 
 bool QImageDevice::Polygon(const DevPoint* points, int32_t count) {
   if (!points || count < 2) return false;
-  QPainterPath path = PolyPath(points, &count, 1, true);
-  FillShape(path);
-  StrokeShape(path);
+  FillPolys(points, &count, 1);
+  StrokePolys(points, &count, 1, true);
   return true;
 }
 
 bool QImageDevice::Polyline(const DevPoint* points, int32_t count) {
   if (!points || count < 2) return false;
-  StrokeShape(PolyPath(points, &count, 1, false));
+  StrokePolys(points, &count, 1, false);
   return true;
 }
 
 bool QImageDevice::PolyPolyline(const DevPoint* points, const int32_t* counts, int32_t polys) {
   int64_t total = 0;
   if (!points || !SumCounts(counts, polys, &total)) return false;
-  StrokeShape(PolyPath(points, counts, polys, false));
+  StrokePolys(points, counts, polys, false);
   return true;
 }
 
 bool QImageDevice::PolyPolygon(const DevPoint* points, const int32_t* counts, int32_t polys) {
   int64_t total = 0;
   if (!points || !SumCounts(counts, polys, &total)) return false;
-  QPainterPath path = PolyPath(points, counts, polys, true);
-  FillShape(path);
-  StrokeShape(path);
+  FillPolys(points, counts, polys);
+  StrokePolys(points, counts, polys, true);
   return true;
 }
 
@@ -499,27 +590,43 @@ bool QImageDevice::TakePath(QPainterPath* out) {
   return true;
 }
 
-bool QImageDevice::StrokePath() {
-  QPainterPath path;
-  if (!TakePath(&path)) return false;
-  StrokeShape(path);
+// A recorded path of one straight figure (a move, lines, perhaps a close) as integer points,
+// forgotten afterwards like TakePath's; false, leaving the path, for anything else.
+bool QImageDevice::TakePolygon(std::vector<DevPoint>* out, bool* closed) {
+  if (!pathReady_ || path_.size() < 2 || path_[0].kind != 0) return false;
+  size_t end = path_.size();
+  *closed = path_[end - 1].kind == 4;
+  if (*closed) --end;
+  out->clear();
+  for (size_t i = 0; i < end; ++i) {
+    if (i > 0 && path_[i].kind != 1) return false;
+    out->push_back({int32_t(path_[i].x), int32_t(path_[i].y)});
+  }
+  path_.clear();
+  pathReady_ = false;
   return true;
 }
 
-bool QImageDevice::FillPath() {
+bool QImageDevice::PaintPath(bool fill, bool stroke) {
+  bool closed = false;
+  if (TakePolygon(&polygon_, &closed)) {
+    const int32_t n = int32_t(polygon_.size());
+    if (fill) FillPolys(polygon_.data(), &n, 1);
+    if (stroke) StrokePolys(polygon_.data(), &n, 1, closed);
+    return true;
+  }
   QPainterPath path;
   if (!TakePath(&path)) return false;
-  FillShape(path);
+  if (fill) FillShape(path);
+  if (stroke) StrokeShape(path);
   return true;
 }
 
-bool QImageDevice::StrokeAndFillPath() {
-  QPainterPath path;
-  if (!TakePath(&path)) return false;
-  FillShape(path);
-  StrokeShape(path);
-  return true;
-}
+bool QImageDevice::StrokePath() { return PaintPath(false, true); }
+
+bool QImageDevice::FillPath() { return PaintPath(true, false); }
+
+bool QImageDevice::StrokeAndFillPath() { return PaintPath(true, true); }
 
 // ---- Pixels ----
 
@@ -538,8 +645,10 @@ DevRect QImageDevice::GetClipBox() { return DevRect{0, 0, image_.width(), image_
 
 bool QImageDevice::ReadPixels(const DevRect& area, uint8_t* rgb) {
   if (!rgb || !AreaInside(area, image_.width(), image_.height())) return false;
+  const uchar* bits = image_.constBits();
+  const qsizetype stride = image_.bytesPerLine();
   for (int32_t y = area.top; y < area.bottom; ++y) {
-    const auto* row = reinterpret_cast<const QRgb*>(image_.constScanLine(y));
+    const auto* row = reinterpret_cast<const QRgb*>(bits + y * stride);
     for (int32_t x = area.left; x < area.right; ++x) {
       *rgb++ = uint8_t(qRed(row[x]));
       *rgb++ = uint8_t(qGreen(row[x]));
@@ -551,8 +660,10 @@ bool QImageDevice::ReadPixels(const DevRect& area, uint8_t* rgb) {
 
 bool QImageDevice::WritePixels(const DevRect& area, const uint8_t* rgb) {
   if (!rgb || !AreaInside(area, image_.width(), image_.height())) return false;
+  uchar* bits = image_.bits();
+  const qsizetype stride = image_.bytesPerLine();
   for (int32_t y = area.top; y < area.bottom; ++y) {
-    auto* row = reinterpret_cast<QRgb*>(image_.scanLine(y));
+    auto* row = reinterpret_cast<QRgb*>(bits + y * stride);
     for (int32_t x = area.left; x < area.right; ++x, rgb += 3)
       row[x] = qRgb(rgb[0], rgb[1], rgb[2]);
   }
@@ -568,9 +679,10 @@ bool QImageDevice::StretchRgb(const DevRect& dest, int32_t width, int32_t height
   QRect target(QPoint(std::min(dest.left, dest.right), std::min(dest.top, dest.bottom)),
                QSize(std::abs(dest.right - dest.left), std::abs(dest.bottom - dest.top)));
   if (target.isEmpty()) return false;
-  QPainter p(&image_);
-  p.setRenderHint(QPainter::SmoothPixmapTransform, false);
-  p.drawImage(target, source);
+  QPainter* p = ImagePainter();
+  if (!p) return false;
+  p->setRenderHint(QPainter::SmoothPixmapTransform, false);
+  p->drawImage(target, source);
   return true;
 }
 
@@ -589,33 +701,31 @@ bool QImageDevice::BitBlt(int32_t x, int32_t y, int32_t w, int32_t h, Device* so
     y1 = std::min<int64_t>(y1, int64_t(y) - sy + src->image_.height());
   }
   if (x0 >= x1 || y0 >= y1) return true;
-  // A copy of the source rows first, so a transfer within one image reads what was there.
+  // Within one image, a copy of the source rows first, so the transfer reads what was there.
   QImage copy;
-  if (src) copy = src->image_.copy(int(x0 - x + sx), int(y0 - y + sy), int(x1 - x0), int(y1 - y0));
+  const int64_t srcX = x0 - x + sx, srcY = y0 - y + sy;
+  if (src == this) copy = image_.copy(int(srcX), int(srcY), int(x1 - x0), int(y1 - y0));
+  const int n = int(x1 - x0);
+  uchar* dbits = image_.bits();
+  const qsizetype dstride = image_.bytesPerLine();
   for (int64_t row = y0; row < y1; ++row) {
-    auto* d = reinterpret_cast<QRgb*>(image_.scanLine(int(row)));
-    const QRgb* s =
-        src ? reinterpret_cast<const QRgb*>(copy.constScanLine(int(row - y0))) : nullptr;
-    for (int64_t col = x0; col < x1; ++col) {
-      QRgb v = d[col];
-      switch (rop) {
-        case SRCCOPY:
-          v = s[col - x0];
-          break;
-        case SRCINVERT:
-          v ^= s[col - x0];
-          break;
-        case SRCXNOR:
-          v = ~(v ^ s[col - x0]);
-          break;
-        case DSTINVERT:
-          v = ~v;
-          break;
-        default:
-          if (s) v = s[col - x0];
-          break;
-      }
-      d[col] = v | 0xFF000000u;
+    auto* d = reinterpret_cast<QRgb*>(dbits + row * dstride) + x0;
+    const QRgb* s = nullptr;
+    if (src == this) {
+      s = reinterpret_cast<const QRgb*>(copy.constScanLine(int(row - y0)));
+    } else if (src) {
+      s = reinterpret_cast<const QRgb*>(src->image_.constScanLine(int(row - y0 + srcY))) + srcX;
+    }
+    // One loop per operation, so that each is a plain pass over the row.
+    if (rop == DSTINVERT || !s) {
+      if (rop == DSTINVERT)
+        for (int i = 0; i < n; ++i) d[i] = ~d[i] | 0xFF000000u;
+    } else if (rop == SRCINVERT) {
+      for (int i = 0; i < n; ++i) d[i] = (d[i] ^ s[i]) | 0xFF000000u;
+    } else if (rop == SRCXNOR) {
+      for (int i = 0; i < n; ++i) d[i] = ~(d[i] ^ s[i]) | 0xFF000000u;
+    } else {
+      for (int i = 0; i < n; ++i) d[i] = s[i] | 0xFF000000u;
     }
   }
   return true;

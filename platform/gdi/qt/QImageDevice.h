@@ -4,10 +4,16 @@
 // dash lengths, opaque dash gaps, pattern brushes from the 8x8 bit table in the text and
 // background colours, and the raster operations XOR and NOT applied once per pixel a primitive
 // covers, so that feedback drawn twice disappears without a trace.
+// One QPainter stays open on the image between primitives (opening one costs more than drawing
+// a small shape); it is closed before any direct pixel access and whenever the image is handed
+// out, so that outside readers and copies always see finished pixels.
 #pragma once
 
+#include <QBrush>
 #include <QImage>
+#include <QPoint>
 #include <cstdint>
+#include <memory>
 #include <unordered_map>
 #include <vector>
 
@@ -16,7 +22,6 @@
 class QPainter;
 class QPainterPath;
 class QPen;
-class QBrush;
 class QRectF;
 
 namespace gdi {
@@ -33,9 +38,9 @@ class QImageDevice : public Device {
   bool IsValid() const { return !image_.isNull(); }
   int32_t width() const { return image_.width(); }
   int32_t height() const { return image_.height(); }
-  const QImage& image() const { return image_; }
+  const QImage& image() const;
   // Direct pixel access for the bitmap writers (Format_RGB32).
-  QImage& image() { return image_; }
+  QImage& image();
 
   Handle CreatePen(uint32_t style, int32_t width, ColorRef color) override;
   Handle ExtCreatePen(uint32_t style, int32_t width, ColorRef color) override;
@@ -113,18 +118,35 @@ class QImageDevice : public Device {
   int PenStrokes(QPen* out) const;
   int32_t PenPixels() const;
   // The selected brush; false for the null brush.
-  bool MakeBrush(QBrush* out) const;
+  bool MakeBrush(QBrush* out);
   void StrokeShape(const QPainterPath& path);
   void FillShape(const QPainterPath& path, const QBrush& brush);
   void FillShape(const QPainterPath& path);
+  // Integer polygons and polylines straight from device points, without a QPainterPath.
+  int LoadPoints(const DevPoint* points, int32_t n, bool closed);
+  void FillPolys(const DevPoint* points, const int32_t* counts, int32_t polys);
+  void StrokePolys(const DevPoint* points, const int32_t* counts, int32_t polys, bool closed);
+  // The open painter on the image (begun on first use); null for a null image.
+  QPainter* ImagePainter();
+  // Closes the painter so that the pixels may be read or written directly.
+  void EndPainting() const;
   // Paints through `draw`: straight into the image under R2_COPYPEN, else into a coverage mask
   // over `bounds` whose covered pixels then take the raster operation once each.
   template <typename Draw>
   void Paint(const QRectF& bounds, const Draw& draw);
   void ApplyRop(const QImage& mask, int32_t left, int32_t top);
   bool TakePath(QPainterPath* out);
+  bool TakePolygon(std::vector<DevPoint>* out, bool* closed);
+  bool PaintPath(bool fill, bool stroke);
 
   QImage image_;
+  mutable std::unique_ptr<QPainter> painter_;
+  // The last pattern brush made, reused while pattern and colours stay.
+  QBrush patternBrush_;
+  int32_t patternOf_ = -1;
+  ColorRef patternText_ = 0, patternBack_ = 0;
+  std::vector<QPoint> points_;  // reused for every polygon
+  std::vector<DevPoint> polygon_;
   std::unordered_map<Handle, Object> objects_;
   Handle next_ = 100;
   Attributes attr_;

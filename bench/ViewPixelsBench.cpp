@@ -1,0 +1,70 @@
+// One view redraw of a generated drawing, timed in thread CPU time (which the machine's load does
+// not inflate as it does wall time), with the window images written as PPM files so that two
+// builds can be compared pixel for pixel. Also the small workload to profile under callgrind.
+// Usage: ViewPixelsBench [shapes (default 10000) [redraws (default 5) [output directory]]]
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <string>
+#include <vector>
+
+#include "bench/DrawingGenerator.h"
+#include "model/Drawing.h"
+#include "render/View.h"
+
+namespace {
+
+double CpuMillis() {
+  timespec t{};
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+  return double(t.tv_sec) * 1e3 + double(t.tv_nsec) / 1e6;
+}
+
+bool WritePpm(const QImage& image, const std::string& path) {
+  FILE* f = std::fopen(path.c_str(), "wb");
+  if (!f) return false;
+  std::fprintf(f, "P6\n%d %d\n255\n", image.width(), image.height());
+  std::vector<unsigned char> row(size_t(image.width()) * 3);
+  for (int y = 0; y < image.height(); ++y) {
+    const auto* s = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+    for (int x = 0; x < image.width(); ++x) {
+      row[size_t(x) * 3] = uchar(qRed(s[x]));
+      row[size_t(x) * 3 + 1] = uchar(qGreen(s[x]));
+      row[size_t(x) * 3 + 2] = uchar(qBlue(s[x]));
+    }
+    std::fwrite(row.data(), 1, row.size(), f);
+  }
+  return std::fclose(f) == 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const int shapes = argc > 1 ? std::max(1, std::atoi(argv[1])) : 10000;
+  const int runs = argc > 2 ? std::max(1, std::atoi(argv[2])) : 5;
+  const std::string dir = argc > 3 ? argv[3] : "";
+  Drawing drawing;
+  if (!GenerateDrawing(&drawing, shapes)) return 1;
+  View view(&drawing);
+  if (!view.Resize(1280, 1024)) return 1;
+  view.FitInWindow();
+  for (bool preview : {true, false}) {
+    view.preview = preview;
+    view.Redraw(nullptr);
+    std::vector<double> times;
+    for (int i = 0; i < runs; ++i) {
+      const double start = CpuMillis();
+      view.Redraw(nullptr);
+      times.push_back(CpuMillis() - start);
+    }
+    std::sort(times.begin(), times.end());
+    std::printf("%s %d shapes: median %.2f ms CPU (min %.2f)\n", preview ? "preview" : "outline",
+                shapes, times[times.size() / 2], times[0]);
+    if (!dir.empty() &&
+        !WritePpm(view.Window().image(), dir + "/view-" + std::to_string(shapes) +
+                                             (preview ? "-preview" : "-outline") + ".ppm"))
+      return 1;
+  }
+  return 0;
+}
