@@ -11,15 +11,8 @@
 
 namespace {
 
-QApplication& App() {
-  // The widgets need no screen.
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  static int argc = 1;
-  static char name[] = "tests_gui";
-  static char* argv[] = {name, nullptr};
-  static QApplication app(argc, argv);
-  return app;
-}
+// The application object is the suite's own (gui/GuiTestSupport.cpp).
+QApplication& App() { return *qApp; }
 
 TEST(DrawingWindowTest, FirstSizeFitsThePageAndCentresTheThumbs) {
   App();
