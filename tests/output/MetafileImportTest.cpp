@@ -117,7 +117,8 @@ TEST(MetafileImport, PensBrushesStockObjectsAndTheWindow) {
   EXPECT_FALSE(static_cast<PolygonShape*>(shapes[1])->closed);
   EXPECT_EQ(line.fillOn, 0);
   EXPECT_EQ(line.dash, -1);
-  EXPECT_FLOAT_EQ(line.lineWidth, 6);  // the window and viewport are the same size
+  // 6 units at 1000 units per inch, grown with the picture to the page's width (400.5 units).
+  EXPECT_NEAR(line.lineWidth, 6 * 612 / 400.5, 1e-3);
 
   EXPECT_EQ(shapes[2]->Kind(), kOvalShape);
   EXPECT_EQ(shapes[2]->style().strokeOn, 0);
@@ -126,7 +127,7 @@ TEST(MetafileImport, PensBrushesStockObjectsAndTheWindow) {
   EXPECT_EQ(oval->ry, 150);
   // After RestoreDC the wide pen is back.
   EXPECT_EQ(shapes[3]->Kind(), kLineShape);
-  EXPECT_FLOAT_EQ(shapes[3]->style().lineWidth, 6);
+  EXPECT_FLOAT_EQ(shapes[3]->style().lineWidth, line.lineWidth);
   DestroyShapes(&shapes);
 }
 
