@@ -417,6 +417,7 @@ bool WmfWalker::Record(uint16_t function, Span params) {
           !P(7, &r.left)) {
         return false;
       }
+      r.counts.push_back(2);
       r.kind = function == kMetaArc   ? MetaKind::kArc
                : function == kMetaPie ? MetaKind::kPie
                                       : MetaKind::kChord;
@@ -840,6 +841,8 @@ bool EmfWalker::Record(uint32_t type, Span rec) {
     default:
       return true;
   }
+  // Arc and Bezier points form one run.
+  if (r.counts.empty() && !r.points.empty()) r.counts.push_back(int32_t(r.points.size()));
   Emit(r);
   return true;
 }
