@@ -6,6 +6,7 @@
 #include <string>
 
 #include "model/ContainerShapes.h"
+#include "model/Drawing.h"
 #include "model/PathShapes.h"
 #include "model/TextShape.h"
 #include "output/MetafileImport.h"
@@ -93,7 +94,9 @@ TEST_P(MetafileLibreOfficeInterop, SceneComesInWhole) {
   EXPECT_EQ(texts, 1);
   EXPECT_GT(red, 0);  // the curve
   // WMF has no Beziers: LibreOffice flattens curves there; the EMF keeps them.
-  if (kind == std::string("emf")) EXPECT_GE(curves, 2);
+  if (kind == std::string("emf")) {
+    EXPECT_GE(curves, 2);
+  }
   DestroyShapes(&shapes);
 }
 
