@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "fonts/FontManager.h"
+#include "model/DebugLog.h"
 #include "model/Drawing.h"
 #include "model/PathShapes.h"
 #include "model/SimpleShapes.h"
@@ -15,6 +16,7 @@
 #include "model/TextMetrics.h"
 #include "model/TextShape.h"
 #include "output/InsertCommands.h"
+#include "output/MetafilePath.h"
 #include "output/OutputDriver.h"
 #include "output/WmfReader.h"
 #include "platform/msgbox/Messages.h"
@@ -44,6 +46,7 @@ struct Entry {
   int32_t on = 0;
   Color color;
   float width = 1;
+  bool mapped = false;  // a pen width in metafile units, which scales with the picture
   int32_t dash = -1;
   MetaFont font;
   float size = 0;  // font: mapped height, sign kept (negative: character height)
@@ -57,6 +60,8 @@ struct ImportState {
   double windowOrgX = 0, windowOrgY = 0, windowExtX = 1, windowExtY = 1;
   double viewportOrgX = 0, viewportOrgY = 0, viewportExtX = 1, viewportExtY = 1;
   uint32_t mapMode = 1;
+  double world[6] = {1, 0, 0, 1, 0, 0};  // m11 m12 m21 m22 dx dy
+  bool widthMapped = false;
   bool hasFont = false;
   Entry font;
 };
@@ -84,7 +89,9 @@ int32_t DashIndex(uint32_t style) {
 
 class Importer {
  public:
+  explicit Importer(size_t fileSize) : path_(fileSize) {}
   void OnRecord(const MetaRecord& r);
+  void LogSkipped() const;
   ShapeList& shapes() { return made_; }
   void Normalise(const MetafileInfo& info);
   ~Importer() { DestroyShapes(&made_); }
@@ -94,6 +101,17 @@ class Importer {
   double ScaleY() const { return s_.viewportExtY / s_.windowExtY; }
   float MapX(double x) const { return float(ScaleX() * (x - s_.windowOrgX) + s_.viewportOrgX); }
   float MapY(double y) const { return float(ScaleY() * (y - s_.windowOrgY) + s_.viewportOrgY); }
+  // A logical point through the world transform, then the window-to-viewport mapping.
+  Point Map(double x, double y) const {
+    const double* w = s_.world;
+    return Point{MapX(w[0] * x + w[2] * y + w[4]), MapY(w[1] * x + w[3] * y + w[5])};
+  }
+  Point Map(const MetaPoint& p) const { return Map(p.x, p.y); }
+  bool WorldAxisAligned() const { return s_.world[1] == 0 && s_.world[2] == 0; }
+  double WorldScale() const {
+    const double* w = s_.world;
+    return std::sqrt(std::fabs(w[0] * w[3] - w[1] * w[2]));
+  }
   void Add(Shape* shape);
   void AddWithStyle(Shape* shape) {
     if (!shape) return;
@@ -103,8 +121,22 @@ class Importer {
   void Select(uint32_t handle);
   void Polygons(const MetaRecord& r, bool polyline);
   void Text(const MetaRecord& r);
+  void Box(const MetaRecord& r);
+  void ArcRecord(const MetaRecord& r);
+  void Beziers(const MetaRecord& r);
+  void Polyline(const MetaRecord& r);
+  void Paint(bool fill, bool stroke);
+  void World(const MetaRecord& r);
+  // A shape from figures drawn outside a path: stroked only, never filled.
+  void AddOpenFigures(const MetaPath& figures);
+  void ScaleWidths(float k);
+  void FoldTextScale();
 
   ImportState s_;
+  MetaPath path_;
+  bool inPath_ = false;
+  std::vector<char> widthScales_;  // per made shape: its line width is in metafile units
+  std::map<std::string, int> skipped_;
   std::vector<ImportState> saved_;
   size_t overflow_ = 0;
   std::map<uint32_t, Entry> table_;
@@ -112,7 +144,12 @@ class Importer {
 };
 
 void Importer::Add(Shape* shape) {
-  if (!made_.Append(shape)) delete shape;
+  if (!shape) return;
+  if (!made_.Append(shape)) {
+    delete shape;
+    return;
+  }
+  widthScales_.push_back(s_.widthMapped && shape->Kind() != kTextShape);
 }
 
 void Importer::Select(uint32_t handle) {
@@ -137,6 +174,7 @@ void Importer::Select(uint32_t handle) {
         st.strokeColor = Color{v, v, v};
         st.lineWidth = 1;
         st.dash = -1;
+        s_.widthMapped = false;
         break;
       }
       case kNullPen:
@@ -155,6 +193,7 @@ void Importer::Select(uint32_t handle) {
     s_.style.strokeColor = e.color;
     s_.style.lineWidth = e.width;
     s_.style.dash = e.dash;
+    s_.widthMapped = e.mapped;
   } else if (e.kind == kBrushEntry) {
     s_.style.fillOn = e.on;
     s_.style.fillColor = e.color;
@@ -169,12 +208,16 @@ void Importer::Polygons(const MetaRecord& r, bool polyline) {
   for (int32_t n : r.counts) {
     const size_t count = size_t(std::max(n, 0));
     if (count > r.points.size() - at) return;  // the reader keeps these equal; be safe anyway
-    if (count >= 2) {
+    if (count >= 2 && inPath_) {
+      path_.MoveTo(Map(r.points[at]));
+      for (size_t i = 1; i < count; ++i) path_.LineTo(Map(r.points[at + i]));
+      if (!polyline) path_.CloseFigure();
+    } else if (count >= 2) {
       auto* shape = new PolygonShape;
       bool ok = true;
       for (size_t i = 0; i < count && ok; ++i) {
-        const MetaPoint& p = r.points[at + i];
-        ok = shape->AddPoint(MapX(p.x), MapY(p.y)) != 0;
+        const Point p = Map(r.points[at + i]);
+        ok = shape->AddPoint(p.x, p.y) != 0;
       }
       if (!ok) {
         delete shape;
@@ -262,7 +305,8 @@ void Importer::Text(const MetaRecord& r) {
   const MetaPoint at = useCurrent ? s_.current : MetaPoint{r.x, r.y};
   const double radians = (s_.hasFont ? s_.font.font.escapement : 0) / 10.0 * kPi / 180.0;
   const float c = float(std::cos(radians)), sn = float(std::sin(radians));
-  shape->SetMatrix(c, -sn, -sn, -c, MapX(at.x), MapY(at.y));
+  const Point origin = Map(at);
+  shape->SetMatrix(c, -sn, -sn, -c, origin.x, origin.y);
   if (useCurrent && std::isfinite(width)) {
     // The current position moves on by the text's width (in logical units).
     const double scale = ScaleX();
@@ -305,11 +349,19 @@ void Importer::OnRecord(const MetaRecord& r) {
       break;
     case MetaKind::kMoveTo:
       s_.current = MetaPoint{r.x, r.y};
+      if (inPath_) path_.MoveTo(Map(s_.current));
       break;
-    case MetaKind::kLineTo:
-      AddWithStyle(new LineShape(MapX(s_.current.x), MapY(s_.current.y), MapX(r.x), MapY(r.y)));
+    case MetaKind::kLineTo: {
+      const Point from = Map(s_.current), to = Map(r.x, r.y);
+      // Inside a path bracket a line only adds to the path.
+      if (inPath_) {
+        path_.LineTo(to);
+      } else {
+        AddWithStyle(new LineShape(from.x, from.y, to.x, to.y));
+      }
       s_.current = MetaPoint{r.x, r.y};
       break;
+    }
     case MetaKind::kSaveDC:
       if (saved_.size() < kMaxSavedStates) {
         saved_.push_back(s_);
@@ -338,7 +390,8 @@ void Importer::OnRecord(const MetaRecord& r) {
       const uint32_t style = r.value & 0x0F;
       e.on = style != 5;
       e.color = ColorOf(r.color);
-      e.width = style == 0 ? float(std::fabs(r.width * ScaleX())) : 1.0f;
+      e.mapped = style == 0 || r.geometric;
+      e.width = e.mapped ? float(std::fabs(r.width * ScaleX() * WorldScale())) : 1.0f;
       e.dash = DashIndex(style);
       table_[r.handle] = e;
       break;
@@ -355,7 +408,7 @@ void Importer::OnRecord(const MetaRecord& r) {
       Entry e;
       e.kind = kFontEntry;
       e.font = r.font;
-      e.size = float(r.font.height * std::fabs(ScaleY()));
+      e.size = float(r.font.height * std::fabs(ScaleY()) * WorldScale());
       table_[r.handle] = e;
       break;
     }
@@ -365,15 +418,10 @@ void Importer::OnRecord(const MetaRecord& r) {
     case MetaKind::kDeleteObject:
       table_.erase(r.handle);
       break;
-    case MetaKind::kEllipse: {
-      const float x1 = MapX(r.left), y1 = MapY(r.top), x2 = MapX(r.right), y2 = MapY(r.bottom);
-      AddWithStyle(new OvalShape((x1 + x2) / 2, (y1 + y2) / 2, std::trunc(std::fabs(x2 - x1) / 2),
-                                 std::trunc(std::fabs(y2 - y1) / 2)));
-      break;
-    }
+    case MetaKind::kEllipse:
     case MetaKind::kRectangle:
     case MetaKind::kRoundRect:
-      AddWithStyle(new BoxShape(MapX(r.left), MapY(r.top), MapX(r.right), MapY(r.bottom)));
+      Box(r);
       break;
     case MetaKind::kPolygon:
       Polygons(r, false);
@@ -387,7 +435,264 @@ void Importer::OnRecord(const MetaRecord& r) {
     case MetaKind::kArc:
     case MetaKind::kChord:
     case MetaKind::kPie:
+    case MetaKind::kArcTo:
+      ArcRecord(r);
       break;
+    case MetaKind::kPolyBezier:
+    case MetaKind::kPolyBezierTo:
+      Beziers(r);
+      break;
+    case MetaKind::kPolylineTo:
+      Polyline(r);
+      break;
+    case MetaKind::kBeginPath:
+      path_.Clear();
+      path_.MoveTo(Map(s_.current));
+      inPath_ = true;
+      break;
+    case MetaKind::kEndPath:
+      inPath_ = false;
+      break;
+    case MetaKind::kCloseFigure:
+      if (inPath_) path_.CloseFigure();
+      break;
+    case MetaKind::kFillPath:
+      Paint(true, false);
+      break;
+    case MetaKind::kStrokePath:
+      Paint(false, true);
+      break;
+    case MetaKind::kStrokeAndFillPath:
+      Paint(true, true);
+      break;
+    case MetaKind::kAbortPath:
+      path_.Clear();
+      inPath_ = false;
+      break;
+    case MetaKind::kSetWorldTransform:
+    case MetaKind::kModifyWorldTransform:
+      World(r);
+      break;
+    case MetaKind::kSkipped:
+      // A fixed set of kind names, so the tally stays small.
+      ++skipped_[r.text];
+      break;
+  }
+}
+
+void Importer::Box(const MetaRecord& r) {
+  const bool ellipse = r.kind == MetaKind::kEllipse;
+  if (WorldAxisAligned() && !inPath_) {
+    const Point p1 = Map(r.left, r.top), p2 = Map(r.right, r.bottom);
+    if (ellipse) {
+      AddWithStyle(new OvalShape((p1.x + p2.x) / 2, (p1.y + p2.y) / 2,
+                                 std::trunc(std::fabs(p2.x - p1.x) / 2),
+                                 std::trunc(std::fabs(p2.y - p1.y) / 2)));
+    } else {
+      AddWithStyle(new BoxShape(p1.x, p1.y, p2.x, p2.y));
+    }
+    return;
+  }
+  // Turned by the world transform, or part of a path: the outline as a figure.
+  MetaPath own(16);
+  MetaPath& figure = inPath_ ? path_ : own;
+  if (ellipse) {
+    const std::vector<Point> pts = ArcBezierPoints(
+        (r.left + r.right) / 2.0, (r.top + r.bottom) / 2.0, std::fabs(r.right - r.left) / 2.0,
+        std::fabs(r.bottom - r.top) / 2.0, 0, 2 * kPi);
+    figure.MoveTo(Map(pts[0].x, pts[0].y));
+    for (size_t i = 1; i + 2 < pts.size(); i += 3) {
+      figure.BezierTo(Map(pts[i].x, pts[i].y), Map(pts[i + 1].x, pts[i + 1].y),
+                      Map(pts[i + 2].x, pts[i + 2].y));
+    }
+  } else {
+    figure.MoveTo(Map(r.left, r.top));
+    figure.LineTo(Map(r.right, r.top));
+    figure.LineTo(Map(r.right, r.bottom));
+    figure.LineTo(Map(r.left, r.bottom));
+  }
+  figure.CloseFigure();
+  if (!inPath_) AddWithStyle(own.MakeShape(s_.style, true));
+}
+
+// Arcs run counter-clockwise as seen on the page from the radial through the start point to
+// the one through the end point (the whole ellipse when they meet).
+void Importer::ArcRecord(const MetaRecord& r) {
+  if (r.points.size() < 2) return;
+  const double cx = (r.left + r.right) / 2.0, cy = (r.top + r.bottom) / 2.0;
+  const double rx = std::fabs(r.right - r.left) / 2.0, ry = std::fabs(r.bottom - r.top) / 2.0;
+  if (rx <= 0 || ry <= 0) return;
+  const double ts = std::atan2((r.points[0].y - cy) / ry, (r.points[0].x - cx) / rx);
+  const double te = std::atan2((r.points[1].y - cy) / ry, (r.points[1].x - cx) / rx);
+  const double* w = s_.world;
+  // Metafile space runs y down, so counter-clockwise on the page is a falling angle, unless
+  // the mapping mirrors the picture.
+  const bool mirrored = ScaleX() * ScaleY() * (w[0] * w[3] - w[1] * w[2]) < 0;
+  auto wrap = [](double a) { return a - 2 * kPi * std::floor(a / (2 * kPi)); };
+  double sweep = mirrored ? wrap(te - ts) : -wrap(ts - te);
+  if (sweep == 0) sweep = mirrored ? 2 * kPi : -2 * kPi;
+  const std::vector<Point> pts = ArcBezierPoints(cx, cy, rx, ry, ts, sweep);
+  std::vector<Point> mapped;
+  for (const Point& p : pts) mapped.push_back(Map(p.x, p.y));
+  const Point centre = Map(cx, cy);
+
+  if (r.kind == MetaKind::kArc && !inPath_ && WorldAxisAligned() && std::fabs(sweep) < 2 * kPi) {
+    // An open arc: the shape runs with rising angles, so from the end round to the start.
+    const double mrx = rx * std::fabs(ScaleX() * w[0]), mry = ry * std::fabs(ScaleY() * w[3]);
+    auto degrees = [&](const Point& p) {
+      return std::atan2((p.y - centre.y) / mry, (p.x - centre.x) / mrx) * 180 / kPi;
+    };
+    auto* arc = new ArcShape(centre.x, centre.y, float(mrx), float(mry),
+                             float(degrees(mapped.back())), float(degrees(mapped.front())));
+    arc->SetPaintStyle(s_.style);
+    arc->SetNoFill();
+    Add(arc);
+    return;
+  }
+  MetaPath own(pts.size() + 2);
+  MetaPath& figure = inPath_ ? path_ : own;
+  if (r.kind == MetaKind::kArcTo) {
+    // A line from the current position to the arc's start, then the arc.
+    if (!inPath_) own.MoveTo(Map(s_.current));
+    figure.LineTo(mapped[0]);
+  } else if (r.kind == MetaKind::kPie) {
+    figure.MoveTo(centre);
+    figure.LineTo(mapped[0]);
+  } else {
+    figure.MoveTo(mapped[0]);
+  }
+  for (size_t i = 1; i + 2 < mapped.size(); i += 3) {
+    figure.BezierTo(mapped[i], mapped[i + 1], mapped[i + 2]);
+  }
+  if (r.kind == MetaKind::kArcTo) {
+    // The current position moves to the arc's end (kept in logical units).
+    const Point end = pts.back();
+    s_.current = MetaPoint{int32_t(std::lround(std::clamp<double>(end.x, -1e9, 1e9))),
+                           int32_t(std::lround(std::clamp<double>(end.y, -1e9, 1e9)))};
+  }
+  if (inPath_) {
+    if (r.kind == MetaKind::kChord || r.kind == MetaKind::kPie) path_.CloseFigure();
+    return;
+  }
+  if (r.kind == MetaKind::kArc || r.kind == MetaKind::kArcTo) {
+    AddOpenFigures(own);
+  } else {
+    own.CloseFigure();
+    AddWithStyle(own.MakeShape(s_.style, true));
+  }
+}
+
+void Importer::AddOpenFigures(const MetaPath& figures) {
+  PaintStyle style = s_.style;
+  style.fillOn = 0;
+  Add(figures.MakeShape(style, false));
+}
+
+// A Bezier record: its own start point, or (the "to" form) the current position.
+void Importer::Beziers(const MetaRecord& r) {
+  const bool to = r.kind == MetaKind::kPolyBezierTo;
+  const size_t first = to ? 0 : 1;
+  if (r.points.size() < first + 3) return;
+  MetaPath own(r.points.size() + 1);
+  MetaPath& figure = inPath_ ? path_ : own;
+  if (!to) {
+    figure.MoveTo(Map(r.points[0]));
+  } else if (!inPath_) {
+    figure.MoveTo(Map(s_.current));
+  }
+  size_t i = first;
+  for (; i + 2 < r.points.size(); i += 3) {
+    figure.BezierTo(Map(r.points[i]), Map(r.points[i + 1]), Map(r.points[i + 2]));
+  }
+  if (to) s_.current = r.points[i - 1];
+  if (!inPath_) AddOpenFigures(own);
+}
+
+void Importer::Polyline(const MetaRecord& r) {
+  if (r.points.empty()) return;
+  MetaPath own(r.points.size() + 1);
+  MetaPath& figure = inPath_ ? path_ : own;
+  if (!inPath_) figure.MoveTo(Map(s_.current));
+  for (const MetaPoint& p : r.points) figure.LineTo(Map(p));
+  s_.current = r.points.back();
+  if (!inPath_) AddOpenFigures(own);
+}
+
+// Filling closes every figure; stroking draws only the closings the path asked for.
+void Importer::Paint(bool fill, bool stroke) {
+  PaintStyle style = s_.style;
+  if (!fill) style.fillOn = 0;
+  if (!stroke) style.strokeOn = 0;
+  if (style.fillOn || style.strokeOn) Add(path_.MakeShape(style, fill));
+  path_.Clear();
+  inPath_ = false;
+}
+
+void Importer::World(const MetaRecord& r) {
+  double x[6];
+  for (int i = 0; i < 6; ++i) x[i] = r.xform[i];
+  double* w = s_.world;
+  // a then b: a point goes through a first.
+  auto then = [](const double* a, const double* b, double* out) {
+    double o[6] = {a[0] * b[0] + a[1] * b[2],        a[0] * b[1] + a[1] * b[3],
+                   a[2] * b[0] + a[3] * b[2],        a[2] * b[1] + a[3] * b[3],
+                   a[4] * b[0] + a[5] * b[2] + b[4], a[4] * b[1] + a[5] * b[3] + b[5]};
+    std::copy(o, o + 6, out);
+  };
+  const uint32_t mode = r.kind == MetaKind::kSetWorldTransform ? 4 : r.value;
+  switch (mode) {
+    case 1: {
+      const double identity[6] = {1, 0, 0, 1, 0, 0};
+      std::copy(identity, identity + 6, w);
+      break;
+    }
+    case 2:  // left multiply: the new transform acts before the current one
+      then(x, w, w);
+      break;
+    case 3:
+      then(w, x, w);
+      break;
+    case 4:
+      std::copy(x, x + 6, w);
+      break;
+    default:
+      break;
+  }
+}
+
+void Importer::ScaleWidths(float k) {
+  for (int32_t i = 0; i < made_.Count() && size_t(i) < widthScales_.size(); ++i) {
+    if (!widthScales_[size_t(i)]) continue;
+    PaintStyle st;
+    made_[i]->GetPaintStyle(&st);
+    st.lineWidth *= std::fabs(k);
+    made_[i]->SetPaintStyle(st);
+  }
+}
+
+// Texts arrive scaled by the picture's mapping; the scale goes into the size, the leading and
+// the frame, so the text has its real point size and a matrix that only turns and moves.
+void Importer::FoldTextScale() {
+  for (Shape* shape : made_) {
+    if (shape->Kind() != kTextShape) continue;
+    auto* text = static_cast<TextShape*>(shape);
+    const Matrix m = text->matrix();
+    const double k = std::sqrt(std::fabs(double(m.a) * m.d - double(m.b) * m.c));
+    if (!std::isfinite(k) || k <= 0 || std::fabs(k - 1) < 1e-6) continue;
+    const float f = float(k);
+    const BoxShape& frame = text->frame();
+    // A hair of slack keeps the scaled line from breaking on rounding.
+    const float x1 = frame.x1 * f, y1 = frame.y1 * f, x2 = frame.x2 * f + 1e-3f * text->size() * f,
+                y2 = frame.y2 * f;
+    text->SetMatrix(m.a / f, m.b / f, m.c / f, m.d / f, m.tx, m.ty);
+    text->SetFrame(x1, y1, x2, y2);
+    text->SetTextStyle(text->font(), text->size() * f, text->leading() * f, text->alignment());
+  }
+}
+
+void Importer::LogSkipped() const {
+  for (const auto& [kind, count] : skipped_) {
+    DebugLog("Metafile import: %d %s records skipped", count, kind.c_str());
   }
 }
 
@@ -401,6 +706,7 @@ void ScaleAll(ShapeList& list, float sx, float sy) {
 
 void Importer::Normalise(const MetafileInfo& info) {
   if (made_.Count() == 0) return;
+  // Pen widths in metafile units scale with the picture, exactly as its coordinates do.
   Rect e = BoundsOfList(made_, 0);
   if (!info.placeable) {
     MoveAll(made_, 0, e.y2 - e.y1);
@@ -411,6 +717,7 @@ void Importer::Normalise(const MetafileInfo& info) {
     MoveAll(made_, float(-info.left), float(-info.top));
     MoveAll(made_, 0, float(-h));
     ScaleAll(made_, s, -s);
+    ScaleWidths(s);
     // The aspect correction that follows, a scale by (1, rx / ry) with rx = (picture width +
     // 1) / (right - left + 1) and ry likewise, compares the converted picture's extent with the
     // header's box. Our reader plays the file at its own logical size, so the picture is the
@@ -423,12 +730,16 @@ void Importer::Normalise(const MetafileInfo& info) {
     float f = height > 0 ? std::min(612 / std::max(width, 1e-6f), 792 / height)
                          : 612 / std::max(width, 1e-6f);
     if (width <= 0 && height <= 0) f = 1;  // a single point has nothing to fill the page with
-    if (std::isfinite(f) && f > 0) ScaleAll(made_, f, f);
+    if (std::isfinite(f) && f > 0) {
+      ScaleAll(made_, f, f);
+      ScaleWidths(f);
+    }
     e = BoundsOfList(made_, 0);
     width = e.x2 - e.x1;
     height = e.y2 - e.y1;
   }
   MoveAll(made_, 306 - (width / 2 + e.x1), 396 - (height / 2 + e.y1));
+  FoldTextScale();
 }
 
 bool ReadWhole(const std::string& path, std::vector<uint8_t>* out) {
@@ -449,12 +760,13 @@ bool ReadWhole(const std::string& path, std::vector<uint8_t>* out) {
 
 int32_t ConvertMetafile(const uint8_t* data, size_t size, ShapeList* out) {
   if (!out) return 0;
-  Importer importer;
+  Importer importer(size);
   MetafileInfo info;
   if (!ReadMetafile(data, size, &info, [&](const MetaRecord& r) { importer.OnRecord(r); })) {
     return 0;
   }
   importer.Normalise(info);
+  importer.LogSkipped();
   // The list takes the shapes one by one; any it cannot take stay with the importer, which
   // deletes them.
   ShapeList& made = importer.shapes();

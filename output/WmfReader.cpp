@@ -1,7 +1,9 @@
 #include "output/WmfReader.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
+#include <cstring>
 
 #include "platform/fontsys/Cp1252.h"
 
@@ -41,13 +43,26 @@ enum : uint16_t {
   kMetaCreateFontIndirect = 0x02FB,
   kMetaCreateBrushIndirect = 0x02FC,
   kMetaCreateRegion = 0x06FF,
+  kMetaFillRegion = 0x0228,
+  kMetaFrameRegion = 0x0429,
+  kMetaInvertRegion = 0x012A,
+  kMetaPaintRegion = 0x012B,
+  kMetaBitBlt = 0x0922,
+  kMetaStretchBlt = 0x0B23,
+  kMetaDibBitBlt = 0x0940,
+  kMetaDibStretchBlt = 0x0B41,
+  kMetaStretchDib = 0x0F43,
+  kMetaSetDibToDev = 0x0D33,
 };
 
 // Enhanced metafile record types that the walk reads.
 enum : uint32_t {
   kEmrHeader = 1,
+  kEmrPolyBezier = 2,
   kEmrPolygon = 3,
   kEmrPolyline = 4,
+  kEmrPolyBezierTo = 5,
+  kEmrPolylineTo = 6,
   kEmrPolyPolyline = 7,
   kEmrPolyPolygon = 8,
   kEmrSetWindowExtEx = 9,
@@ -65,6 +80,9 @@ enum : uint32_t {
   kEmrCreatePen = 38,
   kEmrCreateBrushIndirect = 39,
   kEmrDeleteObject = 40,
+  kEmrSetWorldTransform = 35,
+  kEmrModifyWorldTransform = 36,
+  kEmrAngleArc = 41,
   kEmrEllipse = 42,
   kEmrRectangle = 43,
   kEmrRoundRect = 44,
@@ -72,17 +90,44 @@ enum : uint32_t {
   kEmrChord = 46,
   kEmrPie = 47,
   kEmrLineTo = 54,
+  kEmrArcTo = 55,
+  kEmrPolyDraw = 56,
+  kEmrBeginPath = 59,
+  kEmrEndPath = 60,
+  kEmrCloseFigure = 61,
+  kEmrFillPath = 62,
+  kEmrStrokeAndFillPath = 63,
+  kEmrStrokePath = 64,
+  kEmrSelectClipPath = 67,
+  kEmrAbortPath = 68,
+  kEmrComment = 70,
+  kEmrFillRgn = 71,
+  kEmrPaintRgn = 74,
+  kEmrBitBlt = 76,
+  kEmrSetDiBitsToDevice = 80,
+  kEmrStretchDiBits = 81,
   kEmrExtCreateFontIndirectW = 82,
   kEmrExtTextOutA = 83,
   kEmrExtTextOutW = 84,
   kEmrPolygon16 = 86,
   kEmrPolyline16 = 87,
+  kEmrPolyBezier16 = 85,
+  kEmrPolyBezierTo16 = 88,
+  kEmrPolylineTo16 = 89,
   kEmrPolyPolyline16 = 90,
   kEmrPolyPolygon16 = 91,
+  kEmrPolyDraw16 = 92,
   kEmrCreateMonoBrush = 93,
   kEmrCreateDibPatternBrushPt = 94,
   kEmrExtCreatePen = 95,
+  kEmrAlphaBlend = 114,
+  kEmrTransparentBlt = 116,
+  kEmrGradientFill = 118,
 };
+
+constexpr uint32_t kEmfPlusId = 0x2B464D45;  // "EMF+" in a comment
+constexpr uint16_t kEmfPlusHeader = 0x4001;
+constexpr uint32_t kPsGeometric = 0x00010000;
 
 constexpr uint32_t kEmfSignature = 0x464D4520;  // " EMF"
 constexpr uint32_t kBsDibPattern = 5;
@@ -365,8 +410,14 @@ bool WmfWalker::Record(uint16_t function, Span params) {
     case kMetaArc:
     case kMetaPie:
     case kMetaChord: {
-      int32_t v = 0;
-      if (!P(7, &v)) return false;
+      // End point, start point and box, last to first.
+      r.points.resize(2);
+      if (!P(0, &r.points[1].y) || !P(1, &r.points[1].x) || !P(2, &r.points[0].y) ||
+          !P(3, &r.points[0].x) || !P(4, &r.bottom) || !P(5, &r.right) || !P(6, &r.top) ||
+          !P(7, &r.left)) {
+        return false;
+      }
+      r.counts.push_back(2);
       r.kind = function == kMetaArc   ? MetaKind::kArc
                : function == kMetaPie ? MetaKind::kPie
                                       : MetaKind::kChord;
@@ -430,6 +481,24 @@ bool WmfWalker::Record(uint16_t function, Span params) {
       Emit(r);
       return true;
     }
+    case kMetaFillRegion:
+    case kMetaFrameRegion:
+    case kMetaInvertRegion:
+    case kMetaPaintRegion:
+      r.kind = MetaKind::kSkipped;
+      r.text = "region";
+      Emit(r);
+      return true;
+    case kMetaBitBlt:
+    case kMetaStretchBlt:
+    case kMetaDibBitBlt:
+    case kMetaDibStretchBlt:
+    case kMetaStretchDib:
+    case kMetaSetDibToDev:
+      r.kind = MetaKind::kSkipped;
+      r.text = "bitmap";
+      Emit(r);
+      return true;
     default:
       return true;  // other records are passed over
   }
@@ -447,9 +516,31 @@ class EmfWalker {
   void Emit(const MetaRecord& r) {
     if (sink_) (*sink_)(r);
   }
+  bool Skip(const char* kind) {
+    MetaRecord r;
+    r.kind = MetaKind::kSkipped;
+    r.text = kind;
+    Emit(r);
+    return true;
+  }
+  bool Comment(Span rec);
   Span file_;
   const std::function<void(const MetaRecord&)>* sink_ = nullptr;
+  bool emfPlusDual_ = false;  // EMF+ records with GDI records beside them to draw instead
 };
+
+// EMF+ records ride in comments. A dual file draws the same picture with GDI records too, so its
+// EMF+ records are passed over; in any other file they are drawing that is not understood.
+bool EmfWalker::Comment(Span rec) {
+  uint32_t bytes = 0, id = 0;
+  if (!rec.U32(8, &bytes) || !rec.U32(12, &id) || id != kEmfPlusId) return true;
+  uint16_t type = 0, flags = 0;
+  if (rec.U16(16, &type) && rec.U16(18, &flags) && type == kEmfPlusHeader) {
+    emfPlusDual_ = (flags & 1) != 0;
+    return true;
+  }
+  return emfPlusDual_ ? true : Skip("EMF+");
+}
 
 bool EmfWalker::Header(MetafileInfo* info) {
   uint32_t type = 0, size = 0, signature = 0;
@@ -481,6 +572,7 @@ bool EmfWalker::Header(MetafileInfo* info) {
 
 bool EmfWalker::Walk(const std::function<void(const MetaRecord&)>* sink) {
   sink_ = sink;
+  emfPlusDual_ = false;
   size_t off = 0;
   for (;;) {
     uint32_t type = 0, size = 0;
@@ -555,6 +647,7 @@ bool EmfWalker::Record(uint32_t type, Span rec) {
           !rec.U32(40, &r.color)) {
         return false;
       }
+      r.geometric = (r.value & kPsGeometric) != 0;
       r.value &= 0x0F;
       r.width = int32_t(std::min<uint32_t>(width, 0x7FFFFFFF));
       r.kind = MetaKind::kCreatePen;
@@ -611,11 +704,93 @@ bool EmfWalker::Record(uint32_t type, Span rec) {
     case kEmrArc:
     case kEmrChord:
     case kEmrPie:
-      if (!rec.Has(8, 32)) return false;
+    case kEmrArcTo:
+      r.points.resize(2);
+      if (!rec.I32(8, &r.left) || !rec.I32(12, &r.top) || !rec.I32(16, &r.right) ||
+          !rec.I32(20, &r.bottom) || !rec.I32(24, &r.points[0].x) || !rec.I32(28, &r.points[0].y) ||
+          !rec.I32(32, &r.points[1].x) || !rec.I32(36, &r.points[1].y)) {
+        return false;
+      }
       r.kind = type == kEmrArc     ? MetaKind::kArc
                : type == kEmrChord ? MetaKind::kChord
-                                   : MetaKind::kPie;
+               : type == kEmrPie   ? MetaKind::kPie
+                                   : MetaKind::kArcTo;
       break;
+    case kEmrPolyBezier:
+    case kEmrPolyBezier16:
+    case kEmrPolyBezierTo:
+    case kEmrPolyBezierTo16:
+    case kEmrPolylineTo:
+    case kEmrPolylineTo16: {
+      uint32_t n = 0;
+      const bool sixteen =
+          type == kEmrPolyBezier16 || type == kEmrPolyBezierTo16 || type == kEmrPolylineTo16;
+      if (!rec.U32(24, &n) || !Points(rec, 28, n, sixteen, &r.points)) return false;
+      r.kind = type == kEmrPolyBezier || type == kEmrPolyBezier16       ? MetaKind::kPolyBezier
+               : type == kEmrPolyBezierTo || type == kEmrPolyBezierTo16 ? MetaKind::kPolyBezierTo
+                                                                        : MetaKind::kPolylineTo;
+      break;
+    }
+    case kEmrBeginPath:
+      r.kind = MetaKind::kBeginPath;
+      break;
+    case kEmrEndPath:
+      r.kind = MetaKind::kEndPath;
+      break;
+    case kEmrCloseFigure:
+      r.kind = MetaKind::kCloseFigure;
+      break;
+    case kEmrFillPath:
+      r.kind = MetaKind::kFillPath;
+      break;
+    case kEmrStrokePath:
+      r.kind = MetaKind::kStrokePath;
+      break;
+    case kEmrStrokeAndFillPath:
+      r.kind = MetaKind::kStrokeAndFillPath;
+      break;
+    case kEmrAbortPath:
+    case kEmrSelectClipPath:  // the path becomes the clip, which the import does not keep
+      r.kind = MetaKind::kAbortPath;
+      break;
+    case kEmrSetWorldTransform:
+    case kEmrModifyWorldTransform:
+      for (size_t i = 0; i < 6; ++i) {
+        uint32_t bits = 0;
+        if (!rec.U32(8 + 4 * i, &bits)) return false;
+        float f = 0;
+        std::memcpy(&f, &bits, 4);
+        r.xform[i] = std::isfinite(f) ? f : 0.0f;
+      }
+      r.kind = MetaKind::kSetWorldTransform;
+      if (type == kEmrModifyWorldTransform) {
+        if (!rec.U32(32, &r.value)) return false;
+        r.kind = MetaKind::kModifyWorldTransform;
+      }
+      break;
+    case kEmrComment:
+      return Comment(rec);
+    case kEmrFillRgn:
+    case kEmrFillRgn + 1:
+    case kEmrFillRgn + 2:
+    case kEmrPaintRgn:
+      return Skip("region");
+    case kEmrBitBlt:
+    case kEmrBitBlt + 1:
+    case kEmrBitBlt + 2:
+    case kEmrBitBlt + 3:
+    case kEmrSetDiBitsToDevice:
+    case kEmrStretchDiBits:
+    case kEmrAlphaBlend:
+    case kEmrTransparentBlt:
+      return Skip("bitmap");
+    case kEmrGradientFill:
+      return Skip("gradient");
+    case kEmrAngleArc:
+      return Skip("angle-arc");
+    case kEmrPolyDraw:
+    case kEmrPolyDraw16:
+      return Skip("poly-draw");
     case kEmrPolygon:
     case kEmrPolyline:
     case kEmrPolygon16:
@@ -666,6 +841,8 @@ bool EmfWalker::Record(uint32_t type, Span rec) {
     default:
       return true;
   }
+  // Arc and Bezier points form one run.
+  if (r.counts.empty() && !r.points.empty()) r.counts.push_back(int32_t(r.points.size()));
   Emit(r);
   return true;
 }

@@ -33,12 +33,26 @@ enum class MetaKind : int32_t {
   kEllipse,       // box
   kRectangle,     // box
   kRoundRect,     // box
-  kArc,
-  kChord,
-  kPie,
-  kPolygon,   // points, counts (one entry per polygon)
-  kPolyline,  // points, counts
-  kTextOut,   // x, y, text (code page 1252)
+  kArc,           // box, points: start and end of the arc
+  kChord,         // box, points
+  kPie,           // box, points
+  kPolygon,       // points, counts (one entry per polygon)
+  kPolyline,      // points, counts
+  kTextOut,       // x, y, text (code page 1252)
+  kPolyBezier,    // points: the start, then three per segment
+  kPolyBezierTo,  // points: three per segment from the current position
+  kPolylineTo,    // points from the current position
+  kArcTo,         // box, points (as kArc), joined to the current position
+  kBeginPath,
+  kEndPath,
+  kCloseFigure,
+  kFillPath,
+  kStrokePath,
+  kStrokeAndFillPath,
+  kAbortPath,
+  kSetWorldTransform,     // xform
+  kModifyWorldTransform,  // xform, value: 1 identity, 2 left multiply, 3 right multiply, 4 set
+  kSkipped,               // a drawing record not understood; text names its kind
 };
 
 // The high bit of an enhanced metafile's object handle names a stock object (low bits: which).
@@ -61,11 +75,14 @@ struct MetaRecord {
   MetaKind kind = MetaKind::kSaveDC;
   int32_t x = 0, y = 0;                              // points, extents and origins
   int32_t left = 0, top = 0, right = 0, bottom = 0;  // box records
-  uint32_t value = 0;   // map mode, alignment flags, pen or brush style
-  int32_t level = 0;    // RestoreDC
-  uint32_t handle = 0;  // object handle
-  int32_t width = 0;    // pen width
-  uint32_t color = 0;   // COLORREF
+  uint32_t value = 0;      // map mode, alignment flags, pen or brush style
+  int32_t level = 0;       // RestoreDC
+  uint32_t handle = 0;     // object handle
+  int32_t width = 0;       // pen width
+  bool geometric = false;  // an extended pen drawn at its own width whatever its dash
+  // World transform: x' = m11 x + m21 y + dx, y' = m12 x + m22 y + dy, as m11 m12 m21 m22 dx dy.
+  float xform[6] = {1, 0, 0, 1, 0, 0};
+  uint32_t color = 0;  // COLORREF
   MetaFont font;
   std::vector<MetaPoint> points;
   std::vector<int32_t> counts;
