@@ -5,6 +5,7 @@
 #include <QMessageBox>
 
 #include "platform/msgbox/Messages.h"
+#include "render/RegisterRender.h"
 
 namespace {
 
@@ -29,6 +30,7 @@ int RunApplication(int argc, char** argv, const std::string& /*fileToOpen*/) {
   QApplication app(argc, argv);
   QApplication::setApplicationName("Ondara Draw");
   SetMessageHandler(&ShowBox);
+  RegisterRender();
   QMainWindow window;
   window.setWindowTitle("Ondara Draw - (Untitled)");
   window.resize(800, 600);

@@ -9,8 +9,6 @@
 
 namespace {
 
-int32_t gSubstitutePsFonts = 0;
-
 // The PostScript writers remember the paint style they last wrote so that they only write
 // what changed; every document must start from a clean slate.
 void ResetPaintStyleCacheForExport() { ResetPaintStyleCache(); }
@@ -57,12 +55,11 @@ PageInfo MakePageInfo(Drawing& drawing, float border) {
   return page;
 }
 
-int32_t RenderDrawing(Drawing& drawing, OutputDriver* driver, int32_t embedFonts,
-                      int32_t substitutePsFonts, float border, ProgressDialog* progress) {
+int32_t RenderDrawing(Drawing& drawing, OutputDriver* driver, int32_t embedFonts, float border,
+                      ProgressDialog* progress) {
   if (!driver) return 0;
   PageInfo page = MakePageInfo(drawing, border);
   ResetPaintStyleCacheForExport();
-  gSubstitutePsFonts = substitutePsFonts;
   // A document that could not begin gets no shapes and no trailer.
   if (!driver->BeginDocument(&page, embedFonts, progress)) return 0;
   if (progress) progress->Start(CountShapesDeep(drawing.shapes()));
@@ -91,9 +88,9 @@ bool WriteShapeList(const ShapeList& list, OutputDriver* driver, ProgressDialog*
       break;
     }
     int32_t kind = shape->Kind();
-    auto* container =
-        (kind == kGroupShape || kind == kCompoundShape) ? dynamic_cast<ContainerShape*>(shape)
-                                                        : nullptr;
+    auto* container = (kind == kGroupShape || kind == kCompoundShape)
+                          ? dynamic_cast<ContainerShape*>(shape)
+                          : nullptr;
     if (!container) {
       shape->Write(*driver);
       continue;
@@ -116,5 +113,3 @@ bool WriteShapeList(const ShapeList& list, OutputDriver* driver, ProgressDialog*
   }
   return complete;
 }
-
-int32_t SubstitutingPsFonts() { return gSubstitutePsFonts; }

@@ -153,8 +153,11 @@ TEST(ExportFile, ExportKindsFontsAndSubstitution) {
   drawing.AddShape(new TextShape("a", "Arial-BoldMT", 12, 13, 0));
   drawing.AddShape(new TextShape("b", "OddSans-BoldItalic", 12, 13, 0));
 
+  ExportOptions options;
+  options.includeFonts = 1;
+  options.substitutePsFonts = 1;
   StringSink ps;
-  ASSERT_EQ(ExportFile(drawing, kExportPostScript, &ps, 1, 1, 0, 9), 1);
+  ASSERT_EQ(ExportFile(drawing, kExportPostScript, &ps, options), 1);
   EXPECT_NE(ps.text.find("%%DocumentFonts: Helvetica-Bold\r\n%%+ Helvetica-BoldOblique\r\n"),
             std::string::npos);
   EXPECT_NE(ps.text.find("WinAnsiEncoding /_Helvetica-Bold /Helvetica-Bold RE\r\n"),
@@ -165,10 +168,10 @@ TEST(ExportFile, ExportKindsFontsAndSubstitution) {
   EXPECT_EQ(ps.text.find("Arial"), std::string::npos);
 
   // Without substitution the TrueType fonts are embedded in the prolog, before the procset.
+  options.substitutePsFonts = 0;
+  options.type42 = 1;
   StringSink embedded;
-  TheExportOptions().type42 = 1;
-  ASSERT_EQ(ExportFile(drawing, kExportEps, &embedded, 1, 0, 0, 9), 1);
-  TheExportOptions().type42 = 0;
+  ASSERT_EQ(ExportFile(drawing, kExportEps, &embedded, options), 1);
   EXPECT_NE(embedded.text.find("%%BeginProlog\r\n%%BeginResource: font Arial-BoldMT\r\n"
                                "%font42 Arial-BoldMT\r\n%%EndResource\r\n"),
             std::string::npos);
@@ -178,19 +181,19 @@ TEST(ExportFile, ExportKindsFontsAndSubstitution) {
   Drawing times;
   times.AddShape(new TextShape("t", "Times-Roman", 12, 13, 0));
   StringSink resident;
-  ASSERT_EQ(ExportFile(times, kExportPostScript, &resident, 1, 0, 0, 9), 1);
+  ASSERT_EQ(ExportFile(times, kExportPostScript, &resident, options), 1);
   EXPECT_EQ(resident.text.find("%%BeginResource: font"), std::string::npos);
 
   // The Illustrator and PDF writers are reached through the same entry point.
   StringSink ai, pdf;
-  ASSERT_EQ(ExportFile(drawing, kExportIllustrator, &ai, 0, 0, 0, 9), 1);
+  ASSERT_EQ(ExportFile(drawing, kExportIllustrator, &ai, ExportOptions()), 1);
   EXPECT_EQ(ai.text.rfind("%!PS-Adobe", 0), 0u);
-  ASSERT_EQ(ExportFile(drawing, kExportPdf, &pdf, 0, 0, 0, 9), 1);
+  ASSERT_EQ(ExportFile(drawing, kExportPdf, &pdf, ExportOptions()), 1);
   EXPECT_EQ(pdf.text.rfind("%PDF-", 0), 0u);
 
   StringSink none;
-  EXPECT_EQ(ExportFile(drawing, 2, &none, 0, 0, 0, 9), 0);
-  EXPECT_EQ(ExportFile(drawing, 7, &none, 0, 0, 0, 9), 0);
+  EXPECT_EQ(ExportFile(drawing, 2, &none, ExportOptions()), 0);
+  EXPECT_EQ(ExportFile(drawing, 7, &none, ExportOptions()), 0);
   EXPECT_TRUE(none.text.empty());
   EXPECT_TRUE(gMessages.empty());
 }
@@ -203,12 +206,8 @@ TEST(ExportFile, SaveKeepsOldFileAndModifiedFlagOnFailure) {
   drawing.AddShape(new TextShape("a", "Arial-BoldMT", 12, 13, 0));
   drawing.SetModified();
   // Saving never embeds or substitutes fonts and always uses a 9-point border.
-  TheExportOptions().includeFonts = 1;
-  TheExportOptions().substitutePsFonts = 1;
-  TheExportOptions().border = 50;
   std::string path = dir + "/one.qlx";
   ASSERT_EQ(SaveDrawing(drawing, path), 1);
-  TheExportOptions() = ExportOptions();
   EXPECT_EQ(drawing.modified, 0);
   EXPECT_EQ(drawing.path, path);
   std::string saved = ReadFileBytes(path);

@@ -79,7 +79,7 @@ TEST(RenderDrawingTest, WalkBracketsContainersAndCountsProgressDeep) {
     Drawing empty;
     TraceDriver t;
     FakeProgress p;
-    EXPECT_EQ(RenderDrawing(empty, &t, 0, 0, 0, &p), 1);
+    EXPECT_EQ(RenderDrawing(empty, &t, 0, 0, &p), 1);
     EXPECT_EQ(Ops(t), (std::vector<std::string>{"BeginDocument", "EndDocument"}));
     EXPECT_EQ(p.total, 0);
   }
@@ -89,7 +89,7 @@ TEST(RenderDrawingTest, WalkBracketsContainersAndCountsProgressDeep) {
   d.shapes()[0]->Hide();  // hidden shapes are still written
   TraceDriver t;
   FakeProgress p;
-  EXPECT_EQ(RenderDrawing(d, &t, 1, 1, 0, &p), 1);
+  EXPECT_EQ(RenderDrawing(d, &t, 1, 0, &p), 1);
   EXPECT_EQ(Ops(t), (std::vector<std::string>{"BeginDocument", "DrawBox", "BeginGroup", "DrawLine",
                                               "BeginGroup", "DrawOval", "EndGroup", "EndGroup",
                                               "BeginCompound", "DrawPolygon", "DrawPolygon",
@@ -97,14 +97,12 @@ TEST(RenderDrawingTest, WalkBracketsContainersAndCountsProgressDeep) {
   EXPECT_EQ(p.starts, 1);
   EXPECT_EQ(p.total, 8);
   EXPECT_EQ(p.advanced, 8);  // one step per shape, containers included
-  EXPECT_EQ(SubstitutingPsFonts(), 1);
   EXPECT_NE(t.lines()[0].find(" embed=1"), std::string::npos);
 
   // Without a progress window the walk is the same.
   TraceDriver quiet;
-  EXPECT_EQ(RenderDrawing(d, &quiet, 0, 0, 0, nullptr), 1);
+  EXPECT_EQ(RenderDrawing(d, &quiet, 0, 0, nullptr), 1);
   EXPECT_EQ(quiet.lines().size(), t.lines().size());
-  EXPECT_EQ(SubstitutingPsFonts(), 0);
 }
 
 TEST(RenderDrawingTest, CancelStopsTheWalkButTheDocumentIsEnded) {
@@ -114,7 +112,7 @@ TEST(RenderDrawingTest, CancelStopsTheWalkButTheDocumentIsEnded) {
   // open group is closed and EndDocument still runs.
   TraceDriver t;
   FakeProgress p(3);
-  EXPECT_EQ(RenderDrawing(d, &t, 0, 0, 0, &p), 0);
+  EXPECT_EQ(RenderDrawing(d, &t, 0, 0, &p), 0);
   EXPECT_EQ(Ops(t), (std::vector<std::string>{"BeginDocument", "DrawBox", "BeginGroup", "EndGroup",
                                               "EndDocument"}));
   EXPECT_EQ(p.advanced, 3);
@@ -122,14 +120,14 @@ TEST(RenderDrawingTest, CancelStopsTheWalkButTheDocumentIsEnded) {
   // Cancelled at once: no shape at all.
   TraceDriver t2;
   FakeProgress p2(1);
-  EXPECT_EQ(RenderDrawing(d, &t2, 0, 0, 0, &p2), 0);
+  EXPECT_EQ(RenderDrawing(d, &t2, 0, 0, &p2), 0);
   EXPECT_EQ(Ops(t2), (std::vector<std::string>{"BeginDocument", "EndDocument"}));
 
   // A document that cannot begin gets nothing more.
   TraceDriver refusing;
   refusing.SetBeginResult(0);
   FakeProgress p3;
-  EXPECT_EQ(RenderDrawing(d, &refusing, 0, 0, 0, &p3), 0);
+  EXPECT_EQ(RenderDrawing(d, &refusing, 0, 0, &p3), 0);
   EXPECT_EQ(Ops(refusing), std::vector<std::string>{"BeginDocument"});
   EXPECT_EQ(p3.advanced, 0);
 }
@@ -173,7 +171,7 @@ TEST(RenderDrawingTest, PageInfoBoxTitleLandscapeAndGrid) {
 
   d.path = "/tmp/plan.qlx";
   TraceDriver t;
-  RenderDrawing(d, &t, 0, 0, 10, nullptr);
+  RenderDrawing(d, &t, 0, 10, nullptr);
   EXPECT_EQ(t.lines()[0],
             "BeginDocument bbox=[39 39 160 110] title=\"plan.qlx\" landscape=1 grid=[18 9 1 0] "
             "embed=0");
@@ -220,7 +218,7 @@ TEST(RenderDrawingTest, EveryShapeKindWritesItsGeometryMatrixAndStyle) {
   d.AddShape(image);
 
   TraceDriver t;
-  ASSERT_EQ(RenderDrawing(d, &t, 0, 0, 0, nullptr), 1);
+  ASSERT_EQ(RenderDrawing(d, &t, 0, 0, nullptr), 1);
   TraceDriver expectImage;
   Matrix im = MakeMatrix(40, 0, 0, 20, 100, 200);
   expectImage.DrawImage(&im, &image->image);

@@ -10,12 +10,16 @@
 #include <vector>
 
 #include "fonts/FontManager.h"
+#include "model/Drawing.h"
 #include "model/PathShapes.h"
+#include "model/SimpleShapes.h"
+#include "output/ExportFile.h"
 #include "output/OutputSink.h"
 #include "output/ProgressDialog.h"
 #include "platform/gdi/qt/QImageDevice.h"
 #include "render/BitmapRenderer.h"
 #include "render/BitmapWriters.h"
+#include "render/RegisterRender.h"
 #include "render/TerminalProgress.h"
 #include "support/TestSupport.h"
 
@@ -113,6 +117,36 @@ TEST(BitmapRenderer, MaximumSmoothingRendersFourTimesAndWritesThePageSize) {
   size_t at = 54 + size_t(100) * 1836 + 100 * 3;
   EXPECT_EQ(uint8_t(b[at]), 0);
   EXPECT_EQ(uint8_t(b[at + 3]), 255);
+}
+
+// The device exports are reached through the core's entry point once the render library is
+// registered, as every program does at start-up, and take the smoothing from the call's options.
+TEST(DeviceExports, ExportFileWritesBitmapMetafileAndTiffWithTheCallsSmoothing) {
+  RegisterRender();
+  Drawing drawing;
+  drawing.AddShape(new BoxShape(0.5f, 0.5f, 20.25f, 10.75f));
+  for (auto [kind, magic] : {std::pair{kExportBmp, std::string("BM")},
+                             {kExportWmf, std::string("\xD7\xCD\xC6\x9A", 4)},
+                             {kExportTiff, std::string("II*\0", 4)}}) {
+    MemorySink sink;
+    ASSERT_EQ(ExportFile(drawing, kind, &sink, ExportOptions()), 1) << kind;
+    EXPECT_EQ(sink.bytes.substr(0, magic.size()), magic) << kind;
+  }
+  // Edges off the pixel grid: only smoothing averages them into greys.
+  auto greys = [&](int32_t smoothing) {
+    ExportOptions options;
+    options.smoothing = smoothing;
+    MemorySink sink;
+    EXPECT_EQ(ExportFile(drawing, kExportBmp, &sink, options), 1);
+    int n = 0;
+    for (size_t i = 54; i < sink.bytes.size(); ++i) {
+      const uint8_t v = uint8_t(sink.bytes[i]);
+      n += v != 0 && v != 255;
+    }
+    return n;
+  };
+  EXPECT_EQ(greys(1), 0);
+  EXPECT_GT(greys(4), 0);
 }
 
 TEST(BitmapRenderer, LandscapeExchangesWidthAndHeight) {
@@ -243,8 +277,8 @@ TEST(BitmapWriters, TiffStripsAndLayout) {
     tags.push_back(U16(b, d + 2 + 12 * i));
     values.push_back(i == 4 ? U16(b, d + 2 + 12 * i + 8) : U32(b, d + 2 + 12 * i + 8));
   }
-  EXPECT_EQ(tags, (std::vector<uint32_t>{254, 256, 257, 258, 259, 262, 273, 277, 278, 279, 282,
-                                         283, 296}));
+  EXPECT_EQ(tags, (std::vector<uint32_t>{254, 256, 257, 258, 259, 262, 273, 277, 278, 279, 282, 283,
+                                         296}));
   EXPECT_EQ(std::vector<uint32_t>(values.begin() + 1, values.begin() + 11),
             (std::vector<uint32_t>{5, 3, d + 178, 1, 2, 8, 3, 546, data, d + 162}));
   EXPECT_EQ(U32(b, d + 2 + 12 * 6 + 4), 1u);  // one strip
