@@ -19,6 +19,7 @@
 #include "model/Drawing.h"
 #include "output/ExportFile.h"
 #include "platform/msgbox/Messages.h"
+#include "render/RegisterRender.h"
 #include "tools/Tool.h"
 #include "tools/ToolCursors.h"
 
@@ -178,6 +179,7 @@ int RunApplication(int argc, char** argv, const std::string& fileToOpen) {
   for (int size : {16, 32, 48, 64, 128, 256}) icon.addFile(QString(":/res/qlxicon%1.png").arg(size));
   QApplication::setWindowIcon(icon);
   InstallMessageBoxes();
+  RegisterRender();
   int code = 0;
   {
     Application app(QCoreApplication::applicationDirPath().toStdString());

@@ -18,8 +18,7 @@
 #include "output/MetafileImport.h"
 #include "output/PsReader.h"
 #include "platform/msgbox/Messages.h"
-#include "render/BitmapRenderer.h"
-#include "render/DeviceExports.h"
+#include "render/RegisterRender.h"
 #include "render/TerminalProgress.h"
 
 namespace {
@@ -176,7 +175,7 @@ int RunConversion(const ConvertRequest& request) {
 
   SetDebugLogEcho(true);
   ChooseFontManager();
-  RegisterDeviceExports();
+  RegisterRender();
 
   int status = 1;
   {
@@ -189,14 +188,13 @@ int RunConversion(const ConvertRequest& request) {
       if (kind == kExportNative) {
         ok = SaveDrawing(drawing, request.out);
       } else {
-        ExportOptions options = TheExportOptions();
+        ExportOptions options;
         options.includePreview = request.preview;
         options.includeFonts = request.includeFonts;
         options.type42 = request.type42;
         options.substitutePsFonts = request.substituteFonts;
         options.border = request.border;
-        TheExportOptions() = options;
-        SetBitmapSmoothing(kind == kExportBmp ? request.smoothing : 1);
+        options.smoothing = request.smoothing;
         TerminalProgress progress;
         ok = ExportDrawing(drawing, kind, request.out, options, &progress);
       }

@@ -49,7 +49,7 @@ int PrintPostScript(Drawing& drawing, PrinterSink& sink) {
   int ok;
   {
     QlxPrintWriter writer(&sink, std::move(fonts));
-    ok = RenderDrawing(drawing, &writer, 1, 0, 9.0f, nullptr, PageBox::kInk);
+    ok = RenderDrawing(drawing, &writer, 1, 9.0f, nullptr, PageBox::kInk);
   }  // the writer hands its last lines to the sink
   return sink.Close() && ok ? 1 : 0;
 }

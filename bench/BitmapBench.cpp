@@ -52,7 +52,7 @@ double Median(std::vector<double> v) {
 
 bool Write(Drawing& drawing, int32_t kind, const std::string& path) {
   FileSink sink(path);
-  return sink.Open() && ExportFile(drawing, kind, &sink, 0, 0, 0, 9) == 1 && sink.Close() == 1;
+  return sink.Open() && ExportFile(drawing, kind, &sink, ExportOptions()) == 1 && sink.Close() == 1;
 }
 
 // Our side once: read the native file into a fresh drawing and export it as BMP.
@@ -62,7 +62,7 @@ bool ReadAndExport(const std::string& qlx, const std::string& bmp, int32_t smoot
   FileSink sink(bmp);
   if (!sink.Open()) return false;
   BitmapRenderer renderer(&sink, smoothing);
-  const int32_t ok = RenderDrawing(*drawing, &renderer, 0, 0, 9, nullptr);
+  const int32_t ok = RenderDrawing(*drawing, &renderer, 0, 9, nullptr);
   return sink.Close() == 1 && ok == 1;
 }
 

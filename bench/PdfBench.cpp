@@ -38,7 +38,7 @@ bool Export(Drawing& drawing, const std::vector<std::string>& fonts, const std::
   int32_t ok = 0;
   {
     Writer writer(&sink, fonts);
-    ok = RenderDrawing(drawing, &writer, 0, 0, 9, nullptr);
+    ok = RenderDrawing(drawing, &writer, 0, 9, nullptr);
   }
   return sink.Close() == 1 && ok == 1;
 }

@@ -59,7 +59,8 @@ int main(int argc, char** argv) {
     const double built = Seconds(t0);
     t0 = Clock::now();
     FileSink sink(path);
-    if (!sink.Open() || !ExportFile(drawing, kExportNative, &sink, 0, 0, 0, 9) || !sink.Close()) {
+    if (!sink.Open() || !ExportFile(drawing, kExportNative, &sink, ExportOptions()) ||
+        !sink.Close()) {
       std::fprintf(stderr, "could not write %s\n", path.c_str());
       return 1;
     }

@@ -80,7 +80,7 @@ int main(int argc, char** argv) {
     Drawing drawing;
     if (!GenerateDrawing(&drawing, 10000) || !TimeRedraws(drawing, runs, &small)) return 1;
     FileSink sink(eps);
-    if (!sink.Open() || ExportFile(drawing, kExportEps, &sink, 0, 0, 0, 9) != 1 ||
+    if (!sink.Open() || ExportFile(drawing, kExportEps, &sink, ExportOptions{}) != 1 ||
         sink.Close() != 1) {
       std::fprintf(stderr, "could not write %s\n", eps.c_str());
       return 1;

@@ -108,14 +108,15 @@ void PutLittle32(uint8_t* at, uint32_t v) {
 
 // The preview half of an EPS with preview: the header's room, then the TIFF of the page.
 // Returns the TIFF's length, or -1 when it could not be written.
-long WritePreview(Drawing& drawing, OutputSink* sink, float border, ProgressDialog* progress) {
+long WritePreview(Drawing& drawing, OutputSink* sink, const ExportOptions& options,
+                  ProgressDialog* progress) {
   uint8_t blank[kDosEpsHeaderSize] = {};
   if (!sink->WriteBytes(blank, kDosEpsHeaderSize)) return -1;
-  std::unique_ptr<OutputDriver> tiff(gDeviceDriverMaker(kExportTiff, sink));
+  std::unique_ptr<OutputDriver> tiff(gDeviceDriverMaker(kExportTiff, sink, options));
   if (!tiff) return -1;
   long start = sink->Tell();
   if (progress) progress->SetText("Preparing preview image...");
-  if (!RenderDrawing(drawing, tiff.get(), 0, 0, border, progress, PageBox::kInk)) return -1;
+  if (!RenderDrawing(drawing, tiff.get(), 0, options.border, progress, PageBox::kInk)) return -1;
   tiff.reset();
   return sink->Tell() - start;
 }
@@ -196,20 +197,20 @@ int32_t DownloadFonts(OutputSink* sink, const std::vector<std::string>& fonts,
 
 void SetDeviceDriverMaker(DeviceDriverMaker maker) { gDeviceDriverMaker = maker; }
 
-int32_t ExportFile(Drawing& drawing, int32_t kind, OutputSink* sink, int32_t embedFonts,
-                   int32_t substitutePsFonts, int32_t withPreview, float border,
+int32_t ExportFile(Drawing& drawing, int32_t kind, OutputSink* sink, const ExportOptions& options,
                    ProgressDialog* progress) {
   if (!sink || !HasWriter(kind)) return 0;
   if (kind == kExportNative) progress = nullptr;  // saving shows no progress window
   if (IsDeviceKind(kind)) {
-    std::unique_ptr<OutputDriver> driver(gDeviceDriverMaker(kind, sink));
+    std::unique_ptr<OutputDriver> driver(gDeviceDriverMaker(kind, sink, options));
     if (!driver) return 0;
-    return RenderDrawing(drawing, driver.get(), 0, 0, border, progress, PageBox::kInk);
+    return RenderDrawing(drawing, driver.get(), 0, options.border, progress, PageBox::kInk);
   }
-  const bool preview = kind == kExportEps && withPreview && gDeviceDriverMaker != nullptr;
+  const bool preview =
+      kind == kExportEps && options.includePreview && gDeviceDriverMaker != nullptr;
   long tiffLength = 0, psStart = 0;
   if (preview) {
-    tiffLength = WritePreview(drawing, sink, border, progress);
+    tiffLength = WritePreview(drawing, sink, options, progress);
     if (tiffLength < 0) return 0;
     psStart = sink->Tell();
     if (progress) progress->SetText("Exporting EPS...");
@@ -228,10 +229,12 @@ int32_t ExportFile(Drawing& drawing, int32_t kind, OutputSink* sink, int32_t emb
   } else {
     writer = std::make_unique<QlxWriter>(sink, std::move(fonts));
   }
+  writer->SetSubstitutePsFonts(options.substitutePsFonts);
+  writer->SetType42(options.type42);
   // The native file's header keeps the shapes' bounds; every export frames all that is drawn.
   const PageBox box = kind == kExportNative ? PageBox::kShapeBounds : PageBox::kInk;
   int32_t result =
-      RenderDrawing(drawing, writer.get(), embedFonts, substitutePsFonts, border, progress, box);
+      RenderDrawing(drawing, writer.get(), options.includeFonts, options.border, progress, box);
   writer.reset();  // hands the last buffered lines to the sink
   if (result && preview && !WriteDosEpsHeader(sink, tiffLength, psStart, sink->Tell())) return 0;
   return result;
@@ -243,7 +246,7 @@ int32_t SaveDrawing(Drawing& drawing, const std::string& path) {
   // The file's title comes from the new name.
   std::string oldPath = drawing.path;
   drawing.path = path;
-  int32_t written = ExportFile(drawing, kExportNative, &sink, 0, 0, 0, 9.0f, nullptr);
+  int32_t written = ExportFile(drawing, kExportNative, &sink, ExportOptions(), nullptr);
   if (!written) {
     // The sink's destructor discards the temporary file; the old file stays.
     drawing.path = oldPath;
@@ -263,9 +266,9 @@ int32_t ExportDrawing(Drawing& drawing, int32_t kind, const std::string& path,
   if (!HasWriter(kind)) return 0;
   FileSink sink(path);
   if (!sink.Open()) return 0;
-  float border = kind == kExportEps ? ClampBorder(options.border) : 9.0f;
-  int32_t written = ExportFile(drawing, kind, &sink, options.includeFonts,
-                               options.substitutePsFonts, options.includePreview, border, progress);
+  ExportOptions chosen = options;
+  chosen.border = kind == kExportEps ? ClampBorder(options.border) : 9.0f;
+  int32_t written = ExportFile(drawing, kind, &sink, chosen, progress);
   // A cancelled export still ends well formed and is kept, as the user saw it being written.
   int32_t closed = sink.Close();
   return written && closed ? 1 : 0;

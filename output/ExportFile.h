@@ -23,7 +23,7 @@ enum ExportKind : int32_t {
   kExportTiff = 10,
 };
 
-// The export options, kept for the life of the process (two of them in the settings file).
+// The choices of one export. Each export is handed its own; the writers read nothing else.
 struct ExportOptions {
   int32_t includePreview = 0;
   int32_t substitutePsFonts = 0;  // "SubstPSforTT"
@@ -31,8 +31,11 @@ struct ExportOptions {
   int32_t type42 = 0;  // "Type42ok": TrueType fonts embedded as Type 42, else Type 3
   float border = 9;
   int32_t lastFilter = 1;
+  int32_t smoothing = 1;  // BMP only: 1 ("Off"), 2 ("Normal") or 4 ("Maximum")
 };
 
+// The options the Export dialogs start from, kept for the life of the process (two of them in
+// the settings file). Exports never read them; the dialog copies them into its request.
 ExportOptions& TheExportOptions();
 
 // The border width the EPS options dialog accepts: clamped to -72..72 points.
@@ -52,20 +55,21 @@ int32_t DownloadFonts(OutputSink* sink, const std::vector<std::string>& fonts,
                       int32_t substitutePsFonts, int32_t type42);
 
 // The graphics-device drivers (BMP, metafile, TIFF; the TIFF also makes the EPS screen preview)
-// live in the render layer, which registers their maker here at start-up. The maker returns a
-// new driver for kinds 6, 8 and 10 on the sink, or null.
-using DeviceDriverMaker = OutputDriver* (*)(int32_t kind, OutputSink* sink);
+// live in the render library, whose RegisterRender() hands their maker here. The maker returns
+// a new driver for kinds 6, 8 and 10 on the sink (BMP at the options' smoothing), or null.
+// Until one is registered those kinds have no writer.
+using DeviceDriverMaker = OutputDriver* (*)(int32_t kind, OutputSink* sink,
+                                            const ExportOptions& options);
 void SetDeviceDriverMaker(DeviceDriverMaker maker);
 
 // Size of the DOS EPS header written before the preview.
 inline constexpr int32_t kDosEpsHeaderSize = 30;
 
 // Makes the writer for `kind`, walks the drawing through it into `sink` (opened and closed by
-// the caller) and deletes it. 1 when the document was written to the end; 0 for a kind without
-// a writer here, a document that could not begin or a cancelled walk. The type 42 choice comes
-// from TheExportOptions().
-int32_t ExportFile(Drawing& drawing, int32_t kind, OutputSink* sink, int32_t embedFonts,
-                   int32_t substitutePsFonts, int32_t withPreview, float border,
+// the caller) and deletes it. Fonts, substitution, Type 42, preview, smoothing and the border
+// (taken as given) come from `options`. 1 when the document was written to the end; 0 for a
+// kind without a writer here, a document that could not begin or a cancelled walk.
+int32_t ExportFile(Drawing& drawing, int32_t kind, OutputSink* sink, const ExportOptions& options,
                    ProgressDialog* progress = nullptr);
 
 // The Save command once a file name is known: the native file with no fonts, no substitution
@@ -75,7 +79,7 @@ int32_t ExportFile(Drawing& drawing, int32_t kind, OutputSink* sink, int32_t emb
 // flag stay as they were. Result 1 or 0.
 int32_t SaveDrawing(Drawing& drawing, const std::string& path);
 
-// The Export command once the path and the options are chosen: the export options' fonts,
-// substitution and preview, and their border for EPS (9 points for every other kind).
+// The Export command once the path and the options are chosen: the options as given, with their
+// border (clamped) for EPS and 9 points for every other kind.
 int32_t ExportDrawing(Drawing& drawing, int32_t kind, const std::string& path,
                       const ExportOptions& options, ProgressDialog* progress = nullptr);

@@ -127,7 +127,7 @@ QlxWriter::~QlxWriter() { out_.Flush(); }
 
 std::string QlxWriter::OutputFontName(const char* font) const {
   std::string name = font ? font : "";
-  if (!SubstitutingPsFonts()) return name;
+  if (!substitutePsFonts_) return name;
   FontManager* manager = TheFontManager();
   const FontFace* face = manager ? manager->FindFace(name) : nullptr;
   if (face && face->IsTrueType()) return SubstitutePsFontName(face);
@@ -197,8 +197,7 @@ void QlxWriter::WriteProlog(int32_t embedFonts) {
     std::vector<std::string> sources;
     for (const FontListEntry& e : fontList_) sources.push_back(e.source);
     out_.Flush();
-    DownloadFonts(sink_, sources, SubstitutingPsFonts(),
-                  type42_ >= 0 ? type42_ : TheExportOptions().type42);
+    DownloadFonts(sink_, sources, substitutePsFonts_, type42_);
   }
   out_.Line("%%BeginResource: procset OndaraDraw_ops");
   out_.Line("%%Version: 2.2");

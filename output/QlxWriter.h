@@ -21,8 +21,10 @@ class QlxWriter : public OutputDriver {
   // Paints the page white under the drawing (the EPS variant with a screen preview).
   void SetFillPageWhite(int32_t on) { fillPageWhite_ = on; }
   int32_t fillPageWhite() const { return fillPageWhite_; }
-  // Embedded TrueType fonts as Type 42 (else Type 3); from the export options unless set.
+  // Embedded TrueType fonts as Type 42 (else Type 3).
   void SetType42(int32_t on) { type42_ = on; }
+  // TrueType fonts named as standard PostScript fonts, and not embedded.
+  void SetSubstitutePsFonts(int32_t on) { substitutePsFonts_ = on; }
 
   int32_t BeginDocument(const PageInfo* page, int32_t embedFonts,
                         ProgressDialog* progress) override;
@@ -84,7 +86,8 @@ class QlxWriter : public OutputDriver {
   std::vector<std::string> fonts_;  // as the drawing names them
   std::vector<FontListEntry> fontList_;
   int32_t fillPageWhite_ = 0;
-  int32_t type42_ = -1;  // -1: the export options decide
+  int32_t type42_ = 0;
+  int32_t substitutePsFonts_ = 0;
 
  private:
   void BuildFontList();

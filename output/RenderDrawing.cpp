@@ -10,8 +10,6 @@
 
 namespace {
 
-int32_t gSubstitutePsFonts = 0;
-
 // The PostScript writers remember the paint style they last wrote so that they only write
 // what changed; every document must start from a clean slate.
 void ResetPaintStyleCacheForExport() { ResetPaintStyleCache(); }
@@ -58,13 +56,11 @@ PageInfo MakePageInfo(Drawing& drawing, float border, PageBox box) {
   return page;
 }
 
-int32_t RenderDrawing(Drawing& drawing, OutputDriver* driver, int32_t embedFonts,
-                      int32_t substitutePsFonts, float border, ProgressDialog* progress,
-                      PageBox box) {
+int32_t RenderDrawing(Drawing& drawing, OutputDriver* driver, int32_t embedFonts, float border,
+                      ProgressDialog* progress, PageBox box) {
   if (!driver) return 0;
   PageInfo page = MakePageInfo(drawing, border, box);
   ResetPaintStyleCacheForExport();
-  gSubstitutePsFonts = substitutePsFonts;
   // A document that could not begin gets no shapes and no trailer.
   if (!driver->BeginDocument(&page, embedFonts, progress)) return 0;
   if (progress) progress->Start(CountShapesDeep(drawing.shapes()));
@@ -118,5 +114,3 @@ bool WriteShapeList(const ShapeList& list, OutputDriver* driver, ProgressDialog*
   }
   return complete;
 }
-
-int32_t SubstitutingPsFonts() { return gSubstitutePsFonts; }

@@ -20,12 +20,8 @@ PageInfo MakePageInfo(Drawing& drawing, float border, PageBox box = PageBox::kSh
 
 // Result: 1 when the document began and the walk ran to the end, 0 when BeginDocument failed
 // or the user cancelled.
-int32_t RenderDrawing(Drawing& drawing, OutputDriver* driver, int32_t embedFonts,
-                      int32_t substitutePsFonts, float border, ProgressDialog* progress,
-                      PageBox box = PageBox::kShapeBounds);
+int32_t RenderDrawing(Drawing& drawing, OutputDriver* driver, int32_t embedFonts, float border,
+                      ProgressDialog* progress, PageBox box = PageBox::kShapeBounds);
 
 // False when the user cancelled the walk.
 bool WriteShapeList(const ShapeList& list, OutputDriver* driver, ProgressDialog* progress);
-
-// The substitution choice of the export in progress, read by the PostScript writers.
-int32_t SubstitutingPsFonts();

@@ -855,6 +855,25 @@ uint16_t PlaceableChecksum(const uint8_t* header) {
   return sum;
 }
 
+void MakePlaceableHeader(int16_t left, int16_t top, int16_t right, int16_t bottom,
+                         uint16_t unitsPerInch, uint8_t out[22]) {
+  auto put16 = [out](int at, uint16_t v) {
+    out[at] = uint8_t(v & 255);
+    out[at + 1] = uint8_t(v >> 8);
+  };
+  put16(0, uint16_t(kPlaceableKey & 0xFFFF));
+  put16(2, uint16_t(kPlaceableKey >> 16));
+  put16(4, 0);
+  put16(6, uint16_t(left));
+  put16(8, uint16_t(top));
+  put16(10, uint16_t(right));
+  put16(12, uint16_t(bottom));
+  put16(14, unitsPerInch);
+  put16(16, 0);
+  put16(18, 0);
+  put16(20, PlaceableChecksum(out));
+}
+
 bool ReadMetafile(const uint8_t* data, size_t size, MetafileInfo* info,
                   const std::function<void(const MetaRecord&)>& sink) {
   if (!data || !info) return false;

@@ -106,3 +106,6 @@ bool ReadMetafile(const uint8_t* data, size_t size, MetafileInfo* info,
 
 // The checksum of a placeable header: the exclusive-or of its first ten 16-bit words.
 uint16_t PlaceableChecksum(const uint8_t* header);
+// The 22-byte placeable header: key, handle 0, the box, units per inch, reserved 0, checksum.
+void MakePlaceableHeader(int16_t left, int16_t top, int16_t right, int16_t bottom,
+                         uint16_t unitsPerInch, uint8_t out[22]);

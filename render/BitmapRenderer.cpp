@@ -10,8 +10,6 @@
 
 namespace {
 
-int32_t gSmoothing = 1;
-
 // The largest bitmap export will allocate (4 bytes a pixel: 1 GB). A page box beyond it, which
 // only a damaged drawing can ask for, fails like any other allocation.
 constexpr int64_t kMaxBitmapPixels = int64_t(1) << 28;
@@ -27,9 +25,6 @@ void PageSize(const PageInfo& page, int64_t* w, int64_t* h) {
 }
 
 }  // namespace
-
-void SetBitmapSmoothing(int32_t factor) { gSmoothing = ValidFactor(factor); }
-int32_t BitmapSmoothing() { return gSmoothing; }
 
 BitmapRenderer::BitmapRenderer(OutputSink* sink, int32_t smoothing)
     : GdiRenderer(nullptr, sink), factor_(ValidFactor(smoothing)) {

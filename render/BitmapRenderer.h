@@ -12,15 +12,11 @@ namespace gdi {
 class QImageDevice;
 }
 
-// The smoothing factor of BMP export: 1 ("Off"), 2 ("Normal") or 4 ("Maximum"). Every export
-// starts by setting it to 1; only the BMP export's options change it. Other values count as 1.
-void SetBitmapSmoothing(int32_t factor);
-int32_t BitmapSmoothing();
-
 class BitmapRenderer : public GdiRenderer {
  public:
-  // Writes into `sink` (not owned) at `smoothing` 1, 2 or 4.
-  explicit BitmapRenderer(OutputSink* sink, int32_t smoothing = BitmapSmoothing());
+  // Writes into `sink` (not owned) at `smoothing` 1 ("Off"), 2 ("Normal") or 4 ("Maximum");
+  // other values count as 1.
+  explicit BitmapRenderer(OutputSink* sink, int32_t smoothing = 1);
   ~BitmapRenderer() override;
 
   // Makes the white bitmap of (box width x factor) by (box height x factor) pixels, width and

@@ -4,10 +4,10 @@
 #include "render/BitmapRenderer.h"
 #include "render/WmfWriter.h"
 
-OutputDriver* MakeDeviceDriver(int32_t kind, OutputSink* sink) {
+OutputDriver* MakeDeviceDriver(int32_t kind, OutputSink* sink, const ExportOptions& options) {
   switch (kind) {
     case kExportBmp:
-      return new BitmapRenderer(sink);
+      return new BitmapRenderer(sink, options.smoothing);
     case kExportWmf:
       return new WmfWriter(sink);
     case kExportTiff:
@@ -16,5 +16,3 @@ OutputDriver* MakeDeviceDriver(int32_t kind, OutputSink* sink) {
       return nullptr;
   }
 }
-
-void RegisterDeviceExports() { SetDeviceDriverMaker(&MakeDeviceDriver); }

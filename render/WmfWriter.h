@@ -12,10 +12,6 @@ namespace gdi {
 class WmfDevice;
 }
 
-// The 22-byte placeable header: key, handle 0, the box, units per inch, reserved 0, checksum.
-void MakePlaceableHeader(int16_t left, int16_t top, int16_t right, int16_t bottom,
-                         uint16_t unitsPerInch, uint8_t out[22]);
-
 class WmfWriter : public GdiRenderer {
  public:
   explicit WmfWriter(OutputSink* sink);

@@ -16,6 +16,7 @@ echo "== build and test"
 cmake -S "$top" -B "$top/build-test" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DONDARA_WERROR=ON \
   >/dev/null
 cmake --build "$top/build-test" -j"$jobs"
+bash "$top/scripts/check-layers.sh" "$top/build-test"
 "$top/build-test/ondara-draw" --version
 ctest --test-dir "$top/build-test" -j"$jobs" --output-on-failure
 
@@ -25,6 +26,7 @@ echo "== AddressSanitizer and UBSan"
 cmake -S "$top" -B "$top/build-asan" -DCMAKE_BUILD_TYPE=Debug -DONDARA_SANITIZE=ON \
   -DONDARA_WERROR=ON -DONDARA_BENCH=OFF >/dev/null
 cmake --build "$top/build-asan" -j"$jobs"
+bash "$top/scripts/check-layers.sh" "$top/build-asan"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
   LSAN_OPTIONS=suppressions="$top/tests/lsan.supp":print_suppressions=0 \
   ctest --test-dir "$top/build-asan" -j"$jobs" --output-on-failure

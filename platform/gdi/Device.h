@@ -89,13 +89,13 @@ struct GlyphRun {
 extern const uint8_t kPatternBits[9][8];
 
 // What a stock object is, so that every device makes the same ones.
-struct StockObjectSpec {
+struct StockObjectInfo {
   bool pen = false;   // else a brush
   bool null = false;  // NULL_PEN, NULL_BRUSH
   ColorRef color = 0;
 };
 // False for a number that names no stock object.
-bool DescribeStockObject(int32_t which, StockObjectSpec* out);
+bool DescribeStockObject(int32_t which, StockObjectInfo* out);
 
 class Device {
  public:

@@ -14,8 +14,8 @@ const uint8_t kPatternBits[9][8] = {
     {0xdf, 0x00, 0xfd, 0xfd, 0xfd, 0x00, 0xdf, 0xdf},  // 8 bricks
 };
 
-bool DescribeStockObject(int32_t which, StockObjectSpec* out) {
-  *out = StockObjectSpec();
+bool DescribeStockObject(int32_t which, StockObjectInfo* out) {
+  *out = StockObjectInfo();
   switch (which) {
     case WHITE_BRUSH:
       out->color = Rgb(255, 255, 255);

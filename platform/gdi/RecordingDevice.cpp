@@ -34,7 +34,7 @@ RecordingDevice::RecordingDevice(int32_t width, int32_t height) {
   }
   for (int32_t which :
        {WHITE_BRUSH, GRAY_BRUSH, BLACK_BRUSH, NULL_BRUSH, WHITE_PEN, BLACK_PEN, NULL_PEN}) {
-    StockObjectSpec spec;
+    StockObjectInfo spec;
     DescribeStockObject(which, &spec);
     Object o;
     o.handle = StockHandle(which);

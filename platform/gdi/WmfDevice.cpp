@@ -207,7 +207,7 @@ Handle WmfDevice::CreateFontIndirect(const LogFont& font) {
 Handle WmfDevice::GetStockObject(int32_t which) {
   const Handle h = Handle(1 + which);
   if (objects_.count(h)) return h;
-  StockObjectSpec spec;
+  StockObjectInfo spec;
   if (!DescribeStockObject(which, &spec)) return 0;
   Object o;
   o.stock = true;

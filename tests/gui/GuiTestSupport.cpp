@@ -39,8 +39,9 @@ class QtEnvironment : public ::testing::Environment {
 }  // namespace
 
 std::string CorpusFile(const std::string& name) {
-  return (std::filesystem::path(ONDARA_TEST_DATA).parent_path().parent_path() / "fuzz" / "corpus" /
-          "psreader" / name)
+  // The reader's sample drawings lie in the source tree, two folders above this file.
+  return (std::filesystem::path(__FILE__).parent_path().parent_path().parent_path() / "fuzz" /
+          "corpus" / "psreader" / name)
       .string();
 }
 

@@ -22,7 +22,7 @@ TEST(AiJustifiedRoundTrip, ReadsBackAsOneLeftAlignedTextWithLineFeeds) {
   original.AddShape(text);
 
   StringSink sink;
-  ASSERT_EQ(ExportFile(original, kExportIllustrator, &sink, 0, 0, 0, 0), 1);
+  ASSERT_EQ(ExportFile(original, kExportIllustrator, &sink, ExportOptions{.border = 0}), 1);
   EXPECT_EQ(sink.text.find("TX"), std::string::npos) << sink.text;
   Drawing read;
   ASSERT_EQ(ReadDrawingData(sink.text.data(), sink.text.size(), &read, nullptr), 1);

@@ -20,7 +20,7 @@ TEST(ArrowheadPrintInterop, HairlineWithArrowsRendersInGhostscript) {
   std::string eps = dir + "/arrows.eps";
   FileSink sink(eps);
   ASSERT_TRUE(sink.Open());
-  ASSERT_EQ(ExportFile(drawing, kExportEps, &sink, 0, 0, 0, 9.0f), 1);
+  ASSERT_EQ(ExportFile(drawing, kExportEps, &sink, ExportOptions()), 1);
   ASSERT_EQ(sink.Close(), 1);
   std::string log = dir + "/gs.log";
   int status =

@@ -91,11 +91,10 @@ TEST(EncodingInterop, EveryCodePageCharacterReadsBack) {
                  {"doc.pdf", kExportPdf, 0, 0}};
   for (const auto& o : outputs) {
     const std::string path = dir + "/" + o.name;
-    TheExportOptions().type42 = o.type42;
     {
       FileSink sink(path);
       ASSERT_TRUE(sink.Open());
-      EXPECT_EQ(ExportFile(drawing, o.kind, &sink, o.embed, 0, 0, 9), 1) << o.name;
+      EXPECT_EQ(ExportFile(drawing, o.kind, &sink, ExportOptions{.includeFonts = o.embed, .type42 = o.type42}), 1) << o.name;
       ASSERT_EQ(sink.Close(), 1);
     }
     const std::string txt = path + ".txt";
@@ -103,7 +102,6 @@ TEST(EncodingInterop, EveryCodePageCharacterReadsBack) {
                            false);
     EXPECT_EQ(Lines(ReadFileBytes(txt)), expected) << o.name;
   }
-  TheExportOptions().type42 = 0;
   const std::string pdf = dir + "/doc.pdf";
   ASSERT_EQ(RunCommand("pdftotext -enc UTF-8 " + pdf + " " + pdf + ".poppler"), 0);
   EXPECT_EQ(Lines(ReadFileBytes(pdf + ".poppler")), expected);

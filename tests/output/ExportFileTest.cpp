@@ -123,8 +123,11 @@ TEST(ExportFile, ExportKindsFontsAndSubstitution) {
   drawing.AddShape(new TextShape("a", "Arial-BoldMT", 12, 13, 0));
   drawing.AddShape(new TextShape("b", "OddSans-BoldItalic", 12, 13, 0));
 
+  ExportOptions options;
+  options.includeFonts = 1;
+  options.substitutePsFonts = 1;
   StringSink ps;
-  ASSERT_EQ(ExportFile(drawing, kExportPostScript, &ps, 1, 1, 0, 9), 1);
+  ASSERT_EQ(ExportFile(drawing, kExportPostScript, &ps, options), 1);
   for (const char* part :
        {"%%DocumentFonts: Helvetica-Bold\r\n%%+ Helvetica-BoldOblique\r\n",
         "WinAnsiEncoding /_Helvetica-Bold /Helvetica-Bold RE\r\n",
@@ -133,10 +136,10 @@ TEST(ExportFile, ExportKindsFontsAndSubstitution) {
   EXPECT_FALSE(Contains(ps.text, "%%BeginResource: font") || Contains(ps.text, "Arial"));
 
   // Without substitution the TrueType fonts are embedded in the prolog, before the procset.
+  options.substitutePsFonts = 0;
+  options.type42 = 1;
   StringSink embedded;
-  TheExportOptions().type42 = 1;
-  ASSERT_EQ(ExportFile(drawing, kExportEps, &embedded, 1, 0, 0, 9), 1);
-  TheExportOptions().type42 = 0;
+  ASSERT_EQ(ExportFile(drawing, kExportEps, &embedded, options), 1);
   EXPECT_TRUE(Contains(embedded.text,
                        "%%BeginProlog\r\n%%BeginResource: font Arial-BoldMT\r\n"
                        "%font42 Arial-BoldMT\r\n%%EndResource\r\n"));
@@ -146,18 +149,19 @@ TEST(ExportFile, ExportKindsFontsAndSubstitution) {
   Drawing times;
   times.AddShape(new TextShape("t", "Times-Roman", 12, 13, 0));
   StringSink resident;
-  ASSERT_EQ(ExportFile(times, kExportPostScript, &resident, 1, 0, 0, 9), 1);
+  ASSERT_EQ(ExportFile(times, kExportPostScript, &resident, options), 1);
   EXPECT_FALSE(Contains(resident.text, "%%BeginResource: font"));
 
   // The Illustrator and PDF writers are reached through the same entry point.
   StringSink ai, pdf;
-  ASSERT_EQ(ExportFile(drawing, kExportIllustrator, &ai, 0, 0, 0, 9), 1);
+  ASSERT_EQ(ExportFile(drawing, kExportIllustrator, &ai, ExportOptions()), 1);
   EXPECT_EQ(ai.text.rfind("%!PS-Adobe", 0), 0u);
-  ASSERT_EQ(ExportFile(drawing, kExportPdf, &pdf, 0, 0, 0, 9), 1);
+  ASSERT_EQ(ExportFile(drawing, kExportPdf, &pdf, ExportOptions()), 1);
   EXPECT_EQ(pdf.text.rfind("%PDF-", 0), 0u);
 
   StringSink none;
-  for (int kind : {2, 7}) EXPECT_EQ(ExportFile(drawing, kind, &none, 0, 0, 0, 9), 0) << kind;
+  EXPECT_EQ(ExportFile(drawing, 2, &none, ExportOptions()), 0);
+  EXPECT_EQ(ExportFile(drawing, 7, &none, ExportOptions()), 0);
   EXPECT_TRUE(none.text.empty() && scope.log.texts.empty());
 }
 

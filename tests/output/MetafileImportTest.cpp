@@ -14,8 +14,8 @@
 #include "output/OutputSink.h"
 #include "output/RenderDrawing.h"
 #include "output/RoundTripDrawing.h"
+#include "output/WmfReader.h"
 #include "platform/gdi/WmfDevice.h"
-#include "render/WmfWriter.h"
 #include "support/TestSupport.h"
 
 namespace {
@@ -159,44 +159,6 @@ TEST(MetafileImport, TextHeightAlignmentColourAndEscapement) {
   EXPECT_GT(x.y - o.y, 0);
   EXPECT_NEAR(std::hypot(o.x - box.x1 - 100, o.y - box.y2 + 100), 0, 0.01);
   DestroyShapes(&shapes);
-}
-
-TEST(MetafileImport, OurExportComesBackAsShapesAndTexts) {
-  roundtrip::ScopedFixedFonts fonts;
-  Drawing d;
-  roundtrip::BuildRoundTripDrawing(&d);
-  const std::string path = TestWorkDir("wmf_import") + "/all.wmf";
-  {
-    FileSink sink(path);
-    ASSERT_TRUE(sink.Open());
-    WmfWriter writer(&sink);
-    ASSERT_EQ(RenderDrawing(d, &writer, 0, 0, 9.0f, nullptr), 1);
-    ASSERT_TRUE(sink.Close());
-  }
-  Drawing back;
-  back.path = "old";
-  ASSERT_EQ(ImportMetafileDrawing(back, path), 1);
-  EXPECT_EQ(back.path, path.substr(0, path.size() - 4) + ".QLX");
-  EXPECT_EQ(back.modified, 1);
-  int texts = 0, polygons = 0;
-  for (Shape* s : back.shapes())
-    texts += s->Kind() == kTextShape, polygons += s->Kind() == kPolygonShape;
-  EXPECT_TRUE(texts > 3 && polygons > 10) << texts << " " << polygons;
-  // The picture keeps its size (72 units per inch, wider than 300 points) and is centred.
-  Rect was = d.Extent(), now = back.Extent();
-  // (Arrowheads, drawn as polygons, reach a little beyond the lines' ends.)
-  EXPECT_NEAR(now.x2 - now.x1, was.x2 - was.x1, 15);
-  EXPECT_NEAR(std::hypot((now.x1 + now.x2) / 2 - 306, (now.y1 + now.y2) / 2 - 396), 0, 0.01);
-
-  // Insert adds on top and selects; a missing file fails with the insert message.
-  const int32_t before = back.shapes().Count();
-  ASSERT_EQ(InsertMetafile(back, path), 1);
-  EXPECT_EQ(back.selection().Count(), back.shapes().Count() - before);
-  EXPECT_EQ(InsertMetafile(back, path + ".missing"), 0);
-  Drawing failed;
-  failed.path = "kept?";
-  EXPECT_EQ(ImportMetafileDrawing(failed, path + ".missing"), 0);
-  EXPECT_EQ(failed.path + std::to_string(failed.shapes().Count()), "0");
 }
 
 TEST(MetafileImportInterop, LibreOfficeMetafileHasThePageGeometry) {

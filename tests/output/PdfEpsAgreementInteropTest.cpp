@@ -21,13 +21,13 @@
 namespace {
 
 constexpr int kReduce = 4;
-constexpr int kChannelTolerance = 51;        // 20% of 255
+constexpr int kChannelTolerance = 51;         // 20% of 255
 constexpr double kMostDifferingShare = 0.02;  // of the reduced pixels
 
 bool Export(Drawing& drawing, int32_t kind, const std::string& path) {
   FileSink sink(path);
   if (!sink.Open()) return false;
-  bool ok = ExportFile(drawing, kind, &sink, 0, 0, 0, 9) == 1;
+  bool ok = ExportFile(drawing, kind, &sink, ExportOptions()) == 1;
   return sink.Close() == 1 && ok;
 }
 
@@ -62,9 +62,11 @@ TEST(PdfEpsAgreementInterop, PopplerAndGhostscriptDrawTheSamePicture) {
   ASSERT_TRUE(Export(drawing, kExportEps, dir + "/d.eps"));
   ASSERT_TRUE(Export(drawing, kExportPdf, dir + "/d.pdf"));
 
-  ExpectGhostscriptClean("-q -sDEVICE=ppmraw -r72 -dEPSCrop -dGraphicsAlphaBits=1 "
-                         "-dTextAlphaBits=1 -sOutputFile=" + dir + "/eps.ppm " + dir + "/d.eps",
-                         dir + "/gs.log", false);
+  ExpectGhostscriptClean(
+      "-q -sDEVICE=ppmraw -r72 -dEPSCrop -dGraphicsAlphaBits=1 "
+      "-dTextAlphaBits=1 -sOutputFile=" +
+          dir + "/eps.ppm " + dir + "/d.eps",
+      dir + "/gs.log", false);
   ASSERT_EQ(RunCommand("pdftoppm -r 72 -aa no -aaVector no -singlefile " + dir + "/d.pdf " + dir +
                        "/pdf >" + dir + "/pdftoppm.log 2>&1"),
             0);

@@ -68,13 +68,13 @@ TEST(PdfNumbers, ContentHasNoExponentAndOnlyPdfWritesPlain) {
   Drawing drawing;
   FillDrawing(drawing);
   StringSink pdf, eps;
-  ASSERT_EQ(ExportFile(drawing, kExportPdf, &pdf, 0, 0, 0, 0), 1);
+  ASSERT_EQ(ExportFile(drawing, kExportPdf, &pdf, ExportOptions{.border = 0}), 1);
   const std::string content = ContentStream(pdf.text);
   ASSERT_NE(content.find("Tm"), std::string::npos);
   const std::regex exponent("[0-9.][eE][-+]?[0-9]");
   EXPECT_FALSE(std::regex_search(content, exponent)) << content;
   // PostScript reads exponents: the native file keeps "%g".
-  ASSERT_EQ(ExportFile(drawing, kExportNative, &eps, 0, 0, 0, 0), 1);
+  ASSERT_EQ(ExportFile(drawing, kExportNative, &eps, ExportOptions{.border = 0}), 1);
   EXPECT_TRUE(std::regex_search(eps.text, exponent));
 }
 
@@ -82,7 +82,7 @@ TEST(PdfNumbersInterop, PopplerAndMupdfRenderWithoutWarnings) {
   Drawing drawing;
   FillDrawing(drawing);
   StringSink sink;
-  ASSERT_EQ(ExportFile(drawing, kExportPdf, &sink, 0, 0, 0, 0), 1);
+  ASSERT_EQ(ExportFile(drawing, kExportPdf, &sink, ExportOptions{.border = 0}), 1);
   const std::string dir = TestWorkDir("PdfNumbers");
   const std::string pdf = dir + "/far.pdf";
   ASSERT_TRUE(WriteFileBytes(pdf, sink.text));

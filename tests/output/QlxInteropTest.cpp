@@ -117,14 +117,12 @@ TEST(QlxInterop, GhostscriptPrintsEveryVariant) {
   ExportOptions options;
   options.includeFonts = 1;
   options.type42 = 1;
-  TheExportOptions() = options;
   ASSERT_EQ(ExportDrawing(drawing, kExportPostScript, dir + "/type42.ps", options), 1);
   EXPECT_NE(ReadFileBytes(dir + "/type42.ps").find("%%BeginResource: font NimbusSans-Regular"),
             std::string::npos);
   RenderClean(dir + "/type42.ps", dir);
 
   options.type42 = 0;
-  TheExportOptions() = options;
   ASSERT_EQ(ExportDrawing(drawing, kExportEps, dir + "/type3.eps", options), 1);
   RenderClean(dir + "/type3.eps", dir);
 
@@ -133,7 +131,6 @@ TEST(QlxInterop, GhostscriptPrintsEveryVariant) {
   ASSERT_EQ(ExportDrawing(drawing, kExportEps, dir + "/subst.eps", options), 1);
   EXPECT_NE(ReadFileBytes(dir + "/subst.eps").find("/_Helvetica 12 13 0 0 z"), std::string::npos);
   RenderClean(dir + "/subst.eps", dir);
-  TheExportOptions() = ExportOptions();
   SetFontManager(nullptr);
 
   if (RunCommand("epstool --help > /dev/null 2>&1") != 0 &&

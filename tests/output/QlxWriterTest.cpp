@@ -54,10 +54,10 @@ std::string Write(Drawing& drawing, bool eps = false, float border = 9) {
   CollectFonts(drawing.shapes(), &fonts);
   if (eps) {
     EpsWriter w(&sink, fonts);
-    RenderDrawing(drawing, &w, 0, 0, border, nullptr);
+    RenderDrawing(drawing, &w, 0, border, nullptr);
   } else {
     QlxWriter w(&sink, fonts);
-    RenderDrawing(drawing, &w, 0, 0, border, nullptr);
+    RenderDrawing(drawing, &w, 0, border, nullptr);
   }
   return sink.text;
 }

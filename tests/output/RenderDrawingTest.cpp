@@ -70,7 +70,7 @@ TEST(RenderDrawingTest, WalkBracketsContainersAndCountsProgressDeep) {
     Drawing empty;
     TraceDriver t;
     FakeProgress p;
-    EXPECT_EQ(RenderDrawing(empty, &t, 0, 0, 0, &p), 1);
+    EXPECT_EQ(RenderDrawing(empty, &t, 0, 0, &p), 1);
     EXPECT_EQ(Ops(t), "BeginDocument EndDocument");
     EXPECT_EQ(p.total, 0);
   }
@@ -80,19 +80,18 @@ TEST(RenderDrawingTest, WalkBracketsContainersAndCountsProgressDeep) {
   d.shapes()[0]->Hide();  // hidden shapes are still written
   TraceDriver t;
   FakeProgress p;
-  EXPECT_EQ(RenderDrawing(d, &t, 1, 1, 0, &p), 1);
+  EXPECT_EQ(RenderDrawing(d, &t, 1, 0, &p), 1);
   EXPECT_EQ(Ops(t),
             "BeginDocument DrawBox BeginGroup DrawLine BeginGroup DrawOval EndGroup EndGroup "
             "BeginCompound DrawPolygon DrawPolygon EndCompound EndDocument");
   // One step per shape, containers included.
-  EXPECT_EQ(V(p.starts, p.total, p.advanced, SubstitutingPsFonts()), V(1, 8, 8, 1));
+  EXPECT_EQ(V(p.starts, p.total, p.advanced), V(1, 8, 8));
   EXPECT_NE(t.lines()[0].find(" embed=1"), std::string::npos);
 
   // Without a progress window the walk is the same.
   TraceDriver quiet;
-  EXPECT_EQ(RenderDrawing(d, &quiet, 0, 0, 0, nullptr), 1);
+  EXPECT_EQ(RenderDrawing(d, &quiet, 0, 0, nullptr), 1);
   EXPECT_EQ(quiet.lines().size(), t.lines().size());
-  EXPECT_EQ(SubstitutingPsFonts(), 0);
 }
 
 TEST(RenderDrawingTest, CancelStopsTheWalkButTheDocumentIsEnded) {
@@ -102,21 +101,21 @@ TEST(RenderDrawingTest, CancelStopsTheWalkButTheDocumentIsEnded) {
   // open group is closed and EndDocument still runs.
   TraceDriver t;
   FakeProgress p(3);
-  EXPECT_EQ(RenderDrawing(d, &t, 0, 0, 0, &p), 0);
+  EXPECT_EQ(RenderDrawing(d, &t, 0, 0, &p), 0);
   EXPECT_EQ(Ops(t), "BeginDocument DrawBox BeginGroup EndGroup EndDocument");
   EXPECT_EQ(p.advanced, 3);
 
   // Cancelled at once: no shape at all.
   TraceDriver t2;
   FakeProgress p2(1);
-  EXPECT_EQ(RenderDrawing(d, &t2, 0, 0, 0, &p2), 0);
+  EXPECT_EQ(RenderDrawing(d, &t2, 0, 0, &p2), 0);
   EXPECT_EQ(Ops(t2), "BeginDocument EndDocument");
 
   // A document that cannot begin gets nothing more.
   TraceDriver refusing;
   refusing.SetBeginResult(0);
   FakeProgress p3;
-  EXPECT_EQ(RenderDrawing(d, &refusing, 0, 0, 0, &p3), 0);
+  EXPECT_EQ(RenderDrawing(d, &refusing, 0, 0, &p3), 0);
   EXPECT_EQ(Ops(refusing), "BeginDocument");
   EXPECT_EQ(p3.advanced, 0);
 }
@@ -155,7 +154,7 @@ TEST(RenderDrawingTest, PageInfoBoxTitleLandscapeAndGrid) {
 
   d.path = "/tmp/plan.qlx";
   TraceDriver t;
-  RenderDrawing(d, &t, 0, 0, 10, nullptr);
+  RenderDrawing(d, &t, 0, 10, nullptr);
   EXPECT_EQ(t.lines()[0],
             "BeginDocument bbox=[39 39 160 110] title=\"plan.qlx\" landscape=1 grid=[18 9 1 0] "
             "embed=0");
@@ -194,7 +193,7 @@ TEST(RenderDrawingTest, EveryShapeKindWritesItsGeometryMatrixAndStyle) {
   d.AddShape(image);
 
   TraceDriver t;
-  ASSERT_EQ(RenderDrawing(d, &t, 0, 0, 0, nullptr), 1);
+  ASSERT_EQ(RenderDrawing(d, &t, 0, 0, nullptr), 1);
   TraceDriver expectImage;
   Matrix im = MakeMatrix(40, 0, 0, 20, 100, 200);
   expectImage.DrawImage(&im, &image->image);

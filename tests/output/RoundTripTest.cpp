@@ -14,7 +14,7 @@ namespace {
 
 std::string Save(Drawing& drawing) {
   StringSink sink;
-  EXPECT_EQ(ExportFile(drawing, kExportNative, &sink, 0, 0, 0, 9), 1);
+  EXPECT_EQ(ExportFile(drawing, kExportNative, &sink, ExportOptions()), 1);
   return sink.text;
 }
 

@@ -82,7 +82,7 @@ TEST(Type1PdfWidths, EveryCodeHasTheWidthOfItsWinAnsiGlyph) {
   ResetPaintStyleCache();
   {
     PdfWriter writer(&sink, names);
-    ASSERT_EQ(RenderDrawing(empty, &writer, 0, 0, 9, nullptr), 1);
+    ASSERT_EQ(RenderDrawing(empty, &writer, 0, 9, nullptr), 1);
   }
 
   FreeTypeLibrary ft;

@@ -15,7 +15,7 @@
 #include "output/RoundTripDrawing.h"
 #include "platform/gdi/qt/QImageDevice.h"
 #include "render/BitmapRenderer.h"
-#include "render/DeviceExports.h"
+#include "render/RegisterRender.h"
 #include "render/GdiPainter.h"
 #include "support/PixelCompare.h"
 
@@ -42,7 +42,7 @@ Pnm ToPnm(const QImage& image) {
 
 TEST(ExportInkBounds, ThickLineWithArrowsExportsWholeInEveryFormat) {
   EnsureGuiApplication();
-  RegisterDeviceExports();
+  RegisterRender();
   SetBitmapSmoothing(1);
   Drawing drawing;
   auto* line = new LineShape(150, 400, 450, 400);
@@ -69,7 +69,7 @@ TEST(ExportInkBounds, ThickLineWithArrowsExportsWholeInEveryFormat) {
     {
       FileSink sink(path);
       ASSERT_TRUE(sink.Open());
-      ASSERT_EQ(ExportFile(drawing, row.kind, &sink, 0, 0, 0, 9), 1) << row.kind;
+      ASSERT_EQ(ExportFile(drawing, row.kind, &sink, ExportOptions{}), 1) << row.kind;
       ASSERT_EQ(sink.Close(), 1);
     }
     const std::string bytes = ReadFileBytes(path);

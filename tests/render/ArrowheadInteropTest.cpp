@@ -13,7 +13,7 @@
 #include "output/ExportFile.h"
 #include "output/OutputSink.h"
 #include "render/BitmapRenderer.h"
-#include "render/DeviceExports.h"
+#include "render/RegisterRender.h"
 #include "support/PixelCompare.h"
 
 namespace {
@@ -29,7 +29,7 @@ constexpr double kMostDifferingV = 0.04;
 bool Export(Drawing& drawing, int32_t kind, const std::string& path) {
   FileSink sink(path);
   if (!sink.Open()) return false;
-  bool ok = ExportFile(drawing, kind, &sink, 0, 0, 0, 9) == 1;
+  bool ok = ExportFile(drawing, kind, &sink, ExportOptions{}) == 1;
   return sink.Close() == 1 && ok;
 }
 
@@ -61,7 +61,7 @@ TEST(ArrowheadInterop, EveryKindLooksTheSameInEveryDriver) {
     static char* argv[] = {name, nullptr};
     new QGuiApplication(argc, argv);  // lives for the whole test program
   }
-  RegisterDeviceExports();
+  RegisterRender();
   SetBitmapSmoothing(1);
   const std::string dir = TestWorkDir("arrowhead_drivers");
   for (int32_t kind = 0; kind < kArrowheadKinds; ++kind) {

@@ -29,7 +29,7 @@
 #include "output/OutputSink.h"
 #include "output/RoundTripDrawing.h"
 #include "render/BitmapRenderer.h"
-#include "render/DeviceExports.h"
+#include "render/RegisterRender.h"
 #include "support/OutputTestSupport.h"
 #include "support/RenderTestSupport.h"
 #include "support/TestSupport.h"
@@ -42,7 +42,9 @@ constexpr double kMostDifferingShare = 0.01;
 bool Export(Drawing& drawing, int32_t kind, const std::string& path, int32_t embedFonts) {
   FileSink sink(path);
   if (!sink.Open()) return false;
-  bool ok = ExportFile(drawing, kind, &sink, embedFonts, 0, 0, 9) == 1;
+  ExportOptions options;
+  options.includeFonts = embedFonts;
+  bool ok = ExportFile(drawing, kind, &sink, options) == 1;
   return sink.Close() == 1 && ok;
 }
 
@@ -105,8 +107,7 @@ TEST(BitmapGhostscriptAgreementInterop, OurBmpMatchesGhostscriptOnOurEps) {
   struct DropFonts {
     ~DropFonts() { SetFontManager(nullptr); }
   } dropFonts;
-  RegisterDeviceExports();
-  SetBitmapSmoothing(1);
+  RegisterRender();
   Drawing drawing;
   drawing.path = "/tmp/agreement.qlx";
   roundtrip::BuildRoundTripDrawing(&drawing);

@@ -9,12 +9,16 @@
 #include <vector>
 
 #include "fonts/FontManager.h"
+#include "model/Drawing.h"
 #include "model/PathShapes.h"
+#include "model/SimpleShapes.h"
+#include "output/ExportFile.h"
 #include "output/OutputSink.h"
 #include "output/ProgressDialog.h"
 #include "platform/gdi/qt/QImageDevice.h"
 #include "render/BitmapRenderer.h"
 #include "render/BitmapWriters.h"
+#include "render/RegisterRender.h"
 #include "render/TerminalProgress.h"
 #include "support/RenderTestSupport.h"
 #include "support/TestSupport.h"
@@ -99,6 +103,36 @@ TEST(BitmapRenderer, MaximumSmoothingRendersFourTimesAndWritesThePageSize) {
   // The 4x4 black block averages into the one pixel at (100, 691): bottom-up row 100.
   size_t at = 54 + size_t(100) * 1836 + 100 * 3;
   EXPECT_EQ(V(uint8_t(b[at]), uint8_t(b[at + 3])), V(0, 255));
+}
+
+// The device exports are reached through the core's entry point once the render library is
+// registered, as every program does at start-up, and take the smoothing from the call's options.
+TEST(DeviceExports, ExportFileWritesBitmapMetafileAndTiffWithTheCallsSmoothing) {
+  RegisterRender();
+  Drawing drawing;
+  drawing.AddShape(new BoxShape(0.5f, 0.5f, 20.25f, 10.75f));
+  for (auto [kind, magic] : {std::pair{kExportBmp, std::string("BM")},
+                             {kExportWmf, std::string("\xD7\xCD\xC6\x9A", 4)},
+                             {kExportTiff, std::string("II*\0", 4)}}) {
+    MemorySink sink;
+    ASSERT_EQ(ExportFile(drawing, kind, &sink, ExportOptions()), 1) << kind;
+    EXPECT_EQ(sink.bytes.substr(0, magic.size()), magic) << kind;
+  }
+  // Edges off the pixel grid: only smoothing averages them into greys.
+  auto greys = [&](int32_t smoothing) {
+    ExportOptions options;
+    options.smoothing = smoothing;
+    MemorySink sink;
+    EXPECT_EQ(ExportFile(drawing, kExportBmp, &sink, options), 1);
+    int n = 0;
+    for (size_t i = 54; i < sink.bytes.size(); ++i) {
+      const uint8_t v = uint8_t(sink.bytes[i]);
+      n += v != 0 && v != 255;
+    }
+    return n;
+  };
+  EXPECT_EQ(greys(1), 0);
+  EXPECT_GT(greys(4), 0);
 }
 
 TEST(BitmapRenderer, LandscapeExchangesWidthAndHeight) {

@@ -27,7 +27,7 @@
 #include "output/OutputSink.h"
 #include "output/RoundTripDrawing.h"
 #include "render/BitmapRenderer.h"
-#include "render/DeviceExports.h"
+#include "render/RegisterRender.h"
 #include "support/OutputTestSupport.h"
 #include "support/RenderTestSupport.h"
 #include "support/TestSupport.h"
@@ -41,7 +41,7 @@ constexpr double kMostDifferingShare = 0.05;  // of the reduced pixels
 bool Export(Drawing& drawing, int32_t kind, const std::string& path) {
   FileSink sink(path);
   if (!sink.Open()) return false;
-  bool ok = ExportFile(drawing, kind, &sink, 0, 0, 0, 9) == 1;
+  bool ok = ExportFile(drawing, kind, &sink, ExportOptions()) == 1;
   return sink.Close() == 1 && ok;
 }
 
@@ -84,8 +84,7 @@ TEST(MetafileBitmapAgreementInterop, LibwmfDrawsOurMetafileLikeOurBitmap) {
   struct DropFonts {
     ~DropFonts() { SetFontManager(nullptr); }
   } dropFonts;
-  RegisterDeviceExports();
-  SetBitmapSmoothing(1);
+  RegisterRender();
   Drawing drawing;
   drawing.path = "/tmp/metafile_agreement.qlx";
   roundtrip::BuildRoundTripDrawing(&drawing);

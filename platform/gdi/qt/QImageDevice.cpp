@@ -163,7 +163,7 @@ Handle QImageDevice::CreatePatternBrush(int32_t pattern) {
 Handle QImageDevice::GetStockObject(int32_t which) {
   Handle h = Handle(1 + which);
   if (objects_.count(h)) return h;
-  StockObjectSpec spec;
+  StockObjectInfo spec;
   if (!DescribeStockObject(which, &spec)) return 0;
   Object o;
   o.stock = true;

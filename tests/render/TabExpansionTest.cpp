@@ -15,7 +15,7 @@
 #include "output/PsReader.h"
 #include "output/RoundTripDrawing.h"
 #include "platform/gdi/WmfDevice.h"
-#include "render/DeviceExports.h"
+#include "render/RegisterRender.h"
 #include "render/WmfWriter.h"
 #include "support/OutputTestSupport.h"
 #include "support/TestSupport.h"
@@ -85,7 +85,7 @@ TEST(TabExpansionInterop, ExportsCarryTheSpacesNotTabs) {
   struct DropFonts {
     ~DropFonts() { SetFontManager(nullptr); }
   } dropFonts;
-  RegisterDeviceExports();
+  RegisterRender();
   std::string text, message;
   ASSERT_EQ(ConvertTextFileBytes("Price:\t12\nSum\t34\n", "t.txt", &text, &message), 1);
   Drawing drawing;
@@ -102,7 +102,7 @@ TEST(TabExpansionInterop, ExportsCarryTheSpacesNotTabs) {
     {
       FileSink sink(path);
       ASSERT_TRUE(sink.Open());
-      EXPECT_EQ(ExportFile(drawing, kind, &sink, 0, 0, 0, 9), 1) << kind;
+      EXPECT_EQ(ExportFile(drawing, kind, &sink, ExportOptions{}), 1) << kind;
       ASSERT_EQ(sink.Close(), 1);
     }
     const std::string bytes = ReadFileBytes(path);

@@ -1,5 +1,6 @@
 // Metafile export (WmfWriter) and the record reader: the placeable header, the records a drawing
-// becomes, damaged files refused whole, enhanced metafiles, and outside players of our output.
+// becomes, damaged files refused whole, enhanced metafiles, our export imported back, and outside
+// players of our output.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -28,7 +29,7 @@ std::string ExportWmf(Drawing& d, const std::string& path) {
   FileSink sink(path);
   EXPECT_TRUE(sink.Open());
   WmfWriter writer(&sink);
-  EXPECT_EQ(RenderDrawing(d, &writer, 0, 0, 9.0f, nullptr), 1);
+  EXPECT_EQ(RenderDrawing(d, &writer, 0, 9.0f, nullptr), 1);
   EXPECT_TRUE(sink.Close());
   return ReadFileBytes(path);
 }
@@ -210,6 +211,49 @@ TEST(WmfReader, EnhancedMetafileRecordsAndWideText) {
   bad = EmfHeader() + Emr(84, t, text) + Emr(14, {0, 16, 20});
   ReadAll(bad, &info, &ok);
   EXPECT_FALSE(ok);
+}
+
+TEST(MetafileImport, OurExportComesBackAsShapesAndTexts) {
+  roundtrip::ScopedFixedFonts fonts;
+  Drawing d;
+  roundtrip::BuildRoundTripDrawing(&d);
+  const std::string path = TestWorkDir("wmf_import") + "/all.wmf";
+  {
+    FileSink sink(path);
+    ASSERT_TRUE(sink.Open());
+    WmfWriter writer(&sink);
+    ASSERT_EQ(RenderDrawing(d, &writer, 0, 9.0f, nullptr), 1);
+    ASSERT_TRUE(sink.Close());
+  }
+  Drawing back;
+  back.path = "old";
+  ASSERT_EQ(ImportMetafileDrawing(back, path), 1);
+  EXPECT_EQ(back.path, path.substr(0, path.size() - 4) + ".QLX");
+  EXPECT_EQ(back.modified, 1);
+  int texts = 0, polygons = 0;
+  for (Shape* s : back.shapes()) {
+    texts += s->Kind() == kTextShape;
+    polygons += s->Kind() == kPolygonShape;
+  }
+  EXPECT_GT(texts, 3);
+  EXPECT_GT(polygons, 10);
+  // The picture keeps its size (72 units per inch, wider than 300 points) and is centred.
+  Rect was = d.Extent(), now = back.Extent();
+  // (Arrowheads, drawn as polygons, reach a little beyond the lines' ends.)
+  EXPECT_NEAR(now.x2 - now.x1, was.x2 - was.x1, 15);
+  EXPECT_NEAR((now.x1 + now.x2) / 2, 306, 0.01);
+  EXPECT_NEAR((now.y1 + now.y2) / 2, 396, 0.01);
+
+  // Insert adds on top and selects; a missing file fails with the insert message.
+  const int32_t before = back.shapes().Count();
+  ASSERT_EQ(InsertMetafile(back, path), 1);
+  EXPECT_EQ(back.selection().Count(), back.shapes().Count() - before);
+  EXPECT_EQ(InsertMetafile(back, path + ".missing"), 0);
+  Drawing failed;
+  failed.path = "kept?";
+  EXPECT_EQ(ImportMetafileDrawing(failed, path + ".missing"), 0);
+  EXPECT_EQ(failed.path, "");
+  EXPECT_EQ(failed.shapes().Count(), 0);
 }
 
 // Outside players of our metafiles: libwmf (wmf2svg) and ImageMagick.
