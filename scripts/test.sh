@@ -4,13 +4,15 @@
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 jobs=${JOBS:-2}
-fuzz_seconds=${FUZZ_SECONDS:-30}
+fuzz_seconds=${FUZZ_SECONDS:-20}
 quick=0
 [ "${1:-}" = "--quick" ] && quick=1
 
 bash "$top/scripts/setup.sh"
 export QT_QPA_PLATFORM=offscreen
-export CCACHE_DIR=${CCACHE_DIR:-$top/.cache/ccache}
+# ccache's own cache in the user's home, with paths taken relative to the checkout, so a
+# fresh clone in another folder reuses what earlier builds compiled.
+export CCACHE_BASEDIR=$top
 
 echo "== build and test"
 cmake -S "$top" -B "$top/build-test" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DONDARA_WERROR=ON \
