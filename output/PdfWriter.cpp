@@ -132,9 +132,9 @@ void PdfWriter::EndDocument(ProgressDialog* /*progress*/) {
 
   // Object 8 is written last, once the image numbers are known.
   objects_.push_back(0);
-  // The page always names object 9 as its font dictionary, so object 9 must never be anything
-  // else: without fonts but with images it is an empty font dictionary.
-  if (!pdfFonts_.empty() || !images_.empty()) WriteFonts();
+  // The page always names object 9 as its font dictionary, so object 9 is always written:
+  // without fonts it is an empty dictionary, which every reader accepts.
+  WriteFonts();
 
   int32_t base = NextObject();
   for (size_t k = 0; k < images_.size(); k++) WriteImage(*images_[k], int32_t(k), base);
@@ -203,8 +203,9 @@ void PdfWriter::WriteFonts() {
     out_.Line(name);
     out_.Line("/Encoding /WinAnsiEncoding");
     if (!resident) {
-      // A font this machine lacks is laid out with the default face (the text shape measured
-      // it so); its widths keep the viewer's substitute from piling the glyphs up.
+      // A font this machine lacks keeps its name and is laid out with the default face (the
+      // text shape measured it so); its widths and descriptor keep the viewer's substitute
+      // from piling the glyphs up.
       FontFace* measured = face ? face : (manager ? manager->DefaultFace() : nullptr);
       const FaceMetrics& metrics = measured ? *measured->Metrics() : NoMetrics();
       int first = metrics.firstChar, last = metrics.lastChar;
@@ -230,7 +231,7 @@ void PdfWriter::WriteFonts() {
       out_.Put("/FontDescriptor ");
       out_.IntSp(nextDescriptor++);
       out_.Line("0 R");
-      descriptors.push_back({name, face});
+      descriptors.push_back({name, measured});
     }
     out_.Line(">>");
   }

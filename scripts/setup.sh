@@ -10,7 +10,7 @@ packages=(
   # libraries
   qt6-base-dev libgl-dev libgtest-dev libfreetype-dev libfontconfig-dev libcups2-dev
   # test oracles and fonts (the WenQuanYi collection holds two faces with different glyphs)
-  ghostscript poppler-utils qpdf libtiff-tools libwmf-bin epstool imagemagick
+  ghostscript poppler-utils qpdf mupdf-tools libtiff-tools libwmf-bin epstool imagemagick
   libmagickcore-6.q16-6-extra
   libreoffice-draw-nogui
   fonts-liberation gsfonts fonts-dejavu-core fonts-droid-fallback fonts-wqy-microhei
@@ -49,7 +49,7 @@ work=$(mktemp -d /tmp/ondara-setup.XXXXXX)
 trap 'rm -rf "$work"' EXIT
 
 for tool in pdftoppm:poppler-utils pdfinfo:poppler-utils qpdf:qpdf tiffinfo:libtiff-tools \
-  epstool:epstool wmf2svg:libwmf-bin identify:imagemagick cupsd:cups-daemon \
+  epstool:epstool wmf2svg:libwmf-bin identify:imagemagick mutool:mupdf-tools pdffonts:poppler-utils cupsd:cups-daemon \
   lpadmin:cups-client lpstat:cups-client lpinfo:cups-client Xvfb:xvfb xauth:xauth \
   xdotool:xdotool xwininfo:x11-utils desktop-file-validate:desktop-file-utils python3:python3; do
   have "${tool%%:*}" || fail "${tool#*:}" "${tool%%:*} is not on the PATH"

@@ -129,10 +129,10 @@ ImageData TestImage(int w, int h) {
 
 }  // namespace
 
-TEST(PdfWriter, EmptyDrawingHasObjectsOneToEight) {
+TEST(PdfWriter, EmptyDrawingHasObjectsOneToNine) {
   std::string pdf = WritePdf([](PdfWriter&) {});
   EXPECT_EQ(pdf.rfind("%PDF-1.0\r\n1 0 obj\r\n<<\r\n/Type /Catalog\r\n", 0), 0u);
-  EXPECT_EQ(CheckStructure(pdf), 8);
+  EXPECT_EQ(CheckStructure(pdf), 9);
   EXPECT_EQ(Object(pdf, 4),
             "<<\r\n/Type /Page\r\n/Parent 3 0 R\r\n/MediaBox [ 0 0 200 100 ]\r\n/Resources "
             "<<\r\n/ProcSet 5 0 R\r\n/XObject 8 0 R\r\n/Font 9 0 R\r\n>>\r\n/Contents 6 0 "
@@ -140,8 +140,9 @@ TEST(PdfWriter, EmptyDrawingHasObjectsOneToEight) {
   EXPECT_EQ(Content(pdf), "0 0 0 0 k\r\n");
   EXPECT_EQ(Object(pdf, 7), "11\r\n");
   EXPECT_EQ(Object(pdf, 8), "<<\r\n>>\r\n");
-  EXPECT_EQ(Object(pdf, 9), "");
-  EXPECT_TRUE(Contains(pdf, "/Size 9\r\n"));
+  // The page names object 9 as its font dictionary, so it exists even when empty.
+  EXPECT_EQ(Object(pdf, 9), "<<\r\n>>\r\n");
+  EXPECT_TRUE(Contains(pdf, "/Size 10\r\n"));
 }
 
 TEST(PdfWriter, StandardFontTextAndImageMakeTwelveObjects) {
