@@ -178,22 +178,31 @@ void PdfWriter::WriteFonts() {
   out_.IntSp(number);
   out_.Line("0 obj");
   out_.Line("<<");
+  // Each font is an object of its own that the dictionary refers to: readers that list fonts
+  // by object (pdffonts) fail on fonts written inline.
+  for (size_t i = 0; i < pdfFonts_.size(); i++) {
+    out_.Put("/F");
+    out_.IntSp(int64_t(i) + 1);
+    out_.IntSp(number + 1 + int64_t(i));
+    out_.Line("0 R");
+  }
+  Lines(out_, {">>", "endobj"});
   FontManager* manager = TheFontManager();
   struct Descriptor {
     std::string name;
     FontFace* face;
   };
   std::vector<Descriptor> descriptors;
-  int32_t nextDescriptor = number + 1;
+  int32_t nextDescriptor = number + 1 + int32_t(pdfFonts_.size());
   for (size_t i = 0; i < pdfFonts_.size(); i++) {
     FontFace* face = manager ? manager->FindFace(pdfFonts_[i]) : nullptr;
     std::string name = PdfFontName(face ? face->PostScriptName() : pdfFonts_[i]);
     bool trueType = face && face->IsTrueType();
     bool resident = !trueType && IsStandardFontName(name.c_str());
     int32_t f = int32_t(i) + 1;
-    out_.Put("/F");
-    out_.Int(f);
-    out_.Line(" <<");
+    out_.IntSp(RecordObject());
+    out_.Line("0 obj");
+    out_.Line("<<");
     out_.Line("/Type /Font");
     out_.Line(trueType ? "/Subtype /TrueType" : "/Subtype /Type1");
     out_.Put("/Name /F");
@@ -233,9 +242,8 @@ void PdfWriter::WriteFonts() {
       out_.Line("0 R");
       descriptors.push_back({name, measured});
     }
-    out_.Line(">>");
+    Lines(out_, {">>", "endobj"});
   }
-  Lines(out_, {">>", "endobj"});
 
   for (const Descriptor& d : descriptors) {
     const FaceMetrics& metrics = d.face ? *d.face->Metrics() : NoMetrics();
