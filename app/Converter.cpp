@@ -110,16 +110,17 @@ int CountImages(const ShapeList& list) {
 
 bool ReadInput(const ConvertRequest& request, Drawing* drawing) {
   std::string ext = Extension(request.in);
-  // The system's reason first; the reader's own message follows as the GUI shows it.
-  if (FILE* f = std::fopen(request.in.c_str(), "rb"))
-    std::fclose(f);
-  else
-    ReportSystemError(request.in, errno);
   if (ext == "qlx" || ext == "ai") {
     if (!OpenDrawingFile(request.in.c_str(), drawing)) return false;
     drawing->path = request.in;  // the title of what is written
     return true;
   }
+  // The system's reason first (the drawing reader gives its own); the importers' messages
+  // follow as the GUI shows them.
+  if (FILE* f = std::fopen(request.in.c_str(), "rb"))
+    std::fclose(f);
+  else
+    ReportSystemError(request.in, errno);
   if (ext == "wmf" || ext == "emf") return ImportMetafileDrawing(*drawing, request.in) != 0;
   if (ext == "bmp" || ext == "txt") {
     // Placed from the page's top-left corner, so the page is set up first.

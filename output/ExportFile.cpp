@@ -179,7 +179,6 @@ int32_t DownloadFonts(OutputSink* sink, const std::vector<std::string>& fonts,
     bool trueType = face && face->IsTrueType();
     if (!trueType && IsStandardFontName(name.c_str())) continue;  // the printer has it
     if (trueType && substitutePsFonts) continue;  // the output names a standard font instead
-    if (!face) continue;  // not on this machine: the device's own copy or its substitute serves
     sink->WriteString("%%BeginResource: font ");
     sink->WriteString(name.c_str());
     sink->WriteString("\r\n");

@@ -30,7 +30,9 @@ run "$(dirname "$input")/shapes.qlx" shapes.pdf || fail "--convert of shapes to 
 for pdf in out.pdf shapes.pdf; do
   { pdftoppm -r 10 "$pdf" ppm && pdffonts "$pdf" && mutool show "$pdf" trailer &&
     mutool draw -q -r 10 -o mu.png "$pdf"; } >pdf-tools.txt 2>&1 || fail "PDF tools on $pdf"
-  grep -iE 'error|warning' pdf-tools.txt && fail "a PDF tool complained about $pdf"
+  # (mutool's note on how it was built is not about the file.)
+  grep -v 'ICC support' pdf-tools.txt | grep -iE 'error|warning' &&
+    fail "a PDF tool complained about $pdf"
 done
 pdfinfo out.pdf 2>/dev/null | grep -q 'PDF version: *1.0' || fail "pdfinfo version"
 tiffinfo -D out.tif >/dev/null 2>&1 || fail "tiffinfo"
@@ -94,7 +96,9 @@ grep -q '^ondara-draw: Images are not written to metafiles (1 skipped)$' pic.txt
 "$exe" --print nosuchqueue in.qlx >print.txt 2>&1
 [ $? -eq 1 ] || fail "printing on a missing queue should exit 1"
 grep -q 'Unable to print on nosuchqueue' print.txt || fail "no message for a missing queue"
-grep -q "missing.qlx: No such file or directory" err.txt || fail "no system reason for the input"
+"$exe" --convert missing.wmf out3.eps >err3.txt 2>&1
+grep -q '^ondara-draw: .*/missing.wmf: No such file or directory$' err3.txt ||
+  fail "no system reason for a missing input"
 SOURCE_DATE_EPOCH=yesterday "$exe" --convert in.qlx epoch.eps >epoch.txt 2>&1
 [ $? -eq 2 ] || fail "an invalid SOURCE_DATE_EPOCH should exit 2"
 grep -q '^ondara-draw: SOURCE_DATE_EPOCH' epoch.txt || fail "no message for SOURCE_DATE_EPOCH"
