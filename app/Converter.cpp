@@ -7,10 +7,12 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <memory>
 
 #include "fonts/FontManager.h"
+#include "model/ContainerShapes.h"
 #include "model/DebugLog.h"
 #include "model/Drawing.h"
 #include "output/ExportFile.h"
@@ -62,6 +64,49 @@ void QuietQt(QtMsgType type, const QMessageLogContext&, const QString& text) {
   }
 }
 
+// The converter's messages name the program, as command-line tools' messages do.
+void ToStderrNamed(MessageKind, const std::string& text) {
+  std::fprintf(stderr, "ondara-draw: %s\n", text.c_str());
+}
+
+// The system's reason a file cannot be used, said before the program's own message.
+void ReportSystemError(const std::string& path, int error) {
+  std::fprintf(stderr, "ondara-draw: %s: %s\n", path.c_str(), std::strerror(error));
+}
+
+// A set but unusable SOURCE_DATE_EPOCH is a mistake to report, not a reason to use the clock.
+bool SourceDateEpochValid() {
+  const char* epoch = std::getenv("SOURCE_DATE_EPOCH");
+  if (!epoch) return true;
+  char* end = nullptr;
+  errno = 0;
+  long long seconds = std::strtoll(epoch, &end, 10);
+  if (end != epoch && *end == 0 && errno == 0 && seconds >= 0 && epoch[0] != '-' &&
+      epoch[0] != '+' && epoch[0] != ' ')
+    return true;
+  std::fprintf(stderr, "ondara-draw: SOURCE_DATE_EPOCH must be a non-negative integer, not '%s'\n",
+               epoch);
+  return false;
+}
+
+// Images in the drawing, groups included.
+int CountImages(const ShapeList& list) {
+  int count = 0;
+  std::vector<const ShapeList*> pending{&list};
+  while (!pending.empty()) {
+    const ShapeList* l = pending.back();
+    pending.pop_back();
+    for (int32_t i = 0; i < l->Count(); i++) {
+      Shape* shape = (*l)[i];
+      if (!shape) continue;
+      if (shape->Kind() == kImageShape) count++;
+      if (auto* c = dynamic_cast<ContainerShape*>(shape); c && c->children())
+        pending.push_back(c->children());
+    }
+  }
+  return count;
+}
+
 bool ReadInput(const ConvertRequest& request, Drawing* drawing) {
   std::string ext = Extension(request.in);
   if (ext == "qlx" || ext == "ai") {
@@ -69,6 +114,12 @@ bool ReadInput(const ConvertRequest& request, Drawing* drawing) {
     drawing->path = request.in;  // the title of what is written
     return true;
   }
+  // The system's reason first (the drawing reader gives its own); the importers' messages
+  // follow as the GUI shows them.
+  if (FILE* f = std::fopen(request.in.c_str(), "rb"))
+    std::fclose(f);
+  else
+    ReportSystemError(request.in, errno);
   if (ext == "wmf" || ext == "emf") return ImportMetafileDrawing(*drawing, request.in) != 0;
   if (ext == "bmp" || ext == "txt") {
     // Placed from the page's top-left corner, so the page is set up first.
@@ -173,6 +224,8 @@ int RunConversion(const ConvertRequest& request) {
   std::unique_ptr<QGuiApplication> app;
   if (!QGuiApplication::instance()) app = std::make_unique<QGuiApplication>(argc, argv);
 
+  if (!SourceDateEpochValid()) return 2;
+  SetMessageHandler(&ToStderrNamed);
   SetDebugLogEcho(true);
   ChooseFontManager();
   RegisterRender();
@@ -197,10 +250,18 @@ int RunConversion(const ConvertRequest& request) {
         options.smoothing = request.smoothing;
         TerminalProgress progress;
         ok = ExportDrawing(drawing, kind, request.out, options, &progress);
+        // Metafiles carry no images here; leaving them out is said, not done quietly.
+        if (int skipped = kind == kExportWmf ? CountImages(drawing.shapes()) : 0; ok && skipped)
+          ShowWarning(Format("Images are not written to metafiles (%d skipped)", skipped));
+      }
+      if (!ok) {
+        std::string dir = std::filesystem::path(request.out).parent_path().string();
+        if (access(dir.empty() ? "." : dir.c_str(), W_OK) != 0) ReportSystemError(dir, errno);
       }
       status = ok ? 0 : 1;
     }
   }
   SetFontManager(nullptr);
+  SetMessageHandler(nullptr);
   return status;
 }

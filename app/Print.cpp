@@ -38,6 +38,14 @@ constexpr int kPrintDpi = 300;
 // held as one bitmap.
 constexpr int kBandRows = 512;
 
+// Every failure names the queue and, where the spooler gave one, its reason.
+void ReportPrintFailure(const std::string& queue, Spooler* spooler) {
+  std::string text = Format("Unable to print on %s", queue.c_str());
+  std::string reason = spooler ? spooler->LastError() : std::string();
+  if (!reason.empty()) text += "\n" + reason;
+  ShowError(text);
+}
+
 // Step 3: the PostScript stream as one raw job.
 int PrintPostScript(Drawing& drawing, PrinterSink& sink) {
   sink.WriteString("%!PS-Adobe-3.0\r\n");
@@ -135,19 +143,23 @@ int PrintDrawing(Drawing& drawing, const PrintChoice& choice, Spooler* spooler) 
     PrinterSink sink(spooler);
     sink.SetQueue(choice.queue);
     if (!sink.Open()) {
-      ShowError(sink.queue().empty() ? std::string("No printer is installed")
-                                     : Format("Unable to print on %s", sink.queue().c_str()));
+      if (sink.queue().empty())
+        ShowError("No printer is installed");
+      else
+        ReportPrintFailure(sink.queue(), spooler);
       return 0;
     }
-    if (sink.IsPostScript()) return PrintPostScript(drawing, sink);
-    sink.Close();
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setPrinterName(QString::fromStdString(sink.queue()));
-    if (!printer.isValid()) {
-      ShowError(Format("Unable to print on %s", sink.queue().c_str()));
-      return 0;
+    int ok = 0;
+    if (sink.IsPostScript()) {
+      ok = PrintPostScript(drawing, sink);
+    } else {
+      sink.Close();
+      QPrinter printer(QPrinter::HighResolution);
+      printer.setPrinterName(QString::fromStdString(sink.queue()));
+      ok = printer.isValid() ? PaintOnPrinter(drawing, printer) : 0;
     }
-    return PaintOnPrinter(drawing, printer);
+    if (!ok) ReportPrintFailure(sink.queue(), spooler);
+    return ok;
   }
   QPrinter printer(QPrinter::HighResolution);
   printer.setOutputFormat(QPrinter::PdfFormat);

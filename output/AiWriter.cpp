@@ -2,10 +2,10 @@
 
 #include <cstring>
 
+#include "model/Arrowhead.h"
 #include "model/GraphicsState.h"
 #include "model/PathShapes.h"
 #include "model/TextMetrics.h"
-#include "model/Arrowhead.h"
 
 namespace {
 
@@ -185,17 +185,18 @@ void AiWriter::DrawText(const PaintStyle* style, const Matrix* m, const char* te
   if (align == kAlignJustify) align = kAlignLeft;
   WriteFillColor(style->fillColor);
   PaintStyleCache& cache = ThePaintStyleCache();
-  if (cache.fontName != font || size != cache.fontSize || leading != cache.leading ||
+  const std::string name = PsNameToken(font);
+  if (cache.fontName != name || size != cache.fontSize || leading != cache.leading ||
       align != cache.align) {
     out_.Put("/_");
-    out_.Put(font);
+    out_.Put(name);
     out_.Put(' ');
     out_.NumberSp(size);
     out_.NumberSp(leading);
     out_.Put("0 ");
     out_.Int(align);
     out_.Line(" z");
-    cache.fontName = font;
+    cache.fontName = name;
     cache.fontSize = size;
     cache.leading = leading;
     cache.align = align;

@@ -18,6 +18,7 @@
 #include "output/InsertCommands.h"
 #include "output/MetafilePath.h"
 #include "output/OutputDriver.h"
+#include "output/PsWriterCommon.h"
 #include "output/WmfReader.h"
 #include "platform/msgbox/Messages.h"
 
@@ -233,7 +234,8 @@ void Importer::Polygons(const MetaRecord& r, bool polyline) {
 }
 
 // The face of a metafile font: its PostScript name when the font list knows it (with its weight
-// and slant), else the face name as written, which the writers substitute.
+// and slant), else the face name made one PostScript name ("Times New Roman" would split into
+// three tokens), which the writers substitute.
 std::string FontName(const MetaFont& f) {
   FontManager* fonts = TheFontManager();
   if (fonts && !f.faceName.empty()) {
@@ -244,7 +246,7 @@ std::string FontName(const MetaFont& f) {
     if (!face) face = fonts->FindFace(f.faceName);
     if (face) return face->PostScriptName();
   }
-  if (!f.faceName.empty()) return f.faceName;
+  if (std::string token = PsNameToken(f.faceName); !token.empty()) return token;
   FontFace* face = fonts ? fonts->DefaultFace() : nullptr;
   return face ? face->PostScriptName() : "Helvetica";
 }

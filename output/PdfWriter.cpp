@@ -135,9 +135,9 @@ void PdfWriter::EndDocument(ProgressDialog* /*progress*/) {
 
   // Object 8 is written last, once the image numbers are known.
   objects_.push_back(0);
-  // The page always names object 9 as its font dictionary, so object 9 must never be anything
-  // else: without fonts but with images it is an empty font dictionary.
-  if (!pdfFonts_.empty() || !images_.empty()) WriteFonts();
+  // The page always names object 9 as its font dictionary, so object 9 is always written:
+  // without fonts it is an empty dictionary, which every reader accepts.
+  WriteFonts();
 
   int32_t base = NextObject();
   for (size_t k = 0; k < images_.size(); k++) WriteImage(*images_[k], int32_t(k), base);
@@ -181,22 +181,31 @@ void PdfWriter::WriteFonts() {
   out_.IntSp(number);
   out_.Line("0 obj");
   out_.Line("<<");
+  // Each font is an object of its own that the dictionary refers to: readers that list fonts
+  // by object (pdffonts) fail on fonts written inline.
+  for (size_t i = 0; i < pdfFonts_.size(); i++) {
+    out_.Put("/F");
+    out_.IntSp(int64_t(i) + 1);
+    out_.IntSp(number + 1 + int64_t(i));
+    out_.Line("0 R");
+  }
+  Lines(out_, {">>", "endobj"});
   FontManager* manager = TheFontManager();
   struct Descriptor {
     std::string name;
     FontFace* face;
   };
   std::vector<Descriptor> descriptors;
-  int32_t nextDescriptor = number + 1;
+  int32_t nextDescriptor = number + 1 + int32_t(pdfFonts_.size());
   for (size_t i = 0; i < pdfFonts_.size(); i++) {
     FontFace* face = manager ? manager->FindFace(pdfFonts_[i]) : nullptr;
     std::string name = PdfFontName(face ? face->PostScriptName() : pdfFonts_[i]);
     bool trueType = face && face->IsTrueType();
     bool resident = !trueType && IsStandardFontName(name.c_str());
     int32_t f = int32_t(i) + 1;
-    out_.Put("/F");
-    out_.Int(f);
-    out_.Line(" <<");
+    out_.IntSp(RecordObject());
+    out_.Line("0 obj");
+    out_.Line("<<");
     out_.Line("/Type /Font");
     out_.Line(trueType ? "/Subtype /TrueType" : "/Subtype /Type1");
     out_.Put("/Name /F");
@@ -206,8 +215,9 @@ void PdfWriter::WriteFonts() {
     out_.Line(name);
     out_.Line("/Encoding /WinAnsiEncoding");
     if (!resident) {
-      // A font this machine lacks is laid out with the default face (the text shape measured
-      // it so); its widths keep the viewer's substitute from piling the glyphs up.
+      // A font this machine lacks keeps its name and is laid out with the default face (the
+      // text shape measured it so); its widths and descriptor keep the viewer's substitute
+      // from piling the glyphs up.
       FontFace* measured = face ? face : (manager ? manager->DefaultFace() : nullptr);
       const FaceMetrics& metrics = measured ? *measured->Metrics() : NoMetrics();
       int first = metrics.firstChar, last = metrics.lastChar;
@@ -233,11 +243,10 @@ void PdfWriter::WriteFonts() {
       out_.Put("/FontDescriptor ");
       out_.IntSp(nextDescriptor++);
       out_.Line("0 R");
-      descriptors.push_back({name, face});
+      descriptors.push_back({name, measured});
     }
-    out_.Line(">>");
+    Lines(out_, {">>", "endobj"});
   }
-  Lines(out_, {">>", "endobj"});
 
   for (const Descriptor& d : descriptors) {
     const FaceMetrics& metrics = d.face ? *d.face->Metrics() : NoMetrics();

@@ -17,7 +17,7 @@ int32_t PrinterSink::Open() {
   filled_ = 0;
   if (!spooler_) return 0;
   if (queue_.empty()) queue_ = spooler_->DefaultQueue();
-  if (queue_.empty()) return 0;
+  if (queue_.empty() || !spooler_->HasQueue(queue_)) return 0;
   postScript_ = spooler_->IsPostScriptQueue(queue_);
   if (postScript_) {
     if (!spooler_->StartJob(queue_, kPrintDocumentName)) return 0;

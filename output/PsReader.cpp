@@ -843,7 +843,11 @@ void Parser::TextEnd() {
         for (const std::string& name : *missing_) listed = listed || name == font_;
         if (!listed) missing_->push_back(font_);
       }
-      if (FontFace* fallback = fonts->DefaultFace()) font = fallback->PostScriptName();
+      // The text keeps the font it asks for, so that saving on a machine that merely lacks it
+      // loses nothing; measuring and drawing use the default face in its place. Only a text
+      // without any font name takes the default's.
+      FontFace* fallback = font_.empty() ? fonts->DefaultFace() : nullptr;
+      if (fallback) font = fallback->PostScriptName();
     }
   }
   // Files written before tabs were expanded on the way in may still hold them.

@@ -194,3 +194,14 @@ void PsLineBuffer::Flush() {
   }
   buf_.clear();
 }
+
+std::string PsNameToken(std::string_view name) {
+  std::string token;
+  token.reserve(name.size());
+  for (char c : name) {
+    const unsigned char u = static_cast<unsigned char>(c);
+    if (u <= 32 || u == 127 || std::strchr("()<>[]{}/%", c)) continue;
+    token.push_back(c);
+  }
+  return token;
+}

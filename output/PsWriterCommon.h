@@ -62,6 +62,11 @@ void AppendMatrix(std::string* out, const Matrix& m, int32_t bare, bool plain = 
 std::string EscapePsString(const char* text);
 void AppendEscapedPsString(std::string* out, const char* text, size_t length);
 
+// A font name as one PostScript name token: white space, control bytes and the delimiters
+// "()<>[]{}/%" are removed, since any of them would end the token and leave the rest to run as
+// operators.
+std::string PsNameToken(std::string_view name);
+
 // The dash line of a dash index ("[] 0 d" for -1 and any index outside 0..3).
 const char* DashLine(int32_t dash);
 // Pattern font name of a pattern index 0..8; null otherwise.

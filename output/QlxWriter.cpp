@@ -127,11 +127,12 @@ QlxWriter::~QlxWriter() { out_.Flush(); }
 
 std::string QlxWriter::OutputFontName(const char* font) const {
   std::string name = font ? font : "";
-  if (!substitutePsFonts_) return name;
-  FontManager* manager = TheFontManager();
-  const FontFace* face = manager ? manager->FindFace(name) : nullptr;
-  if (face && face->IsTrueType()) return SubstitutePsFontName(face);
-  return name;
+  if (substitutePsFonts_) {
+    FontManager* manager = TheFontManager();
+    const FontFace* face = manager ? manager->FindFace(name) : nullptr;
+    if (face && face->IsTrueType()) return SubstitutePsFontName(face);
+  }
+  return PsNameToken(name);
 }
 
 void QlxWriter::BuildFontList() {

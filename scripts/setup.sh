@@ -48,8 +48,8 @@ have() { command -v "$1" >/dev/null 2>&1; }
 work=$(mktemp -d /tmp/ondara-setup.XXXXXX)
 trap 'rm -rf "$work"' EXIT
 
-for tool in pdftoppm:poppler-utils pdfinfo:poppler-utils mutool:mupdf-tools qpdf:qpdf tiffinfo:libtiff-tools \
-  epstool:epstool wmf2svg:libwmf-bin identify:imagemagick cupsd:cups-daemon \
+for tool in pdftoppm:poppler-utils pdfinfo:poppler-utils qpdf:qpdf tiffinfo:libtiff-tools \
+  epstool:epstool wmf2svg:libwmf-bin identify:imagemagick mutool:mupdf-tools pdffonts:poppler-utils cupsd:cups-daemon \
   lpadmin:cups-client lpstat:cups-client lpinfo:cups-client Xvfb:xvfb xauth:xauth \
   xdotool:xdotool xwininfo:x11-utils desktop-file-validate:desktop-file-utils python3:python3; do
   have "${tool%%:*}" || fail "${tool#*:}" "${tool%%:*} is not on the PATH"

@@ -132,3 +132,15 @@ void CupsSpooler::CancelJob() {
   cupsCancelJob2(CUPS_HTTP_DEFAULT, queue_.c_str(), job_, 0);
   job_ = 0;
 }
+
+bool CupsSpooler::HasQueue(const std::string& queue) {
+  cups_dest_t* dest = cupsGetNamedDest(CUPS_HTTP_DEFAULT, queue.c_str(), nullptr);
+  if (!dest) return false;
+  cupsFreeDests(1, dest);
+  return true;
+}
+
+std::string CupsSpooler::LastError() {
+  const char* text = cupsLastErrorString();
+  return text ? text : "";
+}

@@ -22,6 +22,10 @@ class Spooler {
   virtual bool FinishJob() = 0;
   // Withdraws a started job, so that a document that broke off is not printed half.
   virtual void CancelJob() = 0;
+  // True when the spooler knows the queue.
+  virtual bool HasQueue(const std::string& /*queue*/) { return true; }
+  // The spooler's own words for why its last request failed; "" when it has none.
+  virtual std::string LastError() { return {}; }
 };
 
 // The spooler of the machine: CUPS, through the server libcups finds ($CUPS_SERVER, the
@@ -39,6 +43,8 @@ class CupsSpooler : public Spooler {
   bool Send(const void* data, size_t length) override;
   bool FinishJob() override;
   void CancelJob() override;
+  bool HasQueue(const std::string& queue) override;
+  std::string LastError() override;
 
   // The names of the queues, in the order CUPS lists them.
   static std::vector<std::string> ListQueues();

@@ -129,10 +129,10 @@ ImageData TestImage(int w, int h) {
 
 }  // namespace
 
-TEST(PdfWriter, EmptyDrawingHasObjectsOneToEight) {
+TEST(PdfWriter, EmptyDrawingHasObjectsOneToNine) {
   std::string pdf = WritePdf([](PdfWriter&) {});
   EXPECT_EQ(pdf.rfind("%PDF-1.0\r\n1 0 obj\r\n<<\r\n/Type /Catalog\r\n", 0), 0u);
-  EXPECT_EQ(CheckStructure(pdf), 8);
+  EXPECT_EQ(CheckStructure(pdf), 9);
   EXPECT_EQ(Object(pdf, 4),
             "<<\r\n/Type /Page\r\n/Parent 3 0 R\r\n/MediaBox [ 0 0 200 100 ]\r\n/Resources "
             "<<\r\n/ProcSet 5 0 R\r\n/XObject 8 0 R\r\n/Font 9 0 R\r\n>>\r\n/Contents 6 0 "
@@ -140,11 +140,12 @@ TEST(PdfWriter, EmptyDrawingHasObjectsOneToEight) {
   EXPECT_EQ(Content(pdf), "0 0 0 0 k\r\n");
   EXPECT_EQ(Object(pdf, 7), "11\r\n");
   EXPECT_EQ(Object(pdf, 8), "<<\r\n>>\r\n");
-  EXPECT_EQ(Object(pdf, 9), "");
-  EXPECT_TRUE(Contains(pdf, "/Size 9\r\n"));
+  // The page names object 9 as its font dictionary, so it exists even when empty.
+  EXPECT_EQ(Object(pdf, 9), "<<\r\n>>\r\n");
+  EXPECT_TRUE(Contains(pdf, "/Size 10\r\n"));
 }
 
-TEST(PdfWriter, StandardFontTextAndImageMakeTwelveObjects) {
+TEST(PdfWriter, StandardFontTextAndImageMakeThirteenObjects) {
   ImageData image = TestImage(13, 1);
   Matrix m = MakeMatrix(20, 0, 0, 10, 5, 6);
   PaintStyle style;
@@ -153,21 +154,22 @@ TEST(PdfWriter, StandardFontTextAndImageMakeTwelveObjects) {
     w.DrawText(&style, nullptr, "Hi", "Helvetica", 12, 14, kAlignLeft, rect);
     w.DrawImage(&m, &image);
   });
-  EXPECT_EQ(CheckStructure(pdf), 11);
-  EXPECT_EQ(Object(pdf, 9),
-            "<<\r\n/F1 <<\r\n/Type /Font\r\n/Subtype /Type1\r\n/Name /F1\r\n/BaseFont "
-            "/Helvetica\r\n/Encoding /WinAnsiEncoding\r\n>>\r\n>>\r\n");
-  std::string xobject = Object(pdf, 10);
+  EXPECT_EQ(CheckStructure(pdf), 12);
+  EXPECT_EQ(Object(pdf, 9), "<<\r\n/F1 10 0 R\r\n>>\r\n");
+  EXPECT_EQ(Object(pdf, 10),
+            "<<\r\n/Type /Font\r\n/Subtype /Type1\r\n/Name /F1\r\n/BaseFont "
+            "/Helvetica\r\n/Encoding /WinAnsiEncoding\r\n>>\r\n");
+  std::string xobject = Object(pdf, 11);
   EXPECT_EQ(xobject.rfind("<<\r\n/Type /XObject\r\n/Subtype /Image\r\n/Name /Im0\r\n/Filter "
                           "/ASCIIHexDecode\r\n/Width 13\r\n/Height 1\r\n/BitsPerComponent "
-                          "8\r\n/ColorSpace /DeviceRGB\r\n/Length 11 0 R\r\n>>\r\nstream\r\n",
+                          "8\r\n/ColorSpace /DeviceRGB\r\n/Length 12 0 R\r\n>>\r\nstream\r\n",
                           0),
             0u);
   // 13 pixels: a full line of 12, then the last pixel with the end marker.
   EXPECT_TRUE(Contains(xobject, "\r\n242526>\r\nendstream"));
-  CheckStreamLength(pdf, 10, 11);
+  CheckStreamLength(pdf, 11, 12);
   CheckStreamLength(pdf, 6, 7);
-  EXPECT_EQ(Object(pdf, 8), "<<\r\n/Im0 10 0 R\r\n>>\r\n");
+  EXPECT_EQ(Object(pdf, 8), "<<\r\n/Im0 11 0 R\r\n>>\r\n");
   EXPECT_EQ(Content(pdf),
             "0 0 0 0 k\r\nBT\r\n/F1 12 Tf\r\n14 TL\r\n1 0 0 1 0 50 Tm\r\n0 "
             "Tw\r\n(Hi) Tj\r\nET\r\nq\r\n20 0 0 10 5 6 cm\r\n/Im0 Do\r\nQ\r\n");
@@ -231,21 +233,23 @@ TEST_F(PdfWriterFonts, NonResidentFontsGetWidthsAndDescriptors) {
         w.DrawText(&style, nullptr, "c", "Unknown-Font", 10, 12, kAlignLeft, rect);
       },
       {"FakeSans-BoldItalic", "Helvetica"});
-  EXPECT_EQ(CheckStructure(pdf), 11);
-  std::string fonts = Object(pdf, 9);
+  // 9 the font dictionary, 10-12 the fonts, 13-14 the two descriptors.
+  EXPECT_EQ(CheckStructure(pdf), 14);
+  EXPECT_EQ(Object(pdf, 9), "<<\r\n/F1 10 0 R\r\n/F2 11 0 R\r\n/F3 12 0 R\r\n>>\r\n");
+  std::string fonts = Object(pdf, 10) + Object(pdf, 11) + Object(pdf, 12);
   std::string widths = "/Widths [";
   for (int i = 0; i < 34; i++) widths += (i == 16 || i == 32) ? "\r\n 500" : " 500";
   EXPECT_TRUE(Contains(fonts,
-                       "/F1 <<\r\n/Type /Font\r\n/Subtype /TrueType\r\n/Name /F1\r\n/BaseFont "
+                       "<<\r\n/Type /Font\r\n/Subtype /TrueType\r\n/Name /F1\r\n/BaseFont "
                        "/FakeSans-BoldItalic\r\n/Encoding /WinAnsiEncoding\r\n/FirstChar "
                        "32\r\n/LastChar 65\r\n" +
-                           widths + "\r\n]\r\n/FontDescriptor 10 0 R\r\n>>\r\n"))
+                           widths + "\r\n]\r\n/FontDescriptor 13 0 R\r\n>>\r\n"))
       << fonts;
   // The standard Helvetica is resident: no widths. The unknown font gets a descriptor.
   EXPECT_TRUE(Contains(fonts, "/BaseFont /Helvetica\r\n/Encoding /WinAnsiEncoding\r\n>>\r\n"));
-  EXPECT_TRUE(Contains(fonts, "/F3 <<"));
-  EXPECT_TRUE(Contains(fonts, "/FontDescriptor 11 0 R"));
-  EXPECT_EQ(Object(pdf, 10),
+  EXPECT_TRUE(Contains(fonts, "/Name /F3"));
+  EXPECT_TRUE(Contains(fonts, "/FontDescriptor 14 0 R"));
+  EXPECT_EQ(Object(pdf, 13),
             "<<\r\n/Type /FontDescriptor\r\n/FontName /FakeSans-BoldItalic\r\n/FontBBox [ -10 "
             "-200 900 800 ]\r\n/Ascent 800\r\n/Descent -200\r\n/CapHeight 640\r\n/XHeight "
             "0\r\n/ItalicAngle -12\r\n/Flags 98\r\n/StemV 120\r\n>>\r\n");

@@ -287,7 +287,7 @@ TEST(PsReader, TextsAndMissingFonts) {
   ReadBody(
       "0 1 1 0 k\n/_ArialMT 12 13 0 3 z\n[1 0 0 1 50 60] e\n1 -20 0 10 tbx\n"
       "(a\\(b\\)) t\n(c\\\\d\\351) Tx\n(\\r) TX\n(next\\n) t\n() t\n(x) t\nT\n"
-      // Unknown fonts are listed once and replaced by the default face.
+      // Unknown fonts are listed once and kept by name (the default face stands in).
       "/_NoSuchFont 10 11 0 1 z\n[1 0 0 1 0 0] e\n(one) t\nT\n"
       "/NoSuchFont 10 11 0 2 z\n[1 0 0 1 0 0] e\n(two) t\nT\n"
       // An empty accumulator makes nothing; "e" starts a new text.
@@ -305,7 +305,7 @@ TEST(PsReader, TextsAndMissingFonts) {
   EXPECT_EQ(t.style().fillColor, (Color{100, 0, 0}));
 
   EXPECT_EQ(r.missing, (std::vector<std::string>{"NoSuchFont"}));
-  EXPECT_EQ(As<TextShape>(r.at(1)).font(), "ArialMT");
+  EXPECT_EQ(As<TextShape>(r.at(1)).font(), "NoSuchFont");
   EXPECT_EQ(As<TextShape>(r.at(2)).alignment(), 2);
   EXPECT_EQ(std::string(As<TextShape>(r.at(3)).text()), "kept");
   EXPECT_EQ(std::string(As<TextShape>(r.at(4)).text()), "A\nB");
