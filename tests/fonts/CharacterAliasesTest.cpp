@@ -7,7 +7,7 @@
 #include "fonts/Type42Converter.h"
 
 TEST(CharacterAliases, EncodingNamesForCodePageGlyphsFromCmap) {
-  ttb::FontSpec plan = ttb::SmallFont();
+  ttb::FontPlan plan = ttb::SmallFont();
   plan.glyphNames = {".notdef", "uni20AC", "Zcaron"};
   plan.cmap = {{0x20AC, 1}, {0x017D, 2}, {0x017E, 7}};
   convtest::Result t42 = convtest::Convert<Type42Converter>(ttb::BuildFont(plan));

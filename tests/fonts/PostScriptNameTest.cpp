@@ -46,7 +46,7 @@ ttb::Bytes NameTable() {
 
 // The font list of that one font, loaded from a file in `dir`.
 std::unique_ptr<TrueTypeFontList> ListOfMisMatch(const std::string& dir) {
-  ttb::FontSpec plan = ttb::SmallFont();
+  ttb::FontPlan plan = ttb::SmallFont();
   plan.withHinting = false;
   plan.cmap = {{'A', 1}, {' ', 2}};
   plan.extraTables["name"] = NameTable();
