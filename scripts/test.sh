@@ -12,7 +12,7 @@ bash "$top/scripts/setup.sh"
 export QT_QPA_PLATFORM=offscreen
 # ccache's own cache in the user's home, with paths taken relative to the checkout, so a
 # fresh clone in another folder reuses what earlier builds compiled.
-export CCACHE_BASEDIR=$top
+export CCACHE_BASEDIR=$top CCACHE_NOHASHDIR=true
 
 echo "== build and test"
 cmake -S "$top" -B "$top/build-test" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DONDARA_WERROR=ON \
