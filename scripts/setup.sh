@@ -6,7 +6,7 @@ set -euo pipefail
 
 packages=(
   # build
-  cmake make g++ clang libclang-rt-14-dev ccache pkg-config git
+  cmake make g++ clang libclang-rt-14-dev clang-format ccache pkg-config git
   # libraries
   qt6-base-dev libgl-dev libgtest-dev libfreetype-dev libfontconfig-dev libcups2-dev
   # test oracles and fonts (the WenQuanYi collection holds two faces with different glyphs)

@@ -14,6 +14,9 @@ export QT_QPA_PLATFORM=offscreen
 # fresh clone in another folder reuses what earlier builds compiled.
 export CCACHE_BASEDIR=$top CCACHE_NOHASHDIR=true
 
+echo "== house rules"
+bash "$top/scripts/check-format.sh"
+
 echo "== build and test"
 cmake -S "$top" -B "$top/build-test" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DONDARA_WERROR=ON \
   >/dev/null
