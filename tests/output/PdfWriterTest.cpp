@@ -81,21 +81,13 @@ std::string Content(const std::string& pdf) {
   return body.substr(start, body.find("endstream") - start);
 }
 
-// Fixed metrics: every glyph 500 units wide, ascent 800, a bold italic TrueType face.
+// Fixed metrics: every glyph 500 units wide, ascent 800.
 class FakeFace : public FontFace {
  public:
   FakeFace(const char* psName, int32_t trueType)
       : FontFace("Fake", psName, kStyleBold | kStyleItalic), trueType_(trueType) {
     for (int& w : metrics_.widths) w = 500;
     metrics_.ascent = 800;
-    metrics_.descent = -200;
-    metrics_.bbox[0] = -10;
-    metrics_.bbox[1] = -200;
-    metrics_.bbox[2] = 900;
-    metrics_.bbox[3] = 800;
-    metrics_.capHeight = 640;
-    metrics_.italicAngle = -12;
-    metrics_.serif = true;
     metrics_.firstChar = 32;
     metrics_.lastChar = 65;
   }
@@ -110,8 +102,7 @@ class FakeFace : public FontFace {
 
 std::unique_ptr<FontManager> FakeFonts() {
   auto fonts = std::make_unique<testfonts::FixedFonts>();
-  fonts->Add(std::make_unique<FakeFace>("FakeSans-BoldItalic", 1))
-      .Add(std::make_unique<FakeFace>("Helvetica", 0));
+  fonts->Add(std::make_unique<FakeFace>("FakeSans-BoldItalic", 1));
   return fonts;
 }
 
@@ -128,21 +119,6 @@ ImageData TestImage(int w, int h) {
 }
 
 }  // namespace
-
-TEST(PdfWriter, EmptyDrawingHasObjectsOneToEight) {
-  std::string pdf = WritePdf([](PdfWriter&) {});
-  EXPECT_EQ(pdf.rfind("%PDF-1.0\r\n1 0 obj\r\n<<\r\n/Type /Catalog\r\n", 0), 0u);
-  EXPECT_EQ(CheckStructure(pdf), 8);
-  EXPECT_EQ(Object(pdf, 4),
-            "<<\r\n/Type /Page\r\n/Parent 3 0 R\r\n/MediaBox [ 0 0 200 100 ]\r\n/Resources "
-            "<<\r\n/ProcSet 5 0 R\r\n/XObject 8 0 R\r\n/Font 9 0 R\r\n>>\r\n/Contents 6 0 "
-            "R\r\n>>\r\n");
-  EXPECT_EQ(Content(pdf), "0 0 0 0 k\r\n");
-  EXPECT_EQ(Object(pdf, 7), "11\r\n");
-  EXPECT_EQ(Object(pdf, 8), "<<\r\n>>\r\n");
-  EXPECT_EQ(Object(pdf, 9), "");
-  EXPECT_TRUE(Contains(pdf, "/Size 9\r\n"));
-}
 
 TEST(PdfWriter, StandardFontTextAndImageMakeTwelveObjects) {
   ImageData image = TestImage(13, 1);
@@ -188,68 +164,6 @@ TEST(PdfWriter, ObjectTableGrowsBeyond255) {
   CheckStreamLength(pdf, 408, 409);
   EXPECT_NE(Object(pdf, 8).find("/Im199 408 0 R\r\n"), std::string::npos);
   EXPECT_EQ(Content(pdf).find("/Im200"), std::string::npos);
-}
-
-TEST(PdfWriter, PathOperatorsAndArrowheads) {
-  PaintStyle both;
-  both.fillOn = 1;
-  PaintStyle fillOnly = both;
-  fillOnly.strokeOn = 0;
-  PaintStyle neither = fillOnly;
-  neither.fillOn = 0;
-  Point pts[2] = {{0, 0}, {10, 0}};
-  CurveNode nodes[2] = {MakeCurveNode(0, 0, 1), MakeCurveNode(10, 10, 1)};
-  Arrowhead arrow{1, 2};
-  std::string pdf = WritePdf([&](PdfWriter& w) {
-    w.BeginGroup();
-    w.DrawPolygon(&both, nullptr, pts, 2, 0);
-    w.DrawPolygon(&both, nullptr, pts, 2, 1);
-    w.DrawCurve(&fillOnly, nullptr, nodes, 2, 1);
-    w.DrawBox(&neither, nullptr, 0, 0, 1, 1);
-    w.EndGroup();
-    w.DrawLine(&neither, nullptr, 0, 0, 0, 10, &arrow, nullptr);
-  });
-  CheckStructure(pdf);
-  EXPECT_EQ(Content(pdf),
-            "0 0 0 0 k\r\n0 0 m\r\n10 0 l\r\nB\r\n0 0 m\r\n10 0 l\r\n0 0 l\r\nb\r\n0 0 m\r\n"
-            "0 0 10 10 10 10 c\r\n10 10 0 0 0 0 c\r\nf\r\n0 0 m\r\n0 1 l\r\n1 1 l\r\n1 0 l\r\n"
-            "0 0 l\r\nn\r\n"
-            // The line, then its type 2 start arrow pointing down (-90 degrees): outline only,
-            // pen twice the width, in the stroke colour; an open V.
-            "0 0 m\r\n0 10 l\r\nn\r\n1 1 1 0 k\r\n2 w\r\n-6 6 m\r\n0 0 l\r\n6 6 l\r\n"
-            "S\r\n");
-}
-
-TEST_F(PdfWriterFonts, NonResidentFontsGetWidthsAndDescriptors) {
-  PaintStyle style;
-  const float rect[4] = {0, 100, 100, 0};
-  std::string pdf = WritePdf(
-      [&](PdfWriter& w) {
-        w.DrawText(&style, nullptr, "a", "FakeSans-BoldItalic", 10, 12, kAlignLeft, rect);
-        w.DrawText(&style, nullptr, "b", "Helvetica", 10, 12, kAlignLeft, rect);
-        // Not in the list given to the writer: added when first used.
-        w.DrawText(&style, nullptr, "c", "Unknown-Font", 10, 12, kAlignLeft, rect);
-      },
-      {"FakeSans-BoldItalic", "Helvetica"});
-  EXPECT_EQ(CheckStructure(pdf), 11);
-  std::string fonts = Object(pdf, 9);
-  std::string widths = "/Widths [";
-  for (int i = 0; i < 34; i++) widths += (i == 16 || i == 32) ? "\r\n 500" : " 500";
-  EXPECT_TRUE(Contains(fonts,
-                       "/F1 <<\r\n/Type /Font\r\n/Subtype /TrueType\r\n/Name /F1\r\n/BaseFont "
-                       "/FakeSans-BoldItalic\r\n/Encoding /WinAnsiEncoding\r\n/FirstChar "
-                       "32\r\n/LastChar 65\r\n" +
-                           widths + "\r\n]\r\n/FontDescriptor 10 0 R\r\n>>\r\n"))
-      << fonts;
-  // The standard Helvetica is resident: no widths. The unknown font gets a descriptor.
-  EXPECT_TRUE(Contains(fonts, "/BaseFont /Helvetica\r\n/Encoding /WinAnsiEncoding\r\n>>\r\n"));
-  EXPECT_TRUE(Contains(fonts, "/F3 <<"));
-  EXPECT_TRUE(Contains(fonts, "/FontDescriptor 11 0 R"));
-  EXPECT_EQ(Object(pdf, 10),
-            "<<\r\n/Type /FontDescriptor\r\n/FontName /FakeSans-BoldItalic\r\n/FontBBox [ -10 "
-            "-200 900 800 ]\r\n/Ascent 800\r\n/Descent -200\r\n/CapHeight 640\r\n/XHeight "
-            "0\r\n/ItalicAngle -12\r\n/Flags 98\r\n/StemV 120\r\n>>\r\n");
-  EXPECT_NE(Content(pdf).find("/F3 10 Tf"), std::string::npos);
 }
 
 TEST_F(PdfWriterFonts, TextAlignmentsPlaceEachLine) {
