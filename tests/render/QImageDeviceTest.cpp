@@ -111,25 +111,6 @@ TEST_F(PainterOnImage, FeedbackDrawnTwiceLeavesTheWindowUnchanged) {
   EXPECT_EQ(window.image(), before);
 }
 
-TEST_F(PainterOnImage, PatternCellsFollowTheBitTable) {
-  for (int pattern = 0; pattern < 9; ++pattern) {
-    QImageDevice dc(24, 16);
-    painter.SetBufferDevice(&dc);
-    gs.setrgbcolor(1, 0, 0);
-    gs.setpattern(pattern);
-    gs.rectpath(0, 0, 24, 16);
-    gs.fill(1);
-    for (int y = 0; y < 16; ++y) {
-      for (int x = 0; x < 24; ++x) {
-        bool one = (gdi::kPatternBits[pattern][y & 7] >> (7 - (x & 7))) & 1;
-        ASSERT_EQ(dc.GetPixel(x, y), one ? gdi::Rgb(255, 0, 0) : kBlack)
-            << "pattern " << pattern << " at " << x << "," << y;
-      }
-    }
-  }
-  painter.SetBufferDevice(&buffer);
-}
-
 TEST(QImageDevice, ObjectsStateAndPixels) {
   QImageDevice dc(20, 10);
   ASSERT_TRUE(dc.IsValid());
