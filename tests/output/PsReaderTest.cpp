@@ -212,22 +212,6 @@ TEST(PsReader, TextsAndMissingFonts) {
   EXPECT_EQ(As<TextShape>(r.at(2)).alignment(), 2);
   EXPECT_EQ(std::string(As<TextShape>(r.at(3)).text()), "kept");
   EXPECT_EQ(std::string(As<TextShape>(r.at(4)).text()), "A\nB");
-
-  // An Illustrator text: "Tp" matrix, "Tf" font, no box; its frame is as wide as its widest
-  // line, so the layout keeps the file's line breaks.
-  Result ai;
-  ReadBody(
-      "0 1 -1 0 100 200 0 Tp\n/_TimesNewRomanPS-BoldMT 10 Tf\n(aaaa bb) Tj\n(cc dd) Tx\n"
-      "(eeeeee) Tx\nTO\n0 1 -1 0 100 200 0 Tp\n(aaaa bb) Tj\n(cc) Tx\n(d) Tx\nTO\n",
-      &ai);
-  ASSERT_EQ(ai.shapes.Count(), 2);
-  const auto& a = As<TextShape>(ai.at(0));
-  EXPECT_EQ(std::string(a.text()), "aaaa bb\ncc dd\neeeeee");
-  // Where no frame width can keep them ("cc d" fits beside "aaaa bb"), the breaks are hard.
-  EXPECT_EQ(std::string(As<TextShape>(ai.at(1)).text()), "aaaa bb\rcc\rd");
-  EXPECT_EQ(a.font(), "TimesNewRomanPS-BoldMT");
-  EXPECT_EQ(V(a.size(), a.matrix().c, a.matrix().tx), V(10, -1, 100));
-  EXPECT_TRUE(ai.missing.empty());
 }
 
 TEST(PsReader, GroupsAndCompoundPaths) {
