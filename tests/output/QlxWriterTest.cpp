@@ -129,22 +129,10 @@ TEST(QlxWriter, ImagePaddedToWholeStrings) {
   EXPECT_EQ(Calls([&](QlxWriter& w) { w.DrawImage(&m, &image); }), Lines{});
 }
 
-TEST(QlxWriter, FontLists) {
+TEST(QlxWriter, OverlongFontNameIsNotListed) {
   Drawing drawing;
-  auto* group = new GroupShape;
-  group->children()->Append(new TextShape("y", "SymbolMT", 12, 13, 0));
-  group->children()->Append(new TextShape("w", "Times-Roman", 10, 11, 0));
-  drawing.AddShape(new TextShape("x", "Times-Roman", 12, 13, 0));
-  drawing.AddShape(group);
   drawing.AddShape(new TextShape("z", std::string(65, 'L'), 12, 13, 0));
   std::string qlx = Write(drawing);
-  EXPECT_TRUE(Contains(qlx, "%%DocumentFonts: Times-Roman\r\n%%+ SymbolMT\r\n%%Orientation"));
-  EXPECT_TRUE(Contains(qlx,
-                       "%QLX g 12 12 0 0\r\n%%IncludeFont: Times-Roman\r\n%%IncludeFont: "
-                       "SymbolMT\r\nQLXDict begin\r\n"));
-  EXPECT_TRUE(Contains(qlx,
-                       "pop\r\n\r\nWinAnsiEncoding /_Times-Roman /Times-Roman RE\r\n"
-                       "SymbolEncoding /_SymbolMT /SymbolMT RE\r\n\r\nnewpath"));
   // A name longer than 64 characters is not listed, but its text still names it.
   EXPECT_TRUE(HasLine(qlx, "/_" + std::string(65, 'L') + " 12 13 0 0 z"));
   EXPECT_FALSE(Contains(qlx, std::string(65, 'L') + " RE"));
