@@ -184,49 +184,8 @@ TEST(PsReader, ImageSizesNotPositiveAreSkipped) {
   EXPECT_EQ(big->at(0)->Kind(), kPolygonShape);
 }
 
-TEST(PsReader, TextsAndMissingFonts) {
-  roundtrip::ScopedFixedFonts fonts;
-  Result r;
-  ReadBody(
-      "0 1 1 0 k\n/_ArialMT 12 13 0 3 z\n[1 0 0 1 50 60] e\n1 -20 0 10 tbx\n"
-      "(a\\(b\\)) t\n(c\\\\d\\351) Tx\n(\\r) TX\n(next\\n) t\n() t\n(x) t\nT\n"
-      // Unknown fonts are listed once and replaced by the default face.
-      "/_NoSuchFont 10 11 0 1 z\n[1 0 0 1 0 0] e\n(one) t\nT\n"
-      "/NoSuchFont 10 11 0 2 z\n[1 0 0 1 0 0] e\n(two) t\nT\n"
-      // An empty accumulator makes nothing; "e" starts a new text.
-      "T\n(lost) t\n[1 0 0 1 0 0] e\n(kept) t\nT\n"
-      // A statement of a group end mark that starts with "(" is a text line.
-      "[1 0 0 1 0 0] e\n(A) U\n(B) *U\nT\n",
-      &r);
-  ASSERT_EQ(r.shapes.Count(), 5);
-  const auto& t = As<TextShape>(r.at(0));
-  // (The frame is narrower than any word, so the layout keeps every break.)
-  EXPECT_EQ(std::string(t.text()), "a(b)\nc\\d\xe9\rnext\\n\n\nx");
-  EXPECT_EQ(t.font(), "ArialMT");
-  EXPECT_EQ(V(t.size(), t.leading(), t.alignment(), t.matrix().tx, t.frame().x1, t.frame().y1),
-            V(12, 13, 3, 50, 0, 10));
-  EXPECT_EQ(t.style().fillColor, (Color{100, 0, 0}));
-
-  EXPECT_EQ(r.missing, (std::vector<std::string>{"NoSuchFont"}));
-  EXPECT_EQ(As<TextShape>(r.at(1)).font(), "ArialMT");
-  EXPECT_EQ(As<TextShape>(r.at(2)).alignment(), 2);
-  EXPECT_EQ(std::string(As<TextShape>(r.at(3)).text()), "kept");
-  EXPECT_EQ(std::string(As<TextShape>(r.at(4)).text()), "A\nB");
-}
-
-TEST(PsReader, GroupsAndCompoundPaths) {
+TEST(PsReader, UnbalancedAndUnfinishedGroups) {
   const std::string box = "0 0 1 1 [1 0 0 1 0 0] Bx\ns\n";
-  Result r;
-  ReadBody("u\n" + box + "u\n" + box + box + "U\nU\n*u\n0 0 m\n1 0 L\n1 1 L\nf\n" + box +
-               "*U\n*u\n*U\nu\nU\n",
-           &r);
-  ASSERT_EQ(r.shapes.Count(), 3);
-  const auto& group = As<GroupShape>(r.at(0));
-  ASSERT_EQ(group.children()->Count(), 2);
-  EXPECT_EQ((*group.children())[1]->Kind(), kGroupShape);
-  EXPECT_EQ(static_cast<GroupShape*>((*group.children())[1])->children()->Count(), 2);
-  // An empty compound path makes no shape; an empty group is kept as written.
-  EXPECT_EQ(V(r.at(1)->Kind(), r.at(2)->Kind()), V(kCompoundShape, kGroupShape));
   // An end mark without its begin loses nothing: the shapes around it stay in the list.
   auto unbalanced = Read(kHead + box + "U\n*U\n" + box + kTail);
   EXPECT_EQ(V(unbalanced->ok, unbalanced->shapes.Count()), V(1, 2));
@@ -238,24 +197,8 @@ TEST(PsReader, GroupsAndCompoundPaths) {
   EXPECT_EQ((*open.children())[1]->Kind(), kCompoundShape);
 }
 
-TEST(PsReader, FilesAndMessages) {
+TEST(PsReader, MissingFontNamesAreCutForTheMessage) {
   MessageLog log;
-  const std::string dir = TestWorkDir("PsReader");
-  const std::string path = dir + "/drawing.qlx";
-  ASSERT_TRUE(WriteFileBytes(path, std::string(kHead) + "0 0 1 1 [1 0 0 1 0 0] Bx\ns\n" + kTail));
-  Drawing drawing;
-  std::vector<std::string> missing;
-  EXPECT_EQ(ReadDrawingFile(path.c_str(), &drawing, &missing), 1);
-  EXPECT_EQ(V(drawing.shapes().Count(), drawing.grid.hSpacing), V(1, 6));
-  EXPECT_TRUE(log.texts.empty());
-
-  const std::string gone = dir + "/missing.qlx";
-  EXPECT_EQ(OpenDrawingFile(gone.c_str(), &drawing), 0);
-  ASSERT_EQ(log.texts.size(), 2u);
-  EXPECT_EQ(log.texts[0].rfind("Unable to open " + gone + "\n", 0), 0u);
-  EXPECT_EQ(log.texts[1], "An error has occurred while opening\n" + gone);
-
-  log.texts.clear();
   ReportMissingFonts({"Short", std::string(80, 'F')});
   ASSERT_EQ(log.texts.size(), 2u);
   EXPECT_EQ(log.texts[0], "Can't find font \"Short\"\nAnother font will be substituted.");
