@@ -162,10 +162,6 @@ TEST_F(InsertCommands, DrawingInsertionSelectsWithoutFontReports) {
   EXPECT_EQ(g_messages,
             std::vector<std::string>{"An error has occurred while inserting drawing file\n" + cut});
   EXPECT_EQ(V(drawing.shapes().Count(), drawing.selection().Count()), V(3, 2));
-  // The dialog's kinds reach the same insertion.
-  EXPECT_EQ(InsertFile(drawing, path, kFileIllustrator, PageTopLeftMapping(drawing)), 1);
-  EXPECT_EQ(drawing.shapes().Count(), 5);
-  EXPECT_EQ(InsertFile(drawing, path, 3, PageTopLeftMapping(drawing)), 0);
 }
 
 TEST_F(InsertCommands, OpenAndImport) {

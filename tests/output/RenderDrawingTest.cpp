@@ -146,11 +146,4 @@ TEST(RenderDrawingTest, PageInfoBoxTitleLandscapeAndGrid) {
   p = MakePageInfo(d, 0);
   EXPECT_EQ(p.title + std::to_string(p.landscape), longName + ".qlx1");  // carried whole
   EXPECT_EQ((std::vector<int32_t>(p.grid, p.grid + 4)), (std::vector<int32_t>{18, 9, 1, 0}));
-
-  d.path = "/tmp/plan.qlx";
-  TraceDriver t;
-  RenderDrawing(d, &t, 0, 0, 10, nullptr);
-  EXPECT_EQ(t.lines()[0],
-            "BeginDocument bbox=[39 39 160 110] title=\"plan.qlx\" landscape=1 grid=[18 9 1 0] "
-            "embed=0");
 }
