@@ -64,20 +64,6 @@ std::vector<double> Fill(const Shape* s) { return V(s->style().fillOn, s->style(
 
 }  // namespace
 
-TEST(PsReaderOperators, TableOrderAndPrefixLookup) {
-  const PsOperator* table = PsOperatorTable();
-  auto name = [&](const char* op) {
-    const int32_t i = FindPsOperator(op);
-    return i < 0 ? std::string("-") : std::string(table[i].name);
-  };
-  // A proper prefix reaches the first longer name that begins with it.
-  std::string got;
-  for (const char* op : {"i", "A", "O", "P", "*", "T", "X", "Xa", "tb", "Pi", "imgs", ""}) {
-    got += name(op) + " ";
-  }
-  EXPECT_EQ(got, "img At Ov Pat *u T X Xa tbx - - - ");
-}
-
 TEST(PsReader, HeaderSetupAndRefusals) {
   Result r;
   ReadBody("", &r);
@@ -97,14 +83,6 @@ TEST(PsReader, HeaderSetupAndRefusals) {
   auto cut = Read(std::string(kHead) + "0 0 10 10 [1 0 0 1 0 0] Bx\ns\n5 5 1 1 [1 0 0 1 0 0] Ov\n");
   EXPECT_EQ(V(cut->ok, cut->shapes.Count()), V(0, 1));
   EXPECT_EQ(Read("")->ok, 0);
-
-  // An Illustrator header: no grid line, no page setup.
-  auto ai = Read(
-      "%!PS-Adobe-2.0 EPSF-1.2\n%%Creator: Adobe Illustrator(TM) for Windows, version 4.0\n"
-      "%%EndComments\n%%BeginProlog\n%%EndProlog\n%%BeginSetup\n%%EndSetup\n0 0 0 0 k\n"
-      "1 1 1 0 K\n0 0 m\n10 0 L\n10 10 L\n0 0 L\nf\n%%Trailer\n");
-  EXPECT_EQ(V(ai->ok, ai->shapes.Count()), V(1, 1));
-  EXPECT_EQ(As<PolygonShape>(ai->at(0)).points.Count(), 3);
 }
 
 TEST(PsReader, LineEndsAndLongLines) {
