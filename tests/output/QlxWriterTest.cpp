@@ -124,7 +124,9 @@ TEST(QlxWriter, ImagePaddedToWholeStrings) {
   Lines lines = Calls([&](QlxWriter& w) { w.DrawImage(&m, &image); });
   ASSERT_EQ(lines.size(), 23u);
   EXPECT_EQ(lines[0], "[20 0 0 10 5 5] 1 1 img");
-  // Pixels that do not cover the image are not written (the procedure would eat the file).
+  // Pixels that do not cover the image are not written (the procedure would eat the file):
+  // 13 pixels need 39 bytes.
+  image.width = 13;
   image.pixels.resize(30);
   EXPECT_EQ(Calls([&](QlxWriter& w) { w.DrawImage(&m, &image); }), Lines{});
 }
