@@ -66,72 +66,6 @@ TEST(AiWriter, HeaderAndTrailerAroundAnImageOnlyDrawing) {
                           "%%EndSetup", "0 0 0 0 k", "1 1 1 0 K", "%%Trailer"}));
 }
 
-TEST(AiWriter, OvalBoxAndArcBodies) {
-  PaintStyle style;  // default: stroked, not filled
-  Matrix identity;
-  auto oval = Body(WriteAi([&](AiWriter& w) { w.DrawOval(&style, &identity, 0, 0, 1, 1); }));
-  EXPECT_EQ(oval,
-            (Lines{"1 0 m", "1 0.552285 0.552285 1 0 1 c", "-0.552285 1 -1 0.552285 -1 0 c",
-                   "-1 -0.552285 -0.552285 -1 0 -1 c", "0.552285 -1 1 -0.552285 1 0 c", "s"}));
-
-  // Scaled and moved first, then through the matrix.
-  Matrix shift = MakeMatrix(1, 0, 0, 1, 100, 0);
-  auto moved = Body(WriteAi([&](AiWriter& w) { w.DrawOval(&style, &shift, 10, 20, 5, 2); }));
-  ASSERT_FALSE(moved.empty());
-  EXPECT_EQ(moved[0], "115 20 m");
-  EXPECT_EQ(moved[2], "107.239 22 105 21.1046 105 20 c");
-
-  PaintStyle filled;
-  filled.fillOn = 1;
-  filled.fillColor = Color{100, 0, 0};
-  filled.pattern = 3;  // Illustrator has no patterns: no "Pat" line
-  auto box = Body(WriteAi([&](AiWriter& w) { w.DrawBox(&filled, &identity, 0, 0, 100, 50); }));
-  EXPECT_EQ(box, (Lines{"0 1 1 0 k", "0 0 m", "0 50 L", "100 50 L", "100 0 L", "0 0 L", "b"}));
-
-  // An arc of 90 degrees is one open curve segment; equal angles write nothing.
-  auto arc = Body(WriteAi([&](AiWriter& w) {
-    w.DrawArc(&style, &identity, 0, 0, 1, 1, 0, 90);
-    w.DrawArc(&style, &identity, 0, 0, 1, 1, 45, 45);
-  }));
-  ASSERT_EQ(arc.size(), 3u);
-  EXPECT_EQ(arc[0], "1 0 m");
-  EXPECT_EQ(arc[1].rfind("1 0.552285 0.552285 1 ", 0), 0u);
-  EXPECT_EQ(arc[2], "S");
-}
-
-TEST(AiWriter, StyleLinesFollowTheCacheWithoutPattern) {
-  Matrix identity;
-  PaintStyle wide;
-  wide.lineWidth = 3;
-  PaintStyle dashed = wide;
-  dashed.dash = 1;
-  PaintStyle thin;
-  auto body = Body(WriteAi([&](AiWriter& w) {
-    w.DrawLine(&wide, &identity, 0, 0, 10, 0, nullptr, nullptr);
-    w.DrawLine(&dashed, &identity, 0, 0, 10, 0, nullptr, nullptr);
-    w.DrawLine(&thin, &identity, 0, 0, 10, 0, nullptr, nullptr);
-  }));
-  EXPECT_EQ(body, (Lines{"3 w", "0 0 m", "10 0 L", "S", "1 w", "[3 3] 0 d", "0 0 m", "10 0 L", "S",
-                         "[] 0 d", "0 0 m", "10 0 L", "S"}));
-}
-
-TEST(AiWriter, LineArrowheadsArePolygonsInTheStrokeColour) {
-  Matrix shift = MakeMatrix(1, 0, 0, 1, 0, 100);
-  PaintStyle red;
-  red.strokeColor = Color{100, 0, 0};
-  Arrowhead none{0, 0}, end{1, 1};
-  auto body = Body(WriteAi([&](AiWriter& w) {
-    w.DrawLine(&red, &shift, 0, 0, 10, 0, &none, &end);
-    PaintStyle hidden = red;
-    hidden.strokeOn = 0;
-    w.DrawLine(&hidden, &shift, 0, 0, 10, 0, nullptr, nullptr);
-  }));
-  // Type 1 traced from the end point (10, 0) under the matrix: filled, no outline.
-  EXPECT_EQ(body,
-            (Lines{"0 1 1 0 K", "0 100 m", "10 100 L", "S", "0 1 1 0 k", "10 100 m", "10 103 L",
-                   "19 100 L", "10 97 L", "10 100 L", "f", "0 100 m", "10 100 L", "N"}));
-}
-
 TEST(AiWriter, TextIsWrittenLeftForJustifyWithoutParagraphMarks) {
   Matrix m = MakeMatrix(2, 0, 0, 2, 10, 20);
   PaintStyle style;
@@ -146,20 +80,4 @@ TEST(AiWriter, TextIsWrittenLeftForJustifyWithoutParagraphMarks) {
   EXPECT_EQ(body, (Lines{"/_Helvetica 12 14 0 0 z", "[2 0 0 2 10 120] e", "(a\\(b\\)) t", "() t",
                          "(c\\351) t", "(d) t", "T", "[2 0 0 2 10 120] e", "(" + longLine + ") t",
                          "T", "/_Helvetica 12 14 0 2 z", "[2 0 0 2 210 120] e", "(r) t", "T"}));
-}
-
-TEST(AiWriter, GroupsAndCompoundsAreBracketed) {
-  PaintStyle style;
-  Point pts[3] = {{0, 0}, {10, 0}, {10, 10}};
-  CurveNode nodes[2] = {MakeCurveNode(0, 0, 0), MakeCurveNode(10, 10, 1)};
-  auto body = Body(WriteAi([&](AiWriter& w) {
-    w.BeginGroup();
-    w.BeginCompound();
-    w.DrawPolygon(&style, nullptr, pts, 3, 1);
-    w.DrawCurve(&style, nullptr, nodes, 2, 0);
-    w.EndCompound();
-    w.EndGroup();
-  }));
-  EXPECT_EQ(body, (Lines{"u", "*u", "0 0 m", "10 0 L", "10 10 L", "0 0 L", "s", "0 0 m",
-                         "0 0 10 10 10 10 C", "S", "*U", "U"}));
 }

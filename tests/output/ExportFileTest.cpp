@@ -3,7 +3,6 @@
 #include <filesystem>
 #include <memory>
 #include <string>
-#include <tuple>
 #include <vector>
 
 #include "fonts/FontManager.h"
@@ -66,25 +65,6 @@ std::string Box(Drawing& drawing, float b, bool native = false) {
 
 }  // namespace
 
-TEST(ExportFile, SubstitutionTableAndStyleFallback) {
-  // A few rows of the table; the table wins over the style bits.
-  // Other names by their style bits; case matters, the names are PostScript names.
-  const int bi = kStyleBold | kStyleItalic;
-  for (auto [name, style, expect] :
-       {std::tuple{"CourierNewPS-BoldItalicMT", bi, "Courier-BoldOblique"},
-        {"ArialNarrow-Italic", bi, "Helvetica-Oblique"},
-        {"Foo", 0, "Helvetica"},
-        {"Foo", kStyleBold, "Helvetica-Bold"},
-        {"Foo", 17, "Helvetica-BoldOblique"},
-        {"arialmt", 0, "Helvetica"}}) {
-    FakeFace face(name, style, true);
-    EXPECT_EQ(SubstitutePsFontName(&face), expect) << name << style;
-  }
-  EXPECT_EQ(V(ClampBorder(100), ClampBorder(-100), ClampBorder(12.5f)), V(72, -72, 12.5));
-  EXPECT_EQ(V(ExportKindForFilter(1), ExportKindForFilter(7), ExportKindForFilter(8)),
-            V(kExportEps, kExportTiff, 0));
-}
-
 TEST(ExportFile, DownloadFontsSkipsResidentAndSubstitutedFonts) {
   FontScope scope({new FakeFace("Times-Roman", 0, false), new FakeFace("Symbol", 0, true),
                    new FakeFace("Nimbus", 0, false), new FakeFace("Broken", 0, true, false),
@@ -144,20 +124,6 @@ TEST(ExportFile, ExportKindsFontsAndSubstitution) {
                        "%%BeginProlog\r\n%%BeginResource: font Arial-BoldMT\r\n"
                        "%font42 Arial-BoldMT\r\n%%EndResource\r\n"));
   EXPECT_FALSE(Contains(embedded.text, "%%IncludeFont"));
-
-  // Only a resident font: nothing to download.
-  Drawing times;
-  times.AddShape(new TextShape("t", "Times-Roman", 12, 13, 0));
-  StringSink resident;
-  ASSERT_EQ(ExportFile(times, kExportPostScript, &resident, options), 1);
-  EXPECT_FALSE(Contains(resident.text, "%%BeginResource: font"));
-
-  // The Illustrator and PDF writers are reached through the same entry point.
-  StringSink ai, pdf;
-  ASSERT_EQ(ExportFile(drawing, kExportIllustrator, &ai, ExportOptions()), 1);
-  EXPECT_EQ(ai.text.rfind("%!PS-Adobe", 0), 0u);
-  ASSERT_EQ(ExportFile(drawing, kExportPdf, &pdf, ExportOptions()), 1);
-  EXPECT_EQ(pdf.text.rfind("%PDF-", 0), 0u);
 
   StringSink none;
   EXPECT_EQ(ExportFile(drawing, 2, &none, ExportOptions()), 0);

@@ -16,6 +16,7 @@
 #include "output/OutputSink.h"
 #include "output/RoundTripDrawing.h"
 #include "support/OutputTestSupport.h"
+#include "support/PixelCompare.h"
 #include "support/TestSupport.h"
 
 namespace {
@@ -29,24 +30,6 @@ bool Export(Drawing& drawing, int32_t kind, const std::string& path) {
   if (!sink.Open()) return false;
   bool ok = ExportFile(drawing, kind, &sink, ExportOptions()) == 1;
   return sink.Close() == 1 && ok;
-}
-
-// Mean of each kReduce x kReduce block, per channel.
-std::vector<int> Reduce(const Pnm& image) {
-  int w = image.width / kReduce, h = image.height / kReduce;
-  std::vector<int> out(size_t(w) * size_t(h) * 3, 0);
-  for (int y = 0; y < h * kReduce; ++y) {
-    for (int x = 0; x < w * kReduce; ++x) {
-      for (int c = 0; c < 3; ++c) {
-        size_t at = (size_t(y) * size_t(image.width) + size_t(x)) * size_t(image.channels) +
-                    size_t(image.channels == 3 ? c : 0);
-        out[(size_t(y / kReduce) * size_t(w) + size_t(x / kReduce)) * 3 + size_t(c)] +=
-            uint8_t(image.pixels[at]);
-      }
-    }
-  }
-  for (int& v : out) v /= kReduce * kReduce;
-  return out;
 }
 
 }  // namespace
@@ -76,7 +59,7 @@ TEST(PdfEpsAgreementInterop, PopplerAndGhostscriptDrawTheSamePicture) {
   ASSERT_EQ(eps.width, pdf.width);
   ASSERT_EQ(eps.height, pdf.height);
 
-  std::vector<int> a = Reduce(eps), b = Reduce(pdf);
+  std::vector<int> a = pixels::Reduce(eps, kReduce), b = pixels::Reduce(pdf, kReduce);
   size_t differing = 0, inked = 0;
   for (size_t i = 0; i < a.size(); i += 3) {
     bool differs = false;

@@ -73,19 +73,6 @@ TEST(PrinterSinkTest, BufferFlushesOnlyWhenAWriteDoesNotFit) {
   EXPECT_EQ(sink.WriteBytes("x", 1), 0) << "a closed sink takes nothing";
 }
 
-TEST(PrinterSinkTest, WritesLargerThanTheBufferGoStraightThroughInOrder) {
-  FakeSpooler spooler;
-  PrinterSink sink(&spooler);
-  ASSERT_EQ(sink.Open(), 1);
-  std::string big(3 * PrinterSink::kBufferSize + 5, 'z');
-  EXPECT_EQ(sink.WriteString("%!PS-Adobe-3.0\r\n"), 1);
-  EXPECT_EQ(sink.WriteBytes(big.data(), int32_t(big.size())), 1);
-  EXPECT_EQ(sink.WriteString("tail"), 1);
-  EXPECT_EQ(spooler.sends, (std::vector<size_t>{16, big.size()}));
-  EXPECT_EQ(sink.Close(), 1);
-  EXPECT_EQ(spooler.received, "%!PS-Adobe-3.0\r\n" + big + "tail");
-}
-
 TEST(PrinterSinkTest, FailuresAreReportedAndTheBrokenJobWithdrawn) {
   {
     FakeSpooler spooler;  // a queue that does not speak PostScript takes no bytes

@@ -2,7 +2,6 @@
 
 #include <cstring>
 #include <memory>
-#include <random>
 #include <string>
 #include <vector>
 
@@ -65,34 +64,6 @@ std::vector<double> Fill(const Shape* s) { return V(s->style().fillOn, s->style(
 
 }  // namespace
 
-TEST(PsReaderOperators, TableOrderAndPrefixLookup) {
-  const PsOperator* table = PsOperatorTable();
-  auto name = [&](const char* op) {
-    const int32_t i = FindPsOperator(op);
-    return i < 0 ? std::string("-") : std::string(table[i].name);
-  };
-  // A proper prefix reaches the first longer name that begins with it.
-  std::string got;
-  for (const char* op : {"i", "A", "O", "P", "*", "T", "X", "Xa", "tb", "Pi", "imgs", ""}) {
-    got += name(op) + " ";
-  }
-  EXPECT_EQ(got, "img At Ov Pat *u T X Xa tbx - - - ");
-
-  // The index answers exactly as the walk of the table, for every prefix and random words.
-  for (int32_t i = 0; i < kPsOperatorCount; ++i) {
-    std::string n = table[i].name;
-    for (size_t k = 1; k <= n.size(); ++k)
-      EXPECT_EQ(FindPsOperator(n.substr(0, k)), FindPsOperatorByWalk(n.substr(0, k))) << n;
-  }
-  std::mt19937 random(7);
-  const std::string alphabet = "bBcCdefFgGkKlLmnNsStTfjOpxXuU*vVaAyYwWzrnPiLnBxOvmg0";
-  for (int i = 0; i < 20000; ++i) {
-    std::string op;
-    for (size_t k = random() % 4 + 1; k > 0; --k) op += alphabet[random() % alphabet.size()];
-    ASSERT_EQ(FindPsOperator(op), FindPsOperatorByWalk(op)) << op;
-  }
-}
-
 TEST(PsReader, HeaderSetupAndRefusals) {
   Result r;
   ReadBody("", &r);
@@ -112,14 +83,6 @@ TEST(PsReader, HeaderSetupAndRefusals) {
   auto cut = Read(std::string(kHead) + "0 0 10 10 [1 0 0 1 0 0] Bx\ns\n5 5 1 1 [1 0 0 1 0 0] Ov\n");
   EXPECT_EQ(V(cut->ok, cut->shapes.Count()), V(0, 1));
   EXPECT_EQ(Read("")->ok, 0);
-
-  // An Illustrator header: no grid line, no page setup.
-  auto ai = Read(
-      "%!PS-Adobe-2.0 EPSF-1.2\n%%Creator: Adobe Illustrator(TM) for Windows, version 4.0\n"
-      "%%EndComments\n%%BeginProlog\n%%EndProlog\n%%BeginSetup\n%%EndSetup\n0 0 0 0 k\n"
-      "1 1 1 0 K\n0 0 m\n10 0 L\n10 10 L\n0 0 L\nf\n%%Trailer\n");
-  EXPECT_EQ(V(ai->ok, ai->shapes.Count()), V(1, 1));
-  EXPECT_EQ(As<PolygonShape>(ai->at(0)).points.Count(), 3);
 }
 
 TEST(PsReader, LineEndsAndLongLines) {
@@ -146,70 +109,6 @@ TEST(PsReader, LineEndsAndLongLines) {
   ASSERT_EQ(p.points.Count(), 2);
   EXPECT_EQ(p.points[1].x, 3);
   EXPECT_EQ(std::string(As<TextShape>(r.at(1)).text()), words);
-}
-
-TEST(PsReader, ShapeOperatorsAndStyle) {
-  Result r;
-  ReadBody(
-      "3 Pat\n0 1 1 0 k\n0.3 0.3 0.3 0 K\n2.5 w\n[3 3] 0 d\n40 30 10 20 [1 0 0 1 5 6] Bx\nb\n"
-      "[7 7] 0 d\n1 w\n7 3 1 2 [0 1 -1 0 0 0] Ov\nf\n30 300 5 6 7 8 [1 0 0 1 0 0] Ar\nS\n"
-      "1 2 3 4 5 6 [1 0 0 1 0 0] Pi\nf\n2 At\n3 100 200 10 20 [1 0 0 1 0 0] Ln\nN\n"
-      "9 Pat\n-2 Pat\n7 At\n0 10 20 30 40 [2 0 0 2 0 0] Ln\nS\n"
-      "5 5 5 5 [1 0 0 1 0 0 Bx\n0 0 0 0 [1 0 0 Bx\nF\n"
-      "10 15 Q\n0 i\n5 5 5 5 [1 0 0 1 0 0] Bx\ns\n",
-      &r);
-  ASSERT_EQ(r.shapes.Count(), 7);
-  const auto& box = As<BoxShape>(r.at(0));
-  const PaintStyle& bs = box.style();
-  EXPECT_EQ(V(box.x1, box.y1, box.x2, box.y2, box.matrix().tx, box.matrix().ty),
-            V(10, 20, 40, 30, 5, 6));
-  EXPECT_EQ(V(bs.pattern, bs.lineWidth, bs.dash, bs.fillOn, bs.strokeOn), V(3, 2.5, 1, 1, 1));
-  EXPECT_EQ(bs.fillColor, (Color{100, 0, 0}));
-  // 1 - 0.3 is 69.99999 percent in floats: the colour comes back as the 70 it was written from.
-  EXPECT_EQ(bs.strokeColor, (Color{70, 70, 70}));
-  // An unknown dash changes nothing.
-  const auto& oval = As<OvalShape>(r.at(1));
-  EXPECT_EQ(V(oval.cx, oval.cy, oval.rx, oval.ry, oval.matrix().b, oval.style().dash),
-            V(1, 2, 7, 3, 1, 1));
-  EXPECT_EQ(Fill(&oval), V(1, 0));
-  const auto& arc = As<ArcShape>(r.at(2));
-  EXPECT_EQ(V(arc.startAngle, arc.endAngle, arc.rx, arc.ry, arc.cx, arc.cy, arc.style().fillOn),
-            V(30, 300, 5, 6, 7, 8, 0));
-  // "Pi" is not read; its painting line finds nothing pending.
-  const auto& line = As<LineShape>(r.at(3));
-  EXPECT_EQ(V(line.x1, line.y1, line.x2, line.y2, line.style().strokeOn), V(10, 20, 100, 200, 0));
-  EXPECT_EQ(line.leftArrow(), (Arrowhead{1, 2}));
-  EXPECT_EQ(line.rightArrow(), (Arrowhead{2, 2}));
-  // Pattern and arrow type outside their ranges are ignored.
-  const auto& plain = As<LineShape>(r.at(4));
-  EXPECT_EQ(V(plain.leftArrow().enabled, plain.rightArrow().enabled, plain.leftArrow().kind,
-              plain.style().pattern, plain.matrix().a),
-            V(0, 0, 2, 3, 2));
-  // A box without "]" still has all its numbers; one short of them is not made (the box
-  // before it is the one painted); unknown operators and the failed "0 i" change nothing.
-  EXPECT_EQ(As<BoxShape>(r.at(5)).x1, 5);
-  EXPECT_EQ(Fill(r.at(5)), V(1, 0));
-  EXPECT_EQ(Fill(r.at(6)), V(0, 1));
-}
-
-TEST(PsReader, ColourOperators) {
-  Result r;
-  ReadBody(
-      "0.25 g\n0.5 G\n0 0 m\n1 1 L\nB\n"
-      "0.2 0.4 0.6 0.1 (Spot) 0 x\n0.5 0.5 0.5 0.9 X\n0 0 m\n1 1 L\nB\n"
-      "0.1 0.2 0.3 Xa\n1 0 0 XA\n0 0 m\n1 1 L\nB\n"
-      "-1 -1 -1 0 k\n2 g\n0 0 m\n1 1 L\nB\n",
-      &r);
-  ASSERT_EQ(r.shapes.Count(), 4);
-  // c + k is capped at 1; values outside 0..1 are kept within 0..100 percent.
-  const Color want[4][2] = {{{25, 25, 25}, {50, 50, 50}},
-                            {{70, 50, 30}, {0, 0, 0}},
-                            {{10, 20, 30}, {100, 0, 0}},
-                            {{100, 100, 100}, r.at(3)->style().strokeColor}};
-  for (int i = 0; i < 4; ++i) {
-    EXPECT_EQ(r.at(i)->style().fillColor, want[i][0]) << i;
-    EXPECT_EQ(r.at(i)->style().strokeColor, want[i][1]) << i;
-  }
 }
 
 TEST(PsReader, PolygonsAndCurves) {
@@ -254,31 +153,13 @@ TEST(PsReader, PolygonsAndCurves) {
   EXPECT_EQ(V(n[2].corner, n[3].corner, n[3].inX, n[4].corner, n[3].outX), V(1, 1, 3, 0, 2));
 }
 
-TEST(PsReader, ImagePixels) {
-  // 2 by 1 pixels: 6 bytes, then padding to 768 bytes; the rest of the last line is ignored.
-  std::string pad;
-  for (int32_t count = 3; count <= 256; ++count) pad += count % 12 ? "000000" : "000000\n";
-  Result r;
-  ReadBody("[10 0 0 20 1 2] 2 1 img\nff0080\n0a0B0c" + pad + " 5 5 Bx trailing\n0 0 m\n1 1 L\nS\n",
-           &r);
-  ASSERT_EQ(V(r.ok, r.shapes.Count()), V(1, 2));
-  const auto& image = As<ImageShape>(r.at(0));
-  EXPECT_EQ(V(image.image.width, image.image.height, image.matrix().d, r.at(1)->Kind()),
-            V(2, 1, 20, kPolygonShape));
-  EXPECT_EQ(image.image.pixels, (std::vector<uint8_t>{0xff, 0x00, 0x80, 0x0a, 0x0b, 0x0c}));
-
+TEST(PsReader, ImageSizesNotPositiveAreSkipped) {
   // Sizes that are not positive are refused, and the read goes on.
   auto big =
       Read(kHead + std::string("[1 0 0 1 0 0] -1 5 img\n[1 0 0 1 0 0] 0 0 img\n0 0 m\n1 1 L\nS\n") +
            kTail);
   ASSERT_EQ(V(big->ok, big->shapes.Count()), V(1, 1));
   EXPECT_EQ(big->at(0)->Kind(), kPolygonShape);
-
-  // Pixel data that ends early fails the image and the read; earlier shapes stay.
-  auto cut = Read(kHead + std::string("0 0 m\n1 1 L\nS\n[1 0 0 1 0 0] 1 1 img\n") +
-                  std::string(1200, 'a'));
-  ASSERT_EQ(V(cut->ok, cut->shapes.Count()), V(0, 1));
-  EXPECT_EQ(cut->at(0)->Kind(), kPolygonShape);
 }
 
 TEST(PsReader, TextsAndMissingFonts) {
@@ -329,17 +210,6 @@ TEST(PsReader, TextsAndMissingFonts) {
 
 TEST(PsReader, GroupsAndCompoundPaths) {
   const std::string box = "0 0 1 1 [1 0 0 1 0 0] Bx\ns\n";
-  Result r;
-  ReadBody("u\n" + box + "u\n" + box + box + "U\nU\n*u\n0 0 m\n1 0 L\n1 1 L\nf\n" + box +
-               "*U\n*u\n*U\nu\nU\n",
-           &r);
-  ASSERT_EQ(r.shapes.Count(), 3);
-  const auto& group = As<GroupShape>(r.at(0));
-  ASSERT_EQ(group.children()->Count(), 2);
-  EXPECT_EQ((*group.children())[1]->Kind(), kGroupShape);
-  EXPECT_EQ(static_cast<GroupShape*>((*group.children())[1])->children()->Count(), 2);
-  // An empty compound path makes no shape; an empty group is kept as written.
-  EXPECT_EQ(V(r.at(1)->Kind(), r.at(2)->Kind()), V(kCompoundShape, kGroupShape));
   // An end mark without its begin loses nothing: the shapes around it stay in the list.
   auto unbalanced = Read(kHead + box + "U\n*U\n" + box + kTail);
   EXPECT_EQ(V(unbalanced->ok, unbalanced->shapes.Count()), V(1, 2));
@@ -351,24 +221,8 @@ TEST(PsReader, GroupsAndCompoundPaths) {
   EXPECT_EQ((*open.children())[1]->Kind(), kCompoundShape);
 }
 
-TEST(PsReader, FilesAndMessages) {
+TEST(PsReader, MissingFontNamesAreCutForTheMessage) {
   MessageLog log;
-  const std::string dir = TestWorkDir("PsReader");
-  const std::string path = dir + "/drawing.qlx";
-  ASSERT_TRUE(WriteFileBytes(path, std::string(kHead) + "0 0 1 1 [1 0 0 1 0 0] Bx\ns\n" + kTail));
-  Drawing drawing;
-  std::vector<std::string> missing;
-  EXPECT_EQ(ReadDrawingFile(path.c_str(), &drawing, &missing), 1);
-  EXPECT_EQ(V(drawing.shapes().Count(), drawing.grid.hSpacing), V(1, 6));
-  EXPECT_TRUE(log.texts.empty());
-
-  const std::string gone = dir + "/missing.qlx";
-  EXPECT_EQ(OpenDrawingFile(gone.c_str(), &drawing), 0);
-  ASSERT_EQ(log.texts.size(), 2u);
-  EXPECT_EQ(log.texts[0].rfind("Unable to open " + gone + "\n", 0), 0u);
-  EXPECT_EQ(log.texts[1], "An error has occurred while opening\n" + gone);
-
-  log.texts.clear();
   ReportMissingFonts({"Short", std::string(80, 'F')});
   ASSERT_EQ(log.texts.size(), 2u);
   EXPECT_EQ(log.texts[0], "Can't find font \"Short\"\nAnother font will be substituted.");

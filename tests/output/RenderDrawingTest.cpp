@@ -6,7 +6,6 @@
 
 #include "model/ContainerShapes.h"
 #include "model/Drawing.h"
-#include "model/ImageShape.h"
 #include "model/PathShapes.h"
 #include "model/SimpleShapes.h"
 #include "output/ProgressDialog.h"
@@ -139,11 +138,6 @@ TEST(RenderDrawingTest, PageInfoBoxTitleLandscapeAndGrid) {
   PageInfo p = MakePageInfo(d, 0);
   EXPECT_EQ(p.title + std::to_string(p.landscape), "Untitled0");
 
-  Drawing neg;
-  neg.AddShape(new BoxShape(-20.2f, -30, 10, 10));
-  p = MakePageInfo(neg, 0);  // -20.7 truncates toward zero
-  EXPECT_EQ((std::array{p.llx, p.lly, p.urx}), (std::array{-20, -30, 10}));
-
   std::string longName(400, 'n');
   d.path = "/home/user/drawings/" + longName + ".qlx";
   d.landscape = 1;
@@ -151,62 +145,4 @@ TEST(RenderDrawingTest, PageInfoBoxTitleLandscapeAndGrid) {
   p = MakePageInfo(d, 0);
   EXPECT_EQ(p.title + std::to_string(p.landscape), longName + ".qlx1");  // carried whole
   EXPECT_EQ((std::vector<int32_t>(p.grid, p.grid + 4)), (std::vector<int32_t>{18, 9, 1, 0}));
-
-  d.path = "/tmp/plan.qlx";
-  TraceDriver t;
-  RenderDrawing(d, &t, 0, 10, nullptr);
-  EXPECT_EQ(t.lines()[0],
-            "BeginDocument bbox=[39 39 160 110] title=\"plan.qlx\" landscape=1 grid=[18 9 1 0] "
-            "embed=0");
-}
-
-TEST(RenderDrawingTest, EveryShapeKindWritesItsGeometryMatrixAndStyle) {
-  PaintStyle style;
-  style.lineWidth = 2.5f, style.fillOn = 1, style.pattern = 3, style.dash = 1;
-  style.strokeColor = Color{10, 20, 30}, style.fillColor = Color{40, 50, 60};
-  const std::string st = "{lw=2.5 S=1:10,20,30 F=1:40,50,60 pat=3 dash=1}";
-  const std::string mx = "[2 0 0.5 1 10 -20]";
-  auto place = [&](Shape* s) {
-    s->SetPaintStyle(style);
-    s->SetMatrix(2, 0, 0.5f, 1, 10, -20);
-    return s;
-  };
-
-  Drawing d;
-  auto* line = static_cast<LineShape*>(place(new LineShape(1, 2, 3, 4)));
-  line->SetArrows(Arrowhead{1, 2}, Arrowhead{2, 0});
-  d.AddShape(line);
-  d.AddShape(place(new BoxShape(0, 1, 10, 20)));
-  d.AddShape(place(new OvalShape(50, 60, 10, 5)));
-  d.AddShape(place(new ArcShape(5, 6, 7, 8, 30, 300)));
-  auto* poly = static_cast<PolygonShape*>(place(Triangle()));
-  poly->Close();
-  d.AddShape(poly);
-  auto* curve = new CurveShape;
-  curve->AddNode(MakeCurveNode(0, 0, 1));
-  curve->AddNode(CurveNode{10, 0, 8, -2, 12, 2, 0});
-  d.AddShape(place(curve));
-  auto* image = new ImageShape;
-  image->image.width = 2, image->image.height = 1;
-  image->image.pixels = {255, 0, 0, 0, 0, 255};
-  image->SetMatrix(40, 0, 0, 20, 100, 200);
-  d.AddShape(image);
-
-  TraceDriver t;
-  ASSERT_EQ(RenderDrawing(d, &t, 0, 0, nullptr), 1);
-  TraceDriver expectImage;
-  Matrix im = MakeMatrix(40, 0, 0, 20, 100, 200);
-  expectImage.DrawImage(&im, &image->image);
-  std::vector<std::string> expected = {
-      "DrawLine " + st + " " + mx + " 1 2 3 4 1:2 2:0",
-      "DrawBox " + st + " " + mx + " 0 1 10 20",
-      "DrawOval " + st + " " + mx + " 50 60 10 5",
-      "DrawArc " + st + " " + mx + " 5 6 7 8 30 300",
-      "DrawPolygon " + st + " " + mx + " n=3 closed=1 (0 0) (10 0) (5 5)",
-      "DrawCurve " + st + " " + mx + " n=2 closed=0 (0 0; 0 0; 0 0; 1) (10 0; 8 -2; 12 2; 0)",
-      expectImage.lines()[0],
-  };
-  ASSERT_EQ(t.lines().size(), expected.size() + 2);
-  for (size_t i = 0; i < expected.size(); ++i) EXPECT_EQ(t.lines()[i + 1], expected[i]);
-  EXPECT_EQ(expectImage.lines()[0].rfind("DrawImage [40 0 0 20 100 200] 2x1 fnv=", 0), 0u);
 }

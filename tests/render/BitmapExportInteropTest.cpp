@@ -6,13 +6,10 @@
 #include "model/PathShapes.h"
 #include "output/OutputSink.h"
 #include "render/BitmapRenderer.h"
+#include "support/OutputTestSupport.h"
 #include "support/TestSupport.h"
 
 namespace {
-
-bool HaveTool(const char* name) {
-  return RunCommand(std::string("command -v ") + name + " >/dev/null 2>&1") == 0;
-}
 
 // A page with a filled pattern box, a curve and a red square at a known place.
 bool Export(BitmapRenderer* r, FileSink* sink, int32_t llx, int32_t urx, int32_t ury) {

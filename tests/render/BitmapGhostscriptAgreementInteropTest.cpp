@@ -31,6 +31,7 @@
 #include "render/BitmapRenderer.h"
 #include "render/RegisterRender.h"
 #include "support/OutputTestSupport.h"
+#include "support/PixelCompare.h"
 #include "support/RenderTestSupport.h"
 #include "support/TestSupport.h"
 
@@ -46,56 +47,6 @@ bool Export(Drawing& drawing, int32_t kind, const std::string& path, int32_t emb
   options.includeFonts = embedFonts;
   bool ok = ExportFile(drawing, kind, &sink, options) == 1;
   return sink.Close() == 1 && ok;
-}
-
-// A 24-bit bottom-up BMP as top-down RGB; width 0 when the file is not one.
-Pnm ReadBmp24(const std::string& path) {
-  Pnm out;
-  std::string b = ReadFileBytes(path);
-  auto u32 = [&](size_t at) {
-    return uint32_t(uint8_t(b[at])) | uint32_t(uint8_t(b[at + 1])) << 8 |
-           uint32_t(uint8_t(b[at + 2])) << 16 | uint32_t(uint8_t(b[at + 3])) << 24;
-  };
-  if (b.size() < 54 || b.compare(0, 2, "BM") != 0) return out;
-  const uint32_t bits = u32(10), w = u32(18), h = u32(22);
-  if ((u32(28) & 0xFFFF) != 24 || w == 0 || h == 0 || w > 100000 || h > 100000) return out;
-  const size_t stride = (size_t(w) * 3 + 3) & ~size_t(3);
-  if (bits > b.size() || (b.size() - bits) / stride < h) return out;
-  out.width = int(w);
-  out.height = int(h);
-  out.channels = 3;
-  out.pixels.resize(size_t(w) * h * 3);
-  for (size_t y = 0; y < h; ++y) {
-    const char* row = b.data() + bits + (h - 1 - y) * stride;
-    for (size_t x = 0; x < w; ++x)
-      for (size_t c = 0; c < 3; ++c) out.pixels[(y * w + x) * 3 + c] = row[x * 3 + 2 - c];
-  }
-  return out;
-}
-
-bool WritePpm(const Pnm& image, const std::string& path) {
-  return WriteFileBytes(path, "P6\n" + std::to_string(image.width) + " " +
-                                  std::to_string(image.height) + "\n255\n" + image.pixels);
-}
-
-bool Near(const Pnm& a, size_t i, const Pnm& b, size_t j) {
-  for (size_t c = 0; c < 3; ++c)
-    if (std::abs(int(uint8_t(a.pixels[i * 3 + c])) - int(uint8_t(b.pixels[j * 3 + c]))) >
-        kChannelTolerance)
-      return false;
-  return true;
-}
-
-// True when pixel (x, y) of `a` has a near pixel in the 3x3 neighbourhood of (x, y) in `b`.
-bool NearNeighbour(const Pnm& a, const Pnm& b, int x, int y) {
-  const size_t i = size_t(y) * size_t(a.width) + size_t(x);
-  for (int dy = -1; dy <= 1; ++dy)
-    for (int dx = -1; dx <= 1; ++dx) {
-      const int nx = x + dx, ny = y + dy;
-      if (nx < 0 || ny < 0 || nx >= b.width || ny >= b.height) continue;
-      if (Near(a, i, b, size_t(ny) * size_t(b.width) + size_t(nx))) return true;
-    }
-  return false;
 }
 
 }  // namespace
@@ -131,27 +82,28 @@ TEST(BitmapGhostscriptAgreementInterop, OurBmpMatchesGhostscriptOnOurEps) {
       "-dTextAlphaBits=1 -dUseFastColor -sOutputFile=" +
           dir + "/eps.ppm " + dir + "/d.eps",
       dir + "/gs.log");
-  Pnm ours = ReadBmp24(dir + "/d.bmp");
+  Pnm ours = pixels::ReadBmp24(dir + "/d.bmp");
   Pnm gs = ReadPnm(dir + "/eps.ppm");
   ASSERT_GT(ours.width, 0);
   ASSERT_EQ(gs.channels, 3);
   ASSERT_EQ(ours.width, gs.width);
   ASSERT_EQ(ours.height, gs.height);
-  WritePpm(ours, dir + "/bmp.ppm");  // beside eps.ppm, for looking at a failure
+  pixels::WritePpm(ours, dir + "/bmp.ppm");  // beside eps.ppm, for looking at a failure
 
   const size_t pixels = size_t(ours.width) * size_t(ours.height);
   size_t differing = 0, inked = 0, exact = 0;
   Pnm diff = ours;
   for (size_t i = 0; i < pixels; ++i) {
     const int x = int(i % size_t(ours.width)), y = int(i / size_t(ours.width));
-    exact += !Near(ours, i, gs, i);
-    bool differs = !NearNeighbour(ours, gs, x, y) || !NearNeighbour(gs, ours, x, y);
+    exact += !pixels::Near(ours, i, gs, i, kChannelTolerance);
+    bool differs = !pixels::NearNeighbour(ours, gs, x, y, kChannelTolerance) ||
+                   !pixels::NearNeighbour(gs, ours, x, y, kChannelTolerance);
     differing += differs;
     for (size_t c = 0; c < 3; ++c) diff.pixels[i * 3 + c] = char(differs ? (c ? 0 : 255) : 255);
     inked += uint8_t(ours.pixels[i * 3]) < 250 || uint8_t(ours.pixels[i * 3 + 1]) < 250 ||
              uint8_t(ours.pixels[i * 3 + 2]) < 250;
   }
-  WritePpm(diff, dir + "/diff.ppm");
+  pixels::WritePpm(diff, dir + "/diff.ppm");
   EXPECT_GT(inked, pixels / 50) << "our picture is nearly empty";
   EXPECT_LE(double(differing) / double(pixels), kMostDifferingShare)
       << differing << " of " << pixels << " pixels differ; " << exact << " without the shift";

@@ -16,7 +16,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <climits>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -29,6 +28,7 @@
 #include "render/BitmapRenderer.h"
 #include "render/RegisterRender.h"
 #include "support/OutputTestSupport.h"
+#include "support/PixelCompare.h"
 #include "support/RenderTestSupport.h"
 #include "support/TestSupport.h"
 
@@ -43,36 +43,6 @@ bool Export(Drawing& drawing, int32_t kind, const std::string& path) {
   if (!sink.Open()) return false;
   bool ok = ExportFile(drawing, kind, &sink, ExportOptions()) == 1;
   return sink.Close() == 1 && ok;
-}
-
-struct Box {
-  int x1 = INT_MAX, y1 = INT_MAX, x2 = INT_MIN, y2 = INT_MIN;
-};
-
-// The box of pixels with any channel below near-white.
-Box InkBox(const Pnm& image) {
-  Box b;
-  for (int y = 0; y < image.height; ++y)
-    for (int x = 0; x < image.width; ++x) {
-      const char* px = image.pixels.data() + (size_t(y) * size_t(image.width) + size_t(x)) * 3;
-      if (std::min({uint8_t(px[0]), uint8_t(px[1]), uint8_t(px[2])}) >= 250) continue;
-      b.x1 = std::min(b.x1, x), b.y1 = std::min(b.y1, y);
-      b.x2 = std::max(b.x2, x), b.y2 = std::max(b.y2, y);
-    }
-  return b;
-}
-
-// Mean of each kReduce x kReduce block, per channel.
-std::vector<int> Reduce(const Pnm& image) {
-  int w = image.width / kReduce, h = image.height / kReduce;
-  std::vector<int> out(size_t(w) * size_t(h) * 3, 0);
-  for (int y = 0; y < h * kReduce; ++y)
-    for (int x = 0; x < w * kReduce; ++x)
-      for (int c = 0; c < 3; ++c)
-        out[(size_t(y / kReduce) * size_t(w) + size_t(x / kReduce)) * 3 + size_t(c)] +=
-            uint8_t(image.pixels[(size_t(y) * size_t(image.width) + size_t(x)) * 3 + size_t(c)]);
-  for (int& v : out) v /= kReduce * kReduce;
-  return out;
 }
 
 }  // namespace
@@ -102,24 +72,14 @@ TEST(MetafileBitmapAgreementInterop, LibwmfDrawsOurMetafileLikeOurBitmap) {
   ASSERT_EQ(ours.width, wmf.width);
   ASSERT_EQ(ours.height, wmf.height);
 
-  const Box mine = InkBox(ours), theirs = InkBox(wmf);
+  const pixels::Box mine = pixels::InkBox(ours), theirs = pixels::InkBox(wmf);
   ASSERT_LT(mine.x1, mine.x2);
   ASSERT_LT(theirs.x1, theirs.x2);
   ASSERT_LT(mine.y1, mine.y2);
   ASSERT_LT(theirs.y1, theirs.y2);
-  Pnm fitted = ours;
-  for (int v = 0; v < wmf.height; ++v)
-    for (int u = 0; u < wmf.width; ++u) {
-      int x = int(mine.x1 + (u - theirs.x1 + 0.5) * (mine.x2 - mine.x1) / (theirs.x2 - theirs.x1));
-      int y = int(mine.y1 + (v - theirs.y1 + 0.5) * (mine.y2 - mine.y1) / (theirs.y2 - theirs.y1));
-      size_t to = (size_t(v) * size_t(wmf.width) + size_t(u)) * 3;
-      bool inside = x >= 0 && y >= 0 && x < ours.width && y < ours.height;
-      for (size_t c = 0; c < 3; ++c)
-        fitted.pixels[to + c] =
-            inside ? ours.pixels[(size_t(y) * size_t(ours.width) + size_t(x)) * 3 + c] : '\xff';
-    }
+  const Pnm fitted = pixels::Register(ours, wmf);
 
-  std::vector<int> a = Reduce(fitted), b = Reduce(wmf);
+  std::vector<int> a = pixels::Reduce(fitted, kReduce), b = pixels::Reduce(wmf, kReduce);
   size_t differing = 0, inked = 0;
   for (size_t i = 0; i < a.size(); i += 3) {
     bool differs = false;

@@ -88,25 +88,6 @@ TEST(WmfWriter, PlaceableHeaderAndRecordsOfEveryShapeKind) {
   }));
 }
 
-TEST(WmfWriter, LandscapePageSwapsTheBoxAndTurnsThePicture) {
-  Drawing d;
-  d.landscape = 1;
-  d.AddShape(new BoxShape(0, 0, 100, 40));
-  std::string bytes = ExportWmf(d, TestWorkDir("wmf_landscape") + "/l.wmf");
-  ASSERT_GT(bytes.size(), 22u);
-  // Box 100 x 40 plus the border 9 (+0.5, truncated) on each side: 118 x 58, swapped.
-  EXPECT_EQ(V(U16(bytes, 10), U16(bytes, 12)), V(58, 118));
-  MetafileInfo info;
-  bool ok = false;
-  std::vector<MetaRecord> recs = ReadAll(bytes, &info, &ok);
-  ASSERT_TRUE(ok);
-  for (const MetaRecord& r : recs) {
-    if (r.kind != MetaKind::kPolygon) continue;
-    for (const MetaPoint& p : r.points)
-      EXPECT_TRUE(p.x >= 0 && p.x <= 58 && p.y >= 0 && p.y <= 118) << p.x << " " << p.y;
-  }
-}
-
 TEST(WmfReader, DamagedFilesAreRefusedWhole) {
   gdi::WmfDevice dc;
   gdi::DevPoint pts[3] = {{0, 0}, {10, 0}, {5, 5}};

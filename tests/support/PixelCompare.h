@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "support/OutputTestSupport.h"
 
@@ -127,6 +128,22 @@ inline Pnm Register(const Pnm& ours, const Pnm& theirs) {
             inside ? ours.pixels[(size_t(y) * size_t(ours.width) + size_t(x)) * 3 + c] : '\xff';
     }
   return fitted;
+}
+
+// Mean of each factor x factor block, per channel (a grey picture gives three equal channels).
+inline std::vector<int> Reduce(const Pnm& image, int factor) {
+  const int w = image.width / factor, h = image.height / factor;
+  std::vector<int> out(size_t(w) * size_t(h) * 3, 0);
+  for (int y = 0; y < h * factor; ++y)
+    for (int x = 0; x < w * factor; ++x)
+      for (int c = 0; c < 3; ++c) {
+        size_t at = (size_t(y) * size_t(image.width) + size_t(x)) * size_t(image.channels) +
+                    size_t(image.channels == 3 ? c : 0);
+        out[(size_t(y / factor) * size_t(w) + size_t(x / factor)) * 3 + size_t(c)] +=
+            uint8_t(image.pixels[at]);
+      }
+  for (int& v : out) v /= factor * factor;
+  return out;
 }
 
 }  // namespace pixels
