@@ -176,7 +176,8 @@ int RunApplication(int argc, char** argv, const std::string& fileToOpen) {
   // The pictures are compiled into a static library; this keeps them linked in.
   Q_INIT_RESOURCE(resources);
   QIcon icon;
-  for (int size : {16, 32, 48, 64, 128, 256}) icon.addFile(QString(":/res/qlxicon%1.png").arg(size));
+  for (int size : {16, 32, 48, 64, 128, 256})
+    icon.addFile(QString(":/res/qlxicon%1.png").arg(size));
   QApplication::setWindowIcon(icon);
   InstallMessageBoxes();
   RegisterRender();

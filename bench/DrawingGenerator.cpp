@@ -95,8 +95,8 @@ Shape* SimpleShape(BenchRandom& r, int kind, float size) {
       auto* c = new CurveShape;
       int n = 2 + r.Below(5);
       for (int i = 0; i < n; ++i) {
-        CurveNode node = MakeCurveNode(r.Range(-w / 2, w / 2), r.Range(-h / 2, h / 2),
-                                       uint8_t(r.Below(2)));
+        CurveNode node =
+            MakeCurveNode(r.Range(-w / 2, w / 2), r.Range(-h / 2, h / 2), uint8_t(r.Below(2)));
         node.inX = node.x + r.Range(-w / 4, w / 4);
         node.inY = node.y + r.Range(-h / 4, h / 4);
         node.outX = 2 * node.x - node.inX;

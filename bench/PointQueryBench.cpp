@@ -32,14 +32,14 @@ void Measure(Drawing& drawing, const char* what, float offset) {
     float x = r.Range(0, 612) + offset, y = r.Range(0, 792);
     hits.Clear();
     auto start = Clock::now();
-    ShapesTouchedBy(drawing.shapes(), x - kHalfSide, y - kHalfSide, x + kHalfSide,
-                    y + kHalfSide, kQueryStopAtFirst, &hits);
+    ShapesTouchedBy(drawing.shapes(), x - kHalfSide, y - kHalfSide, x + kHalfSide, y + kHalfSide,
+                    kQueryStopAtFirst, &hits);
     ms.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
     if (!hits.Empty()) ++found;
   }
-  std::printf("  point query %-26s median %8.3f ms  p90 %8.3f ms  max %8.3f ms  %d/%d hit\n",
-              what, Percentile(ms, 0.5), Percentile(ms, 0.9),
-              *std::max_element(ms.begin(), ms.end()), found, kQueries);
+  std::printf("  point query %-26s median %8.3f ms  p90 %8.3f ms  max %8.3f ms  %d/%d hit\n", what,
+              Percentile(ms, 0.5), Percentile(ms, 0.9), *std::max_element(ms.begin(), ms.end()),
+              found, kQueries);
 }
 
 bool Run(int32_t shapes) {
@@ -52,8 +52,8 @@ bool Run(int32_t shapes) {
   }
   double build = std::chrono::duration<double>(Clock::now() - t0).count();
 
-  std::printf("%8d shapes (%d deep), built in %.2f s\n", shapes,
-              CountShapesDeep(drawing.shapes()), build);
+  std::printf("%8d shapes (%d deep), built in %.2f s\n", shapes, CountShapesDeep(drawing.shapes()),
+              build);
   // Clicks on the page: on a dense drawing the query usually stops early.
   Measure(drawing, "on the page", 0);
   // Clicks beside the page touch nothing, so every shape is tested: the worst case of a click

@@ -10,7 +10,7 @@ class ContainerShape : public Shape {
  public:
   ContainerShape();
   ContainerShape(const ContainerShape& other);  // clones every child
-  ~ContainerShape() override;  // destroys the children still in the list
+  ~ContainerShape() override;                   // destroys the children still in the list
 
   void DrawHandles(int32_t mode) override;
   void Write(OutputDriver& driver) override;

@@ -28,7 +28,7 @@ struct PathElement {
 struct GState {
   float cpx = 0, cpy = 0;  // current point, user space
   int32_t cpDefined = 0;
-  float lineWidth = 1;  // device units
+  float lineWidth = 1;                 // device units
   float red = 0, green = 0, blue = 0;  // 0..1
   int32_t pattern = -1;
   int32_t dash = -1;

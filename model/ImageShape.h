@@ -6,7 +6,6 @@
 #include "model/ImageData.h"
 #include "model/Shape.h"
 
-
 class ImageShape : public Shape {
  public:
   ImageShape() = default;

@@ -78,6 +78,5 @@ bool NearestOnBezier(const Point p[4], float px, float py, float tol, float* t, 
 // Does the segment meet the square of half-side tol around (px, py)? (exact clip test)
 bool SegmentNearPoint(float x1, float y1, float x2, float y2, float px, float py, float tol);
 
-
 // The box of every anchor and used control point through the matrix.
 Rect CurveBounds(const CurveNode* nodes, int32_t count, int32_t closed, const Matrix& m);

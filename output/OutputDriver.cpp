@@ -26,8 +26,8 @@ CurveNode UnitNode(float cx, float cy, float rx, float ry, float u, float v, flo
 
 }  // namespace
 
-void OutputDriver::DrawOval(const PaintStyle* style, const Matrix* m, float cx, float cy,
-                            float rx, float ry) {
+void OutputDriver::DrawOval(const PaintStyle* style, const Matrix* m, float cx, float cy, float rx,
+                            float ry) {
   // Counter-clockwise from (1, 0): each node's in control ends the previous quadrant and its
   // out control starts the next.
   const float k = float(kQuarterCircle);
@@ -40,8 +40,8 @@ void OutputDriver::DrawOval(const PaintStyle* style, const Matrix* m, float cx, 
   DrawCurve(style, m, nodes, 4, 1);
 }
 
-void OutputDriver::DrawArc(const PaintStyle* style, const Matrix* m, float cx, float cy,
-                           float rx, float ry, float startDeg, float endDeg) {
+void OutputDriver::DrawArc(const PaintStyle* style, const Matrix* m, float cx, float cy, float rx,
+                           float ry, float startDeg, float endDeg) {
   CurveNode* nodes = nullptr;
   int32_t count = 0;
   if (!ArcToCurveNodes(cx, cy, rx, ry, startDeg, endDeg, &nodes, &count)) return;
@@ -49,8 +49,8 @@ void OutputDriver::DrawArc(const PaintStyle* style, const Matrix* m, float cx, f
   std::free(nodes);
 }
 
-bool ArcToCurveNodes(float cx, float cy, float rx, float ry, float a1, float a2,
-                     CurveNode** nodes, int32_t* count) {
+bool ArcToCurveNodes(float cx, float cy, float rx, float ry, float a1, float a2, CurveNode** nodes,
+                     int32_t* count) {
   *nodes = nullptr;
   *count = 0;
   double starts[kMaxArcPieces];

@@ -43,8 +43,8 @@ class OutputDriver {
   // Base: pieces of at most 90 degrees, open, through DrawCurve.
   virtual void DrawArc(const PaintStyle* style, const Matrix* m, float cx, float cy, float rx,
                        float ry, float startDeg, float endDeg);
-  virtual void DrawPie(const PaintStyle*, const Matrix*, float, float, float, float, float,
-                       float) {}
+  virtual void DrawPie(const PaintStyle*, const Matrix*, float, float, float, float, float, float) {
+  }
   virtual void DrawLine(const PaintStyle*, const Matrix*, float, float, float, float,
                         const Arrowhead*, const Arrowhead*) {}
   virtual void DrawPolygon(const PaintStyle* style, const Matrix* m, const Point* points,
@@ -53,8 +53,8 @@ class OutputDriver {
                          int32_t count, int32_t closed) = 0;
   // text holds CR (paragraph) and LF (soft break) line ends; rect is x1, y1, x2, y2.
   virtual void DrawText(const PaintStyle*, const Matrix*, const char* /*text*/,
-                        const char* /*font*/, float /*size*/, float /*leading*/,
-                        int32_t /*align*/, const float* /*rect*/) {}
+                        const char* /*font*/, float /*size*/, float /*leading*/, int32_t /*align*/,
+                        const float* /*rect*/) {}
   virtual void DrawBox(const PaintStyle*, const Matrix*, float, float, float, float) {}
   virtual void DrawImage(const Matrix*, const ImageData*) {}
 
@@ -68,5 +68,5 @@ class OutputDriver {
 // pieces of at most 90 (the base DrawArc, shared with the Illustrator and PDF writers).
 // Returns false when the node list cannot be allocated; count 0 for equal angles. The list is
 // allocated with std::malloc and the caller releases it with std::free.
-bool ArcToCurveNodes(float cx, float cy, float rx, float ry, float a1, float a2,
-                     CurveNode** nodes, int32_t* count);
+bool ArcToCurveNodes(float cx, float cy, float rx, float ry, float a1, float a2, CurveNode** nodes,
+                     int32_t* count);

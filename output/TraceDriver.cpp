@@ -51,9 +51,8 @@ std::string Arrow(const Arrowhead* a) {
 std::string TraceStyle(const PaintStyle* s) {
   if (!s) return "-";
   return Cat("{lw=", TraceNumber(s->lineWidth), " S=", std::to_string(s->strokeOn), ":",
-             Color3(s->strokeColor), " F=", std::to_string(s->fillOn), ":",
-             Color3(s->fillColor), " pat=", std::to_string(s->pattern),
-             " dash=", std::to_string(s->dash), "}");
+             Color3(s->strokeColor), " F=", std::to_string(s->fillOn), ":", Color3(s->fillColor),
+             " pat=", std::to_string(s->pattern), " dash=", std::to_string(s->dash), "}");
 }
 
 std::string TraceMatrix(const Matrix* m) {
@@ -106,14 +105,14 @@ void TraceDriver::Emit(std::string line) {
 int32_t TraceDriver::BeginDocument(const PageInfo* page, int32_t embedFonts, ProgressDialog*) {
   std::string line = "BeginDocument";
   if (page) {
-    line += Cat(" bbox=[",
-                Numbers({double(page->llx), double(page->lly), double(page->urx),
-                         double(page->ury)}),
-                "] title=", TraceQuoted(page->title.c_str()),
-                " landscape=", std::to_string(page->landscape), " grid=[",
-                Numbers({double(page->grid[0]), double(page->grid[1]), double(page->grid[2]),
-                         double(page->grid[3])}),
-                "]");
+    line +=
+        Cat(" bbox=[",
+            Numbers({double(page->llx), double(page->lly), double(page->urx), double(page->ury)}),
+            "] title=", TraceQuoted(page->title.c_str()),
+            " landscape=", std::to_string(page->landscape), " grid=[",
+            Numbers({double(page->grid[0]), double(page->grid[1]), double(page->grid[2]),
+                     double(page->grid[3])}),
+            "]");
   } else {
     line += " -";
   }
@@ -128,8 +127,8 @@ void TraceDriver::EndGroup() { Emit("EndGroup"); }
 void TraceDriver::BeginCompound() { Emit("BeginCompound"); }
 void TraceDriver::EndCompound() { Emit("EndCompound"); }
 
-void TraceDriver::DrawOval(const PaintStyle* style, const Matrix* m, float cx, float cy,
-                           float rx, float ry) {
+void TraceDriver::DrawOval(const PaintStyle* style, const Matrix* m, float cx, float cy, float rx,
+                           float ry) {
   if (useBaseCurves_) return OutputDriver::DrawOval(style, m, cx, cy, rx, ry);
   Emit(Cat("DrawOval ", TraceStyle(style), " ", TraceMatrix(m), " ", Numbers({cx, cy, rx, ry})));
 }
@@ -147,10 +146,10 @@ void TraceDriver::DrawPie(const PaintStyle* style, const Matrix* m, float cx, fl
            Numbers({cx, cy, rx, ry, startDeg, endDeg})));
 }
 
-void TraceDriver::DrawLine(const PaintStyle* style, const Matrix* m, float x1, float y1,
-                           float x2, float y2, const Arrowhead* start, const Arrowhead* end) {
-  Emit(Cat("DrawLine ", TraceStyle(style), " ", TraceMatrix(m), " ", Numbers({x1, y1, x2, y2}),
-           " ", Arrow(start), " ", Arrow(end)));
+void TraceDriver::DrawLine(const PaintStyle* style, const Matrix* m, float x1, float y1, float x2,
+                           float y2, const Arrowhead* start, const Arrowhead* end) {
+  Emit(Cat("DrawLine ", TraceStyle(style), " ", TraceMatrix(m), " ", Numbers({x1, y1, x2, y2}), " ",
+           Arrow(start), " ", Arrow(end)));
 }
 
 void TraceDriver::DrawPolygon(const PaintStyle* style, const Matrix* m, const Point* points,

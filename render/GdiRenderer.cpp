@@ -5,11 +5,11 @@
 #include <vector>
 
 #include "fonts/FontManager.h"
+#include "model/Arrowhead.h"
 #include "model/GraphicsState.h"
 #include "model/ImageData.h"
 #include "model/PathShapes.h"
 #include "model/TextShape.h"
-#include "model/Arrowhead.h"
 #include "render/GdiPainter.h"
 
 namespace {

@@ -94,7 +94,10 @@ TEST(EncodingInterop, EveryCodePageCharacterReadsBack) {
     {
       FileSink sink(path);
       ASSERT_TRUE(sink.Open());
-      EXPECT_EQ(ExportFile(drawing, o.kind, &sink, ExportOptions{.includeFonts = o.embed, .type42 = o.type42}), 1) << o.name;
+      EXPECT_EQ(ExportFile(drawing, o.kind, &sink,
+                           ExportOptions{.includeFonts = o.embed, .type42 = o.type42}),
+                1)
+          << o.name;
       ASSERT_EQ(sink.Close(), 1);
     }
     const std::string txt = path + ".txt";

@@ -15,8 +15,8 @@
 #include "output/RoundTripDrawing.h"
 #include "platform/gdi/qt/QImageDevice.h"
 #include "render/BitmapRenderer.h"
-#include "render/RegisterRender.h"
 #include "render/GdiPainter.h"
+#include "render/RegisterRender.h"
 #include "support/PixelCompare.h"
 
 namespace {
