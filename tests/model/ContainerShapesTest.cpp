@@ -109,22 +109,6 @@ TEST_F(ContainerTest, CompoundPaintsOnePathWithItsFirstChildsStyle) {
   }
 }
 
-TEST_F(ContainerTest, WriteBracketsChildrenAndNests) {
-  GroupShape group;
-  Add(&group, new BoxShape(0, 0, 1, 1));
-  CompoundShape* inner = Add(&group, new CompoundShape);
-  Add(inner, new LineShape(0, 0, 1, 1));
-  Add(inner, new PolygonShape);
-  Add(&group, new CurveShape);
-  RecordingDriver d;
-  group.Write(d);
-  std::vector<std::string> names;
-  for (const std::string& c : d.calls) names.push_back(c.substr(0, c.find(' ')));
-  std::vector<std::string> want = {"BeginGroup",  "DrawBox",     "BeginCompound", "DrawLine",
-                                   "DrawPolygon", "EndCompound", "DrawCurve",     "EndGroup"};
-  EXPECT_EQ(names, want);
-}
-
 TEST_F(ContainerTest, ClonesAreIndependentAndReleaseHandsChildrenOver) {
   auto* group = new GroupShape;
   BoxShape* box = Add(group, new BoxShape(0, 0, 10, 10));

@@ -58,26 +58,6 @@ TEST(DrawingGroupTest, GroupKeepsSelectionOrderAndUngroupRestoresPlace) {
   EXPECT_EQ(Order(d.selection()), (std::vector<Shape*>{c, a, b}));
 }
 
-TEST(DrawingGroupTest, UngroupDissolvesCompoundReleasedFromGroupInOneCommand) {
-  Drawing d;
-  BoxShape* other = AddBox(d, 0, 0, 1, 1);
-  auto* compound = new CompoundShape;
-  auto* p = new BoxShape(0, 0, 10, 10);
-  auto* q = new BoxShape(2, 2, 8, 8);
-  compound->children()->Append(p);
-  compound->children()->Append(q);
-  d.AddShape(compound);
-  SelectOnly(d, {other, compound});
-  d.Group();
-  ASSERT_EQ(d.shapes().Count(), 1);
-  EXPECT_EQ(CountShapesDeep(d.shapes()), 5);
-
-  d.Ungroup();
-  EXPECT_EQ(Order(d.shapes()), (std::vector<Shape*>{other, p, q}));
-  EXPECT_EQ(CountShapesDeep(d.shapes()), 3);
-  EXPECT_EQ(d.selection().Count(), 3);
-}
-
 TEST(DrawingArrangeTest, FrontAndBackFollowSelectionOrder) {
   Drawing d;
   BoxShape* a = AddBox(d, 0, 0, 1, 1);
@@ -231,22 +211,6 @@ TEST(DrawingClipboardTest, CopyPasteCutAndStatus) {
   d.SelectAll();
   EXPECT_EQ(d.status, "5 objects selected");
   EXPECT_EQ(CountMessage("%d %s selected", 0), "0 objects selected");
-}
-
-TEST(DrawingEditTest, ClearAndUndoRestoreIndices) {
-  Drawing d;
-  BoxShape* s[5];
-  for (int i = 0; i < 5; ++i) s[i] = AddBox(d, 0, 0, float(i + 1), 1);
-  SelectOnly(d, {s[3], s[1]});
-  d.Clear();
-  ASSERT_EQ(d.shapes().Count(), 3);
-  EXPECT_EQ(d.selection().Count(), 0);
-  EXPECT_EQ(d.shapes()[1], s[2]);
-  d.Undo();
-  EXPECT_EQ(Order(d.shapes()), (std::vector<Shape*>(s, s + 5)));
-  d.Redo();
-  EXPECT_EQ(d.shapes().Count(), 3);
-  // The drawing ends with a done delete in its history: the action frees s[1] and s[3].
 }
 
 TEST(DrawingEditTest, TransformsGridPageAndTitle) {

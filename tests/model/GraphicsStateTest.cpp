@@ -27,54 +27,7 @@ std::vector<std::string> Flat(GraphicsState& gs) {
   return out;
 }
 
-std::vector<int32_t> Kinds(const GraphicsState& gs) {
-  std::vector<int32_t> kinds;
-  for (const PathElement& e : gs.path()) kinds.push_back(e.kind);
-  return kinds;
-}
-
 }  // namespace
-
-TEST(GraphicsState, ArcPiecesAndRuns) {
-  double starts[8], sweeps[8];
-  ASSERT_EQ(ArcPieces(10, 210, starts, sweeps, 8), 3);  // 200 degrees: 90, 90, 20
-  EXPECT_EQ(std::vector<double>(sweeps, sweeps + 3), (std::vector<double>{90, 90, 20}));
-  EXPECT_EQ(starts[2], 190);
-  EXPECT_EQ(ArcPieces(90, 90, starts, sweeps, 8), 0);
-  // Angles are brought into 0..360 before the sweep is taken: -30 is 330, sweep 60.
-  ASSERT_EQ(ArcPieces(-30, 30, starts, sweeps, 8), 1);
-  EXPECT_EQ(V(starts[0], sweeps[0]), V(330, 60));
-
-  // A quarter piece has the circle's control factor.
-  Point q[4];
-  ArcPiece(0, 0, 100, 0, 90, q);
-  ExpectPoint(q[1], 100, 100 * kQuarterCircle, 1e-3);
-  ExpectPoint(q[2], 100 * kQuarterCircle, 100, 1e-3);
-  ExpectPoint(q[3], 0, 100, 1e-3);
-
-  GraphicsState gs;
-  gs.arc(0, 0, 10, 90, 90);
-  EXPECT_TRUE(gs.path().Empty());
-
-  // 300 to 60: 300..360 with its moveto, then 0..60 continuing.
-  gs.arc(0, 0, 10, 300, 60);
-  EXPECT_EQ(Kinds(gs), (std::vector<int32_t>{kPathMoveTo, kPathCurveTo, kPathCurveTo}));
-  ExpectPoint(gs.path()[0].p[0], 5, -8.660254);
-  ExpectPoint(gs.path()[1].p[2], 10, 0);
-  ExpectPoint(gs.path()[2].p[2], 5, 8.660254);
-
-  gs.newpath();
-  gs.arc(50, 50, 10, 0, 360);
-  ASSERT_EQ(gs.path().Count(), 5);
-  EXPECT_EQ(gs.path()[0].p[0], (Point{60, 50}));
-  EXPECT_NEAR(gs.path()[1].p[0].y, 50 + 10 * kQuarterCircle, 1e-4);
-  EXPECT_EQ(gs.path()[1].p[2], (Point{50, 60}));
-  EXPECT_EQ(gs.path()[4].p[2], (Point{60, 50}));
-
-  gs.newpath();
-  gs.arc(0, 0, 1, 10, 210);
-  EXPECT_EQ(gs.path().Count(), 4);  // moveto and pieces of 90, 90, 20
-}
 
 TEST(GraphicsState, FlatteningRoundsClosesAndSplitsCurves) {
   GraphicsState gs;
@@ -202,27 +155,6 @@ TEST(GraphicsState, StacksRestoreAndUnderflow) {
   EXPECT_EQ(V(m[0], m[3]), V(3, -3));
   gs.Reset();
   EXPECT_EQ(V(gs.SaveDepth(), gs.matrix().d), V(0, 1));
-}
-
-TEST(GraphicsState, CurrentPointKeepsItsDevicePosition) {
-  GraphicsState gs;
-  gs.moveto(10, 10);
-  gs.translate(5, 5);
-  ExpectPoint(Point{gs.state().cpx, gs.state().cpy}, 5, 5, 0);
-  gs.rlineto(1, 0);
-  EXPECT_EQ(gs.path()[1].p[0], (Point{11, 10}));
-  gs.rotate(90);
-  gs.rlineto(0, -1);  // user -y is device +x after the quarter turn
-  ExpectPoint(gs.path()[2].p[0], 12, 10, 1e-5);
-
-  // closepath moves the current point back to the subpath's start.
-  gs.closepath();
-  ExpectPoint(gs.transform(gs.state().cpx, gs.state().cpy), 10, 10, 1e-5);
-
-  // Without a current point a lineto starts the subpath.
-  gs.newpath();
-  gs.lineto(3, 4);
-  EXPECT_EQ(Kinds(gs), (std::vector<int32_t>{kPathMoveTo}));
 }
 
 TEST(GraphicsState, PaintingHandsOverThenClearsThePath) {

@@ -112,21 +112,6 @@ TEST(PathShapesTest, CurveInsertionKeepsTheDrawnCurve) {
   }
 }
 
-TEST(PathShapesTest, NearestOnBezierTakesTheFirstRun) {
-  // Out to x = 112.5 and back along the same line: the point is met twice.
-  Point p[4] = {{0, 0}, {150, 0}, {150, 0}, {0, 0}};
-  float t = 0;
-  Point at;
-  ASSERT_TRUE(NearestOnBezier(p, 50, 1, 2, &t, &at));
-  EXPECT_LT(t, 0.5f);
-  ExpectPoint(at, 50, 0, 0.05);
-  EXPECT_FALSE(NearestOnBezier(p, 50, 5, 2, &t, &at));
-  EXPECT_FALSE(NearestOnBezier(p, 130, 0, 2, &t, &at));  // beyond the tip
-  Point q[4] = {{0, 0}, {0, 0}, {100, 100}, {100, 100}};
-  ASSERT_TRUE(NearestOnBezier(q, 100, 100, 1, &t, &at));
-  EXPECT_FLOAT_EQ(t, 1.0f);  // the last of the 10001 samples is reached
-}
-
 TEST(PathShapesTest, SegmentRectangleTestIsExact) {
   EXPECT_TRUE(SegmentMeetsRect(0, 0, 10, 10, 4, 4, 6, 6));
   EXPECT_TRUE(SegmentMeetsRect(5, 5, 5, 5, 6, 6, 4, 4));   // a point inside, rect unnormalised
@@ -191,28 +176,6 @@ TEST(PathShapesTest, SmoothingOfOpenClosedAndTwoNodeCurves) {
   ExpectPoint(Point{loop[0].inX, loop[0].inY}, 0, -45);
   ExpectPoint(Point{loop[1].inX, loop[1].inY}, 100, 45);
   EXPECT_NEAR(loop[1].outY, -45, 1e-4);
-}
-
-TEST(PathShapesTest, CornerFlagsReachTheWriter) {
-  CurveShape c = Triangle(0);
-  c.ToggleCorner(2);
-  c.ToggleCorner(7);  // out of range: ignored
-  RecordingDriver d;
-  c.Write(d);
-  ASSERT_EQ(d.nodes.size(), 3u);
-  EXPECT_EQ(V(d.nodes[2].corner, d.nodes[0].corner | d.nodes[1].corner, d.closed), V(1, 0, 0));
-  c.ToggleCorner(2);
-  c.Close();
-  c.Write(d);
-  EXPECT_EQ(d.nodes[2].corner, 0);
-  EXPECT_EQ(d.closed, 1);
-
-  PolygonShape p;
-  p.AddPoint(1, 2);
-  p.AddPoint(3, 4);
-  p.Write(d);
-  ASSERT_EQ(d.points.size(), 2u);
-  EXPECT_FLOAT_EQ(d.points[1].y, 4);
 }
 
 TEST(PathShapesTest, CurveBoundsUseOnlyTheControlsThePathUses) {

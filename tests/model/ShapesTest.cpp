@@ -17,28 +17,6 @@ using ShapeTest = PaintingTest;
 
 Point Map(const Shape& s, float x, float y) { return Transform(s.matrix(), x, y); }
 
-TEST_F(ShapeTest, PaintSettersKeepTheirInvariants) {
-  BoxShape box(0, 0, 10, 10);
-  box.SetNoStroke();
-  box.SetDash(2);  // dashing turns the stroke on, 1 wide
-  EXPECT_EQ(V(box.style().strokeOn, box.EffectiveLineWidth()), V(1, 1));
-  box.SetLineWidth(3);  // a dashed shape becomes solid
-  EXPECT_EQ(V(box.style().dash, box.EffectiveLineWidth()), V(-1, 3));
-  box.SetNoStroke();
-  box.SetStrokeColor(Color{100, 0, 0});
-  EXPECT_EQ(box.style().strokeOn, 1);
-
-  box.SetFillColor(Color{100, 0, 0});
-  EXPECT_EQ(box.style().fillOn, 1);
-  box.SetNoFill();
-  EXPECT_EQ(box.style().fillOn, 0);
-  EXPECT_EQ(box.style().fillColor, (Color{100, 100, 100}));  // red is gone for good
-  box.SetPattern(4);
-  EXPECT_EQ(box.style().fillOn, 1);
-  box.SetNoFill();
-  EXPECT_EQ(box.style().pattern, -1);
-}
-
 TEST_F(ShapeTest, BoundsGrowByRoundedHalfLineWidthAndFollowTheMatrix) {
   BoxShape box(10, 10, 20, 30);
   box.SetLineWidth(3);
@@ -128,37 +106,6 @@ TEST_F(ShapeTest, TransformsComposeInPageSpace) {
   BoxShape skew(0, 0, 1, 1);
   skew.Skew(0, 10, 0, 1);  // x' = x + (y - 10)
   ExpectPoint(Map(skew, 0, 20), 10, 20);
-}
-
-TEST_F(ShapeTest, WriteMakesOneDriverCallWithTheStoredGeometry) {
-  RecordingDriver d;
-  LineShape line(1, 2, 3, 4);
-  line.SetArrows(Arrowhead{1, 3}, Arrowhead{0, 4});
-  line.SetNoStroke();  // the driver still gets the line and its arrows
-  line.Write(d);
-  BoxShape box(100, 200, 50, 20);
-  box.Move(5, 6);
-  box.Write(d);
-  OvalShape oval(1, 2, 3, 4);
-  oval.SetLineWidth(2);
-  oval.Write(d);
-  EXPECT_FLOAT_EQ(d.style.lineWidth, 2);
-  ArcShape arc(1, 2, 3, 4, 300, 60);
-  arc.Write(d);
-  std::vector<std::string> want = {"DrawLine 1 2 3 4 1 3 0 4", "DrawBox 100 200 50 20",
-                                   "DrawOval 1 2 3 4", "DrawArc 1 2 3 4 300 60"};
-  EXPECT_EQ(d.calls, want);
-  box.Write(d);
-  EXPECT_EQ(V(d.matrix.tx, d.matrix.ty), V(5, 6));
-
-  ImageShape image;
-  image.image.width = 2;
-  image.image.height = 1;
-  image.image.pixels.assign(6, 7);
-  image.SetMatrix(20, 0, 0, 10, 1, 1);
-  image.Write(d);
-  EXPECT_EQ(d.calls.back(), "DrawImage 2 1");
-  EXPECT_FLOAT_EQ(d.matrix.a, 20);
 }
 
 TEST_F(ShapeTest, CloneIsDeepAndKeepsEverything) {

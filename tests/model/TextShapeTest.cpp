@@ -42,18 +42,6 @@ TEST(TextBufferTest, GrowthCopyAndEmptyCapacity) {
   EXPECT_STREQ(copy.c_str(), "");
 }
 
-TEST_F(TextShapeTest, LeadingFollowsSizeUntilSetExplicitly) {
-  const std::pair<float, float> leadings[] = {{12, 13}, {9, 10}, {24, 26}, {36, 39}};
-  for (auto [size, leading] : leadings) EXPECT_EQ(TextShape::LeadingForSize(size), leading) << size;
-  TextShape t("x", "Helvetica", 12, 13, 0);
-  t.SetLeading(20);
-  t.SetText("y");
-  t.SetAlignment(2);
-  EXPECT_EQ(t.leading(), 20);
-  t.SetFontAndSize("Times", 12);
-  EXPECT_EQ(t.leading(), 13);
-}
-
 TEST_F(TextShapeTest, LayoutBreaksAndReflows) {
   TextShape t("aaaa bbbb cccc", "F", 12, 13, 0);
   EXPECT_STREQ(t.text(), "aaaa bbbb cccc");
