@@ -1,6 +1,6 @@
-#include "platform/fontsys/Cp1252.h"
-
 #include <gtest/gtest.h>
+
+#include "platform/fontsys/Cp1252.h"
 
 namespace {
 

@@ -1,8 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <cstdlib>
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -59,9 +57,6 @@ int32_t CopyToString(const std::vector<uint8_t>& pfb, std::string* out) {
   });
 }
 
-const char* const kNimbusPfb = "/usr/share/fonts/X11/Type1/NimbusSans-Regular.pfb";
-const char* const kNimbusAfm = "/usr/share/fonts/type1/urw-base35/NimbusSans-Regular.afm";
-
 }  // namespace
 
 TEST(Type1FontsTest, AtmIniLinesFollowTheFontManagersRules) {
@@ -93,11 +88,6 @@ TEST(Type1FontsTest, AtmIniLinesFollowTheFontManagersRules) {
   EXPECT_FALSE(ParseAtmIni("[Setup]\nA=b,c\n; [Fonts]\n", &e));
   EXPECT_TRUE(ParseAtmIni("[Fonts]", &e));
   EXPECT_TRUE(e.empty());
-  for (auto [style, key] : {std::pair{kType1Bold | kType1Italic, "Arial,BOLDITALIC"},
-                            {kType1Italic, "Arial,ITALIC"},
-                            {0, "Arial"}}) {
-    EXPECT_EQ(Type1ProfileKey("Arial", style), key);
-  }
 }
 
 TEST(Type1FontsTest, AtmIniLoadingReportsAndCachesNames) {
@@ -248,75 +238,4 @@ TEST(Type1FontsTest, PfbSegmentsAndFontBBox) {
   EXPECT_EQ(CopyToString(std::vector<uint8_t>(pfb.begin(), pfb.end() - 4), &out), 1);
   // A writer that fails stops the copy.
   EXPECT_EQ(CopyPfb(pfb.data(), pfb.size(), [](const char*, size_t) { return false; }), 0);
-}
-
-TEST(Type1FontsTest, VersionCheck) {
-  MessageLog log(true);
-  EXPECT_EQ(V(Type1BridgeVersion() & 0xFF, CheckType1BridgeVersion(),
-              CheckType1BridgeVersion(2 | (1 << 8)), log.texts.size()),
-            V(4, 1, 1, 0));
-  EXPECT_FALSE(CheckType1BridgeVersion(2 | (0 << 8)));
-  EXPECT_FALSE(CheckType1BridgeVersion(1 | (50 << 8)));
-  const std::string need =
-      "Ondara Draw requires ATM Version 2.01 or later.\nYou are running ATM version ";
-  EXPECT_EQ(log.texts, (std::vector<std::string>{need + "2.00", need + "1.50"}));
-}
-
-TEST(Type1FontsTest, FacesFromAtmIniOrFontconfig) {
-  std::string dir = TestWorkDir("type1-bridge");
-  // Restored however the test ends, so later tests see the real settings directory.
-  struct ConfigHome {
-    explicit ConfigHome(const std::string& dir) : old(std::getenv("XDG_CONFIG_HOME")) {
-      if (old) saved = old;
-      setenv("XDG_CONFIG_HOME", dir.c_str(), 1);
-    }
-    ~ConfigHome() {
-      old ? void(setenv("XDG_CONFIG_HOME", saved.c_str(), 1)) : void(unsetenv("XDG_CONFIG_HOME"));
-    }
-    const char* old;
-    std::string saved;
-  } home(dir);
-  MessageLog log(true);
-  // Without an atm.ini the bridge offers fontconfig's Type 1 faces.
-  std::vector<Type1Face> system = LoadType1Faces();
-  bool haveNimbus = RunCommand(std::string("test -f ") + kNimbusPfb + " -a -f " + kNimbusAfm) == 0;
-  if (haveNimbus) {
-    EXPECT_TRUE(Type1BridgeRunning());
-    const Type1Face* sans = nullptr;
-    for (const Type1Face& f : system) {
-      if (f.postScriptName == "NimbusSans-Regular") sans = &f;
-    }
-    ASSERT_NE(sans, nullptr);
-    EXPECT_EQ(sans->faceName + std::to_string(sans->style), "Nimbus Sans0");
-    Type1Metrics m;
-    ASSERT_TRUE(ReadType1Metrics(*sans, &m));
-    EXPECT_EQ(V(m.widths[65], m.ascent > 600, m.descent < -100, m.hasBBox), V(667, 1, 1, 1));
-    std::string out;
-    ASSERT_EQ(CopyPfbFile(sans->pfbPath,
-                          [&out](const char* d, size_t n) {
-                            out.append(d, n);
-                            return true;
-                          }),
-              1);
-    EXPECT_EQ(out.rfind("%!PS-AdobeFont", 0), 0u);
-    EXPECT_TRUE(Contains(out, "cleartomark"));
-  }
-  EXPECT_TRUE(log.texts.empty());
-
-  // A user's atm.ini replaces them; its font's box comes from the PFB.
-  std::filesystem::create_directories(dir + "/ulvex");
-  ASSERT_TRUE(WriteFileBytes(dir + "/ulvex/x.pfm", Bytes(MakePfm("X-Roman"))));
-  std::vector<uint8_t> pfb = Segment(1, "/FontBBox { 1 -2 3 4 }\r");
-  std::vector<uint8_t> end = Segment(3, "");
-  pfb.insert(pfb.end(), end.begin(), end.end());
-  ASSERT_TRUE(WriteFileBytes(dir + "/ulvex/x.pfb", Bytes(pfb)));
-  ASSERT_TRUE(WriteFileBytes(dir + "/ulvex/atm.ini", "[Fonts]\r\nX=x.pfm,x.pfb\r\n"));
-  EXPECT_TRUE(Type1BridgeRunning());
-  std::vector<Type1Face> faces = LoadType1Faces();
-  ASSERT_EQ(faces.size(), 1u);
-  EXPECT_EQ(faces[0].postScriptName + GetProfileString("Fonts", "X", ""), "X-RomanX-Roman");
-  Type1Metrics m;
-  ASSERT_TRUE(ReadType1Metrics(faces[0], &m));
-  EXPECT_EQ(V(m.hasBBox, m.bbox[1], m.widths[33]), V(1, -2, 333));
-  EXPECT_TRUE(log.texts.empty());
 }

@@ -101,45 +101,6 @@ TEST(WmfDevice, HeaderAndObjectTableReuseSlots) {
   EXPECT_EQ(dc.Finish(), bytes);
 }
 
-TEST(WmfDevice, PathsAreFlattenedIntoPolygonsAndPolylines) {
-  WmfDevice dc;
-  dc.BeginPath();
-  dc.MoveToEx(0, 0);
-  DevPoint curve[3] = {{0, 100}, {100, 100}, {100, 0}};
-  dc.PolyBezierTo(curve, 3);
-  dc.CloseFigure();
-  dc.MoveToEx(200, 200);
-  dc.LineTo(210, 200);
-  dc.EndPath();
-  dc.FillPath();
-  dc.BeginPath();
-  dc.MoveToEx(0, 0);
-  dc.LineTo(5, 5);
-  dc.EndPath();
-  dc.StrokePath();
-  EXPECT_FALSE(dc.StrokePath());  // the path was used up
-  std::vector<Rec> recs = Records(dc.Finish());
-  std::vector<uint16_t> expected = {META_SAVEDC,      META_CREATEPENINDIRECT, META_SELECTOBJECT,
-                                    META_POLYPOLYGON, META_RESTOREDC,         META_POLYLINE,
-                                    META_EOF};
-  ASSERT_EQ(Functions(recs), expected);
-  EXPECT_EQ(recs[1].params[0], PS_NULL);  // the fill has no outline
-  const std::vector<uint16_t>& pp = recs[3].params;
-  ASSERT_EQ(pp[0], 2);
-  const int n = pp[1];
-  // The curve is flattened into many points, starting and (closed) ending at the start, the
-  // curve's end point before the closing point.
-  ASSERT_GT(n, 8);
-  EXPECT_EQ(V(pp[2], pp[3], pp[4], pp[3 + 2 * (n - 2)], pp[3 + 2 * (n - 1)]), V(2, 0, 0, 100, 0));
-  // Every flattened point stays within the curve's hull.
-  for (int i = 0; i < n; ++i) {
-    EXPECT_LE(int16_t(pp[3 + 2 * i]), 100);
-    EXPECT_LE(int16_t(pp[4 + 2 * i]), 75);
-  }
-  EXPECT_EQ(int16_t(recs[4].params[0]), -1);
-  EXPECT_EQ(recs[5].params, (std::vector<uint16_t>{2, 0, 0, 5, 5}));
-}
-
 TEST(WmfDevice, PatternBrushFontTextAndWindow) {
   WmfDevice dc;
   dc.SetMapMode(MM_ANISOTROPIC);
