@@ -80,7 +80,7 @@ TEST(UndoStackTest, HistoriesAreLimitedAndRedoIsLostOnRecord) {
   EXPECT_EQ(stack.UndoCount() + stack.RedoCount(), 0);
 }
 
-TEST(UndoActionTest, PaintChangesRestoreEachLeafAndNonUndoableCommandsClear) {
+TEST(UndoActionTest, PaintChangesRestoreEachLeaf) {
   Drawing d;
   auto* red = new BoxShape(0, 0, 10, 10);
   auto* green = new BoxShape(20, 0, 30, 10);
@@ -121,18 +121,6 @@ TEST(UndoActionTest, PaintChangesRestoreEachLeafAndNonUndoableCommandsClear) {
   a->GetPaintStyle(&style);
   EXPECT_EQ(style.fillOn, 1);
   EXPECT_FLOAT_EQ(Left(b), 1);
-
-  // A width change followed by a non-undoable change (arrows, group) cannot be undone.
-  Shape* group = d.shapes()[0];
-  ASSERT_EQ(group->Kind(), kGroupShape);
-  d.ClearSelection();
-  d.Select(group);
-  RunAction(&d, new PaintStyleAction(&d, PaintChange::LineWidth(4)));
-  d.Group();  // clears both histories, as the arrow commands do
-  EXPECT_EQ(d.undo().UndoCount(), 0);
-  d.Undo();
-  red->GetPaintStyle(&style);
-  EXPECT_FLOAT_EQ(style.lineWidth, 4);
 }
 
 TEST(UndoActionTest, ReshapeAndNodeEditsExchangeState) {
