@@ -11,7 +11,6 @@
 
 #include "platform/fontsys/Cp1252.h"
 #include "platform/fontsys/SfntFace.h"
-#include "platform/profile/Profile.h"
 #include "support/TestSupport.h"
 
 namespace {
@@ -76,42 +75,6 @@ const SystemFace* FindFace(const std::vector<SystemFace>& faces, const std::stri
 }
 
 int Expected(long units, long em) { return ScaleToThousandths(int(units), int(em)); }
-
-TEST(SystemFontsTest, ListsLiberationSansWithNamesStylesAndCache) {
-  std::string profile = TestWorkDir("fonts_list") + "/ulvex.ini";
-  std::vector<SystemFace> faces;
-  ASSERT_TRUE(ListSystemFaces(profile, &faces));
-  const char* names[4] = {"LiberationSans", "LiberationSans-Bold", "LiberationSans-Italic",
-                          "LiberationSans-BoldItalic"};
-  const int styles[4] = {0, kStyleBold, kStyleItalic, kStyleBold | kStyleItalic};
-  for (int i = 0; i < 4; ++i) {
-    const SystemFace* f = FindFace(faces, "Liberation Sans", styles[i]);
-    ASSERT_NE(f, nullptr) << names[i];
-    EXPECT_EQ(f->postScriptName, names[i]);
-    EXPECT_EQ(GetPrivateProfileString("TrueType", TrueTypeProfileKey("Liberation Sans", styles[i]),
-                                      "", profile),
-              names[i]);
-  }
-  EXPECT_EQ(TrueTypeProfileKey("Arial", 17), "Arial,BOLDITALIC");
-  EXPECT_EQ(TrueTypeProfileKey("Arial", 0), "Arial");
-  // Only TrueType outlines: the installed CFF and Type 1 fonts are not listed.
-  for (const SystemFace& f : faces) {
-    EXPECT_FALSE(Contains(f.path, "urw-base35")) << f.path;
-    EXPECT_FALSE(Contains(f.path, ".pfb")) << f.path;
-  }
-
-  // A cached name wins over the font's; an unusable one is replaced by the font's.
-  std::string seeded = TestWorkDir("fonts_cache") + "/ulvex.ini";
-  WriteFileBytes(seeded,
-                 "[TrueType]\r\nLiberation Sans,BOLD=CachedName\r\nLiberation Sans=Bad Name\r\n");
-  ListFacesInFiles(
-      {kLiberation + "LiberationSans-Bold.ttf", kLiberation + "LiberationSans-Regular.ttf"}, seeded,
-      &faces);
-  ASSERT_EQ(faces.size(), 2u);
-  EXPECT_EQ(faces[0].postScriptName, "LiberationSans");
-  EXPECT_EQ(faces[1].postScriptName, "CachedName");
-  EXPECT_EQ(GetPrivateProfileString("TrueType", "Liberation Sans", "", seeded), "LiberationSans");
-}
 
 TEST(SystemFontsTest, CollectionMemberBecomesAStandaloneFont) {
   std::string dir = TestWorkDir("fonts_ttc");

@@ -4,8 +4,6 @@
 #include <string>
 #include <vector>
 
-#include "platform/msgbox/Messages.h"
-#include "platform/profile/Profile.h"
 #include "platform/type1/Type1Fonts.h"
 #include "support/TestSupport.h"
 
@@ -88,41 +86,6 @@ TEST(Type1FontsTest, AtmIniLinesFollowTheFontManagersRules) {
   EXPECT_FALSE(ParseAtmIni("[Setup]\nA=b,c\n; [Fonts]\n", &e));
   EXPECT_TRUE(ParseAtmIni("[Fonts]", &e));
   EXPECT_TRUE(e.empty());
-}
-
-TEST(Type1FontsTest, AtmIniLoadingReportsAndCachesNames) {
-  std::string dir = TestWorkDir("type1-atmini");
-  std::string profile = dir + "/ulvex.ini";
-  MessageLog log(true);
-  EXPECT_TRUE(LoadAtmIniFaces(dir + "/missing.ini", profile).empty());
-  ASSERT_TRUE(WriteFileBytes(dir + "/atm.ini", "[Setup]\r\nx=1\r\n"));
-  EXPECT_TRUE(LoadAtmIniFaces(dir + "/atm.ini", profile).empty());
-  // Lines whose PFM gives no name, or that are rejected, leave the section empty.
-  ASSERT_TRUE(WriteFileBytes(dir + "/bad.pfm", Bytes(MakePfm(""))));
-  ASSERT_TRUE(WriteFileBytes(dir + "/atm.ini",
-                             "[Fonts]\r\nBad=bad.pfm,bad.pfb\r\nNone=none.pfm,none.pfb\r\n"
-                             "Style,Oblique=x.pfm,x.pfb\r\n"));
-  std::vector<Type1Face> faces = LoadAtmIniFaces(dir + "/atm.ini", profile);
-  EXPECT_EQ(log.texts, (std::vector<std::string>{"Can't open " + dir + "/missing.ini",
-                                                 "Can't find [Fonts] section in ATM.INI",
-                                                 "No fonts in [Fonts] section in ATM.INI"}));
-  ASSERT_EQ(faces.size(), 1u);
-  EXPECT_EQ(faces[0].faceName, "Arial");
-  // Relative paths are beside the atm.ini; the name read from the PFM is cached.
-  log.texts.clear();
-  ASSERT_TRUE(WriteFileBytes(dir + "/good.pfm", Bytes(MakePfm("Good-Bold"))));
-  ASSERT_TRUE(WriteFileBytes(dir + "/atm.ini", "[Fonts]\r\nGood,BOLD=good.pfm,good.pfb\r\n"));
-  faces = LoadAtmIniFaces(dir + "/atm.ini", profile);
-  EXPECT_TRUE(log.texts.empty());
-  ASSERT_EQ(faces.size(), 1u);
-  EXPECT_EQ(faces[0].postScriptName + faces[0].metricsPath + faces[0].pfbPath,
-            "Good-Bold" + dir + "/good.pfm" + dir + "/good.pfb");
-  EXPECT_EQ(faces[0].style, kType1Bold);
-  EXPECT_EQ(GetPrivateProfileString("Fonts", "Good,BOLD", "", profile), "Good-Bold");
-  ASSERT_TRUE(WritePrivateProfileString("Fonts", "Good,BOLD", "Cached-Name", profile));
-  faces = LoadAtmIniFaces(dir + "/atm.ini", profile);
-  ASSERT_EQ(faces.size(), 1u);
-  EXPECT_EQ(faces[0].postScriptName, "Cached-Name");
 }
 
 TEST(Type1FontsTest, PfmNameAndMetrics) {
