@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <sstream>
-
 #include "fonts/ConverterTestSupport.h"
 #include "fonts/Type3Converter.h"
 #include "fonts/Type42Converter.h"
@@ -42,15 +40,6 @@ ttb::Bytes SfntsData(const std::string& text) {
   return data;
 }
 
-size_t LongestHexLine(const std::string& text) {
-  size_t longest = 0;
-  std::istringstream in(SfntsArray(text));
-  for (std::string line; std::getline(in, line);) {
-    longest = std::max(longest, line.size() - (line.ends_with('\r') ? 1 : 0));
-  }
-  return longest;
-}
-
 }  // namespace
 
 TEST(Type42Converter, FontInfoAndCharStrings) {
@@ -74,47 +63,6 @@ TEST(Type42Converter, FontInfoAndCharStrings) {
       Contains(r.text, "{/TrueDict where{pop}{(%%[ Error: no TrueType rasterizer ]%%)= flush}"));
   EXPECT_TRUE(r.text.ends_with("\r\nFontName currentdict end definefont pop\r\n%%EOF\r\n"));
   EXPECT_TRUE(r.log.empty()) << r.log;
-}
-
-TEST(Type42Converter, LargeGlyfSplitsAtGlyphBoundaries) {
-  ttb::FontPlan plan = ttb::SmallFont();
-  plan.glyphs.clear();
-  plan.glyphNames.clear();
-  plan.advances = {500};
-  // 200 glyphs of 1000 bytes (a contour of 98 points), 200 000 bytes of 'glyf' in all.
-  for (int i = 0; i < 200; ++i) {
-    ttb::Contour c;
-    for (int k = 0; k < 98; ++k) c.push_back({k * 3 + i, (k * 7) % 500, (k % 3) != 0});
-    ttb::Bytes g = ttb::SimpleGlyph({c});
-    g.resize(1000, 0);
-    plan.glyphs.push_back(g);
-  }
-  std::map<std::string, ttb::Bytes> tables;
-  Result r = Convert(ttb::BuildFont(plan, &tables));
-  ASSERT_EQ(r.ok, 1) << r.log;
-  ASSERT_EQ(tables["glyf"].size(), 200000u);
-  std::vector<ttb::Bytes> strings = SfntsStrings(r.text);
-  ASSERT_GE(strings.size(), 4u);
-  // Every string ends with the extra 00 byte right before ">", none passes the limit, and
-  // the data before 'glyf' (offset table, directory, 'cvt ', 'fpgm') starts the first.
-  size_t glyfStart = 12 + 16 * 9 + 4 + 4;
-  size_t at = 0;
-  for (size_t i = 0; i < strings.size(); ++i) {
-    const ttb::Bytes& s = strings[i];
-    ASSERT_FALSE(s.empty());
-    EXPECT_EQ(s.back(), 0) << i;
-    EXPECT_LE(s.size(), 65529u) << i;
-    size_t data = s.size() - 1;
-    if (i > 0 && at >= glyfStart && at < glyfStart + 200000) {
-      EXPECT_EQ((at - glyfStart) % 1000, 0u) << "string " << i << " starts inside a glyph";
-    }
-    at += data;
-  }
-  ttb::Bytes sfnt = SfntsData(r.text);
-  ASSERT_GE(sfnt.size(), glyfStart + 200000);
-  EXPECT_EQ(ttb::Bytes(sfnt.begin() + long(glyfStart), sfnt.begin() + long(glyfStart) + 200000),
-            tables["glyf"]);
-  EXPECT_LE(LongestHexLine(r.text), 72u);
 }
 
 TEST(Type42Converter, TooLongTableWritesNothing) {

@@ -59,13 +59,6 @@ TEST_F(ContainerTest, ChangesReachEveryChildAndReadsComeFromTheEnds) {
   EXPECT_FLOAT_EQ(line->matrix().ty, 40);
   EXPECT_FLOAT_EQ(group.matrix().tx, 0);  // the container itself stays put
   ExpectRect(BoundsOf(&group, 0), 20, 40, 40, 60);
-
-  EXPECT_EQ(group.HitInterior(25, 45), 1);          // inside the filled box
-  EXPECT_EQ(group.TouchesRect(28, 48, 32, 52), 1);  // on the line, inside the box
-  EXPECT_EQ(group.TouchesRect(100, 100, 110, 110), 0);
-
-  GroupShape empty;
-  EXPECT_TRUE(RectIsEmpty(BoundsOf(&empty, 1)));
 }
 
 TEST_F(ContainerTest, CompoundPaintsOnePathWithItsFirstChildsStyle) {

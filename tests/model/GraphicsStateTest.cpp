@@ -69,40 +69,6 @@ TEST(GraphicsState, FlatteningRoundsClosesAndSplitsCurves) {
     EXPECT_NEAR(std::hypot(double(p.x), double(p.y)), 100, 1.5);
 }
 
-TEST(GraphicsState, EvenOddPointInPath) {
-  GraphicsState gs;
-  gs.rectpath(0, 0, 10, 10);
-  // A point level with vertices counts them as above: the top edge is inside, the bottom not.
-  EXPECT_EQ(V(gs.PointInPath(5, 5), gs.PointInPath(15, 5), gs.PointInPath(-1, 5),
-              gs.PointInPath(5, 10), gs.PointInPath(5, 0)),
-            V(1, 0, 0, 1, 0));
-
-  // Diamond whose side vertices lie on the test line.
-  gs.newpath();
-  gs.moveto(5, 0);
-  gs.lineto(10, 5);
-  gs.lineto(5, 10);
-  gs.lineto(0, 5);
-  gs.closepath();
-  EXPECT_EQ(V(gs.PointInPath(2, 5), gs.PointInPath(12, 5), gs.PointInPath(-2, 5)), V(1, 0, 0));
-
-  // Only the first subpath counts; two points never contain anything.
-  gs.newpath();
-  gs.rectpath(0, 0, 10, 10);
-  gs.rectpath(20, 0, 30, 10);
-  EXPECT_FALSE(gs.PointInPath(25, 5));
-  gs.newpath();
-  gs.moveto(0, 0);
-  gs.lineto(10, 10);
-  EXPECT_FALSE(gs.PointInPath(5, 5));
-
-  // The test point goes through the matrix like the path.
-  gs.newpath();
-  gs.scale(2, 2);
-  gs.rectpath(0, 0, 10, 10);
-  EXPECT_EQ(V(gs.PointInPath(8, 8), gs.PointInPath(12, 12)), V(1, 0));
-}
-
 TEST(GraphicsState, PathTouchesRect) {
   GraphicsState gs;
   gs.moveto(0, 0);

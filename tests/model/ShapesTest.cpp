@@ -34,16 +34,6 @@ TEST_F(ShapeTest, BoundsGrowByRoundedHalfLineWidthAndFollowTheMatrix) {
   Rect rf = BoundsOf(&frame, 0);
   ExpectRect(BoundsOf(&oval, 0), rf.x1, rf.y1, rf.x2, rf.y2);
   EXPECT_NEAR(rf.x2 - rf.x1, 30 * std::sqrt(2.0), 1e-3);
-
-  // The arc's bounds are its Bezier control polygon, cached until the matrix changes.
-  ArcShape arc(0, 0, 100, 100, 0, 90);
-  ExpectRect(BoundsOf(&arc, 0), 0, 0, 100, 100);
-  ArcShape half(0, 0, 100, 50, 0, 180);
-  ExpectRect(BoundsOf(&half, 0), -100, 0, 100, 50);
-  arc.Move(10, 0);
-  ExpectRect(BoundsOf(&arc, 0), 10, 0, 110, 100);
-  arc.SetMatrix(2, 0, 0, 2, 0, 0);
-  ExpectRect(BoundsOf(&arc, 0), 0, 0, 200, 200);
 }
 
 TEST_F(ShapeTest, InteriorHitsNeedFillAndFollowTheOutline) {
@@ -133,40 +123,6 @@ TEST_F(ShapeTest, DrawFillsThenStrokesWithWidthOutsideTheShapeMatrix) {
   box.SetNoStroke();
   box.Draw(1);
   EXPECT_TRUE(painter.calls.empty());
-}
-
-TEST_F(ShapeTest, LineDrawsArrowheadsOnlyWhenStroked) {
-  LineShape line(0, 0, 100, 0);
-  line.SetArrows(Arrowhead{1, 2}, Arrowhead{2, 1});
-  line.SetLineWidth(0.25f);
-  line.Draw(1);
-  // Line, then the open V at the start (stroked 2 wide), then the filled triangle at the end.
-  ASSERT_EQ(painter.calls.size(), 3u);
-  EXPECT_FLOAT_EQ(painter.calls[0].state.lineWidth, 0.25f);
-  const PaintCall& v = painter.calls[1];
-  EXPECT_EQ(V(v.fill, v.state.lineWidth), V(0, 2));  // size 1, never below
-  ASSERT_EQ(v.path.size(), 3u);
-  ExpectPoint(v.path[0].p[0], 6, 6);  // points away from the far end
-  const PaintCall& t = painter.calls[2];
-  EXPECT_TRUE(t.fill);
-  ASSERT_GE(t.path.size(), 3u);
-  ExpectPoint(t.path[2].p[0], 109, 0, 1e-3);  // the tip of kind 1 extends past the end
-
-  painter.calls.clear();
-  line.SetLineWidth(3);
-  line.SetStrokeColor(Color{100, 0, 0});
-  line.Draw(1);
-  ASSERT_EQ(painter.calls.size(), 3u);
-  EXPECT_NEAR(painter.calls[2].path[2].p[0].x, 127, 1e-3);
-  EXPECT_FLOAT_EQ(painter.calls[2].state.red, 1);
-
-  painter.calls.clear();
-  line.SetNoStroke();
-  line.Draw(1);
-  EXPECT_TRUE(painter.calls.empty());
-  line.Draw(0);  // the outline view still shows it, without arrows
-  ASSERT_EQ(painter.calls.size(), 1u);
-  EXPECT_FLOAT_EQ(painter.calls[0].state.lineWidth, 0);
 }
 
 TEST_F(ShapeTest, ImageDrawsPixelsOnlyWhenItHasThemAndHitsItsSquare) {

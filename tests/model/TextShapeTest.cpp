@@ -99,17 +99,6 @@ TEST_F(TextShapeTest, DrawPlacesLinesByAlignment) {
   ASSERT_EQ(painter.shown.size(), 2u);
   EXPECT_FLOAT_EQ(painter.shown[0].extra, 0);
   EXPECT_FLOAT_EQ(painter.shown[0].red, 0);  // outline drawing is black
-
-  painter.shown.clear();
-  t.SetText("abcd");
-  t.SetAlignment(1);
-  t.Draw(1);
-  t.SetAlignment(2);
-  t.Draw(1);
-  ASSERT_EQ(painter.shown.size(), 2u);
-  const float x2 = t.frame().x2;
-  EXPECT_FLOAT_EQ(painter.shown[0].x, x2 / 2 - 12);
-  EXPECT_FLOAT_EQ(painter.shown[1].x, x2 - 24);
 }
 
 TEST_F(TextShapeTest, LineTestWithAndWithoutFrame) {

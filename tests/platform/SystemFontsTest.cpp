@@ -9,7 +9,6 @@
 #include <algorithm>
 #include <map>
 
-#include "platform/fontsys/Cp1252.h"
 #include "platform/fontsys/SfntFace.h"
 #include "support/TestSupport.h"
 
