@@ -100,27 +100,6 @@ TEST(UndoActionTest, PaintChangesRestoreEachLeaf) {
   d.Redo();
   EXPECT_EQ(FillOf(green), (Color{0, 0, 100}));
   d.Undo();
-
-  // Compound shapes pass changes on to their children too, so they are undone per child.
-  auto* compound = new CompoundShape;
-  auto* a = new BoxShape(0, 0, 5, 5);
-  auto* b = new BoxShape(1, 1, 4, 4);
-  a->SetFillColor(Color{10, 20, 30});
-  compound->children()->Append(a);
-  compound->children()->Append(b);
-  d.AddShape(compound);
-  d.ClearSelection();
-  d.Select(compound);
-  RunAction(&d, new PaintStyleAction(&d, PaintChange::NoFill()));
-  d.MoveBy(7, 0);
-  EXPECT_FLOAT_EQ(Left(b), 8);
-  d.Undo();
-  d.Undo();
-  EXPECT_EQ(FillOf(a), (Color{10, 20, 30}));
-  PaintStyle style;
-  a->GetPaintStyle(&style);
-  EXPECT_EQ(style.fillOn, 1);
-  EXPECT_FLOAT_EQ(Left(b), 1);
 }
 
 TEST(UndoActionTest, ReshapeAndNodeEditsExchangeState) {
