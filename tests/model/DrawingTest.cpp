@@ -197,7 +197,7 @@ TEST(DrawingEditTest, TransformsAndGridSnap) {
 
 TEST(DrawingQueryTest, RectangleQuery) {
   Drawing d;
-  BoxShape* far = AddBox(d, 500, 500, 510, 510);
+  AddBox(d, 500, 500, 510, 510);
   BoxShape* first = AddBox(d, 0, 0, 20, 20);
   auto* group = new GroupShape;
   auto* inner = new BoxShape(5, -5, 15, 5);
