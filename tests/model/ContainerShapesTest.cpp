@@ -61,33 +61,6 @@ TEST_F(ContainerTest, ChangesReachEveryChildAndReadsComeFromTheEnds) {
   ExpectRect(BoundsOf(&group, 0), 20, 40, 40, 60);
 }
 
-TEST_F(ContainerTest, CompoundPaintsOnePathWithItsFirstChildsStyle) {
-  CompoundShape ring;
-  BoxShape* outer = Add(&ring, new BoxShape(0, 0, 100, 100));
-  Add(&ring, new BoxShape(25, 25, 75, 75));
-  outer->SetFillColor(Color{100, 0, 0});
-  outer->SetLineWidth(3);
-  ring.Draw(1);
-  ASSERT_EQ(painter.calls.size(), 2u);
-  EXPECT_TRUE(painter.calls[0].fill);
-  EXPECT_EQ(painter.calls[0].subpaths, 2);
-  EXPECT_FLOAT_EQ(painter.calls[0].state.red, 1);
-  EXPECT_FALSE(painter.calls[1].fill);
-  EXPECT_EQ(painter.calls[1].subpaths, 2);
-  EXPECT_FLOAT_EQ(painter.calls[1].state.lineWidth, 3);
-  EXPECT_EQ(ring.style(), outer->style());
-
-  // A group paints every visible member on its own.
-  painter.calls.clear();
-  GroupShape group;
-  Add(&group, new BoxShape(0, 0, 1, 1))->SetFillColor(Color{});
-  Add(&group, new LineShape(0, 0, 1, 1))->Hide();
-  Add(&group, new OvalShape(0, 0, 1, 1));
-  group.Draw(1);
-  ASSERT_EQ(painter.calls.size(), 3u);  // box fill and stroke, oval stroke
-  for (const PaintCall& p : painter.calls) EXPECT_EQ(p.subpaths, 1);
-}
-
 TEST_F(ContainerTest, ClonesAreIndependentAndReleaseHandsChildrenOver) {
   auto* group = new GroupShape;
   BoxShape* box = Add(group, new BoxShape(0, 0, 10, 10));

@@ -92,39 +92,6 @@ TEST_F(ShapeTest, CloneIsDeepAndKeepsEverything) {
   EXPECT_EQ(static_cast<ImageShape*>(ic.get())->image.pixels[0], 1);
 }
 
-TEST_F(ShapeTest, DrawFillsThenStrokesWithWidthOutsideTheShapeMatrix) {
-  BoxShape box(0, 0, 10, 10);
-  box.SetFillColor(Color{100, 50, 0});
-  box.SetPattern(3);
-  box.SetLineWidth(2);
-  box.SetStrokeColor(Color{0, 0, 100});
-  box.Scale(0, 0, 5, 5);           // the shape's scale must not thicken the line
-  TheGraphicsState().scale(2, 2);  // the view's zoom does
-  box.Draw(1);
-  ASSERT_EQ(painter.calls.size(), 2u);
-  const PaintCall &f = painter.calls[0], &s = painter.calls[1];
-  ASSERT_GT(f.path.size(), 2u);
-  // (10, 10) goes through the shape and the view to x 100.
-  EXPECT_EQ(V(f.fill, f.mode, f.state.red, f.state.green, f.state.pattern), V(1, 1, 1, 0.5, 3));
-  EXPECT_FLOAT_EQ(f.path[2].p[0].x, 100);
-  EXPECT_EQ(V(s.fill, s.state.lineWidth, s.state.blue), V(0, 4, 1));
-
-  // Outline view: one black solid hairline, whatever the style.
-  painter.calls.clear();
-  box.SetDash(1);
-  box.Draw(0);
-  ASSERT_EQ(painter.calls.size(), 1u);
-  const PaintCall& o = painter.calls[0];
-  EXPECT_EQ(V(o.fill, o.mode, o.state.lineWidth, o.state.red + o.state.blue, o.state.dash),
-            V(0, 0, 0, 0, -1));
-
-  painter.calls.clear();
-  box.SetNoFill();
-  box.SetNoStroke();
-  box.Draw(1);
-  EXPECT_TRUE(painter.calls.empty());
-}
-
 TEST_F(ShapeTest, ImageDrawsPixelsOnlyWhenItHasThemAndHitsItsSquare) {
   ImageShape image;
   image.SetMatrix(0, 40, -20, 0, 100, 100);  // rotated a quarter turn

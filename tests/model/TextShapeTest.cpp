@@ -74,33 +74,6 @@ TEST_F(TextShapeTest, LongWordWidensFrameAndIsNeverBroken) {
   EXPECT_EQ(painter.shown[0].text.size(), 511u);
 }
 
-TEST_F(TextShapeTest, DrawPlacesLinesByAlignment) {
-  TextShape t("aa bb cc dd ee\rff gg", "F", 12, 13, 3);
-  t.SetFrame(0, 0, 60, -10);
-  ASSERT_STREQ(t.text(), "aa bb cc\ndd ee\rff gg");
-  t.SetFillColor(Color{50, 0, 100});
-  t.Move(10, 0);
-  t.Draw(1);
-  ASSERT_EQ(painter.shown.size(), 3u);
-  EXPECT_EQ(painter.shown[0].text, "aa bb cc");
-  EXPECT_FLOAT_EQ(painter.shown[0].red, 0.5f);
-  EXPECT_DOUBLE_EQ(painter.shown[0].tx, 10);
-  // Baselines a leading apart; the last lines of both paragraphs are left-aligned.
-  const float ys[3] = {-9, -22, -35}, extras[3] = {6, 0, 0};  // (60 - 48) / 2 spaces
-  for (int i = 0; i < 3; ++i) {
-    EXPECT_FLOAT_EQ(painter.shown[i].y, ys[i]) << i;
-    EXPECT_FLOAT_EQ(painter.shown[i].extra, extras[i]) << i;
-  }
-
-  // A justified line without spaces is drawn plainly too.
-  painter.shown.clear();
-  t.SetText("xxxxxxxxxxxxx yy");  // 78 wide: broken at the space after it
-  t.Draw(0);
-  ASSERT_EQ(painter.shown.size(), 2u);
-  EXPECT_FLOAT_EQ(painter.shown[0].extra, 0);
-  EXPECT_FLOAT_EQ(painter.shown[0].red, 0);  // outline drawing is black
-}
-
 TEST_F(TextShapeTest, LineTestWithAndWithoutFrame) {
   TextShape t("aaaa bbbb", "F", 12, 13, 0);
   t.Move(100, 100);  // baseline at y 91 from x 100 to 154; frame 100..244 by 100..88
