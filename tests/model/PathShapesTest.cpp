@@ -148,13 +148,6 @@ TEST(PathShapesTest, SmoothingOfOpenClosedAndTwoNodeCurves) {
   ExpectPoint(Point{two[1].inX, two[1].inY}, 60, 20);
   EXPECT_FLOAT_EQ(two[1].outX, 90);  // unused controls stay on their anchors
   EXPECT_FLOAT_EQ(two[0].inY, 0);
-
-  CurveNode loop[2] = {MakeCurveNode(0, 0, 0), MakeCurveNode(100, 0, 0)};
-  SmoothNodes(loop, 2, 1);
-  ExpectPoint(Point{loop[0].outX, loop[0].outY}, 0, 45);
-  ExpectPoint(Point{loop[0].inX, loop[0].inY}, 0, -45);
-  ExpectPoint(Point{loop[1].inX, loop[1].inY}, 100, 45);
-  EXPECT_NEAR(loop[1].outY, -45, 1e-4);
 }
 
 TEST(PathShapesTest, CurveBoundsUseOnlyTheControlsThePathUses) {
