@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -26,15 +25,6 @@ void Segment(const CurveShape& c, int32_t i, Point out[4]) {
   out[1] = Transform(c.matrix(), a.outX, a.outY);
   out[2] = Transform(c.matrix(), b.inX, b.inY);
   out[3] = Transform(c.matrix(), b.x, b.y);
-}
-
-CurveShape Triangle(int32_t closed) {
-  CurveShape c;
-  c.AddNode(MakeCurveNode(0, 0, 0));
-  c.AddNode(MakeCurveNode(100, 0, 0));
-  c.AddNode(MakeCurveNode(50, 100, 0));
-  c.closed = closed;
-  return c;
 }
 
 }  // namespace
@@ -170,21 +160,4 @@ TEST(PathShapesTest, CurveBoundsUseOnlyTheControlsThePathUses) {
   CurveShape single;
   single.AddNode(MakeCurveNode(5, 5, 0));
   ExpectRect(BoundsOf(&single, 0), 5, 5, 5, 5);
-}
-
-TEST(PathShapesTest, CurveSnapAndClone) {
-  CurveShape c = Triangle(0);
-  SmoothNodes(c.nodes.Data(), 3, 0);
-  float x = 50, y = 1;
-  ASSERT_EQ(c.SnapToOutline(&x, &y, 30), 1);
-  EXPECT_LT(std::fabs(x - 50) + std::fabs(y - 1), 30);
-
-  std::unique_ptr<Shape> copy(c.Clone());
-  ASSERT_TRUE(copy);
-  auto* cc = static_cast<CurveShape*>(copy.get());
-  c.nodes[0].x = 999;
-  c.DeleteNode(1);
-  EXPECT_EQ(cc->nodes.Count(), 3);
-  EXPECT_FLOAT_EQ(cc->nodes[0].x, 0);
-  EXPECT_EQ(cc->Kind(), kCurveShape);
 }
