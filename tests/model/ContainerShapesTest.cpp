@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -59,41 +58,4 @@ TEST_F(ContainerTest, ChangesReachEveryChildAndReadsComeFromTheEnds) {
   EXPECT_FLOAT_EQ(line->matrix().ty, 40);
   EXPECT_FLOAT_EQ(group.matrix().tx, 0);  // the container itself stays put
   ExpectRect(BoundsOf(&group, 0), 20, 40, 40, 60);
-}
-
-TEST_F(ContainerTest, ClonesAreIndependentAndReleaseHandsChildrenOver) {
-  auto* group = new GroupShape;
-  BoxShape* box = Add(group, new BoxShape(0, 0, 10, 10));
-  auto* inner = Add(group, new CompoundShape);
-  Add(inner, new OvalShape(1, 1, 1, 1));
-  group->Hide();
-
-  std::unique_ptr<Shape> copy(group->Clone());
-  ASSERT_TRUE(copy);
-  ASSERT_EQ(copy->Kind(), kGroupShape);
-  EXPECT_EQ(copy->IsHidden(), 1);
-  auto* cg = static_cast<GroupShape*>(copy.get());
-  ASSERT_EQ(cg->children()->Count(), 2);
-  EXPECT_NE((*cg->children())[0], box);
-  auto* ci = static_cast<CompoundShape*>((*cg->children())[1]);
-  ASSERT_EQ(ci->Kind(), kCompoundShape);
-  EXPECT_NE(ci, inner);
-  EXPECT_EQ(ci->children()->Count(), 1);
-
-  group->Move(50, 0);
-  box->x2 = 99;
-  auto* cbox = static_cast<BoxShape*>((*cg->children())[0]);
-  EXPECT_FLOAT_EQ(cbox->matrix().tx, 0);
-  EXPECT_FLOAT_EQ(cbox->x2, 10);
-  EXPECT_FLOAT_EQ((*ci->children())[0]->matrix().tx, 0);
-
-  // Ungroup: the children leave before the empty container is destroyed.
-  ShapeList kept;
-  for (Shape* s : *group->children()) kept.Append(s);
-  group->ReleaseChildren();
-  EXPECT_TRUE(group->children()->Empty());
-  delete group;
-  EXPECT_FLOAT_EQ(box->matrix().tx, 50);  // still alive
-  DestroyShapes(&kept);
-  EXPECT_TRUE(kept.Empty());
 }

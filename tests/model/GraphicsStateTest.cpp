@@ -55,27 +55,6 @@ TEST(GraphicsState, FlatteningRoundsClosesAndSplitsCurves) {
   EXPECT_GT(maxX, 60);
 }
 
-TEST(GraphicsState, PathTouchesRect) {
-  GraphicsState gs;
-  gs.moveto(0, 0);
-  gs.lineto(100, 100);
-  // Crossing; touching one corner (corners swapped); beside the line; boxes overlapping with the
-  // segment missing; holding an end point.
-  EXPECT_EQ(V(gs.PathTouchesRect(45, 45, 55, 55), gs.PathTouchesRect(80, 60, 60, 80),
-              gs.PathTouchesRect(10, 50, 30, 70), gs.PathTouchesRect(60, 0, 100, 40),
-              gs.PathTouchesRect(-5, -5, 5, 5)),
-            V(1, 1, 0, 0, 1));
-
-  gs.newpath();
-  gs.rectpath(0, 0, 100, 100);
-  // Interiors do not count.
-  EXPECT_EQ(V(gs.PathTouchesRect(40, 40, 60, 60), gs.PathTouchesRect(90, 40, 110, 60)), V(0, 1));
-
-  gs.newpath();
-  gs.moveto(5, 5);
-  EXPECT_FALSE(gs.PathTouchesRect(0, 0, 10, 10));  // a single point is no polyline
-}
-
 TEST(GraphicsState, StacksRestoreAndUnderflow) {
   GraphicsState gs;
   gs.setmatrix(MatrixD{1, 0, 0, -1, 0, 0});
