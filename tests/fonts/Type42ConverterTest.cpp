@@ -91,12 +91,6 @@ TEST(Type42Converter, CharStringsNames) {
        "/glyph4 4 def\r\n/" +
            std::string(79, 'y') + " 5 def\r\n",
        "TrueType font file contains a very long PostScript name\n"},
-      // A space named "uni00A0" is still reachable as /space; present names are not repeated.
-      {{".notdef", "A", "uni00A0"},
-       {{0x20, 2}, {0x41, 1}, {0x42, 7}},
-       false,
-       "4 dict dup begin\r\n/.notdef 0 def\r\n/A 1 def\r\n/uni00A0 2 def\r\n/space 2 def\r\n",
-       ""},
       {{},
        {{0x20, 2}, {0x41, 1}, {0x42, 7}},
        true,
