@@ -60,16 +60,6 @@ std::string BuildFonts(const std::vector<Tables>& fonts, bool collection) {
   return out + data;
 }
 
-const SystemFace* FindFace(const std::vector<SystemFace>& faces, const std::string& name,
-                           int style) {
-  for (const SystemFace& f : faces) {
-    if (f.faceName == name && f.style == style) return &f;
-  }
-  return nullptr;
-}
-
-int Expected(long units, long em) { return ScaleToThousandths(int(units), int(em)); }
-
 TEST(SystemFontsTest, CollectionMemberBecomesAStandaloneFont) {
   std::string dir = TestWorkDir("fonts_ttc");
   std::string bold = ReadFileBytes(kLiberation + "LiberationSans-Bold.ttf");

@@ -35,8 +35,6 @@ std::vector<uint8_t> MakePfm(const std::string& name) {
   return b;
 }
 
-std::string Bytes(const std::vector<uint8_t>& v) { return std::string(v.begin(), v.end()); }
-
 std::vector<uint8_t> Segment(int type, const std::string& data) {
   std::vector<uint8_t> s(6, 0);
   s[0] = 128;
