@@ -1,8 +1,7 @@
-// What the TrueType converter tests share: running a converter into a string with its log, the
-// system's TrueType files, and Ghostscript drawing a converted Liberation Sans.
+// What the TrueType converter tests share: running a converter into a string with its log, and
+// Ghostscript drawing a converted Liberation Sans.
 #pragma once
 
-#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -34,18 +33,6 @@ Result Convert(const ttb::Bytes& font) {
 inline ttb::Bytes FileBytes(const std::string& path) {
   std::string bytes = ReadFileBytes(path);
   return ttb::Bytes(bytes.begin(), bytes.end());
-}
-
-inline std::vector<std::string> SystemTrueTypeFonts() {
-  std::vector<std::string> fonts;
-  std::error_code ec;
-  for (auto& e : std::filesystem::recursive_directory_iterator("/usr/share/fonts/truetype", ec)) {
-    std::string ext = e.path().extension().string();
-    std::transform(ext.begin(), ext.end(), ext.begin(), ::tolower);
-    if (e.is_regular_file() && (ext == ".ttf" || ext == ".ttc")) fonts.push_back(e.path());
-  }
-  std::sort(fonts.begin(), fonts.end());
-  return fonts;
 }
 
 inline const std::string kLiberationSans =

@@ -7,7 +7,6 @@
 #include "fonts/FontManager.h"
 #include "fonts/StandardFonts.h"
 #include "fonts/StringSink.h"
-#include "platform/profile/Profile.h"
 #include "support/OutputTestSupport.h"
 #include "support/TestSupport.h"
 
@@ -86,22 +85,9 @@ TEST(FontFace, NamesKeysAndListingLines) {
   EXPECT_EQ(fonts.FindFace("Arial,ITALIC"), nullptr);
   EXPECT_EQ(fonts.FindFace(""), nullptr);
 
-  EXPECT_EQ(DescribeFace(*boldItalic), "Arial-BoldItalicMT\tArial\tBoldItalic\tTrueType");
-  EXPECT_EQ(DescribeFace(*fonts.GetFontList()[2]), "Arial-BoldMT\tArial\tBold\tTrueType");
-  EXPECT_EQ(DescribeFace(*fonts.GetFontList()[3]), "Symbol\tSymbol\tRegular\tType1");
-
   // Faces added later are found: the lookup is rebuilt.
   fonts.Add(TrueType("Arial", "Arial-ItalicMT", kStyleItalic));
   EXPECT_EQ(fonts.FindFace("Arial,ITALIC"), fonts.GetFontList()[5]);
-}
-
-TEST(FontFace, OnlyType1FacesCountAsStandard) {
-  EXPECT_EQ(V(IsStandardFont(Type1("Symbol", "Symbol").get()),
-              IsStandardFont(TrueType("Symbol", "Symbol").get()),
-              IsStandardFont(Type1("Times", "Times-BoldItalic").get()),
-              IsStandardFont(Type1("Times", "Times-roman").get()),
-              IsStandardFont(Type1("Palatino", "Palatino-Roman").get()), IsStandardFont(nullptr)),
-            V(1, 0, 1, 0, 0, 0));
 }
 
 TEST(FontManager, DefaultFaceAndMeasuringThroughTheModel) {
@@ -136,46 +122,14 @@ TEST(FontManager, DefaultFaceAndMeasuringThroughTheModel) {
   EXPECT_TRUE(TheFontManager() == nullptr && CurrentTextMetrics() == nullptr);
 }
 
-TEST(FontManager, TrueTypeListFromFontFiles) {
-  std::vector<std::string> files;
-  for (const char* name : {"LiberationSans-Regular.ttf", "LiberationSans-BoldItalic.ttf"}) {
-    files.push_back(kLiberation + name);
-    if (!std::filesystem::exists(files.back())) GTEST_SKIP() << files.back() << " not installed";
-  }
+TEST(FontManager, FaceWhoseFileHasGoneWritesNothing) {
   std::string dir = TestWorkDir("font_manager_files");
-  std::string profile = dir + "/ulvex.ini";
-  WorldTransformFontList fonts(profile);
-  fonts.UseFontFiles(files);
-  ASSERT_EQ(fonts.LoadFonts(), 1);
-  ASSERT_EQ(fonts.GetFontList().size(), 2u);
-  FontFace* boldItalic = fonts.FindFace("Liberation Sans,BOLDITALIC");
-  ASSERT_NE(boldItalic, nullptr);
-  EXPECT_EQ(boldItalic->PostScriptName() + std::to_string(boldItalic->IsTrueType()),
-            "LiberationSans-BoldItalic1");
-  EXPECT_EQ(fonts.DefaultFace(), fonts.FindFace("LiberationSans"));
-  // The names were learned into the settings file's cache under the face keys.
-  EXPECT_EQ(GetPrivateProfileString("TrueType", "Liberation Sans,BOLDITALIC", "", profile),
-            "LiberationSans-BoldItalic");
-  // Arial metrics: Liberation Sans is metric-compatible (ascent 905, "H" 722).
-  EXPECT_EQ(boldItalic->Metrics()->ascent, 905);
-  EXPECT_FLOAT_EQ(fonts.StringWidth("LiberationSans", "HH", 2, 10), 14.44f);
-
-  StringSink type42, type3;
-  EXPECT_EQ(boldItalic->Download(&type42, 1), 1);
-  EXPECT_EQ(boldItalic->Download(&type3, 0), 1);
-  EXPECT_TRUE(type42.text.starts_with("%!PS-TrueTypeFont") && Contains(type3.text, "/FontType 3"));
-
-  // A face whose file has gone writes nothing and fails.
   SystemFace gone = MakeSystemFace("Gone", "Gone", 0);
   gone.path = dir + "/missing.ttf";
   TrueTypeFontFace missing(gone);
   StringSink none;
   EXPECT_EQ(missing.Download(&none, 1), 0);
   EXPECT_EQ(none.text, "");
-
-  fonts.FreeFonts();
-  EXPECT_TRUE(fonts.GetFontList().empty() && !fonts.FindFace("LiberationSans") &&
-              !fonts.DefaultFace());
 }
 
 TEST(FontManager, CombinedListPutsType1FacesFirst) {
@@ -197,15 +151,6 @@ TEST(FontManager, CombinedListPutsType1FacesFirst) {
   EXPECT_EQ(V(list[0]->IsTrueType(), list[1]->IsTrueType(), list[2]->IsTrueType()), V(0, 0, 1));
   EXPECT_EQ(fonts.DefaultFace(), list[2]);  // Liberation Sans
   EXPECT_TRUE(IsStandardFont(fonts.FindFace("Symbol")));
-
-  // Type 1 metrics are read lazily from the AFM; Nimbus Sans has Helvetica's widths.
-  FontFace* sans = fonts.FindFace("NimbusSans-Regular");
-  ASSERT_NE(sans, nullptr);
-  EXPECT_EQ(V(sans->Metrics()->widths[int('H')], sans->Ascent(1000) > 600, sans->Descent(1000) < 0),
-            V(722, 1, 1));
-  StringSink out;
-  EXPECT_EQ(sans->Download(&out, 1), 1);  // the PFB whatever the TrueType format
-  EXPECT_TRUE(Contains(out.text, "/FontName /NimbusSans-Regular") && Contains(out.text, "eexec"));
 
   // A face whose metrics cannot be read measures as empty instead of failing each time.
   Type1Face broken{"Broken", "Broken", 0, dir + "/missing.afm", dir + "/missing.pfb"};

@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <sstream>
-
 #include "fonts/ConverterTestSupport.h"
 #include "fonts/Type3Converter.h"
 #include "fonts/Type42Converter.h"
@@ -42,20 +40,6 @@ ttb::Bytes SfntsData(const std::string& text) {
   return data;
 }
 
-uint32_t Get32(const ttb::Bytes& b, size_t off) {
-  return uint32_t(b[off]) << 24 | uint32_t(b[off + 1]) << 16 | uint32_t(b[off + 2]) << 8 |
-         b[off + 3];
-}
-
-size_t LongestHexLine(const std::string& text) {
-  size_t longest = 0;
-  std::istringstream in(SfntsArray(text));
-  for (std::string line; std::getline(in, line);) {
-    longest = std::max(longest, line.size() - (line.ends_with('\r') ? 1 : 0));
-  }
-  return longest;
-}
-
 }  // namespace
 
 TEST(Type42Converter, FontInfoAndCharStrings) {
@@ -79,93 +63,6 @@ TEST(Type42Converter, FontInfoAndCharStrings) {
       Contains(r.text, "{/TrueDict where{pop}{(%%[ Error: no TrueType rasterizer ]%%)= flush}"));
   EXPECT_TRUE(r.text.ends_with("\r\nFontName currentdict end definefont pop\r\n%%EOF\r\n"));
   EXPECT_TRUE(r.log.empty()) << r.log;
-}
-
-TEST(Type42Converter, OffsetTableDirectoryAndTablesRoundTrip) {
-  // All nine tables: 00 01 00 00, 00 09, 00 80, 00 03, 00 10, data from 12 + 16 x 9.
-  std::map<std::string, ttb::Bytes> tables;
-  Result r = Convert(ttb::BuildFont(ttb::SmallFont(), &tables));
-  ASSERT_EQ(r.ok, 1) << r.log;
-  ttb::Bytes sfnt = SfntsData(r.text);
-  ASSERT_GE(sfnt.size(), 12u + 16 * 9);
-  EXPECT_EQ(ttb::Bytes(sfnt.begin(), sfnt.begin() + 12),
-            (ttb::Bytes{0, 1, 0, 0, 0, 9, 0, 0x80, 0, 3, 0, 0x10}));
-  const char* order[] = {"cvt ", "fpgm", "glyf", "head", "hhea", "hmtx", "loca", "maxp", "prep"};
-  uint32_t expected = 12 + 16 * 9;
-  for (int i = 0; i < 9; ++i) {
-    SCOPED_TRACE(order[i]);
-    size_t e = 12 + 16 * size_t(i);
-    uint32_t offset = Get32(sfnt, e + 8), length = Get32(sfnt, e + 12);
-    EXPECT_EQ(std::string(sfnt.begin() + long(e), sfnt.begin() + long(e) + 4), order[i]);
-    EXPECT_EQ(offset, expected);
-    ASSERT_LE(offset + length, sfnt.size());
-    EXPECT_EQ(ttb::Bytes(sfnt.begin() + offset, sfnt.begin() + offset + length), tables[order[i]]);
-    expected += (length + 3) & ~3u;
-  }
-
-  // Without 'cvt ', 'fpgm' and 'prep': six tables, data from 12 + 16 x 6.
-  ttb::FontPlan bare = ttb::SmallFont();
-  bare.withHinting = false;
-  r = Convert(ttb::BuildFont(bare));
-  ASSERT_EQ(r.ok, 1) << r.log;
-  sfnt = SfntsData(r.text);
-  EXPECT_EQ(ttb::Bytes(sfnt.begin(), sfnt.begin() + 12),
-            (ttb::Bytes{0, 1, 0, 0, 0, 6, 0, 0x40, 0, 2, 0, 0x20}));
-  EXPECT_EQ(std::string(sfnt.begin() + 12, sfnt.begin() + 16), "glyf");
-  EXPECT_EQ(Get32(sfnt, 12 + 8), 12u + 16 * 6);
-}
-
-TEST(Type42Converter, LargeGlyfSplitsAtGlyphBoundaries) {
-  ttb::FontPlan plan = ttb::SmallFont();
-  plan.glyphs.clear();
-  plan.glyphNames.clear();
-  plan.advances = {500};
-  // 200 glyphs of 1000 bytes (a contour of 98 points), 200 000 bytes of 'glyf' in all.
-  for (int i = 0; i < 200; ++i) {
-    ttb::Contour c;
-    for (int k = 0; k < 98; ++k) c.push_back({k * 3 + i, (k * 7) % 500, (k % 3) != 0});
-    ttb::Bytes g = ttb::SimpleGlyph({c});
-    g.resize(1000, 0);
-    plan.glyphs.push_back(g);
-  }
-  std::map<std::string, ttb::Bytes> tables;
-  Result r = Convert(ttb::BuildFont(plan, &tables));
-  ASSERT_EQ(r.ok, 1) << r.log;
-  ASSERT_EQ(tables["glyf"].size(), 200000u);
-  std::vector<ttb::Bytes> strings = SfntsStrings(r.text);
-  ASSERT_GE(strings.size(), 4u);
-  // Every string ends with the extra 00 byte right before ">", none passes the limit, and
-  // the data before 'glyf' (offset table, directory, 'cvt ', 'fpgm') starts the first.
-  size_t glyfStart = 12 + 16 * 9 + 4 + 4;
-  size_t at = 0;
-  for (size_t i = 0; i < strings.size(); ++i) {
-    const ttb::Bytes& s = strings[i];
-    ASSERT_FALSE(s.empty());
-    EXPECT_EQ(s.back(), 0) << i;
-    EXPECT_LE(s.size(), 65529u) << i;
-    size_t data = s.size() - 1;
-    if (i > 0 && at >= glyfStart && at < glyfStart + 200000) {
-      EXPECT_EQ((at - glyfStart) % 1000, 0u) << "string " << i << " starts inside a glyph";
-    }
-    at += data;
-  }
-  ttb::Bytes sfnt = SfntsData(r.text);
-  ASSERT_GE(sfnt.size(), glyfStart + 200000);
-  EXPECT_EQ(ttb::Bytes(sfnt.begin() + long(glyfStart), sfnt.begin() + long(glyfStart) + 200000),
-            tables["glyf"]);
-  EXPECT_LE(LongestHexLine(r.text), 72u);
-}
-
-TEST(Type42Converter, HexLinesNeverPassSeventyTwoColumns) {
-  // Table lengths chosen so that strings close at every column position.
-  for (size_t pad = 0; pad < 40; ++pad) {
-    ttb::FontPlan plan = ttb::SmallFont();
-    plan.extraTables["cvt "] = ttb::Bytes(65000 + pad * 2, 0x11);
-    plan.extraTables["fpgm"] = ttb::Bytes(60000 + pad * 2, 0xAB);
-    Result r = Convert(ttb::BuildFont(plan));
-    ASSERT_EQ(r.ok, 1) << r.log;
-    ASSERT_LE(LongestHexLine(r.text), 72u) << pad;
-  }
 }
 
 TEST(Type42Converter, TooLongTableWritesNothing) {
@@ -194,26 +91,10 @@ TEST(Type42Converter, CharStringsNames) {
        "/glyph4 4 def\r\n/" +
            std::string(79, 'y') + " 5 def\r\n",
        "TrueType font file contains a very long PostScript name\n"},
-      {{"A", "B", "C"},
-       {},
-       false,
-       "4 dict dup begin\r\n/A 0 def\r\n/B 1 def\r\n/C 2 def\r\n/.notdef 0 def\r\n",
-       ""},
-      // A space named "uni00A0" is still reachable as /space; present names are not repeated.
-      {{".notdef", "A", "uni00A0"},
-       {{0x20, 2}, {0x41, 1}, {0x42, 7}},
-       false,
-       "4 dict dup begin\r\n/.notdef 0 def\r\n/A 1 def\r\n/uni00A0 2 def\r\n/space 2 def\r\n",
-       ""},
       {{},
        {{0x20, 2}, {0x41, 1}, {0x42, 7}},
        true,
        "3 dict dup begin\r\n/.notdef 0 def\r\n/space 2 def\r\n/A 1 def\r\n",
-       "TrueType font \"Test Font\" does not have a format 2.0 'post' table\n"},
-      {{},
-       {},
-       true,
-       "1 dict dup begin\r\n/.notdef 0 def\r\n",
        "TrueType font \"Test Font\" does not have a format 2.0 'post' table\n"},
   };
   for (const auto& c : cases) {
@@ -275,31 +156,6 @@ TEST(Type42Converter, CorruptFonts) {
   // Every truncation of a valid font is handled.
   for (size_t n = 0; n < good.size(); n += 7)
     Convert(ttb::Bytes(good.begin(), good.begin() + long(n)));
-}
-
-// Every installed font converts both ways (the common families must), or fails writing nothing.
-TEST(TrueTypeConverters, SystemFontsConvert) {
-  std::vector<std::string> fonts = convtest::SystemTrueTypeFonts();
-  if (fonts.empty()) GTEST_SKIP() << "no TrueType fonts installed";
-  for (const std::string& path : fonts) {
-    SCOPED_TRACE(path);
-    ttb::Bytes font = convtest::FileBytes(path);
-    bool common = Contains(path, "Liberation") || Contains(path, "DejaVu");
-    for (Result r : {Convert(font), convtest::Convert<Type3Converter>(font)}) {
-      EXPECT_TRUE(r.ok || !common) << r.log;
-      if (!r.ok) {
-        EXPECT_EQ(r.text, "");
-        continue;
-      }
-      EXPECT_TRUE(r.text.ends_with("%%EOF\r\n"));
-      if (r.text.starts_with("%!PS-TrueTypeFont")) {
-        EXPECT_LE(LongestHexLine(r.text), 72u);
-      } else {  // Type 3: braces balance, every sub-procedure is closed.
-        EXPECT_EQ(std::count(r.text.begin(), r.text.end(), '{'),
-                  std::count(r.text.begin(), r.text.end(), '}'));
-      }
-    }
-  }
 }
 
 TEST(Type42Interop, GhostscriptRendersLiberationSans) {

@@ -58,26 +58,6 @@ TEST(DrawingGroupTest, GroupKeepsSelectionOrderAndUngroupRestoresPlace) {
   EXPECT_EQ(Order(d.selection()), (std::vector<Shape*>{c, a, b}));
 }
 
-TEST(DrawingGroupTest, UngroupDissolvesCompoundReleasedFromGroupInOneCommand) {
-  Drawing d;
-  BoxShape* other = AddBox(d, 0, 0, 1, 1);
-  auto* compound = new CompoundShape;
-  auto* p = new BoxShape(0, 0, 10, 10);
-  auto* q = new BoxShape(2, 2, 8, 8);
-  compound->children()->Append(p);
-  compound->children()->Append(q);
-  d.AddShape(compound);
-  SelectOnly(d, {other, compound});
-  d.Group();
-  ASSERT_EQ(d.shapes().Count(), 1);
-  EXPECT_EQ(CountShapesDeep(d.shapes()), 5);
-
-  d.Ungroup();
-  EXPECT_EQ(Order(d.shapes()), (std::vector<Shape*>{other, p, q}));
-  EXPECT_EQ(CountShapesDeep(d.shapes()), 3);
-  EXPECT_EQ(d.selection().Count(), 3);
-}
-
 TEST(DrawingArrangeTest, FrontAndBackFollowSelectionOrder) {
   Drawing d;
   BoxShape* a = AddBox(d, 0, 0, 1, 1);
@@ -95,7 +75,7 @@ TEST(DrawingArrangeTest, FrontAndBackFollowSelectionOrder) {
   EXPECT_EQ(Order(d.shapes()), (std::vector<Shape*>{a, c, b}));  // the last selected at the bottom
 }
 
-TEST(DrawingArrangeTest, AlignUsesStrokedEdgesAndOrientationTables) {
+TEST(DrawingArrangeTest, AlignUsesStrokedEdgesAndOrientation) {
   Drawing d;
   BoxShape* thin = AddBox(d, 10, 0, 20, 10, 1);    // stroked left edge 9
   BoxShape* thick = AddBox(d, 20, 30, 40, 50, 5);  // stroked left edge 17
@@ -116,20 +96,9 @@ TEST(DrawingArrangeTest, AlignUsesStrokedEdgesAndOrientationTables) {
   EXPECT_FLOAT_EQ(BoundsOf(thick, 1).y1, -1);
   EXPECT_FLOAT_EQ(BoundsOf(other, 1).y1, -1);
   EXPECT_FLOAT_EQ(BoundsOf(other, 0).x1, 30);
-
-  // Menu items to modes, items out of range giving -1.
-  auto modes = [&](int32_t landscape) {
-    d.landscape = landscape;
-    std::vector<int32_t> out;
-    for (int i = -1; i <= 6; ++i) out.push_back(d.AlignModeForItem(i));
-    for (int i = -1; i <= 4; ++i) out.push_back(d.SpaceModeForItem(i));
-    return out;
-  };
-  EXPECT_EQ(modes(0), (std::vector<int32_t>{-1, 0, 1, 2, 3, 4, 5, -1, -1, 0, 1, 3, 2, -1}));
-  EXPECT_EQ(modes(1), (std::vector<int32_t>{-1, 3, 2, 0, 1, 5, 4, -1, -1, 1, 0, 2, 3, -1}));
 }
 
-TEST(DrawingArrangeTest, SpaceEvenlyEdgesCentresAndNegativeGap) {
+TEST(DrawingArrangeTest, SpaceEvenlyByStrokedEdges) {
   Drawing d;
   // Stroked heights 12 each: bounds [99,111], [69,81], [-1,11].
   BoxShape* top = AddBox(d, 0, 100, 10, 110);
@@ -142,38 +111,12 @@ TEST(DrawingArrangeTest, SpaceEvenlyEdgesCentresAndNegativeGap) {
   EXPECT_FLOAT_EQ(BoundsOf(bottom, 1).y1, -1);
   d.Undo();
 
-  // Overlapping more than the room: a negative gap, overlapping evenly.
-  Drawing o;
-  BoxShape* ot = AddBox(o, 0, 40, 10, 80);  // stroked [39,81]
-  BoxShape* om = AddBox(o, 0, 30, 10, 70);  // stroked [29,71]
-  BoxShape* ob = AddBox(o, 0, 0, 10, 40);   // stroked [-1,41]
-  o.SelectAll();
-  o.SpaceEvenly(0);
-  EXPECT_FLOAT_EQ(BoundsOf(ot, 1).y1 - BoundsOf(om, 1).y2, -22);
-  EXPECT_FLOAT_EQ(BoundsOf(om, 1).y1 - BoundsOf(ob, 1).y2, -22);
-
-  // Landscape: "&Edges Vertically" spaces along the page's x axis; centres mode 3 in x.
-  Drawing h;
-  h.landscape = 1;
-  BoxShape* l = AddBox(h, 0, 0, 10, 10);
-  BoxShape* c = AddBox(h, 20, 0, 40, 10);
-  BoxShape* r = AddBox(h, 90, 0, 100, 10);
-  h.SelectAll();
-  h.SpaceEvenly(h.SpaceModeForItem(0));
-  EXPECT_FLOAT_EQ(BoundsOf(c, 1).x2, 61);  // gap (102 - 46) / 2 = 28 left of the right box
-  h.Undo();
-  h.SpaceEvenly(h.SpaceModeForItem(3));  // "&Centers Vertically" in landscape: mode 3
-  Rect cb = BoundsOf(c, 0);
-  EXPECT_FLOAT_EQ((cb.x1 + cb.x2) / 2, 50);
-  EXPECT_FLOAT_EQ(BoundsOf(l, 0).x1, 0);
-  EXPECT_FLOAT_EQ(BoundsOf(r, 0).x2, 100);
-
   // Two shapes: nothing moves, but the record is kept.
-  int32_t before = h.undo().UndoCount();
-  SelectOnly(h, {l, c});
-  h.SpaceEvenly(0);
-  EXPECT_EQ(h.undo().UndoCount(), before + 1);
-  EXPECT_FLOAT_EQ((BoundsOf(c, 0).x1 + BoundsOf(c, 0).x2) / 2, 50);
+  int32_t before = d.undo().UndoCount();
+  SelectOnly(d, {bottom, top});
+  d.SpaceEvenly(0);
+  EXPECT_EQ(d.undo().UndoCount(), before + 1);
+  EXPECT_FLOAT_EQ(BoundsOf(top, 1).y2, 111);
 }
 
 TEST(DrawingClipboardTest, CopyPasteCutAndStatus) {
@@ -220,36 +163,9 @@ TEST(DrawingClipboardTest, CopyPasteCutAndStatus) {
   d.Undo();
   EXPECT_EQ(d.shapes().Count(), 0);
   EXPECT_EQ(d.undo().RedoCount(), 0);
-
-  // Status of the selection and the count words.
-  d.SelectAll();
-  EXPECT_EQ(d.status, "");
-  AddBox(d, 0, 0, 1, 1);
-  d.SelectAll();
-  EXPECT_EQ(d.status, "1 object selected");
-  d.Paste();
-  d.SelectAll();
-  EXPECT_EQ(d.status, "5 objects selected");
-  EXPECT_EQ(CountMessage("%d %s selected", 0), "0 objects selected");
 }
 
-TEST(DrawingEditTest, ClearAndUndoRestoreIndices) {
-  Drawing d;
-  BoxShape* s[5];
-  for (int i = 0; i < 5; ++i) s[i] = AddBox(d, 0, 0, float(i + 1), 1);
-  SelectOnly(d, {s[3], s[1]});
-  d.Clear();
-  ASSERT_EQ(d.shapes().Count(), 3);
-  EXPECT_EQ(d.selection().Count(), 0);
-  EXPECT_EQ(d.shapes()[1], s[2]);
-  d.Undo();
-  EXPECT_EQ(Order(d.shapes()), (std::vector<Shape*>(s, s + 5)));
-  d.Redo();
-  EXPECT_EQ(d.shapes().Count(), 3);
-  // The drawing ends with a done delete in its history: the action frees s[1] and s[3].
-}
-
-TEST(DrawingEditTest, TransformsGridPageAndTitle) {
+TEST(DrawingEditTest, TransformsAndGridSnap) {
   Drawing d;
   BoxShape* box = AddBox(d, 0, 0, 10, 10);
   d.SelectAll();
@@ -277,23 +193,11 @@ TEST(DrawingEditTest, TransformsGridPageAndTitle) {
   d.SnapToGrid(&x, &y);
   EXPECT_FLOAT_EQ(x, 0);
   EXPECT_FLOAT_EQ(y, 7.5f);
-
-  d.pageSize = PageSize(1);
-  EXPECT_EQ(d.PageWidth(), 612);
-  EXPECT_EQ(d.PageHeight(), 1008);
-  EXPECT_EQ(d.Title(), "Untitled");
-  d.path = "/home/ann/plans/house.qlx";
-  EXPECT_EQ(d.Title(), "house.qlx");
-
-  d.NewDrawing();
-  EXPECT_EQ(d.shapes().Count(), 0);
-  EXPECT_EQ(d.undo().UndoCount(), 0);
-  EXPECT_TRUE(RectIsEmpty(d.Extent()));
 }
 
-TEST(DrawingQueryTest, RectangleQueryAndListHelpers) {
+TEST(DrawingQueryTest, RectangleQuery) {
   Drawing d;
-  BoxShape* far = AddBox(d, 500, 500, 510, 510);
+  AddBox(d, 500, 500, 510, 510);
   BoxShape* first = AddBox(d, 0, 0, 20, 20);
   auto* group = new GroupShape;
   auto* inner = new BoxShape(5, -5, 15, 5);
@@ -321,21 +225,6 @@ TEST(DrawingQueryTest, RectangleQueryAndListHelpers) {
   EXPECT_EQ(out.Count(), 0);
   EXPECT_FALSE(ShapesTouchedBy(d.shapes(), 100, 100, 110, 110, 0, &out));
   EXPECT_EQ(out.Count(), 0);
-  // The interior of an unfilled box is not on its outline.
-  EXPECT_FALSE(ShapesTouchedBy(d.shapes(), 502, 502, 503, 503, 0, &out));
-  EXPECT_EQ(AnyShapeHitAt(d.shapes(), 505, 505), 0);
-  far->SetFillColor(Color{100, 0, 0});
-  EXPECT_EQ(AnyShapeHitAt(d.shapes(), 505, 505), 1);
-
-  ExpectRect(d.Extent(), 0, -5, 510, 510);
-  Rect withLine = BoundsOfList(d.shapes(), 1);
-  EXPECT_FLOAT_EQ(withLine.x1, -1);
-
-  ShapeList leaves;
-  ASSERT_TRUE(CollectLeafShapes(d.shapes(), &leaves));
-  ASSERT_EQ(leaves.Count(), 4);
-  EXPECT_EQ(leaves[2], inner);
-  EXPECT_EQ(CountShapesDeep(d.shapes()), 5);
 }
 
 // Large lists keep their bounds between queries; the answers must stay those of a plain walk

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include <cmath>
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -27,54 +27,7 @@ std::vector<std::string> Flat(GraphicsState& gs) {
   return out;
 }
 
-std::vector<int32_t> Kinds(const GraphicsState& gs) {
-  std::vector<int32_t> kinds;
-  for (const PathElement& e : gs.path()) kinds.push_back(e.kind);
-  return kinds;
-}
-
 }  // namespace
-
-TEST(GraphicsState, ArcPiecesAndRuns) {
-  double starts[8], sweeps[8];
-  ASSERT_EQ(ArcPieces(10, 210, starts, sweeps, 8), 3);  // 200 degrees: 90, 90, 20
-  EXPECT_EQ(std::vector<double>(sweeps, sweeps + 3), (std::vector<double>{90, 90, 20}));
-  EXPECT_EQ(starts[2], 190);
-  EXPECT_EQ(ArcPieces(90, 90, starts, sweeps, 8), 0);
-  // Angles are brought into 0..360 before the sweep is taken: -30 is 330, sweep 60.
-  ASSERT_EQ(ArcPieces(-30, 30, starts, sweeps, 8), 1);
-  EXPECT_EQ(V(starts[0], sweeps[0]), V(330, 60));
-
-  // A quarter piece has the circle's control factor.
-  Point q[4];
-  ArcPiece(0, 0, 100, 0, 90, q);
-  ExpectPoint(q[1], 100, 100 * kQuarterCircle, 1e-3);
-  ExpectPoint(q[2], 100 * kQuarterCircle, 100, 1e-3);
-  ExpectPoint(q[3], 0, 100, 1e-3);
-
-  GraphicsState gs;
-  gs.arc(0, 0, 10, 90, 90);
-  EXPECT_TRUE(gs.path().Empty());
-
-  // 300 to 60: 300..360 with its moveto, then 0..60 continuing.
-  gs.arc(0, 0, 10, 300, 60);
-  EXPECT_EQ(Kinds(gs), (std::vector<int32_t>{kPathMoveTo, kPathCurveTo, kPathCurveTo}));
-  ExpectPoint(gs.path()[0].p[0], 5, -8.660254);
-  ExpectPoint(gs.path()[1].p[2], 10, 0);
-  ExpectPoint(gs.path()[2].p[2], 5, 8.660254);
-
-  gs.newpath();
-  gs.arc(50, 50, 10, 0, 360);
-  ASSERT_EQ(gs.path().Count(), 5);
-  EXPECT_EQ(gs.path()[0].p[0], (Point{60, 50}));
-  EXPECT_NEAR(gs.path()[1].p[0].y, 50 + 10 * kQuarterCircle, 1e-4);
-  EXPECT_EQ(gs.path()[1].p[2], (Point{50, 60}));
-  EXPECT_EQ(gs.path()[4].p[2], (Point{60, 50}));
-
-  gs.newpath();
-  gs.arc(0, 0, 1, 10, 210);
-  EXPECT_EQ(gs.path().Count(), 4);  // moveto and pieces of 90, 90, 20
-}
 
 TEST(GraphicsState, FlatteningRoundsClosesAndSplitsCurves) {
   GraphicsState gs;
@@ -91,12 +44,6 @@ TEST(GraphicsState, FlatteningRoundsClosesAndSplitsCurves) {
   gs.curveto(10.2f, 10.1f, 10.3f, 9.8f, 10, 10);
   EXPECT_EQ(Flat(gs), (std::vector<std::string>{"10,10 10,10"}));
 
-  // A curve with controls on its chord is flat at once.
-  gs.newpath();
-  gs.moveto(0, 0);
-  gs.curveto(30, 0, 60, 0, 90, 0);
-  EXPECT_EQ(Flat(gs), (std::vector<std::string>{"0,0 90,0"}));
-
   // A closed loop drawn as one segment is subdivided, not lost.
   gs.newpath();
   gs.moveto(0, 0);
@@ -106,69 +53,6 @@ TEST(GraphicsState, FlatteningRoundsClosesAndSplitsCurves) {
   int maxX = 0;
   for (const gdi::DevPoint& p : gs.FlatPoints()) maxX = std::max(maxX, p.x);
   EXPECT_GT(maxX, 60);
-
-  // A quarter circle of radius 100 stays within a device unit of the true circle.
-  gs.newpath();
-  gs.arc(0, 0, 100, 0, 90);
-  ASSERT_TRUE(gs.flatten());
-  EXPECT_GT(gs.FlatCounts()[0], 4);
-  for (const gdi::DevPoint& p : gs.FlatPoints())
-    EXPECT_NEAR(std::hypot(double(p.x), double(p.y)), 100, 1.5);
-}
-
-TEST(GraphicsState, EvenOddPointInPath) {
-  GraphicsState gs;
-  gs.rectpath(0, 0, 10, 10);
-  // A point level with vertices counts them as above: the top edge is inside, the bottom not.
-  EXPECT_EQ(V(gs.PointInPath(5, 5), gs.PointInPath(15, 5), gs.PointInPath(-1, 5),
-              gs.PointInPath(5, 10), gs.PointInPath(5, 0)),
-            V(1, 0, 0, 1, 0));
-
-  // Diamond whose side vertices lie on the test line.
-  gs.newpath();
-  gs.moveto(5, 0);
-  gs.lineto(10, 5);
-  gs.lineto(5, 10);
-  gs.lineto(0, 5);
-  gs.closepath();
-  EXPECT_EQ(V(gs.PointInPath(2, 5), gs.PointInPath(12, 5), gs.PointInPath(-2, 5)), V(1, 0, 0));
-
-  // Only the first subpath counts; two points never contain anything.
-  gs.newpath();
-  gs.rectpath(0, 0, 10, 10);
-  gs.rectpath(20, 0, 30, 10);
-  EXPECT_FALSE(gs.PointInPath(25, 5));
-  gs.newpath();
-  gs.moveto(0, 0);
-  gs.lineto(10, 10);
-  EXPECT_FALSE(gs.PointInPath(5, 5));
-
-  // The test point goes through the matrix like the path.
-  gs.newpath();
-  gs.scale(2, 2);
-  gs.rectpath(0, 0, 10, 10);
-  EXPECT_EQ(V(gs.PointInPath(8, 8), gs.PointInPath(12, 12)), V(1, 0));
-}
-
-TEST(GraphicsState, PathTouchesRect) {
-  GraphicsState gs;
-  gs.moveto(0, 0);
-  gs.lineto(100, 100);
-  // Crossing; touching one corner (corners swapped); beside the line; boxes overlapping with the
-  // segment missing; holding an end point.
-  EXPECT_EQ(V(gs.PathTouchesRect(45, 45, 55, 55), gs.PathTouchesRect(80, 60, 60, 80),
-              gs.PathTouchesRect(10, 50, 30, 70), gs.PathTouchesRect(60, 0, 100, 40),
-              gs.PathTouchesRect(-5, -5, 5, 5)),
-            V(1, 1, 0, 0, 1));
-
-  gs.newpath();
-  gs.rectpath(0, 0, 100, 100);
-  // Interiors do not count.
-  EXPECT_EQ(V(gs.PathTouchesRect(40, 40, 60, 60), gs.PathTouchesRect(90, 40, 110, 60)), V(0, 1));
-
-  gs.newpath();
-  gs.moveto(5, 5);
-  EXPECT_FALSE(gs.PathTouchesRect(0, 0, 10, 10));  // a single point is no polyline
 }
 
 TEST(GraphicsState, StacksRestoreAndUnderflow) {
@@ -202,27 +86,6 @@ TEST(GraphicsState, StacksRestoreAndUnderflow) {
   EXPECT_EQ(V(m[0], m[3]), V(3, -3));
   gs.Reset();
   EXPECT_EQ(V(gs.SaveDepth(), gs.matrix().d), V(0, 1));
-}
-
-TEST(GraphicsState, CurrentPointKeepsItsDevicePosition) {
-  GraphicsState gs;
-  gs.moveto(10, 10);
-  gs.translate(5, 5);
-  ExpectPoint(Point{gs.state().cpx, gs.state().cpy}, 5, 5, 0);
-  gs.rlineto(1, 0);
-  EXPECT_EQ(gs.path()[1].p[0], (Point{11, 10}));
-  gs.rotate(90);
-  gs.rlineto(0, -1);  // user -y is device +x after the quarter turn
-  ExpectPoint(gs.path()[2].p[0], 12, 10, 1e-5);
-
-  // closepath moves the current point back to the subpath's start.
-  gs.closepath();
-  ExpectPoint(gs.transform(gs.state().cpx, gs.state().cpy), 10, 10, 1e-5);
-
-  // Without a current point a lineto starts the subpath.
-  gs.newpath();
-  gs.lineto(3, 4);
-  EXPECT_EQ(Kinds(gs), (std::vector<int32_t>{kPathMoveTo}));
 }
 
 TEST(GraphicsState, PaintingHandsOverThenClearsThePath) {

@@ -15,30 +15,6 @@ namespace {
 
 using ShapeTest = PaintingTest;
 
-Point Map(const Shape& s, float x, float y) { return Transform(s.matrix(), x, y); }
-
-TEST_F(ShapeTest, PaintSettersKeepTheirInvariants) {
-  BoxShape box(0, 0, 10, 10);
-  box.SetNoStroke();
-  box.SetDash(2);  // dashing turns the stroke on, 1 wide
-  EXPECT_EQ(V(box.style().strokeOn, box.EffectiveLineWidth()), V(1, 1));
-  box.SetLineWidth(3);  // a dashed shape becomes solid
-  EXPECT_EQ(V(box.style().dash, box.EffectiveLineWidth()), V(-1, 3));
-  box.SetNoStroke();
-  box.SetStrokeColor(Color{100, 0, 0});
-  EXPECT_EQ(box.style().strokeOn, 1);
-
-  box.SetFillColor(Color{100, 0, 0});
-  EXPECT_EQ(box.style().fillOn, 1);
-  box.SetNoFill();
-  EXPECT_EQ(box.style().fillOn, 0);
-  EXPECT_EQ(box.style().fillColor, (Color{100, 100, 100}));  // red is gone for good
-  box.SetPattern(4);
-  EXPECT_EQ(box.style().fillOn, 1);
-  box.SetNoFill();
-  EXPECT_EQ(box.style().pattern, -1);
-}
-
 TEST_F(ShapeTest, BoundsGrowByRoundedHalfLineWidthAndFollowTheMatrix) {
   BoxShape box(10, 10, 20, 30);
   box.SetLineWidth(3);
@@ -58,16 +34,6 @@ TEST_F(ShapeTest, BoundsGrowByRoundedHalfLineWidthAndFollowTheMatrix) {
   Rect rf = BoundsOf(&frame, 0);
   ExpectRect(BoundsOf(&oval, 0), rf.x1, rf.y1, rf.x2, rf.y2);
   EXPECT_NEAR(rf.x2 - rf.x1, 30 * std::sqrt(2.0), 1e-3);
-
-  // The arc's bounds are its Bezier control polygon, cached until the matrix changes.
-  ArcShape arc(0, 0, 100, 100, 0, 90);
-  ExpectRect(BoundsOf(&arc, 0), 0, 0, 100, 100);
-  ArcShape half(0, 0, 100, 50, 0, 180);
-  ExpectRect(BoundsOf(&half, 0), -100, 0, 100, 50);
-  arc.Move(10, 0);
-  ExpectRect(BoundsOf(&arc, 0), 10, 0, 110, 100);
-  arc.SetMatrix(2, 0, 0, 2, 0, 0);
-  ExpectRect(BoundsOf(&arc, 0), 0, 0, 200, 200);
 }
 
 TEST_F(ShapeTest, InteriorHitsNeedFillAndFollowTheOutline) {
@@ -101,66 +67,6 @@ TEST_F(ShapeTest, InteriorHitsNeedFillAndFollowTheOutline) {
   EXPECT_EQ(oval.HitInterior(45, 18), 0);  // inside the box, outside the ellipse
 }
 
-TEST_F(ShapeTest, TransformsComposeInPageSpace) {
-  BoxShape box(0, 0, 100, 100);
-  box.Scale(50, 50, 2, 3);
-  ExpectPoint(Map(box, 50, 50), 50, 50);
-  ExpectPoint(Map(box, 0, 0), -50, -100);
-  // The new transform applies after the old one: move, then rotate about the origin.
-  LineShape line(0, 0, 1, 0);
-  line.Move(10, 0);
-  line.Rotate(0, 0, 90);
-  ExpectPoint(Map(line, 0, 0), 0, 10);
-
-  OvalShape oval(3, 8, 1, 1);
-  oval.Reflect(0, 5, 0);  // across y = 5
-  ExpectPoint(Map(oval, 3, 8), 3, 2);
-  oval.Reflect(0, 5, 0);
-  oval.Reflect(10, 20, 30);
-  oval.Reflect(10, 20, 30);
-  float m[6];
-  oval.GetMatrix(m);
-  const float id[6] = {1, 0, 0, 1, 0, 0};
-  for (int i = 0; i < 6; ++i) EXPECT_NEAR(m[i], id[i], 1e-4) << i;
-  oval.Reflect(1, 1, 45);  // a 45 degree line swaps the axes about its point
-  ExpectPoint(Map(oval, 3, 1), 1, 3);
-
-  BoxShape skew(0, 0, 1, 1);
-  skew.Skew(0, 10, 0, 1);  // x' = x + (y - 10)
-  ExpectPoint(Map(skew, 0, 20), 10, 20);
-}
-
-TEST_F(ShapeTest, WriteMakesOneDriverCallWithTheStoredGeometry) {
-  RecordingDriver d;
-  LineShape line(1, 2, 3, 4);
-  line.SetArrows(Arrowhead{1, 3}, Arrowhead{0, 4});
-  line.SetNoStroke();  // the driver still gets the line and its arrows
-  line.Write(d);
-  BoxShape box(100, 200, 50, 20);
-  box.Move(5, 6);
-  box.Write(d);
-  OvalShape oval(1, 2, 3, 4);
-  oval.SetLineWidth(2);
-  oval.Write(d);
-  EXPECT_FLOAT_EQ(d.style.lineWidth, 2);
-  ArcShape arc(1, 2, 3, 4, 300, 60);
-  arc.Write(d);
-  std::vector<std::string> want = {"DrawLine 1 2 3 4 1 3 0 4", "DrawBox 100 200 50 20",
-                                   "DrawOval 1 2 3 4", "DrawArc 1 2 3 4 300 60"};
-  EXPECT_EQ(d.calls, want);
-  box.Write(d);
-  EXPECT_EQ(V(d.matrix.tx, d.matrix.ty), V(5, 6));
-
-  ImageShape image;
-  image.image.width = 2;
-  image.image.height = 1;
-  image.image.pixels.assign(6, 7);
-  image.SetMatrix(20, 0, 0, 10, 1, 1);
-  image.Write(d);
-  EXPECT_EQ(d.calls.back(), "DrawImage 2 1");
-  EXPECT_FLOAT_EQ(d.matrix.a, 20);
-}
-
 TEST_F(ShapeTest, CloneIsDeepAndKeepsEverything) {
   ArcShape arc(1, 2, 3, 4, 10, 20);
   arc.SetFillColor(Color{10, 20, 30});
@@ -184,101 +90,6 @@ TEST_F(ShapeTest, CloneIsDeepAndKeepsEverything) {
   std::unique_ptr<Shape> ic(image.Clone());
   image.image.pixels[0] = 9;
   EXPECT_EQ(static_cast<ImageShape*>(ic.get())->image.pixels[0], 1);
-}
-
-TEST_F(ShapeTest, DrawFillsThenStrokesWithWidthOutsideTheShapeMatrix) {
-  BoxShape box(0, 0, 10, 10);
-  box.SetFillColor(Color{100, 50, 0});
-  box.SetPattern(3);
-  box.SetLineWidth(2);
-  box.SetStrokeColor(Color{0, 0, 100});
-  box.Scale(0, 0, 5, 5);           // the shape's scale must not thicken the line
-  TheGraphicsState().scale(2, 2);  // the view's zoom does
-  box.Draw(1);
-  ASSERT_EQ(painter.calls.size(), 2u);
-  const PaintCall &f = painter.calls[0], &s = painter.calls[1];
-  ASSERT_GT(f.path.size(), 2u);
-  // (10, 10) goes through the shape and the view to x 100.
-  EXPECT_EQ(V(f.fill, f.mode, f.state.red, f.state.green, f.state.pattern), V(1, 1, 1, 0.5, 3));
-  EXPECT_FLOAT_EQ(f.path[2].p[0].x, 100);
-  EXPECT_EQ(V(s.fill, s.state.lineWidth, s.state.blue), V(0, 4, 1));
-
-  // Outline view: one black solid hairline, whatever the style.
-  painter.calls.clear();
-  box.SetDash(1);
-  box.Draw(0);
-  ASSERT_EQ(painter.calls.size(), 1u);
-  const PaintCall& o = painter.calls[0];
-  EXPECT_EQ(V(o.fill, o.mode, o.state.lineWidth, o.state.red + o.state.blue, o.state.dash),
-            V(0, 0, 0, 0, -1));
-
-  painter.calls.clear();
-  box.SetNoFill();
-  box.SetNoStroke();
-  box.Draw(1);
-  EXPECT_TRUE(painter.calls.empty());
-}
-
-TEST_F(ShapeTest, LineDrawsArrowheadsOnlyWhenStroked) {
-  LineShape line(0, 0, 100, 0);
-  line.SetArrows(Arrowhead{1, 2}, Arrowhead{2, 1});
-  line.SetLineWidth(0.25f);
-  line.Draw(1);
-  // Line, then the open V at the start (stroked 2 wide), then the filled triangle at the end.
-  ASSERT_EQ(painter.calls.size(), 3u);
-  EXPECT_FLOAT_EQ(painter.calls[0].state.lineWidth, 0.25f);
-  const PaintCall& v = painter.calls[1];
-  EXPECT_EQ(V(v.fill, v.state.lineWidth), V(0, 2));  // size 1, never below
-  ASSERT_EQ(v.path.size(), 3u);
-  ExpectPoint(v.path[0].p[0], 6, 6);  // points away from the far end
-  const PaintCall& t = painter.calls[2];
-  EXPECT_TRUE(t.fill);
-  ASSERT_GE(t.path.size(), 3u);
-  ExpectPoint(t.path[2].p[0], 109, 0, 1e-3);  // the tip of kind 1 extends past the end
-
-  painter.calls.clear();
-  line.SetLineWidth(3);
-  line.SetStrokeColor(Color{100, 0, 0});
-  line.Draw(1);
-  ASSERT_EQ(painter.calls.size(), 3u);
-  EXPECT_NEAR(painter.calls[2].path[2].p[0].x, 127, 1e-3);
-  EXPECT_FLOAT_EQ(painter.calls[2].state.red, 1);
-
-  painter.calls.clear();
-  line.SetNoStroke();
-  line.Draw(1);
-  EXPECT_TRUE(painter.calls.empty());
-  line.Draw(0);  // the outline view still shows it, without arrows
-  ASSERT_EQ(painter.calls.size(), 1u);
-  EXPECT_FLOAT_EQ(painter.calls[0].state.lineWidth, 0);
-}
-
-TEST_F(ShapeTest, HandlesMapThroughBothMatrices) {
-  BoxShape box(100, 200, 50, 20);
-  box.Move(1, 1);
-  TheGraphicsState().scale(2, 2);
-  box.DrawHandles(1);
-  std::vector<std::string> want = {"H 202 402 1", "H 202 42 1", "H 102 42 1", "H 102 402 1"};
-  EXPECT_EQ(marker.log, want);
-
-  marker.log.clear();
-  TheGraphicsState().Reset();
-  ArcShape arc(10, 10, 10, 5, 0, 90);
-  arc.DrawHandles(0);
-  want = {"C 10 10", "H 20 10 0", "H 10 15 0"};
-  EXPECT_EQ(marker.log, want);
-
-  marker.log.clear();
-  ImageShape image;
-  image.SetMatrix(30, 0, 0, 20, 5, 5);
-  image.DrawHandles(1);
-  want = {"H 5 5 1", "H 5 25 1", "H 35 25 1", "H 35 5 1"};
-  EXPECT_EQ(marker.log, want);
-  ASSERT_EQ(painter.calls.size(), 1u);  // the outline first, as a hairline
-  EXPECT_EQ(painter.calls[0].mode, 0);
-
-  SetHandleMarker(nullptr);
-  box.DrawHandles(1);  // no marker: nothing happens
 }
 
 TEST_F(ShapeTest, ImageDrawsPixelsOnlyWhenItHasThemAndHitsItsSquare) {

@@ -14,24 +14,10 @@ namespace {
 
 using TextShapeTest = PaintingTest;
 
-TEST(TextBufferTest, GrowthCopyAndEmptyCapacity) {
+TEST(TextBufferTest, EmbeddedNulAndMovedFromBuffer) {
   TextBuffer b;
-  EXPECT_EQ(b.capacity(), 32);
-  EXPECT_STREQ(b.c_str(), "");
-  ASSERT_TRUE(b.Store(std::string(40, 'a').c_str()));
-  EXPECT_EQ(b.capacity(), 64);  // doubled
-  ASSERT_TRUE(b.Store(std::string(200, 'b').c_str()));
-  EXPECT_EQ(b.capacity(), 201);  // n + 1 beats doubling
-  EXPECT_EQ(b.length(), 201);
-  ASSERT_TRUE(b.Store("abc"));
   TextBuffer copy(b);
-  EXPECT_EQ(copy.capacity(), 4);  // exactly the length
-  EXPECT_STREQ(copy.c_str(), "abc");
-  EXPECT_TRUE(copy.Insert(3, 'd'));
-  EXPECT_EQ(copy.capacity(), 8);
-  EXPECT_TRUE(copy.Erase(0));
-  EXPECT_STREQ(copy.c_str(), "bcd");
-  EXPECT_FALSE(copy.Erase(3));
+  ASSERT_TRUE(copy.Store("abc"));
   // The text ends at an embedded NUL, as every writer will see it.
   ASSERT_TRUE(b.Store("ab\0cd", 5));
   EXPECT_EQ(b.length(), 3);
@@ -40,18 +26,6 @@ TEST(TextBufferTest, GrowthCopyAndEmptyCapacity) {
   EXPECT_EQ(copy.capacity(), 0);
   EXPECT_FALSE(copy.Store("x"));
   EXPECT_STREQ(copy.c_str(), "");
-}
-
-TEST_F(TextShapeTest, LeadingFollowsSizeUntilSetExplicitly) {
-  const std::pair<float, float> leadings[] = {{12, 13}, {9, 10}, {24, 26}, {36, 39}};
-  for (auto [size, leading] : leadings) EXPECT_EQ(TextShape::LeadingForSize(size), leading) << size;
-  TextShape t("x", "Helvetica", 12, 13, 0);
-  t.SetLeading(20);
-  t.SetText("y");
-  t.SetAlignment(2);
-  EXPECT_EQ(t.leading(), 20);
-  t.SetFontAndSize("Times", 12);
-  EXPECT_EQ(t.leading(), 13);
 }
 
 TEST_F(TextShapeTest, LayoutBreaksAndReflows) {
@@ -100,44 +74,6 @@ TEST_F(TextShapeTest, LongWordWidensFrameAndIsNeverBroken) {
   EXPECT_EQ(painter.shown[0].text.size(), 511u);
 }
 
-TEST_F(TextShapeTest, DrawPlacesLinesByAlignment) {
-  TextShape t("aa bb cc dd ee\rff gg", "F", 12, 13, 3);
-  t.SetFrame(0, 0, 60, -10);
-  ASSERT_STREQ(t.text(), "aa bb cc\ndd ee\rff gg");
-  t.SetFillColor(Color{50, 0, 100});
-  t.Move(10, 0);
-  t.Draw(1);
-  ASSERT_EQ(painter.shown.size(), 3u);
-  EXPECT_EQ(painter.shown[0].text, "aa bb cc");
-  EXPECT_FLOAT_EQ(painter.shown[0].red, 0.5f);
-  EXPECT_DOUBLE_EQ(painter.shown[0].tx, 10);
-  // Baselines a leading apart; the last lines of both paragraphs are left-aligned.
-  const float ys[3] = {-9, -22, -35}, extras[3] = {6, 0, 0};  // (60 - 48) / 2 spaces
-  for (int i = 0; i < 3; ++i) {
-    EXPECT_FLOAT_EQ(painter.shown[i].y, ys[i]) << i;
-    EXPECT_FLOAT_EQ(painter.shown[i].extra, extras[i]) << i;
-  }
-
-  // A justified line without spaces is drawn plainly too.
-  painter.shown.clear();
-  t.SetText("xxxxxxxxxxxxx yy");  // 78 wide: broken at the space after it
-  t.Draw(0);
-  ASSERT_EQ(painter.shown.size(), 2u);
-  EXPECT_FLOAT_EQ(painter.shown[0].extra, 0);
-  EXPECT_FLOAT_EQ(painter.shown[0].red, 0);  // outline drawing is black
-
-  painter.shown.clear();
-  t.SetText("abcd");
-  t.SetAlignment(1);
-  t.Draw(1);
-  t.SetAlignment(2);
-  t.Draw(1);
-  ASSERT_EQ(painter.shown.size(), 2u);
-  const float x2 = t.frame().x2;
-  EXPECT_FLOAT_EQ(painter.shown[0].x, x2 / 2 - 12);
-  EXPECT_FLOAT_EQ(painter.shown[1].x, x2 - 24);
-}
-
 TEST_F(TextShapeTest, LineTestWithAndWithoutFrame) {
   TextShape t("aaaa bbbb", "F", 12, 13, 0);
   t.Move(100, 100);  // baseline at y 91 from x 100 to 154; frame 100..244 by 100..88
@@ -166,30 +102,10 @@ TEST_F(TextShapeTest, LineTestWithAndWithoutFrame) {
   EXPECT_EQ(j.TouchesRect(58, -10, 59, -8), 1);
 }
 
-TEST_F(TextShapeTest, WriteCloneAndFonts) {
-  TextShape t("aaaa bbbb cccc", "Courier", 12, 20, 2);
-  t.SetFrame(5, 0, 65, -1);
-  t.Move(1, 2);
-  RecordingDriver d;
-  t.Write(d);
-  EXPECT_EQ(d.text, "aaaa bbbb\ncccc");
-  EXPECT_EQ(d.font, "Courier");
-  // Size, leading, alignment and the frame, -32 = -(9 + 20 + 3) deep.
-  EXPECT_EQ(d.calls, (std::vector<std::string>{"DrawText 12 20 2 5 0 65 -32"}));
-  EXPECT_EQ(d.matrix.tx, 1);
-  EXPECT_EQ(d.style.fillColor, (Color{0, 0, 0}));  // texts are filled black by default
-  EXPECT_EQ(d.style.fillOn, 1);
-
-  Shape* copy = t.Clone();
-  ASSERT_NE(copy, nullptr);
-  t.SetText("changed");
-  auto* c = static_cast<TextShape*>(copy);
-  EXPECT_STREQ(c->text(), "aaaa bbbb\ncccc");
-  EXPECT_EQ(c->frame().x1, 5);
-
+TEST_F(TextShapeTest, CollectFontsLooksIntoGroups) {
   ShapeList list;
   GroupShape* group = new GroupShape;
-  group->children()->Append(copy);
+  group->children()->Append(new TextShape("aaaa", "Courier", 12, 20, 2));
   group->children()->Append(new TextShape("x", "Times", 9, 10, 0));
   list.Append(new TextShape("y", "Times", 9, 10, 0));
   list.Append(group);

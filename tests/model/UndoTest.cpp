@@ -80,7 +80,7 @@ TEST(UndoStackTest, HistoriesAreLimitedAndRedoIsLostOnRecord) {
   EXPECT_EQ(stack.UndoCount() + stack.RedoCount(), 0);
 }
 
-TEST(UndoActionTest, PaintChangesRestoreEachLeafAndNonUndoableCommandsClear) {
+TEST(UndoActionTest, PaintChangesRestoreEachLeaf) {
   Drawing d;
   auto* red = new BoxShape(0, 0, 10, 10);
   auto* green = new BoxShape(20, 0, 30, 10);
@@ -100,39 +100,6 @@ TEST(UndoActionTest, PaintChangesRestoreEachLeafAndNonUndoableCommandsClear) {
   d.Redo();
   EXPECT_EQ(FillOf(green), (Color{0, 0, 100}));
   d.Undo();
-
-  // Compound shapes pass changes on to their children too, so they are undone per child.
-  auto* compound = new CompoundShape;
-  auto* a = new BoxShape(0, 0, 5, 5);
-  auto* b = new BoxShape(1, 1, 4, 4);
-  a->SetFillColor(Color{10, 20, 30});
-  compound->children()->Append(a);
-  compound->children()->Append(b);
-  d.AddShape(compound);
-  d.ClearSelection();
-  d.Select(compound);
-  RunAction(&d, new PaintStyleAction(&d, PaintChange::NoFill()));
-  d.MoveBy(7, 0);
-  EXPECT_FLOAT_EQ(Left(b), 8);
-  d.Undo();
-  d.Undo();
-  EXPECT_EQ(FillOf(a), (Color{10, 20, 30}));
-  PaintStyle style;
-  a->GetPaintStyle(&style);
-  EXPECT_EQ(style.fillOn, 1);
-  EXPECT_FLOAT_EQ(Left(b), 1);
-
-  // A width change followed by a non-undoable change (arrows, group) cannot be undone.
-  Shape* group = d.shapes()[0];
-  ASSERT_EQ(group->Kind(), kGroupShape);
-  d.ClearSelection();
-  d.Select(group);
-  RunAction(&d, new PaintStyleAction(&d, PaintChange::LineWidth(4)));
-  d.Group();  // clears both histories, as the arrow commands do
-  EXPECT_EQ(d.undo().UndoCount(), 0);
-  d.Undo();
-  red->GetPaintStyle(&style);
-  EXPECT_FLOAT_EQ(style.lineWidth, 4);
 }
 
 TEST(UndoActionTest, ReshapeAndNodeEditsExchangeState) {

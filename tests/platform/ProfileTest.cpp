@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <climits>
 #include <cstdlib>
 #include <filesystem>
 
@@ -69,23 +68,6 @@ TEST(ProfileTest, RefusesWhatWouldNotReadBack) {
   EXPECT_FALSE(SetProfileValue(&text, "A", "k", "1\r\n[Injected]"));
   EXPECT_FALSE(SetProfileValue(&text, "A", "k", std::string("a\0b", 3)));
   EXPECT_EQ(text, before);
-}
-
-TEST(ProfileTest, IntegersAsThePrivateProfileFunctionsReadThem) {
-  EXPECT_EQ(ParseProfileInt("310"), 310);
-  EXPECT_EQ(ParseProfileInt("  12abc"), 12);
-  EXPECT_EQ(ParseProfileInt("abc"), 0);
-  EXPECT_EQ(ParseProfileInt("-2147483648"), INT_MIN);  // the default-position value
-  EXPECT_EQ(ParseProfileInt("+7"), 7);
-  EXPECT_EQ(ParseProfileInt("0x1F"), 31);
-  EXPECT_EQ(ParseProfileInt("4294967297"), 1);  // wraps like the original
-
-  std::string dir = TestWorkDir("profile_int");
-  std::string path = dir + "/ulvex.ini";
-  ASSERT_TRUE(WriteFileBytes(path, "[Options]\r\nUnits=2cm\r\nPaper=\r\n"));
-  EXPECT_EQ(GetPrivateProfileInt("options", "units", 0, path), 2);
-  EXPECT_EQ(GetPrivateProfileInt("Options", "Paper", 5, path), 5);  // empty: the default
-  EXPECT_EQ(GetPrivateProfileInt("Options", "Missing", -1, path), -1);
 }
 
 TEST(ProfileTest, FilesAreReplacedWhole) {

@@ -1,17 +1,10 @@
 #include <gtest/gtest.h>
 
-#include "platform/fontsys/SystemFonts.h"
-// clang-format off
-#include <ft2build.h>
-#include FT_FREETYPE_H
-// clang-format on
-
 #include <algorithm>
 #include <map>
 
-#include "platform/fontsys/Cp1252.h"
 #include "platform/fontsys/SfntFace.h"
-#include "platform/profile/Profile.h"
+#include "platform/fontsys/SystemFonts.h"
 #include "support/TestSupport.h"
 
 namespace {
@@ -67,145 +60,6 @@ std::string BuildFonts(const std::vector<Tables>& fonts, bool collection) {
   return out + data;
 }
 
-struct NameEntry {
-  uint16_t platform, nameId;
-  std::string text;  // ASCII; widened to UTF-16BE for platform 3
-};
-
-std::string BuildNameTable(const std::vector<NameEntry>& entries) {
-  std::string records, strings;
-  for (const NameEntry& e : entries) {
-    std::string bytes;
-    for (char c : e.text) {
-      if (e.platform == 3) bytes.push_back('\0');
-      bytes.push_back(c);
-    }
-    for (uint32_t v :
-         {uint32_t(e.platform), e.platform == 3 ? 1u : 0u, e.platform == 3 ? 0x409u : 0u,
-          uint32_t(e.nameId), uint32_t(bytes.size()), uint32_t(strings.size())})
-      Put16(&records, v);
-    strings += bytes;
-  }
-  std::string t;
-  for (uint32_t v : {0u, uint32_t(entries.size()), uint32_t(6 + records.size())}) Put16(&t, v);
-  return t + records + strings;
-}
-
-const SystemFace* FindFace(const std::vector<SystemFace>& faces, const std::string& name,
-                           int style) {
-  for (const SystemFace& f : faces) {
-    if (f.faceName == name && f.style == style) return &f;
-  }
-  return nullptr;
-}
-
-int Expected(long units, long em) { return ScaleToThousandths(int(units), int(em)); }
-
-TEST(SystemFontsTest, ListsLiberationSansWithNamesStylesAndCache) {
-  std::string profile = TestWorkDir("fonts_list") + "/ulvex.ini";
-  std::vector<SystemFace> faces;
-  ASSERT_TRUE(ListSystemFaces(profile, &faces));
-  const char* names[4] = {"LiberationSans", "LiberationSans-Bold", "LiberationSans-Italic",
-                          "LiberationSans-BoldItalic"};
-  const int styles[4] = {0, kStyleBold, kStyleItalic, kStyleBold | kStyleItalic};
-  for (int i = 0; i < 4; ++i) {
-    const SystemFace* f = FindFace(faces, "Liberation Sans", styles[i]);
-    ASSERT_NE(f, nullptr) << names[i];
-    EXPECT_EQ(f->postScriptName, names[i]);
-    EXPECT_EQ(GetPrivateProfileString("TrueType", TrueTypeProfileKey("Liberation Sans", styles[i]),
-                                      "", profile),
-              names[i]);
-  }
-  EXPECT_EQ(TrueTypeProfileKey("Arial", 17), "Arial,BOLDITALIC");
-  EXPECT_EQ(TrueTypeProfileKey("Arial", 0), "Arial");
-  // Only TrueType outlines: the installed CFF and Type 1 fonts are not listed.
-  for (const SystemFace& f : faces) {
-    EXPECT_FALSE(Contains(f.path, "urw-base35")) << f.path;
-    EXPECT_FALSE(Contains(f.path, ".pfb")) << f.path;
-  }
-
-  // A cached name wins over the font's; an unusable one is replaced by the font's.
-  std::string seeded = TestWorkDir("fonts_cache") + "/ulvex.ini";
-  WriteFileBytes(seeded,
-                 "[TrueType]\r\nLiberation Sans,BOLD=CachedName\r\nLiberation Sans=Bad Name\r\n");
-  ListFacesInFiles(
-      {kLiberation + "LiberationSans-Bold.ttf", kLiberation + "LiberationSans-Regular.ttf"}, seeded,
-      &faces);
-  ASSERT_EQ(faces.size(), 2u);
-  EXPECT_EQ(faces[0].postScriptName, "LiberationSans");
-  EXPECT_EQ(faces[1].postScriptName, "CachedName");
-  EXPECT_EQ(GetPrivateProfileString("TrueType", "Liberation Sans", "", seeded), "LiberationSans");
-}
-
-TEST(SystemFontsTest, MetricsAgreeWithFreeType) {
-  FT_Library lib;
-  ASSERT_EQ(FT_Init_FreeType(&lib), 0);
-  std::string profile = TestWorkDir("fonts_metrics") + "/ulvex.ini";
-  for (const char* file :
-       {"LiberationSans-Regular.ttf", "LiberationSerif-Italic.ttf", "LiberationMono-Bold.ttf"}) {
-    std::string path = kLiberation + file;
-    std::vector<SystemFace> faces;
-    ListFacesInFiles({path}, profile, &faces);
-    ASSERT_EQ(faces.size(), 1u) << file;
-    const FaceMetrics& m = faces[0].metrics;
-    FT_Face ft;
-    ASSERT_EQ(FT_New_Face(lib, path.c_str(), 0, &ft), 0);
-    long em = ft->units_per_EM;
-    for (uint8_t code : {uint8_t('A'), uint8_t('i'), uint8_t(0x80), uint8_t(0xE9)}) {
-      FT_UInt glyph = FT_Get_Char_Index(ft, Cp1252ToUnicode(code));
-      ASSERT_NE(glyph, 0u);
-      ASSERT_EQ(FT_Load_Glyph(ft, glyph, FT_LOAD_NO_SCALE), 0);
-      EXPECT_EQ(m.widths[code], Expected(ft->glyph->metrics.horiAdvance, em)) << file << code;
-    }
-    EXPECT_EQ(
-        V(m.ascent, m.descent, m.bbox[0], m.bbox[3], m.capHeight, m.firstChar, m.lastChar),
-        V(Expected(ft->ascender, em), Expected(ft->descender, em), Expected(ft->bbox.xMin, em),
-          Expected(ft->bbox.yMax, em), m.ascent * 8 / 10, 0x20, 0xFF));
-    EXPECT_LT(m.descent, 0);
-    FT_Done_Face(ft);
-  }
-  FT_Done_FreeType(lib);
-
-  std::vector<SystemFace> faces;
-  ListFacesInFiles(
-      {kLiberation + "LiberationSans-Regular.ttf", kLiberation + "LiberationSerif-Italic.ttf",
-       kLiberation + "LiberationMono-Bold.ttf"},
-      profile, &faces);
-  ASSERT_EQ(faces.size(), 3u);
-  EXPECT_EQ(faces[0].faceName + faces[1].faceName + faces[2].faceName,
-            "Liberation MonoLiberation SansLiberation Serif");
-  // Sans "A": 1366 of 2048 units, rounded; the serif italic's -16.33 truncated toward zero.
-  const FaceMetrics &mono = faces[0].metrics, &sans = faces[1].metrics, &serif = faces[2].metrics;
-  EXPECT_EQ(V(mono.fixedPitch, sans.widths[uint8_t('A')], sans.serif, sans.fixedPitch,
-              sans.italicAngle, serif.serif, serif.italicAngle),
-            V(1, 667, 0, 0, 0, 1, -16));
-}
-
-TEST(SystemFontsTest, PostScriptNameFallsBackToTheWindowsRecord) {
-  std::string dir = TestWorkDir("fonts_names");
-  Tables base = ParseTables(ReadFileBytes(kLiberation + "LiberationSans-Regular.ttf"));
-  auto withNames = [&](const std::vector<NameEntry>& entries, const std::string& file) {
-    Tables t = base;
-    t[0x6E616D65] = BuildNameTable(entries);  // 'name'
-    WriteFileBytes(dir + "/" + file, BuildFonts({t}, false));
-    return dir + "/" + file;
-  };
-  std::vector<std::string> files = {
-      withNames({{3, 1, "Win Only"}, {3, 6, "WinOnly-Regular"}}, "a.ttf"),
-      // A Macintosh name that cannot stand in PostScript gives way to the Windows one.
-      withNames({{1, 6, "Bad (Name)"}, {1, 6, ""}, {3, 1, "Mac Bad"}, {3, 6, "MacBad-Win"}},
-                "b.ttf"),
-      withNames({{1, 1, "Mac First"}, {1, 6, "MacFirst"}, {3, 6, "Ignored"}}, "c.ttf"),
-      withNames({{3, 1, "No PostScript Name"}}, "d.ttf"),
-  };
-  std::vector<SystemFace> faces;
-  ListFacesInFiles(files, dir + "/ulvex.ini", &faces);
-  ASSERT_EQ(faces.size(), 3u);
-  std::string names;
-  for (const SystemFace& f : faces) names += f.faceName + "|" + f.postScriptName + ";";
-  EXPECT_EQ(names, "Mac Bad|MacBad-Win;Mac First|MacFirst;Win Only|WinOnly-Regular;");
-}
-
 TEST(SystemFontsTest, CollectionMemberBecomesAStandaloneFont) {
   std::string dir = TestWorkDir("fonts_ttc");
   std::string bold = ReadFileBytes(kLiberation + "LiberationSans-Bold.ttf");
@@ -229,27 +83,12 @@ TEST(SystemFontsTest, CollectionMemberBecomesAStandaloneFont) {
   std::vector<uint8_t> sfnt;
   ASSERT_TRUE(LoadFaceSfnt(ttc, 1, &sfnt));
   EXPECT_EQ(SfntChecksum(sfnt.data(), sfnt.size()), 0xB1B0AFBAu);
-  MemorySource src(sfnt.data(), sfnt.size());
-  SfntFaceData data;
-  ASSERT_TRUE(ReadSfntFace(src, 0, &data));
-  EXPECT_EQ(data.postScriptName, "LiberationSans-Bold");
-  EXPECT_EQ(std::vector<int>(data.metrics.widths, data.metrics.widths + 256),
-            std::vector<int>(faces[0].metrics.widths, faces[0].metrics.widths + 256));
   // Same tables as the original file, apart from the checksum adjustment.
   Tables a = ParseTables(std::string(sfnt.begin(), sfnt.end()));
   Tables b = ParseTables(bold);
   a[0x68656164].replace(8, 4, 4, '\0');  // 'head'
   b[0x68656164].replace(8, 4, 4, '\0');
   EXPECT_TRUE(a == b);
-
-  FT_Library lib;
-  FT_Face ft;
-  ASSERT_EQ(FT_Init_FreeType(&lib), 0);
-  ASSERT_EQ(FT_New_Memory_Face(lib, sfnt.data(), FT_Long(sfnt.size()), 0, &ft), 0);
-  EXPECT_STREQ(ft->family_name, "Liberation Sans");
-  EXPECT_STREQ(ft->style_name, "Bold");
-  FT_Done_Face(ft);
-  FT_Done_FreeType(lib);
 
   // A single font comes back as its file; a member that does not exist fails.
   ASSERT_TRUE(LoadFaceSfnt(kLiberation + "LiberationSans-Bold.ttf", 0, &sfnt));
