@@ -43,7 +43,6 @@ Pnm ToPnm(const QImage& image) {
 TEST(ExportInkBounds, ThickLineWithArrowsExportsWholeInEveryFormat) {
   EnsureGuiApplication();
   RegisterRender();
-  SetBitmapSmoothing(1);
   Drawing drawing;
   auto* line = new LineShape(150, 400, 450, 400);
   line->SetLineWidth(30);

@@ -62,7 +62,6 @@ TEST(ArrowheadInterop, EveryKindLooksTheSameInEveryDriver) {
     new QGuiApplication(argc, argv);  // lives for the whole test program
   }
   RegisterRender();
-  SetBitmapSmoothing(1);
   const std::string dir = TestWorkDir("arrowhead_drivers");
   for (int32_t kind = 0; kind < kArrowheadKinds; ++kind) {
     SCOPED_TRACE("kind " + std::to_string(kind));

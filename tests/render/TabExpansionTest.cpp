@@ -14,6 +14,7 @@
 #include "output/OutputSink.h"
 #include "output/PsReader.h"
 #include "output/RoundTripDrawing.h"
+#include "output/WmfReader.h"
 #include "platform/gdi/WmfDevice.h"
 #include "render/RegisterRender.h"
 #include "render/WmfWriter.h"
