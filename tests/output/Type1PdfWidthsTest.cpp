@@ -39,7 +39,7 @@ std::map<std::string, int> AfmWidthsByName(const std::string& path) {
 // /Widths of font /F<n> of a PDF, indexed by code; empty when it has none.
 std::map<int, int> PdfWidths(const std::string& pdf, int n) {
   std::map<int, int> widths;
-  const std::string key = "/F" + std::to_string(n) + " <<";
+  const std::string key = "/Name /F" + std::to_string(n) + "\r\n";
   size_t at = pdf.find(key);
   if (at == std::string::npos) return widths;
   static const std::regex table(R"(/FirstChar (\d+)\s+/LastChar (\d+)\s+/Widths \[([^\]]*)\])");
