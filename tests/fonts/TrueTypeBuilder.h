@@ -233,4 +233,11 @@ inline FontPlan SmallFont() {
   return plan;
 }
 
+// The small font with one change made to its plan, built.
+inline Bytes SmallFontWith(void (*change)(FontPlan&)) {
+  FontPlan plan = SmallFont();
+  change(plan);
+  return BuildFont(plan);
+}
+
 }  // namespace ttb

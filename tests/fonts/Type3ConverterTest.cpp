@@ -114,11 +114,7 @@ TEST(Type3Converter, CorruptFonts) {
   ttb::Bytes flags;
   ttb::Put16s(flags, {1, 0, 0, 100, 100, 2, 0});
   flags.insert(flags.end(), {0x09, 5, 0, 0});
-  auto with = [](void (*change)(ttb::FontPlan&)) {
-    ttb::FontPlan plan = ttb::SmallFont();
-    change(plan);
-    return ttb::BuildFont(plan);
-  };
+  auto with = ttb::SmallFontWith;
   const struct {
     ttb::Bytes font;
     int32_t ok;

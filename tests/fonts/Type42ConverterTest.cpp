@@ -119,11 +119,7 @@ TEST(Type42Converter, CharStringsNames) {
 
 TEST(Type42Converter, CorruptFonts) {
   ttb::Bytes good = ttb::BuildFont(ttb::SmallFont());
-  auto with = [](void (*change)(ttb::FontPlan&)) {
-    ttb::FontPlan plan = ttb::SmallFont();
-    change(plan);
-    return ttb::BuildFont(plan);
-  };
+  auto with = ttb::SmallFontWith;
   const struct {
     ttb::Bytes font;
     int32_t ok;

@@ -15,6 +15,7 @@
 #include "render/BitmapRenderer.h"
 #include "render/RegisterRender.h"
 #include "support/PixelCompare.h"
+#include "support/RenderTestSupport.h"
 
 namespace {
 
@@ -54,13 +55,7 @@ void BuildArrows(Drawing* drawing, int32_t kind) {
 TEST(ArrowheadInterop, EveryKindLooksTheSameInEveryDriver) {
   if (!HaveTool("gs") || !HaveTool("pdftoppm") || !HaveTool("convert"))
     GTEST_SKIP() << "needs gs, pdftoppm and ImageMagick";
-  if (!QCoreApplication::instance()) {
-    if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    static int argc = 1;
-    static char name[] = "tests_render";
-    static char* argv[] = {name, nullptr};
-    new QGuiApplication(argc, argv);  // lives for the whole test program
-  }
+  EnsureGuiApplication();
   RegisterRender();
   const std::string dir = TestWorkDir("arrowhead_drivers");
   for (int32_t kind = 0; kind < kArrowheadKinds; ++kind) {

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/gdi/qt/QImageDevice.h"
+#include "support/RenderTestSupport.h"
 #include "support/TestSupport.h"
 
 namespace {
@@ -84,13 +85,7 @@ double Mismatch(const std::vector<bool>& a, const std::vector<bool>& b) {
 TEST(QImageText, CollectionMembersDrawTheirOwnGlyphs) {
   const std::string ttc = "/usr/share/fonts/truetype/wqy/wqy-microhei.ttc";
   if (ReadFileBytes(ttc).empty()) GTEST_SKIP() << "needs fonts-wqy-microhei";
-  if (!QCoreApplication::instance()) {
-    if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    static int argc = 1;
-    static char name[] = "tests_render";
-    static char* argv[] = {name, nullptr};
-    new QGuiApplication(argc, argv);  // lives for the whole test program
-  }
+  EnsureGuiApplication();
   std::vector<bool> expected[2], drawn[2];
   for (int face = 0; face < 2; ++face) {
     std::vector<int32_t> advances;
