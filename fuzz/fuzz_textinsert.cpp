@@ -1,11 +1,13 @@
 // Text files from anywhere: the conversion into a text's characters must accept exactly the
-// sizes the insertion allows and never leave an LF pair, a trailing LF or a NUL behind.
+// sizes the insertion allows and never leave an LF pair, a trailing LF or a NUL behind. Only
+// tabs make the text longer than the file: each becomes at most one tab stop of spaces.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
 #include <string_view>
 
+#include "model/TabExpansion.h"
 #include "output/InsertCommands.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -17,7 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (message.empty() || !text.empty()) std::abort();
     return 0;
   }
-  if (!message.empty() || text.size() > size) std::abort();
+  if (!message.empty() || text.size() > size * kTabWidth) std::abort();
   if (text.find('\0') != std::string::npos) std::abort();
   if (text.find("\n\n") != std::string::npos) std::abort();
   if (!text.empty() && text.back() == '\n') std::abort();

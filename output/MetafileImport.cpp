@@ -499,9 +499,10 @@ void Importer::Box(const MetaRecord& r) {
   MetaPath own(16);
   MetaPath& figure = inPath_ ? path_ : own;
   if (ellipse) {
-    const std::vector<Point> pts = ArcBezierPoints(
-        (r.left + r.right) / 2.0, (r.top + r.bottom) / 2.0, std::fabs(r.right - r.left) / 2.0,
-        std::fabs(r.bottom - r.top) / 2.0, 0, 2 * kPi);
+    const std::vector<Point> pts =
+        ArcBezierPoints((double(r.left) + r.right) / 2.0, (double(r.top) + r.bottom) / 2.0,
+                        std::fabs(double(r.right) - r.left) / 2.0,
+                        std::fabs(double(r.bottom) - r.top) / 2.0, 0, 2 * kPi);
     figure.MoveTo(Map(pts[0].x, pts[0].y));
     for (size_t i = 1; i + 2 < pts.size(); i += 3) {
       figure.BezierTo(Map(pts[i].x, pts[i].y), Map(pts[i + 1].x, pts[i + 1].y),
@@ -521,8 +522,9 @@ void Importer::Box(const MetaRecord& r) {
 // the one through the end point (the whole ellipse when they meet).
 void Importer::ArcRecord(const MetaRecord& r) {
   if (r.points.size() < 2) return;
-  const double cx = (r.left + r.right) / 2.0, cy = (r.top + r.bottom) / 2.0;
-  const double rx = std::fabs(r.right - r.left) / 2.0, ry = std::fabs(r.bottom - r.top) / 2.0;
+  const double cx = (double(r.left) + r.right) / 2.0, cy = (double(r.top) + r.bottom) / 2.0;
+  const double rx = std::fabs(double(r.right) - r.left) / 2.0,
+               ry = std::fabs(double(r.bottom) - r.top) / 2.0;
   if (rx <= 0 || ry <= 0) return;
   const double ts = std::atan2((r.points[0].y - cy) / ry, (r.points[0].x - cx) / rx);
   const double te = std::atan2((r.points[1].y - cy) / ry, (r.points[1].x - cx) / rx);
