@@ -34,14 +34,14 @@ RecordingDevice::RecordingDevice(int32_t width, int32_t height) {
   }
   for (int32_t which :
        {WHITE_BRUSH, GRAY_BRUSH, BLACK_BRUSH, NULL_BRUSH, WHITE_PEN, BLACK_PEN, NULL_PEN}) {
-    StockObjectInfo spec;
-    DescribeStockObject(which, &spec);
+    StockObjectInfo stock;
+    DescribeStockObject(which, &stock);
     Object o;
     o.handle = StockHandle(which);
-    o.kind = spec.pen ? kPen : kBrush;
-    o.style = spec.pen ? (spec.null ? PS_NULL : PS_SOLID) : kSolidBrushStyle;
-    o.width = spec.pen ? 1 : 0;
-    o.color = spec.color;
+    o.kind = stock.pen ? kPen : kBrush;
+    o.style = stock.pen ? (stock.null ? PS_NULL : PS_SOLID) : kSolidBrushStyle;
+    o.width = stock.pen ? 1 : 0;
+    o.color = stock.color;
     o.stock = true;
     objects_.push_back(o);
   }

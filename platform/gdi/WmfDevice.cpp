@@ -207,17 +207,17 @@ Handle WmfDevice::CreateFontIndirect(const LogFont& font) {
 Handle WmfDevice::GetStockObject(int32_t which) {
   const Handle h = Handle(1 + which);
   if (objects_.count(h)) return h;
-  StockObjectInfo spec;
-  if (!DescribeStockObject(which, &spec)) return 0;
+  StockObjectInfo stock;
+  if (!DescribeStockObject(which, &stock)) return 0;
   Object o;
   o.stock = true;
-  o.kind = spec.pen ? kPen : kBrush;
-  o.color = spec.color;
-  if (spec.pen) {
-    o.style = spec.null ? PS_NULL : PS_SOLID;
+  o.kind = stock.pen ? kPen : kBrush;
+  o.color = stock.color;
+  if (stock.pen) {
+    o.style = stock.null ? PS_NULL : PS_SOLID;
     o.width = 1;
   } else {
-    o.style = spec.null ? BS_NULL : BS_SOLID;
+    o.style = stock.null ? BS_NULL : BS_SOLID;
   }
   objects_[h] = o;
   return h;

@@ -163,17 +163,17 @@ Handle QImageDevice::CreatePatternBrush(int32_t pattern) {
 Handle QImageDevice::GetStockObject(int32_t which) {
   Handle h = Handle(1 + which);
   if (objects_.count(h)) return h;
-  StockObjectInfo spec;
-  if (!DescribeStockObject(which, &spec)) return 0;
+  StockObjectInfo stock;
+  if (!DescribeStockObject(which, &stock)) return 0;
   Object o;
   o.stock = true;
-  o.kind = spec.pen ? kPen : kBrush;
-  o.color = spec.color;
-  if (spec.pen) {
-    o.style = spec.null ? PS_NULL : PS_SOLID;
-    o.width = spec.null ? 0 : 1;
+  o.kind = stock.pen ? kPen : kBrush;
+  o.color = stock.color;
+  if (stock.pen) {
+    o.style = stock.null ? PS_NULL : PS_SOLID;
+    o.width = stock.null ? 0 : 1;
   } else {
-    o.style = spec.null ? kNullBrush : kSolidBrush;
+    o.style = stock.null ? kNullBrush : kSolidBrush;
   }
   objects_[h] = o;
   return h;
