@@ -135,64 +135,6 @@ TEST(DeviceExports, ExportFileWritesBitmapMetafileAndTiffWithTheCallsSmoothing) 
   EXPECT_GT(greys(4), 0);
 }
 
-TEST(BitmapRenderer, LandscapeExchangesWidthAndHeight) {
-  MemorySink sink;
-  TiffRenderer r(&sink);
-  PageInfo page = PageBox(792, 612, 1);
-  ASSERT_EQ(r.BeginDocument(&page, 0, nullptr), 1);
-  EXPECT_EQ(V(r.WidthPoints(), r.Bitmap()->width(), r.Bitmap()->height()), V(612, 612, 792));
-  // The landscape page turns a quarter: x runs down the bitmap, y across it.
-  Point p = Transform(r.DeviceMatrix(), 100, 30);
-  EXPECT_NEAR(p.x, 30, 1e-3);
-  EXPECT_NEAR(p.y, 100, 1e-3);
-  r.EndDocument(nullptr);
-  EXPECT_EQ(U32(sink.bytes, 8 + 612 * 792 * 3 + 2 + 12 + 8), 612u);  // ImageWidth in the IFD
-}
-
-TEST(BitmapRenderer, PrimitivesOnTheBitmap) {
-  MemorySink sink;
-  BitmapRenderer r(&sink, 1);
-  PageInfo page = PageBox(100, 100);
-  ASSERT_EQ(r.BeginDocument(&page, 0, nullptr), 1);
-  gdi::QImageDevice& dc = *r.Bitmap();
-
-  // Colour bytes on real pixels: 99.9 percent is 254, 50 is 127.
-  PaintStyle grey = Filled(Color{99.9f, 50, 100}, false);
-  r.DrawBox(&grey, nullptr, 2, 2, 6, 6);
-  EXPECT_EQ(dc.GetPixel(4, 96), gdi::Rgb(254, 127, 255));
-
-  // An open polygon filled and stroked: the fill closes it, the outline does not.
-  PaintStyle both = Filled(Color{100, 0, 0}, true);
-  Point tri[3] = {{10, 10}, {50, 10}, {10, 50}};
-  r.DrawPolygon(&both, nullptr, tri, 3, 0);
-  EXPECT_EQ(dc.GetPixel(30, 90), kBlack);               // the edge along y = 10
-  EXPECT_EQ(dc.GetPixel(30, 70), kBlack);               // and the diagonal one
-  EXPECT_EQ(dc.GetPixel(10, 70), gdi::Rgb(255, 0, 0));  // no closing edge along x = 10
-  EXPECT_EQ(dc.GetPixel(20, 80), gdi::Rgb(255, 0, 0));
-
-  // The same as an open curve (a device path): filled, stroked without its closing edge.
-  CurveNode c[3] = {MakeCurveNode(60, 10, 1), MakeCurveNode(95, 10, 1), MakeCurveNode(60, 45, 1)};
-  r.DrawCurve(&both, nullptr, c, 3, 0);
-  EXPECT_EQ(dc.GetPixel(75, 90), kBlack);
-  EXPECT_EQ(dc.GetPixel(60, 72), gdi::Rgb(255, 0, 0));
-  EXPECT_EQ(dc.GetPixel(70, 80), gdi::Rgb(255, 0, 0));
-
-  // A vertical line's arrowhead is symmetric about the line: exactly 90 degrees.
-  PaintStyle line;
-  line.lineWidth = 2;
-  Arrowhead none{0, 0}, arrow{2, 1};
-  r.DrawLine(&line, nullptr, 80, 50, 80, 80, &none, &arrow);
-  int left = 0, right = 0;
-  for (int y = 0; y < 30; ++y)
-    for (int d = 1; d < 10; ++d) {
-      left += dc.GetPixel(80 - d, y) == kBlack;
-      right += dc.GetPixel(80 + d - 1, y) == kBlack;  // the 2-pixel line covers 79 and 80
-    }
-  EXPECT_GT(left, 10);
-  EXPECT_EQ(left, right);
-  r.EndDocument(nullptr);
-}
-
 TEST(GdiRenderer, DegenerateBeziers) {
   // End points and controls within a thousandth of a unit: the flattened piece is its end point
   // alone, and a polyline of one repeated point leaves no pixel.
