@@ -7,6 +7,7 @@
 #include "app/Settings.h"
 
 class Drawing;
+class FontFace;
 class DrawingWindow;
 class MainWindow;
 
@@ -17,6 +18,10 @@ struct AppState {
   Drawing* drawing = nullptr;
   MainWindow* mainWindow = nullptr;
   DrawingWindow* client = nullptr;
+  // Font and size that new text takes (the Font command edits them); null: the font
+  // manager's default face.
+  FontFace* textFont = nullptr;
+  float textSize = 12.0f;
 };
 
 AppState& App();

@@ -18,6 +18,7 @@
 #include "output/MetafileImport.h"
 #include "platform/msgbox/Messages.h"
 #include "render/View.h"
+#include "tools/Tool.h"
 
 namespace {
 
@@ -242,6 +243,33 @@ void DrawingWindow::paintEvent(QPaintEvent* event) {
   const QRect r = event->rect();
   p.drawImage(QRectF(r), v.Window().image(),
               QRectF(r.left() * k, r.top() * k, r.width() * k, r.height() * k));
+}
+
+void DrawingWindow::ToolEvent(int32_t kind, float x, float y, int32_t shift) {
+  ::Tool* tool = CurrentTool();
+  if (!tool) return;
+  switch (kind) {
+    case 0:
+      tool->MouseDown(x, y, shift);
+      break;
+    case 1:
+      tool->MouseUp(x, y, shift);
+      break;
+    case 2:
+      tool->MouseMove(x, y, shift);
+      break;
+    case 3:
+      tool->DoubleClick(x, y, shift);
+      break;
+    case 4:
+      tool->RightButtonDown(x, y, shift);
+      break;
+    case 5:
+      tool->Key(int(x));
+      break;
+    default:
+      break;
+  }
 }
 
 void DrawingWindow::Tool(int32_t kind, QMouseEvent* event) {

@@ -44,8 +44,9 @@ class DrawingWindow : public QAbstractScrollArea {
 
  protected:
   // Mouse work for the tools, in drawing coordinates: kind 0 press, 1 release, 2 move while
-  // the button is held, 3 double click, 4 right button. The view's drawing is begun around it.
-  virtual void ToolEvent(int32_t /*kind*/, float /*x*/, float /*y*/, int32_t /*shift*/) {}
+  // the button is held, 3 double click, 4 right button, 5 key (x is the code). The view's
+  // drawing is begun around it. Goes to the current tool.
+  virtual void ToolEvent(int32_t kind, float x, float y, int32_t shift);
 
   void resizeEvent(QResizeEvent* event) override;
   void paintEvent(QPaintEvent* event) override;
