@@ -245,6 +245,8 @@ void DrawingWindow::paintEvent(QPaintEvent* event) {
               QRectF(r.left() * k, r.top() * k, r.width() * k, r.height() * k));
 }
 
+void DrawingWindow::Zoom() {}
+
 void DrawingWindow::ToolEvent(int32_t kind, float x, float y, int32_t shift) {
   ::Tool* tool = CurrentTool();
   if (!tool) return;

@@ -23,6 +23,7 @@ class DrawingWindow : public QAbstractScrollArea {
   void FitInWindow();    // 304
   void FitWidth();       // 305
   void TogglePreview();  // 302
+  void Zoom();           // 306: the Zoom dialog
   bool Preview() const;
   // After a drawing is opened or cleared: scroll offsets 0, bars updated, full repaint.
   void ResetScrollBars();
