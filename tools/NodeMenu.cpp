@@ -1,0 +1,4 @@
+// Placeholder until node editing is built.
+#include "tools/NodeMenu.h"
+
+void RunNodeMenu(Shape*, float, float) {}
