@@ -181,4 +181,39 @@ TEST_F(PathToolsTest, DeleteNodeNeedsAnAnchorAndLeavesTwoPoints) {
   for (bool e : seen.enabled) EXPECT_FALSE(e);
 }
 
+TEST_F(PathToolsTest, NodeMenuMarksCloseAndCornerAndUndoesThem) {
+  auto* c = new CurveShape;
+  for (float x : {200.0f, 300.0f, 400.0f}) c->AddNode(MakeCurveNode(x, 300, 0));
+  App().drawing->AddShape(c);
+  NodeMenuItems seen;
+  int choice = 0;
+  SetNodeMenuHook([&](const NodeMenuItems& items) {
+    seen = items;
+    return choice;
+  });
+  const struct {
+    int choice;
+    Point at;
+    bool closeChecked, cornerChecked;  // as the menu showed them
+    int32_t nodes, closed, corner;     // the curve afterwards (corner of node 1)
+  } steps[] = {
+      {kNodeClose, {300, 300}, false, false, 3, 1, 0},
+      {kNodeCorner, {300, 300}, true, false, 3, 1, 1},
+      {kNodeCorner, {300, 300}, true, true, 3, 1, 0},
+      {kNodeInsert, {250, 300}, true, false, 4, 1, 0},
+  };
+  for (const auto& s : steps) {
+    choice = s.choice;
+    RunNodeMenu(c, s.at.x, s.at.y);
+    EXPECT_EQ(seen.checked[3], s.closeChecked) << s.choice;
+    EXPECT_EQ(seen.checked[2], s.cornerChecked) << s.choice;
+    EXPECT_EQ(c->nodes.Count(), s.nodes);
+    EXPECT_EQ(c->closed, s.closed);
+    EXPECT_EQ(c->nodes[1].corner, s.corner);
+  }
+  for (int i = 0; i < 4; ++i) App().drawing->Undo();
+  EXPECT_EQ(c->nodes.Count(), 3);
+  EXPECT_EQ(c->closed, 0);
+}
+
 }  // namespace

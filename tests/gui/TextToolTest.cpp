@@ -104,4 +104,40 @@ TEST_F(TextToolTest, UndoRestoresTextAsBeforeTheClick) {
   EXPECT_STREQ(t->text(), "Hello");
 }
 
+TEST_F(TextToolTest, UpAndDownKeepTheColumn) {
+  QTest::mouseClick(App().client->viewport(), Qt::LeftButton, {}, Px(300, 400));
+  Type("abc\rabc");
+  Tool().Key(kKeyLeft);
+  Tool().Key(kKeyUp);
+  EXPECT_EQ(Tool().caret(), 2);
+  Tool().Key(kKeyDown);
+  EXPECT_EQ(Tool().caret(), 6);
+}
+
+TEST_F(TextToolTest, LandscapeTurnsANewBoxToTheScreen) {
+  App().drawing->landscape = 1;
+  App().client->view().UpdateMapping();
+  QTest::mouseClick(App().client->viewport(), Qt::LeftButton, {}, Px(300, 400));
+  TextShape* t = Tool().text();
+  ASSERT_NE(t, nullptr);
+  EXPECT_NEAR(t->matrix().a, 0, 1e-6);
+  EXPECT_NEAR(t->matrix().b, 1, 1e-6);
+  EXPECT_EQ(t->frame().x2 - t->frame().x1, 144);
+}
+
+TEST_F(TextToolTest, BoxHandleDragIsUndoable) {
+  FontManager* fm = TheFontManager();
+  ASSERT_TRUE(fm && fm->DefaultFace());
+  auto* t = new TextShape("Hello", fm->DefaultFace()->PostScriptName(), 24, 26, 0);
+  t->SetFrame(250, 450, 400, 300);
+  App().drawing->AddShape(t);
+  Tool().BeginEdit(t);
+  QTest::mousePress(App().client->viewport(), Qt::LeftButton, {}, Px(400, 450));
+  QTest::mouseMove(App().client->viewport(), Px(420, 450));
+  QTest::mouseRelease(App().client->viewport(), Qt::LeftButton, {}, Px(420, 450));
+  EXPECT_EQ(t->frame().x2, 420);
+  App().drawing->Undo();
+  EXPECT_EQ(t->frame().x2, 400);
+}
+
 }  // namespace
