@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "tools/SelectionTool.h"
+#include "tools/ShapeTool.h"
 
 namespace {
 
@@ -37,6 +38,7 @@ bool IsToolId(int id) { return IndexOf(id) >= 0; }
 void CreateTools() {
   Tools& t = State();
   if (!t.instances[0]) t.instances[0] = std::make_unique<SelectionTool>();
+  CreateShapeTools();
   if (t.current) t.current->Deactivate();
   t.current = t.instances[0].get();
   t.currentId = kToolSelection;
