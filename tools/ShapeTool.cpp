@@ -4,6 +4,7 @@
 #include <new>
 
 #include "model/Drawing.h"
+#include "model/SimpleShapes.h"
 #include "model/UndoActions.h"
 #include "platform/msgbox/Messages.h"
 #include "tools/ToolCursors.h"
@@ -15,6 +16,13 @@ namespace {
 constexpr float kHandleReachPixels = 3;
 
 }  // namespace
+
+// Shapes never name a tool that is gone.
+ShapeTool::~ShapeTool() {
+  ShapeEditors& e = TheShapeEditors();
+  for (Tool** editor : {&e.line, &e.box, &e.oval, &e.arc})
+    if (*editor == this) *editor = nullptr;
+}
 
 void ShapeTool::BeginEdit(Shape* shape) {
   fresh_.reset();

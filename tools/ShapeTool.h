@@ -13,6 +13,8 @@ class ShapeTool : public Tool {
  public:
   enum State : int { kIdle = 0, kDrawing = 1, kArcSweep = 2, kAttached = 100, kDragging = 101 };
 
+  ~ShapeTool() override;
+
   void BeginEdit(Shape* shape) override;
   void Activate() override;
   int HitHandle(float x, float y) override;
@@ -106,5 +108,6 @@ class ArcTool : public ShapeTool {
   int FinalState() const override { return kArcSweep; }
 };
 
-// Makes the eight drawing and transform tools and names the editing tool of each simple shape.
+// Makes the eight drawing and transform tools (again for any id whose tool was replaced) and
+// names the editing tool of each simple shape.
 void CreateShapeTools();

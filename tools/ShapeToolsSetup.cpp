@@ -4,24 +4,29 @@
 #include "tools/ShapeTool.h"
 #include "tools/TransformTool.h"
 
+namespace {
+
+// The registered tool for `id`, made anew when it is missing or was replaced by another kind.
+template <class T>
+Tool* Ensure(int id) {
+  if (auto* tool = dynamic_cast<T*>(ToolFor(id))) return tool;
+  auto tool = std::make_unique<T>();
+  Tool* made = tool.get();
+  RegisterTool(id, std::move(tool));
+  return made;
+}
+
+}  // namespace
+
 void CreateShapeTools() {
-  if (ToolFor(kToolLine)) return;
-  auto line = std::make_unique<LineTool>();
-  auto box = std::make_unique<RectangleTool>();
-  auto oval = std::make_unique<EllipseTool>();
-  auto arc = std::make_unique<ArcTool>();
   // The selection tool hands handle drags of these shapes to the tool that draws them.
   ShapeEditors& editors = TheShapeEditors();
-  editors.line = line.get();
-  editors.box = box.get();
-  editors.oval = oval.get();
-  editors.arc = arc.get();
-  RegisterTool(kToolLine, std::move(line));
-  RegisterTool(kToolRectangle, std::move(box));
-  RegisterTool(kToolEllipse, std::move(oval));
-  RegisterTool(kToolArc, std::move(arc));
-  RegisterTool(kToolScale, std::make_unique<ScaleTool>());
-  RegisterTool(kToolRotate, std::make_unique<RotateTool>());
-  RegisterTool(kToolSkew, std::make_unique<SkewTool>());
-  RegisterTool(kToolReflect, std::make_unique<ReflectTool>());
+  editors.line = Ensure<LineTool>(kToolLine);
+  editors.box = Ensure<RectangleTool>(kToolRectangle);
+  editors.oval = Ensure<EllipseTool>(kToolEllipse);
+  editors.arc = Ensure<ArcTool>(kToolArc);
+  Ensure<ScaleTool>(kToolScale);
+  Ensure<RotateTool>(kToolRotate);
+  Ensure<SkewTool>(kToolSkew);
+  Ensure<ReflectTool>(kToolReflect);
 }

@@ -87,6 +87,24 @@ TEST_F(ShapeToolsTest, ClickWithoutDragAddsOnlyWhereTheToolAllows) {
   }
 }
 
+// Each move replaces the previous rubber band: going there and back leaves the same picture.
+TEST_F(ShapeToolsTest, DragFeedbackFollowsThePointerInBothModes) {
+  DispatchCommand(kToolEllipse);
+  for (bool preview : {true, false}) {
+    App().client->view().preview = preview;
+    App().client->view().Redraw(nullptr);
+    const QImage clean = App().client->view().Window().image().copy();
+    Press(300, 402);
+    Move(336, 432);
+    const QImage there = App().client->view().Window().image().copy();
+    Move(270, 366);
+    Move(336, 432);
+    EXPECT_EQ(App().client->view().Window().image(), there) << preview;
+    EXPECT_NE(there, clean) << preview;
+    Release(336, 432);
+  }
+}
+
 TEST_F(ShapeToolsTest, ShiftMidDragTurnsTheRectangleIntoASquare) {
   DispatchCommand(kToolRectangle);
   Press(300, 402);
