@@ -163,6 +163,16 @@ TEST_F(ShapeToolsTest, LineEndpointDragIsOneUndoableReshape) {
   d->Undo();
   EXPECT_FLOAT_EQ(line->x2, 324);
   EXPECT_FLOAT_EQ(line->y2, 402);
+  // A drag cut short by a change of tool leaves the line as it was and records nothing.
+  editor->BeginEdit(line);
+  Press(204, 402);
+  Move(150, 300);
+  EXPECT_FLOAT_EQ(line->x1, 150);
+  SelectTool(kToolSelection);
+  Release(150, 300);
+  EXPECT_FLOAT_EQ(line->x1, 204);
+  EXPECT_FLOAT_EQ(line->y1, 402);
+  EXPECT_EQ(d->undo().UndoCount(), undoable);
 }
 
 TEST_F(ShapeToolsTest, TransformDragsApplyTheirRulesAndUndoInOneStep) {
