@@ -10,7 +10,6 @@
 #include "model/SimpleShapes.h"
 #include "platform/msgbox/Messages.h"
 #include "render/View.h"
-#include "tools/ShapeTool.h"
 #include "tools/Tool.h"
 #include "tools/ToolSupport.h"
 
