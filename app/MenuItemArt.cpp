@@ -102,7 +102,7 @@ void MenuItemArt::drawControl(ControlElement element, const QStyleOption* option
   const bool selected = item->state & State_Selected;
   const QColor text =
       item->palette.color(selected ? QPalette::HighlightedText : QPalette::WindowText);
-  const QColor background = item->palette.color(selected ? QPalette::Highlight : QPalette::Window);
+  const QColor background = item->palette.color(selected ? QPalette::Highlight : QPalette::Base);
   const int check = pixelMetric(PM_IndicatorWidth, option, widget);
   const QRect r = item->rect.adjusted(check + 2, 3, -(check + 2), -3);
   const int middle = r.top() + r.height() / 2;
@@ -118,18 +118,22 @@ void MenuItemArt::drawControl(ControlElement element, const QStyleOption* option
       break;
     case kPen: {
       const PenRow& pen = kPens[row.value];
-      QPen line(text, pen.width, pen.style, Qt::FlatCap);
-      painter->setPen(line);
-      painter->drawLine(r.left(), middle, r.right(), middle);
       const QString label = QString::fromUtf16(pen.label);
+      // The label sits centred at the top and interrupts the line.
+      QRect box;
       if (!label.isEmpty()) {
-        // The label sits on its own background, interrupting the line, centred at the top.
-        const QRect box = painter->fontMetrics().boundingRect(label).adjusted(-2, 0, 2, 0);
-        QRect at(0, item->rect.top(), box.width(), painter->fontMetrics().height());
-        at.moveLeft(item->rect.center().x() - box.width() / 2);
-        painter->fillRect(at, background);
+        const QFontMetrics metrics = painter->fontMetrics();
+        const int w = metrics.horizontalAdvance(label) + 4;
+        box = QRect(item->rect.center().x() - w / 2, item->rect.top(), w, metrics.height());
+      }
+      painter->setPen(QPen(text, pen.width, pen.style, Qt::FlatCap));
+      if (box.isNull()) {
+        painter->drawLine(r.left(), middle, r.right(), middle);
+      } else {
+        painter->drawLine(r.left(), middle, box.left() - 1, middle);
+        painter->drawLine(box.right() + 1, middle, r.right(), middle);
         painter->setPen(text);
-        painter->drawText(at, Qt::AlignHCenter | Qt::AlignTop, label);
+        painter->drawText(box, Qt::AlignHCenter | Qt::AlignTop, label);
       }
       break;
     }
