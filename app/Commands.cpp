@@ -439,8 +439,6 @@ const CommandRow kCommands[] = {
 void DispatchCommand(int id) {
   for (const CommandRow& row : kCommands) {
     if (id < row.first || id > row.last) continue;
-    // Tool ids without a tool (gaps in the palette's numbering) are unknown commands too.
-    if (row.run == ToolCommand && !IsToolId(id)) break;
     if (!App().drawing) return;
     if (row.select) SelectTool(kToolSelection);
     row.run(id);

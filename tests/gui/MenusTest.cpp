@@ -169,10 +169,10 @@ TEST_F(MenusTest, AlignLeftSidesInLandscapeAlignsBottoms) {
 TEST_F(MenusTest, UnknownCommandsAreLogged) {
   Start();
   ClearDebugLog();
-  DispatchCommand(450);
+  DispatchCommand(6000);
   DispatchCommand(9999);
   ASSERT_EQ(DebugLogLines().size(), 2u);
-  EXPECT_EQ(DebugLogLines()[0], "Unknown menu command 450");
+  EXPECT_EQ(DebugLogLines()[0], "Unknown menu command 6000");
   EXPECT_EQ(DebugLogLines()[1], "Unknown menu command 9999");
 }
 
