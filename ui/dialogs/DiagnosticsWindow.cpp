@@ -33,6 +33,8 @@ class Diagnostics : public QDialog {
     setAttribute(Qt::WA_ShowWithoutActivating);
     list_ = new QListWidget(this);
     list_->setObjectName("3000");
+    // One line each: keeps adding and scrolling to the newest cheap with a full list.
+    list_->setUniformItemSizes(true);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(list_);
     resize(420, 240);
