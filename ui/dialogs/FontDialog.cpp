@@ -66,6 +66,8 @@ class FontSample : public QWidget {
       fonts->DrawTextRun(&device, x, y, face_, pixels, 0, 0, 0, 1, 0, 0, -1, kSampleText, length);
     }
     p.drawImage(0, 0, device.image());
+    p.setPen(palette().color(QPalette::Dark));
+    p.drawRect(rect().adjusted(0, 0, -1, -1));
   }
 
  private:
