@@ -231,6 +231,18 @@ TEST_F(DialogsTest, DiagnosticsKeepTheNewest1000LinesUntilClosed) {
   RemoveDiagnosticsWindow();
 }
 
+TEST_F(DialogsTest, AboutEndsOnAnyButton) {
+  for (Qt::MouseButton button : {Qt::LeftButton, Qt::RightButton, Qt::MiddleButton}) {
+    bool open = false;
+    OnDialog([&](QDialog* d) {
+      open = d->windowTitle() == "About Ondara Draw";
+      QTest::mouseClick(d, button, {}, d->rect().center());
+    });
+    AboutDialog(nullptr);  // returns only once the box has ended
+    EXPECT_TRUE(open) << button;
+  }
+}
+
 // Pictures of the Color, Font and EPS Options dialogs over the program's window, taken from
 // the X display named in ONDARA_DIALOG_SHOTS (a directory) for looking at; skipped otherwise.
 TEST_F(DialogsTest, Screenshots) {
