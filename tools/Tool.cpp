@@ -2,7 +2,9 @@
 
 #include <memory>
 
+#include "tools/ScrollTool.h"
 #include "tools/SelectionTool.h"
+#include "tools/ZoomTool.h"
 
 namespace {
 
@@ -37,6 +39,8 @@ bool IsToolId(int id) { return IndexOf(id) >= 0; }
 void CreateTools() {
   Tools& t = State();
   if (!t.instances[0]) t.instances[0] = std::make_unique<SelectionTool>();
+  if (!t.instances[1]) t.instances[1] = std::make_unique<ScrollTool>();
+  if (!t.instances[2]) t.instances[2] = std::make_unique<ZoomTool>();
   if (t.current) t.current->Deactivate();
   t.current = t.instances[0].get();
   t.currentId = kToolSelection;
