@@ -63,34 +63,25 @@ bool DragLayer::Begin(View& view, const ShapeList& shapes) {
   if (RectIsEmpty(bounds)) return true;
   box_ = DeviceBox(view, bounds) & QRect(0, 0, window.width(), window.height());
   if (box_.isEmpty()) return true;
-  // Drawn once on white and once on black: a pixel that comes out the same on both was
-  // painted (white fills too), any other was left alone and stays transparent.
-  gdi::QImageDevice onWhite(box_.width(), box_.height());
-  gdi::QImageDevice onBlack(box_.width(), box_.height());
-  layer_ = QImage(box_.size(), QImage::Format_ARGB32_Premultiplied);
-  if (!onWhite.IsValid() || !onBlack.IsValid() || layer_.isNull()) {
+  // Painted once on a transparent image: what the shapes cover comes out opaque (white fills
+  // too), everything else stays see-through.
+  gdi::QImageDevice dev(1, 1);
+  dev.image() = QImage(box_.size(), QImage::Format_ARGB32_Premultiplied);
+  if (!dev.IsValid()) {
     box_ = QRect();
-    layer_ = QImage();
     return false;
   }
-  onBlack.image().fill(0xFF000000u);
-  Render(view, shapes, onWhite, box_.topLeft());
-  Render(view, shapes, onBlack, box_.topLeft());
-  const QImage& w = onWhite.image();
-  const QImage& k = onBlack.image();
-  for (int y = 0; y < layer_.height(); ++y) {
-    const QRgb* rw = reinterpret_cast<const QRgb*>(w.constScanLine(y));
-    const QRgb* rk = reinterpret_cast<const QRgb*>(k.constScanLine(y));
-    QRgb* out = reinterpret_cast<QRgb*>(layer_.scanLine(y));
-    for (int x = 0; x < layer_.width(); ++x) {
-      const QRgb v = rw[x] | 0xFF000000u;
-      if (v != (rk[x] | 0xFF000000u)) {
-        out[x] = 0;
-      } else if (view.preview) {
-        out[x] = v;
-      } else {
+  dev.image().fill(0);
+  Render(view, shapes, dev, box_.topLeft());
+  layer_ = dev.image();
+  if (!view.preview) {
+    // Outline rendering shows black or nothing, as the monochrome working image does.
+    for (int y = 0; y < layer_.height(); ++y) {
+      QRgb* row = reinterpret_cast<QRgb*>(layer_.scanLine(y));
+      for (int x = 0; x < layer_.width(); ++x) {
+        const QRgb v = row[x];
         const int lum = (qRed(v) * 30 + qGreen(v) * 59 + qBlue(v) * 11) / 100;
-        out[x] = lum < kOutlineLightness ? 0xFF000000u : 0;
+        row[x] = qAlpha(v) >= 128 && lum < kOutlineLightness ? 0xFF000000u : 0;
       }
     }
   }

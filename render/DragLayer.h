@@ -14,7 +14,8 @@ class View;
 class DragLayer {
  public:
   // Draws `shapes` (preview or outline, as the view shows them) into the layer at their present
-  // place; the window shows the clean image from now on. Call between the view's
+  // place; the window shows the clean image from now on. Done when the drag starts, so that
+  // every move costs only a blit. Call between the view's
   // BeginDrawing and EndDrawing. False when the layer could not be made.
   bool Begin(View& view, const ShapeList& shapes);
   // The window shows the clean image with the layer displaced by (dx, dy) points.

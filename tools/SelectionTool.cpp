@@ -86,8 +86,9 @@ void SelectionTool::MouseDown(float x, float y, int shift) {
   if (mode_ == kMoving) {
     SnapToGrid(&x, &y);
     start_ = current_ = Point{x, y};
-    // The handles go while the objects move.
-    if (v->preview) v->CleanToWindow();
+    // The handles go while the objects move; the dragged objects are drawn once now, so no
+    // move has to draw them.
+    layer_.Begin(*v, d->selection());
   } else {
     band_.Start(x, y);
   }
@@ -104,7 +105,6 @@ void SelectionTool::MouseMove(float x, float y, int shift) {
     case kMoving:
       SnapToGrid(&x, &y);
       current_ = Point{x, y};
-      if (!layer_.Active()) layer_.Begin(*v, ToolDrawing()->selection());
       layer_.Show(*v, current_.x - start_.x, current_.y - start_.y);
       break;
     case kHandleDrag:
