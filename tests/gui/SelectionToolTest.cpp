@@ -187,4 +187,16 @@ TEST_F(SelectionToolTest, ZoomToolZoomsToARectangleAndAClickFitsThePage) {
   EXPECT_EQ(v.fitMode, kFitPage);
 }
 
+TEST_F(SelectionToolTest, ScrollToolKeepsThePressedPointUnderTheCursor) {
+  Begin();
+  SelectTool(kToolScroll);
+  const QPoint from(200, 200), to(260, 150);
+  const Point pressed = Pt(from);
+  Drag(from, to);
+  const Point now = Pt(to);
+  // The view moves by whole points.
+  EXPECT_NEAR(now.x, pressed.x, 1.0);
+  EXPECT_NEAR(now.y, pressed.y, 1.0);
+}
+
 }  // namespace
