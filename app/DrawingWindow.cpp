@@ -3,6 +3,8 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFile>
+#include <QKeyEvent>
+#include <QMetaObject>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPaintEvent>
@@ -14,13 +16,20 @@
 #include <algorithm>
 #include <string>
 
+#include "app/Commands.h"
 #include "model/Drawing.h"
 #include "output/MetafileImport.h"
+#include "platform/fontsys/Cp1252.h"
 #include "platform/msgbox/Messages.h"
 #include "render/View.h"
 #include "tools/Tool.h"
+#include "tools/ToolSupport.h"
+#include "ui/dialogs/Dialogs.h"
 
 namespace {
+
+// Edit menu "C&lear", posted so that the key's handling finishes first.
+constexpr int kClearCommand = 202;
 
 const char* const kMetafileTypes[] = {"image/x-wmf", "image/x-emf"};
 
@@ -62,6 +71,8 @@ struct DrawingWindow::Impl {
   bool settingBars = false;
   bool endOfScrollQueued = false;
   bool captured = false;
+  bool shiftDown = false;
+  QPointF last;  // last mouse position handed to a tool (viewport pixels)
 };
 
 DrawingWindow::DrawingWindow(Drawing* drawing, QWidget* parent)
@@ -100,6 +111,7 @@ DrawingWindow::~DrawingWindow() = default;
 View& DrawingWindow::view() { return d_->view; }
 
 void DrawingWindow::FitInWindow() {
+  SelectTool(kToolSelection);
   d_->view.FitInWindow();
   UpdateScrollBars();
   SetFullRepaint();
@@ -107,6 +119,7 @@ void DrawingWindow::FitInWindow() {
 }
 
 void DrawingWindow::FitWidth() {
+  SelectTool(kToolSelection);
   d_->view.FitWidth();
   UpdateScrollBars();
   SetFullRepaint();
@@ -210,6 +223,7 @@ void DrawingWindow::scrollContentsBy(int, int) {}
 
 void DrawingWindow::resizeEvent(QResizeEvent* event) {
   QAbstractScrollArea::resizeEvent(event);
+  SelectTool(kToolSelection);
   View& v = d_->view;
   const QSize size = viewport()->size();
   v.Resize(size.width(), size.height(), viewport()->devicePixelRatioF());
@@ -245,10 +259,55 @@ void DrawingWindow::paintEvent(QPaintEvent* event) {
               QRectF(r.left() * k, r.top() * k, r.width() * k, r.height() * k));
 }
 
-void DrawingWindow::Zoom() {}
+void DrawingWindow::Zoom() {
+  SelectTool(kToolSelection);
+  View& v = d_->view;
+  int32_t percent = int32_t(v.zoom() * 100);
+  if (ZoomDialog(this, &percent) != 1) return;
+  v.SetZoom(float(percent) / 100);
+  v.fitMode = kFitNone;
+  UpdateScrollBars();
+  SetFullRepaint();
+  InvalidateAll();
+}
+
+void DrawingWindow::ScrollBy(int32_t dx, int32_t dy) {
+  d_->view.ScrollBy(dx, dy);
+  UpdateScrollBars();
+}
+
+void DrawingWindow::ZoomToRect(const Rect& r) {
+  View& v = d_->view;
+  const float w = r.x2 - r.x1, h = r.y2 - r.y1;
+  // Anything thinner than this is a click, not a rectangle.
+  constexpr float kClick = 0.001f;
+  if (w < kClick || h < kClick) {
+    v.SetZoom(v.FitPageZoom());
+    v.SetScroll(0, 0);
+  } else {
+    double across = v.ClientWidth(), down = v.ClientHeight();
+    if (v.Landscape()) std::swap(across, down);
+    v.SetZoom(float(std::min(across / w, down / h)));
+    const int32_t pw = d_->drawing ? d_->drawing->PageWidth() : 612;
+    const int32_t ph = d_->drawing ? d_->drawing->PageHeight() : 792;
+    v.SetScroll((r.x1 + r.x2) / 2 - float(pw / 2), (r.y1 + r.y2) / 2 - float(ph / 2));
+  }
+  UpdateScrollBars();
+  SetFullRepaint();
+  InvalidateAll();
+}
 
 void DrawingWindow::ToolEvent(int32_t kind, float x, float y, int32_t shift) {
   ::Tool* tool = CurrentTool();
+  if (kind != 5) {
+    QPointF& last = d_->last;
+    if (x == -1) x = float(last.x());
+    if (y == -1) y = float(last.y());
+    last = QPointF(x, y);
+    const QPointF at = ToDrawing(last);
+    x = float(at.x());
+    y = float(at.y());
+  }
   if (!tool) return;
   switch (kind) {
     case 0:
@@ -274,15 +333,136 @@ void DrawingWindow::ToolEvent(int32_t kind, float x, float y, int32_t shift) {
   }
 }
 
-void DrawingWindow::Tool(int32_t kind, QMouseEvent* event) {
-  const QPointF at = ToDrawing(event->position());
+void DrawingWindow::ToolCall(int32_t kind, float x, float y, int32_t shift) {
   View& v = d_->view;
   v.BeginDrawing();
-  ToolEvent(kind, float(at.x()), float(at.y()), (event->modifiers() & Qt::ShiftModifier) ? 1 : 0);
+  ToolEvent(kind, x, y, shift);
   v.EndDrawing();
 }
 
+void DrawingWindow::Tool(int32_t kind, QMouseEvent* event) {
+  const QPointF at = event->position();
+  ToolCall(kind, float(at.x()), float(at.y()), (event->modifiers() & Qt::ShiftModifier) ? 1 : 0);
+}
+
+// End, Home and the arrows: the selection tool moves the selection one point the way the arrow
+// points on the screen; other tools get the code.
+void DrawingWindow::SpecialKey(int32_t code) {
+  if (CurrentToolId() != kToolSelection) {
+    ToolCall(5, float(code), 0, 0);
+    return;
+  }
+  if (code < kKeyLeft || code > kKeyDown || !d_->drawing) return;
+  // Screen steps of Left, Up, Right and Down in page axes: landscape shows drawing x running
+  // down and drawing y running right.
+  static const float kPortrait[4][2] = {{-1, 0}, {0, 1}, {1, 0}, {0, -1}};
+  static const float kLandscape[4][2] = {{0, -1}, {-1, 0}, {0, 1}, {1, 0}};
+  const float* step = (d_->drawing->landscape ? kLandscape : kPortrait)[code - kKeyLeft];
+  View& v = d_->view;
+  v.BeginDrawing();
+  MoveSelection(step[0], step[1]);
+  v.EndDrawing();
+}
+
+void DrawingWindow::TypeText(const QString& text) {
+  for (uint32_t code : text.toUcs4()) {
+    uint8_t byte = 0;
+    if (!UnicodeToCp1252(code, &byte)) {
+      SetStatusText("Character not available in this font encoding");
+      continue;
+    }
+    ToolCall(5, float(byte), 0, 0);
+  }
+}
+
+void DrawingWindow::keyPressEvent(QKeyEvent* event) {
+  static const struct {
+    int key;
+    int32_t code;
+  } kSpecial[] = {{Qt::Key_End, kKeyEnd}, {Qt::Key_Home, kKeyHome},   {Qt::Key_Left, kKeyLeft},
+                  {Qt::Key_Up, kKeyUp},   {Qt::Key_Right, kKeyRight}, {Qt::Key_Down, kKeyDown}};
+  const int key = event->key();
+  event->accept();
+  switch (key) {
+    case Qt::Key_Shift:
+      // Auto-repeat sends nothing more; the tool re-applies its Shift constraint at once.
+      if (d_->captured && !d_->shiftDown) ToolCall(2, -1, -1, 1);
+      d_->shiftDown = true;
+      return;
+    case Qt::Key_PageUp:
+      BarAction(false, QAbstractSlider::SliderPageStepSub);
+      return;
+    case Qt::Key_PageDown:
+      BarAction(false, QAbstractSlider::SliderPageStepAdd);
+      return;
+    case Qt::Key_Delete:
+      if (CurrentToolId() == kToolText)
+        ToolCall(5, float(kKeyDelete), 0, 0);
+      else if (d_->drawing && !d_->drawing->selection().Empty())
+        QMetaObject::invokeMethod(
+            this, [] { DispatchCommand(kClearCommand); }, Qt::QueuedConnection);
+      return;
+    default:
+      break;
+  }
+  for (const auto& s : kSpecial) {
+    if (s.key != key) continue;
+    SpecialKey(s.code);
+    return;
+  }
+  if (!d_->captured && !event->text().isEmpty()) {
+    TypeText(event->text());
+    return;
+  }
+  event->ignore();
+}
+
+void DrawingWindow::keyReleaseEvent(QKeyEvent* event) {
+  if (event->key() != Qt::Key_Shift || event->isAutoRepeat()) {
+    event->ignore();
+    return;
+  }
+  if (d_->captured) ToolCall(2, -1, -1, 0);
+  d_->shiftDown = false;
+}
+
+// Keys sent to the viewport are the window's too: Tab and the arrows must reach the tools
+// rather than move the focus.
+bool DrawingWindow::viewportEvent(QEvent* event) {
+  switch (event->type()) {
+    case QEvent::KeyPress:
+      keyPressEvent(static_cast<QKeyEvent*>(event));
+      return true;
+    case QEvent::KeyRelease:
+      keyReleaseEvent(static_cast<QKeyEvent*>(event));
+      return true;
+    case QEvent::ShortcutOverride:
+      DrawingWindow::event(event);
+      return true;
+    default:
+      return QAbstractScrollArea::viewportEvent(event);
+  }
+}
+
+// While the text tool types, Delete and plain characters belong to it, not to the menus.
+bool DrawingWindow::event(QEvent* e) {
+  if (e->type() == QEvent::ShortcutOverride && CurrentToolId() == kToolText) {
+    auto* key = static_cast<QKeyEvent*>(e);
+    const bool plain = !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier));
+    if (key->key() == Qt::Key_Delete || (plain && !key->text().isEmpty())) {
+      e->accept();
+      return true;
+    }
+  }
+  return QAbstractScrollArea::event(e);
+}
+
+bool DrawingWindow::focusNextPrevChild(bool) { return false; }
+
 void DrawingWindow::mousePressEvent(QMouseEvent* event) {
+  // The second press of a double click comes as the double click alone, so that the tools see
+  // press, release, double click, release.
+  if (event->flags() & Qt::MouseEventCreatedDoubleClick) return;
   if (event->button() == Qt::LeftButton && !d_->captured) {
     d_->captured = true;
     Tool(0, event);

@@ -11,6 +11,7 @@
 
 class Drawing;
 class View;
+struct Rect;
 
 class DrawingWindow : public QAbstractScrollArea {
   Q_OBJECT
@@ -24,6 +25,12 @@ class DrawingWindow : public QAbstractScrollArea {
   void FitWidth();       // 305
   void TogglePreview();  // 302
   void Zoom();           // 306: the Zoom dialog
+  // Scroll tool: the content moves by whole points; the uncovered strip stays blank until the
+  // next full redraw.
+  void ScrollBy(int32_t dx, int32_t dy);
+  // Zoom tool: the page rectangle fills the window; a rectangle without width or height (a
+  // click) fits the page. The fit mode stays.
+  void ZoomToRect(const Rect& r);
   bool Preview() const;
   // After a drawing is opened or cleared: scroll offsets 0, bars updated, full repaint.
   void ResetScrollBars();
@@ -44,9 +51,10 @@ class DrawingWindow : public QAbstractScrollArea {
   QPointF ToDrawing(QPointF pos) const;
 
  protected:
-  // Mouse work for the tools, in drawing coordinates: kind 0 press, 1 release, 2 move while
-  // the button is held, 3 double click, 4 right button, 5 key (x is the code). The view's
-  // drawing is begun around it. Goes to the current tool.
+  // Mouse and key work for the current tool: kind 0 press, 1 release, 2 move while the button
+  // is held, 3 double click, 4 right button, all at viewport positions (logical pixels; -1
+  // stands for the last position, any other value becomes it) handed on in drawing
+  // coordinates; 5 key, x being the code. The view's drawing is begun around it.
   virtual void ToolEvent(int32_t kind, float x, float y, int32_t shift);
 
   void resizeEvent(QResizeEvent* event) override;
@@ -56,6 +64,11 @@ class DrawingWindow : public QAbstractScrollArea {
   void mouseReleaseEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
   void mouseDoubleClickEvent(QMouseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void keyReleaseEvent(QKeyEvent* event) override;
+  bool viewportEvent(QEvent* event) override;
+  bool event(QEvent* event) override;
+  bool focusNextPrevChild(bool next) override;
   void dragEnterEvent(QDragEnterEvent* event) override;
   void dragMoveEvent(QDragMoveEvent* event) override;
   void dropEvent(QDropEvent* event) override;
@@ -66,6 +79,9 @@ class DrawingWindow : public QAbstractScrollArea {
   void BarValue(bool horizontal, int value);
   void EndOfScroll();
   void Tool(int32_t kind, QMouseEvent* event);
+  void ToolCall(int32_t kind, float x, float y, int32_t shift);
+  void SpecialKey(int32_t code);
+  void TypeText(const QString& text);
 
   struct Impl;
   std::unique_ptr<Impl> d_;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 
 #include "model/DebugLog.h"
 #include "model/Drawing.h"
@@ -212,6 +213,25 @@ bool View::VerticalStep(int32_t direction) {
   FillBox(window_.get(), 0, t, window_->width(), t + px, gdi::WHITE_BRUSH);
   WindowChanged();
   return true;
+}
+
+void View::ScrollBy(int32_t dx, int32_t dy) {
+  scrollX_ -= float(dx);
+  scrollY_ -= float(dy);
+  const Point d = DTransform(matrix_, dx, dy);
+  UpdateMapping();
+  const int32_t px = Trunc(d.x), py = Trunc(d.y);
+  const int32_t w = window_->width(), h = window_->height();
+  if (px == 0 && py == 0) return;
+  if (std::abs(px) >= w || std::abs(py) >= h) {
+    FillBox(window_.get(), 0, 0, w, h, gdi::WHITE_BRUSH);
+  } else {
+    window_->BitBlt(px, py, w, h, window_.get(), 0, 0, gdi::SRCCOPY);
+    const int32_t l = px < 0 ? w + px : 0, t = py < 0 ? h + py : 0;
+    if (px != 0) FillBox(window_.get(), l, 0, l + std::abs(px), h, gdi::WHITE_BRUSH);
+    if (py != 0) FillBox(window_.get(), 0, t, w, t + std::abs(py), gdi::WHITE_BRUSH);
+  }
+  WindowChanged();
 }
 
 // ---- Drawing ----

@@ -79,6 +79,9 @@ class View : public HandleMarker {
   // already at the end; otherwise the window content moves and the uncovered strip is white.
   bool HorizontalStep(int32_t direction);
   bool VerticalStep(int32_t direction);
+  // Moves the content by (dx, dy) points: the offsets change by the opposite, the window image
+  // moves by whole pixels and the uncovered strips are white until a later redraw.
+  void ScrollBy(int32_t dx, int32_t dy);
 
   // The buffers and the window image (device pixels).
   gdi::QImageDevice& Clean() { return *clean_; }

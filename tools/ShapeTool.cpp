@@ -84,7 +84,7 @@ void ShapeTool::MouseDown(float x, float y, int) {
 }
 
 void ShapeTool::StartShape(float x, float y) {
-  SnapPoint(&x, &y);
+  SnapToGrid(&x, &y);
   fresh_ = NewShape(x, y);
   if (!fresh_) return;
   target_ = fresh_.get();
@@ -97,7 +97,7 @@ void ShapeTool::StartShape(float x, float y) {
 void ShapeTool::MouseMove(float x, float y, int shift) {
   if (!target_ || (state_ != kDrawing && state_ != kArcSweep && state_ != kDragging)) return;
   EraseFeedback();
-  SnapPoint(&x, &y);
+  SnapToGrid(&x, &y);
   if (state_ == kDragging) {
     const Point p = ITransform(target_->matrix(), x, y);
     MoveHandle(target_, handle_, p.x, p.y);

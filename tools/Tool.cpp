@@ -3,9 +3,11 @@
 #include <memory>
 
 #include "tools/PathTools.h"
+#include "tools/ScrollTool.h"
 #include "tools/SelectionTool.h"
 #include "tools/ShapeTool.h"
 #include "tools/TextTool.h"
+#include "tools/ZoomTool.h"
 
 namespace {
 
@@ -40,6 +42,8 @@ bool IsToolId(int id) { return IndexOf(id) >= 0; }
 void CreateTools() {
   Tools& t = State();
   if (!t.instances[0]) t.instances[0] = std::make_unique<SelectionTool>();
+  if (!t.instances[1]) t.instances[1] = std::make_unique<ScrollTool>();
+  if (!t.instances[2]) t.instances[2] = std::make_unique<ZoomTool>();
   CreateShapeTools();
   if (!ToolFor(kToolCurve)) RegisterPathTools();
   if (!ToolFor(kToolText)) RegisterTextTool();

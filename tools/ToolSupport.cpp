@@ -1,16 +1,22 @@
 #include "tools/ToolSupport.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
 
 #include "app/AppState.h"
 #include "app/DrawingWindow.h"
 #include "model/Drawing.h"
+#include "render/GdiPainter.h"
 #include "render/View.h"
 
 namespace {
 
 // Handles stick out of a shape's bounds by a few pixels; repaints include them.
 constexpr float kHandleMarginPixels = 5;
+constexpr float kHitPixels = 2;
+// How far a handle marker reaches beyond its shape's bounds, in logical pixels.
+constexpr int32_t kHandleReach = 6;
 
 // Tool calls normally arrive inside the window's BeginDrawing; the selection tool's hand-off and
 // direct calls may not, and nesting is counted.
@@ -22,6 +28,8 @@ struct DrawingScope {
 
 }  // namespace
 
+DrawingWindow* ToolWindow() { return App().client; }
+
 Drawing* ToolDrawing() { return App().drawing; }
 
 View* ToolView() { return App().client ? &App().client->view() : nullptr; }
@@ -31,7 +39,7 @@ bool PreviewMode() {
   return v && v->preview;
 }
 
-void SnapPoint(float* x, float* y) {
+void SnapToGrid(float* x, float* y) {
   if (Drawing* d = ToolDrawing()) d->SnapToGrid(x, y);
 }
 
@@ -40,6 +48,8 @@ float PixelsInPoints(float pixels) {
   const float zoom = v ? v->zoom() : 0;
   return zoom > 0 ? pixels / zoom : pixels;
 }
+
+float HitTolerance() { return PixelsInPoints(kHitPixels); }
 
 float AngleFrom(float cx, float cy, float px, float py) {
   const double dx = double(px) - cx, dy = double(py) - cy;
@@ -107,4 +117,73 @@ void RepaintAll() {
     w->SetFullRepaint();
     w->InvalidateAll();
   }
+}
+
+void MoveSelection(float dx, float dy) {
+  Drawing* d = ToolDrawing();
+  View* v = ToolView();
+  if (!d || d->selection().Empty()) return;
+  const Rect before = BoundsOfList(d->selection(), 1);
+  // MoveBy takes what the user sees; landscape gives the page axes in exchanged order.
+  if (d->landscape)
+    d->MoveBy(dy, dx);
+  else
+    d->MoveBy(dx, dy);
+  if (!v) return;
+  if (!v->preview) {
+    v->Redraw(nullptr);
+    return;
+  }
+  const Rect after = BoundsOfList(d->selection(), 1);
+  Rect area = before;
+  for (const Rect& r : {before, after}) {
+    if (RectIsEmpty(r)) continue;
+    area = RectIsEmpty(area) ? r
+                             : Rect{std::min(area.x1, r.x1), std::min(area.y1, r.y1),
+                                    std::max(area.x2, r.x2), std::max(area.y2, r.y2)};
+  }
+  if (RectIsEmpty(area)) return;
+  const Point a = v->Transform(area.x1, area.y1), b = v->Transform(area.x2, area.y2);
+  // Handles stand a few pixels outside the bounds.
+  const int32_t m = kHandleReach * v->MarkerScale();
+  auto clamp = [](float f) { return int32_t(std::clamp(f, -1.0e6f, 1.0e6f)); };
+  const gdi::DevRect r{clamp(std::min(a.x, b.x)) - m, clamp(std::min(a.y, b.y)) - m,
+                       clamp(std::max(a.x, b.x)) + m, clamp(std::max(a.y, b.y)) + m};
+  v->Invalidate(&r);
+}
+
+void RubberBand::Start(float x, float y) {
+  start_ = end_ = Point{x, y};
+  shown_ = false;
+  Draw();
+}
+
+void RubberBand::MoveTo(float x, float y) {
+  Erase();
+  end_ = Point{x, y};
+  Draw();
+}
+
+void RubberBand::Erase() {
+  if (shown_) Draw();
+}
+
+void RubberBand::Draw() {
+  View* v = ToolView();
+  if (!v) return;
+  shown_ = !shown_;
+  const Point a = v->Transform(start_.x, start_.y), b = v->Transform(end_.x, end_.y);
+  const int32_t l = int32_t(std::min(a.x, b.x)), t = int32_t(std::min(a.y, b.y));
+  const int32_t r = int32_t(std::max(a.x, b.x)), bottom = int32_t(std::max(a.y, b.y));
+  gdi::Device* dc = &v->Window();
+  const int32_t rop = dc->SetROP2(gdi::R2_XORPEN);
+  gdi::Handle pen = v->painter().FeedbackPen();
+  gdi::Handle oldPen = pen ? dc->SelectObject(pen) : 0;
+  gdi::Handle oldBrush = dc->SelectObject(dc->GetStockObject(gdi::NULL_BRUSH));
+  dc->Rectangle(l, t, r + 1, bottom + 1);
+  dc->SelectObject(oldBrush);
+  if (pen) dc->SelectObject(oldPen);
+  dc->SetROP2(rop);
+  const gdi::DevRect changed{l, t, r, bottom};
+  v->WindowChanged(&changed);
 }

@@ -1,22 +1,26 @@
-// What the drawing and transform tools share: the drawing and its view, grid snap, the
-// angle rule, pixel tolerances, drag feedback and the repaint after an edit.
+// What the mouse tools share: the drawing window, its drawing and view, grid snap, the angle
+// rule, pixel tolerances, the XOR rubber rectangle, drag feedback and the repaint after an edit.
 #pragma once
 
 #include "model/Geometry.h"
 #include "model/Shape.h"
 
 class Drawing;
+class DrawingWindow;
 class View;
 
 // Null while the program has no drawing or window (start-up, shutdown, tests of the model).
+DrawingWindow* ToolWindow();
 Drawing* ToolDrawing();
 View* ToolView();
 bool PreviewMode();
 
-// Snaps the point to the drawing's grid when snapping is on.
-void SnapPoint(float* x, float* y);
+// Rounds a drawing position to the grid when the drawing's snap flag is set.
+void SnapToGrid(float* x, float* y);
 // Logical pixels in drawing units at the current zoom.
 float PixelsInPoints(float pixels);
+// Two pixels in drawing units: how near a click must come to pick an object.
+float HitTolerance();
 // Angle in degrees of (px, py) seen from (cx, cy), in (-180, 180]; 0 for the centre itself.
 float AngleFrom(float cx, float cy, float px, float py);
 
@@ -32,3 +36,25 @@ void XorOutline(Shape* shape);
 void RepaintAfterEdit(const Rect& area);
 // The whole window is painted again once the mouse is released.
 void RepaintAll();
+
+// Records and performs the undoable move of the selection by (dx, dy) page points, then shows
+// the result: in preview the area the selection left and reached is repainted, in outline the
+// whole view is redrawn.
+void MoveSelection(float dx, float dy);
+
+// A rectangle shown in XOR on the window from a fixed corner to a moving one (drawing
+// coordinates); drawing it twice removes it.
+class RubberBand {
+ public:
+  void Start(float x, float y);
+  void MoveTo(float x, float y);
+  void Erase();
+  Point start() const { return start_; }
+  Point end() const { return end_; }
+  bool Shown() const { return shown_; }
+
+ private:
+  void Draw();
+  Point start_, end_;
+  bool shown_ = false;
+};

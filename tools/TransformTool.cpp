@@ -23,7 +23,7 @@ void TransformTool::Deactivate() {
 }
 
 void TransformTool::MouseDown(float x, float y, int shift) {
-  SnapPoint(&x, &y);
+  SnapToGrid(&x, &y);
   if (state_ == kNoOrigin) {
     ox_ = x;
     oy_ = y;
@@ -41,7 +41,7 @@ void TransformTool::MouseDown(float x, float y, int shift) {
 
 void TransformTool::MouseMove(float x, float y, int shift) {
   if (state_ != kDragging) return;
-  SnapPoint(&x, &y);
+  SnapToGrid(&x, &y);
   qx_ = x;
   qy_ = y;
   Compute(shift);
@@ -49,7 +49,7 @@ void TransformTool::MouseMove(float x, float y, int shift) {
 }
 
 void TransformTool::MouseUp(float x, float y, int shift) {
-  SnapPoint(&x, &y);
+  SnapToGrid(&x, &y);
   if (state_ == kOriginPlaced) {
     // The origin can be dragged into place before the button comes up.
     ox_ = x;
