@@ -28,6 +28,8 @@ Drawing::Drawing() = default;
 
 Drawing::~Drawing() {
   ForgetHitIndexOf(&shapes_);
+  ForgetHitIndexOf(&selection_);
+  ForgetHitIndexOf(&clipboard_);
   NoteShapesChanged();
   undo_.Clear();
   selection_.Clear();

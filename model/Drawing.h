@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "model/Geometry.h"
+#include "model/HitIndex.h"
 #include "model/Shape.h"
 #include "model/UndoStack.h"
 
@@ -69,6 +70,7 @@ class Drawing {
   void SetModified() {
     modified = 1;
     NoteShapesChanged();
+    CatchUpHitIndex(shapes_);
   }
 
   // Selection.

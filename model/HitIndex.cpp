@@ -27,6 +27,7 @@ constexpr uint32_t kDescendantBit = 0x80000000u;
 
 struct CellEntry {
   Rect bounds;
+  uint64_t key;
   uint32_t slot;
 };
 
@@ -181,6 +182,17 @@ class HitIndex {
     return true;
   }
 
+  // Sync of the served list when that is cheap; a wholesale change waits for the next query.
+  void CatchUp(const ShapeList& list) {
+    if (list_ != &list || stale_) return;
+    if (list.ChangedFrom() == INT32_MAX && dirty_.Empty()) return;
+    if (list.ChangedFrom() != INT32_MAX && !Splice(list)) {
+      stale_ = true;
+      return;
+    }
+    if (order_.Count() != list.Count() || !ApplyDirty()) stale_ = true;
+  }
+
   bool Query(const ShapeList& list, const Rect& q, int32_t flags, ShapeList* out, bool* found) {
     if (!Sync(list)) return false;
     *found = false;
@@ -205,7 +217,7 @@ class HitIndex {
           const GrowArray<CellEntry>& cell = cells_[level.first + cy * level.nx + cx];
           for (const CellEntry& e : cell) {
             if (!RectMeets(e.bounds, q)) continue;
-            if (!candidates_.Append(Candidate{key_[e.slot], e.slot})) return false;
+            if (!candidates_.Append(Candidate{e.key, e.slot})) return false;
           }
         }
       }
@@ -267,9 +279,12 @@ class HitIndex {
       r[3] = level.ny - 1;
       return;
     }
-    // One more cell below and left than the cell size needs, for rounding.
-    r[0] = std::max(0, CellOf(double(q.x1) - level.cell, ox_, level.cell, level.nx) - 1);
-    r[1] = std::max(0, CellOf(double(q.y1) - level.cell, oy_, level.cell, level.ny) - 1);
+    // A shape of this level meeting the query starts at most one cell size below-left of it;
+    // the margin covers rounding of the coordinates' magnitude.
+    const double reach = level.cell * (1 + 1e-6);
+    const double x = double(q.x1), y = double(q.y1);
+    r[0] = CellOf(x - reach - (std::fabs(x) + std::fabs(ox_)) * 1e-12, ox_, level.cell, level.nx);
+    r[1] = CellOf(y - reach - (std::fabs(y) + std::fabs(oy_)) * 1e-12, oy_, level.cell, level.ny);
     r[2] = CellOf(double(q.x2), ox_, level.cell, level.nx);
     r[3] = CellOf(double(q.y2), oy_, level.cell, level.ny);
   }
@@ -291,7 +306,7 @@ class HitIndex {
   bool Enter(uint32_t slot, const Rect& b) {
     const uint32_t c = CellFor(b);
     GrowArray<CellEntry>& cell = cells_[c];
-    if (!cell.Append(CellEntry{b, slot})) return false;
+    if (!cell.Append(CellEntry{b, key_[int32_t(slot)], slot})) return false;
     cell_[slot] = c;
     place_[slot] = uint32_t(cell.Count() - 1);
     return true;
@@ -349,6 +364,11 @@ class HitIndex {
     if (!free_.Append(slot)) return;
   }
 
+  void SetKey(uint32_t slot, uint64_t key) {
+    key_[int32_t(slot)] = key;
+    cells_[cell_[slot]][int32_t(place_[slot])].key = key;
+  }
+
   bool Refresh(uint32_t slot) {
     Shape* shape = shape_[int32_t(slot)];
     const Rect b = FilterBounds(shape);
@@ -367,7 +387,7 @@ class HitIndex {
     const int32_t n = list.Count();
     if (!shape_.Reserve(n) || !bounds_.Reserve(n) || !key_.Reserve(n) || !cell_.Reserve(n) ||
         !place_.Reserve(n) || !mark_.Reserve(n) || !order_.Reserve(n) || !free_.Reserve(n) ||
-        !map_.Reserve(uint32_t(n) + uint32_t(n) / 2)) {
+        !map_.Reserve(uint32_t(n) * 2)) {  // room for members of groups too
       Forget();
       return false;
     }
@@ -484,10 +504,9 @@ class HitIndex {
     uint64_t step = (after - before) / uint64_t(newLen + 1);
     if (tail == 0) step = std::min(step, kKeyStep);
     if (step == 0) {
-      for (int32_t i = 0; i < n; ++i) key_[int32_t(order_[i])] = kFirstKey + uint64_t(i) * kKeyStep;
+      for (int32_t i = 0; i < n; ++i) SetKey(order_[i], kFirstKey + uint64_t(i) * kKeyStep);
     } else {
-      for (int32_t j = 0; j < newLen; ++j)
-        key_[int32_t(order_[lo + j])] = before + step * uint64_t(j + 1);
+      for (int32_t j = 0; j < newLen; ++j) SetKey(order_[lo + j], before + step * uint64_t(j + 1));
     }
     list.MarkUnchanged();
     return true;
@@ -556,6 +575,10 @@ bool UpdateHitIndex(const ShapeList& list) {
   if (list.Count() < kIndexedQueryMinShapes) return false;
   HitIndex* index = TheIndex();
   return index && index->Sync(list);
+}
+
+void CatchUpHitIndex(const ShapeList& list) {
+  if (gIndex) gIndex->CatchUp(list);
 }
 
 void ForgetHitIndexOf(const ShapeList* list) {

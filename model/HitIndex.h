@@ -29,5 +29,10 @@ bool IndexedShapesTouchedBy(const ShapeList& list, const Rect& q, int32_t flags,
 // after an edit while the program waits for input. False when it cannot.
 bool UpdateHitIndex(const ShapeList& list);
 
+// Brings the index up to date with the changes of an edit that just ended, so that the next
+// click need not; wholesale changes are left to the next query. Cheap when nothing changed or
+// when the index serves another list. SetModified and RunAction call it.
+void CatchUpHitIndex(const ShapeList& list);
+
 // Drops the index when it serves `list` (the list is about to go away).
 void ForgetHitIndexOf(const ShapeList* list);

@@ -14,7 +14,10 @@ bool RunAction(Drawing* drawing, EditAction* action) {
     return false;
   }
   action->Do();
-  return drawing->undo().Record(action);
+  const bool recorded = drawing->undo().Record(action);
+  // The edit is over: the next click should not pay for it.
+  CatchUpHitIndex(drawing->shapes());
+  return recorded;
 }
 
 // ---------------------------------------------------------------------------------------------
