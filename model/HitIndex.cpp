@@ -515,7 +515,10 @@ class HitIndex {
   bool ApplyDirty() {
     const uint32_t epoch = ++epoch_;
     const uint32_t slots = uint32_t(shape_.Count());
-    for (const Shape* changed : dirty_) {
+    // Reports made while refreshing (bounds computed lazily) go to a fresh log.
+    GrowArray<const Shape*> log;
+    log.Swap(dirty_);
+    for (const Shape* changed : log) {
       const uint32_t v = map_.Find(changed);
       if (v == kNone) continue;
       const uint32_t slot = v & ~kDescendantBit;
@@ -523,7 +526,10 @@ class HitIndex {
       mark_[int32_t(slot)] = epoch;
       if (!Refresh(slot)) return false;
     }
-    dirty_.Clear();
+    if (dirty_.Empty()) {
+      log.Clear();
+      dirty_.Swap(log);  // keeps the allocation
+    }
     return true;
   }
 
