@@ -393,8 +393,13 @@ class HitIndex {
     }
     Rect world;
     bool any = false;
+    GrowArray<uint32_t> containers;
     for (int32_t i = 0; i < n; ++i) {
       const Rect b = FilterBounds(list[i]);
+      if (IsContainer(list[i]) && !containers.Append(uint32_t(i))) {
+        Forget();
+        return false;
+      }
       shape_.Append(list[i]);
       bounds_.Append(b);
       key_.Append(kFirstKey + uint64_t(i) * kKeyStep);
@@ -432,15 +437,35 @@ class HitIndex {
       return false;
     }
     cellCount_ = total;
+    // Cells sized before they are filled: a million appends would otherwise regrow them all.
+    {
+      std::unique_ptr<int32_t[]> sizes(new (std::nothrow) int32_t[size_t(total)]());
+      if (!sizes) {
+        Forget();
+        return false;
+      }
+      for (int32_t i = 0; i < n; ++i) {
+        cell_[i] = CellFor(bounds_[i]);
+        ++sizes[cell_[i]];
+      }
+      for (int32_t c = 0; c < total; ++c) {
+        if (!cells_[c].Reserve(sizes[c])) {
+          Forget();
+          return false;
+        }
+      }
+    }
     for (int32_t i = 0; i < n; ++i) {
-      const uint32_t slot = uint32_t(i);
-      if (!Enter(slot, bounds_[i]) || !map_.Put(list[i], slot)) {
+      GrowArray<CellEntry>& cell = cells_[cell_[i]];
+      place_[i] = uint32_t(cell.Count());
+      cell.Append(CellEntry{bounds_[i], key_[i], uint32_t(i)});  // room reserved
+      if (!map_.Put(list[i], uint32_t(i))) {
         Forget();
         return false;
       }
     }
-    for (int32_t i = 0; i < n; ++i) {
-      if (!MapDescendants(list[i], uint32_t(i))) {
+    for (uint32_t i : containers) {
+      if (!MapDescendants(list[int32_t(i)], i)) {
         Forget();
         return false;
       }
