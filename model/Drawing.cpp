@@ -7,6 +7,8 @@
 #include <new>
 
 #include "model/ContainerShapes.h"
+#include "model/HitIndex.h"
+#include "model/ShapeQuery.h"
 #include "model/TextShape.h"
 #include "model/UndoActions.h"
 
@@ -22,14 +24,12 @@ std::string CountMessage(const char* format, int32_t count) {
   return text;
 }
 
-namespace {
-void ForgetQueryCacheOf(const ShapeList* list);
-}  // namespace
-
 Drawing::Drawing() = default;
 
 Drawing::~Drawing() {
-  ForgetQueryCacheOf(&shapes_);
+  ForgetHitIndexOf(&shapes_);
+  ForgetHitIndexOf(&selection_);
+  ForgetHitIndexOf(&clipboard_);
   NoteShapesChanged();
   undo_.Clear();
   selection_.Clear();
@@ -328,10 +328,11 @@ void Drawing::Skew(float cx, float cy, float b, float c) {
 }
 
 void Drawing::NewDrawing() {
+  // Forgotten first, so that a million destroyed shapes are not reported to it one by one.
+  ForgetHitIndexOf(&shapes_);
   selection_.Clear();
   undo_.Clear();
   DestroyShapes(&shapes_);
-  ForgetQueryCacheOf(&shapes_);
   NoteShapesChanged();
 }
 
@@ -348,139 +349,14 @@ Rect Drawing::Extent() { return BoundsOfList(shapes_, 0); }
 // ---------------------------------------------------------------------------------------------
 // Queries over lists
 
-namespace {
-
-bool Query(const ShapeList& list, const Rect& q, int32_t flags, ShapeList* out);
-
-// Rectangle meets rectangle, both normalised.
-inline bool Meets(const Rect& b, const Rect& q) {
-  return !(b.x1 > q.x2 || b.x2 < q.x1 || b.y1 > q.y2 || b.y2 < q.y1);
-}
-
-// The query's rule for one shape.
-bool Touches(Shape* shape, const Rect& q, int32_t flags) {
-  const int32_t kind = shape->Kind();
-  if (kind == kGroupShape) {
-    const ShapeList* children = static_cast<ContainerShape*>(shape)->children();
-    return children && Query(*children, q, flags, nullptr);
-  }
-  if ((flags & kQueryTextsAndGroupsOnly) != 0 && kind != kTextShape) return false;
-  // Most shapes of a large drawing are far away: reject them by their bounds before any
-  // path is built.
-  Rect b;
-  shape->GetBounds(&b, 0);
-  if (!Meets(b, q)) return false;
-  // Texts answer through their line test, with the frame option as the query asks.
-  if (kind == kTextShape) {
-    const int32_t frame = (flags & kQueryTextFrame) != 0 ? 1 : 0;
-    return static_cast<TextShape*>(shape)->LineTest(q.x1, q.y1, q.x2, q.y2, frame) != 0;
-  }
-  return shape->TouchesRect(q.x1, q.y1, q.x2, q.y2) != 0;
-}
-
-// The query over one list. With `out` null it only answers whether anything is touched (the
-// group rule), stopping at the first hit.
-bool Query(const ShapeList& list, const Rect& q, int32_t flags, ShapeList* out) {
-  const bool stopAtFirst = (flags & kQueryStopAtFirst) != 0 || out == nullptr;
-  bool found = false;
-  const int32_t n = list.Count();
-  Shape* const* items = list.Data();
-  for (int32_t i = 0; i < n; ++i) {
-    if (!Touches(items[i], q, flags)) continue;
-    found = true;
-    if (out && !out->Append(items[i])) return true;
-    if (stopAtFirst) return true;
-  }
-  return found;
-}
-
-// A click on empty space in a drawing of a million shapes would visit every shape object
-// scattered over the heap, which takes tens of milliseconds in memory traffic alone. Large
-// lists therefore keep the bounds (without line width; a group's is the union of its
-// children's) of their members in one compact array, filled as queries walk the list. The
-// array is only a rejection filter: every shape that passes it still takes the full test
-// above. It starts over when the change counter moved or the list no longer holds the same
-// pointers in the same order.
-constexpr int32_t kCachedQueryMinShapes = 10000;
-
-struct QueryCache {
-  const ShapeList* list = nullptr;
-  uint64_t changes = 0;
-  GrowArray<Shape*> members;
-  GrowArray<Rect> bounds;  // of members 0 .. Count() - 1; the rest are not known yet
-
-  void Forget() {
-    list = nullptr;
-    members = GrowArray<Shape*>();
-    bounds = GrowArray<Rect>();
-  }
-
-  bool FitsList(const ShapeList& l) const {
-    return list == &l && changes == ShapeChangeCount() && members.Count() == l.Count() &&
-           std::memcmp(members.Data(), l.Data(), size_t(l.Count()) * sizeof(Shape*)) == 0;
-  }
-
-  bool StartOver(const ShapeList& l) {
-    bounds.Clear();
-    if (!members.CopyFrom(l) || !bounds.Reserve(l.Count())) {
-      Forget();
-      return false;
-    }
-    list = &l;
-    changes = ShapeChangeCount();
-    return true;
-  }
-};
-
-// Never destroyed: a drawing that is itself a static object may forget its entry after the
-// end of main.
-QueryCache& TheQueryCache() {
-  static QueryCache* cache = new QueryCache;
-  return *cache;
-}
-
-bool CachedQuery(QueryCache& cache, const ShapeList& list, const Rect& q, int32_t flags,
-                 ShapeList* out) {
-  const bool stopAtFirst = (flags & kQueryStopAtFirst) != 0;
-  bool found = false;
-  const int32_t n = list.Count();
-  Shape* const* items = list.Data();
-  GrowArray<Rect>& bounds = cache.bounds;
-  for (int32_t i = 0; i < n; ++i) {
-    Rect b;
-    if (i < bounds.Count()) {
-      b = bounds[i];
-    } else {
-      items[i]->GetBounds(&b, 0);
-      b = NormalizeRect(b);
-      bounds.Append(b);  // room reserved for the whole list
-    }
-    if (!Meets(b, q) || !Touches(items[i], q, flags)) continue;
-    found = true;
-    if (!out->Append(items[i])) return true;
-    if (stopAtFirst) return true;
-  }
-  return found;
-}
-
-void ForgetQueryCacheOf(const ShapeList* list) {
-  QueryCache& cache = TheQueryCache();
-  if (cache.list == list) cache.Forget();
-}
-
-}  // namespace
-
 bool ShapesTouchedBy(const ShapeList& list, float x1, float y1, float x2, float y2, int32_t flags,
                      ShapeList* out) {
   Rect q = NormalizeRect(Rect{x1, y1, x2, y2});
   ShapeList scratch;
   if (!out) out = &scratch;
-  if (list.Count() >= kCachedQueryMinShapes) {
-    QueryCache& cache = TheQueryCache();
-    if (cache.FitsList(list) || cache.StartOver(list))
-      return CachedQuery(cache, list, q, flags, out);
-  }
-  return Query(list, q, flags, out);
+  bool found = false;
+  if (IndexedShapesTouchedBy(list, q, flags, out, &found)) return found;
+  return WalkShapesTouchedBy(list, q, flags, out);
 }
 
 int32_t AnyShapeHitAt(const ShapeList& list, float x, float y) {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "model/Geometry.h"
+#include "model/HitIndex.h"
 #include "model/Shape.h"
 #include "model/UndoStack.h"
 
@@ -29,9 +30,9 @@ enum QueryFlags : int32_t {
 // "%d %s" with "object" for exactly 1 and "objects" otherwise, e.g. "%d %s selected".
 std::string CountMessage(const char* format, int32_t count);
 
-// The rectangle query keeps the bounds of very large lists between queries and starts over
-// when NoteShapesChanged (model/Shape.h) has been called since: every shape mutator, the
-// drawing's commands, the undo stack and SetModified call it.
+// The rectangle query answers large lists through a spatial index (model/HitIndex.h) that
+// follows each shape's changes and the list's own, so a click after an edit costs no more than
+// any other.
 
 class Drawing {
  public:
@@ -69,6 +70,7 @@ class Drawing {
   void SetModified() {
     modified = 1;
     NoteShapesChanged();
+    CatchUpHitIndex(shapes_);
   }
 
   // Selection.

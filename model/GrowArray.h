@@ -1,6 +1,11 @@
 // The growable array behind every list of the model. Elements are stored by value and must be
 // plain data (pointers, points, path records, curve nodes). Growth never throws: a failed
 // allocation reports false and leaves the array as it was.
+//
+// The array remembers the lowest index its mutators have changed since MarkUnchanged, so that a
+// derived index (the drawing's hit index) can bring itself up to date without comparing the
+// whole list. For arrays of pointers (shape lists), non-const operator[] and Data() count as
+// changes too; writes through begin() (a range-for by reference, std::sort) are not seen.
 #pragma once
 
 #include <cstdint>
@@ -23,6 +28,7 @@ class GrowArray {
     if (this != &o) {
       std::free(data_);
       Steal(o);
+      changedFrom_ = 0;
     }
     return *this;
   }
@@ -31,9 +37,18 @@ class GrowArray {
   int32_t Capacity() const { return capacity_; }
   int32_t GrowStep() const { return growStep_; }
   bool Empty() const { return count_ == 0; }
-  T* Data() { return data_; }
+  // Elements before this index are the same as at the last MarkUnchanged (0 for a new array).
+  int32_t ChangedFrom() const { return changedFrom_; }
+  void MarkUnchanged() const { changedFrom_ = INT32_MAX; }
+  T* Data() {
+    if constexpr (std::is_pointer_v<T>) NoteChange(0);
+    return data_;
+  }
   const T* Data() const { return data_; }
-  T& operator[](int32_t i) { return data_[i]; }
+  T& operator[](int32_t i) {
+    if constexpr (std::is_pointer_v<T>) NoteChange(i);
+    return data_[i];
+  }
   const T& operator[](int32_t i) const { return data_[i]; }
   T* begin() { return data_; }
   T* end() { return data_ + count_; }
@@ -62,6 +77,7 @@ class GrowArray {
   bool Append(const T& v) {
     const T copy = v;
     if (count_ == INT32_MAX || !Reserve(count_ + 1)) return false;
+    NoteChange(count_);
     data_[count_++] = copy;
     return true;
   }
@@ -71,6 +87,7 @@ class GrowArray {
     if (i < 0 || i > count_) return false;
     const T copy = v;
     if (count_ == INT32_MAX || !Reserve(count_ + 1)) return false;
+    NoteChange(i);
     std::memmove(data_ + i + 1, data_ + i, size_t(count_ - i) * sizeof(T));
     data_[i] = copy;
     ++count_;
@@ -80,6 +97,7 @@ class GrowArray {
   // Removes element i; later elements move down by one.
   void RemoveAt(int32_t i) {
     if (i < 0 || i >= count_) return;
+    NoteChange(i);
     std::memmove(data_ + i, data_ + i + 1, size_t(count_ - i - 1) * sizeof(T));
     --count_;
   }
@@ -99,10 +117,16 @@ class GrowArray {
     return true;
   }
 
-  void Clear() { count_ = 0; }
+  void Clear() {
+    NoteChange(0);
+    count_ = 0;
+  }
   // Keeps the first n elements (n <= Count()).
   void Truncate(int32_t n) {
-    if (n >= 0 && n < count_) count_ = n;
+    if (n >= 0 && n < count_) {
+      NoteChange(n);
+      count_ = n;
+    }
   }
 
   // Element copy; on failure this array is unchanged.
@@ -110,6 +134,7 @@ class GrowArray {
     if (this == &o) return true;
     if (!Reserve(o.count_)) return false;
     if (o.count_) std::memcpy(data_, o.data_, size_t(o.count_) * sizeof(T));
+    NoteChange(0);
     count_ = o.count_;
     return true;
   }
@@ -121,6 +146,10 @@ class GrowArray {
   }
 
  private:
+  void NoteChange(int32_t i) {
+    if (i < changedFrom_) changedFrom_ = i;
+  }
+
   void Steal(GrowArray& o) {
     capacity_ = o.capacity_;
     growStep_ = o.growStep_;
@@ -128,10 +157,12 @@ class GrowArray {
     data_ = o.data_;
     o.capacity_ = o.count_ = 0;
     o.data_ = nullptr;
+    o.changedFrom_ = 0;
   }
 
   int32_t capacity_ = 0;
   int32_t growStep_ = 0;
   int32_t count_ = 0;
+  mutable int32_t changedFrom_ = 0;
   T* data_ = nullptr;
 };

@@ -21,7 +21,8 @@ int32_t RoundPixel(double v) {
 
 }  // namespace
 
-Shape::~Shape() = default;
+// The address may come back as another shape: the hit index must not trust its entry.
+Shape::~Shape() { NoteShapeChanged(this); }
 
 void Shape::SetMarker() { flags_ |= kShapeMarked; }
 void Shape::ClearMarker() { flags_ &= ~uint32_t(kShapeMarked); }
@@ -283,4 +284,5 @@ uint64_t ShapeChangeCount() { return gShapeChanges; }
 void Shape::InvalidateBounds() {
   boundsValid_ = 0;
   NoteShapesChanged();
+  NoteShapeChanged(this);
 }

@@ -83,7 +83,7 @@ class Shape {
   const Arrowhead& rightArrow() const { return rightArrow_; }
   uint32_t flags() const { return flags_; }
   // Call after changing geometry fields directly: drops the cached bounds and tells the
-  // drawing's query cache that shapes changed.
+  // drawing's hit index that this shape changed.
   void InvalidateBounds();
   // Line width used by bounds, arrowheads and every output driver: 1 for a dashed shape.
   float EffectiveLineWidth() const;
@@ -121,6 +121,9 @@ using ShapeList = GrowArray<Shape*>;
 // Counts changes to shapes (geometry, matrices, lists); caches of derived data compare it.
 void NoteShapesChanged();
 uint64_t ShapeChangeCount();
+// Tells the drawing's hit index (model/HitIndex.h) that this shape's bounds may have changed or
+// that it is going away. InvalidateBounds and the destructor call it.
+void NoteShapeChanged(const Shape* shape);
 
 // Destroys every member of the list and clears it.
 void DestroyShapes(ShapeList* list);

@@ -14,7 +14,10 @@ bool RunAction(Drawing* drawing, EditAction* action) {
     return false;
   }
   action->Do();
-  return drawing->undo().Record(action);
+  const bool recorded = drawing->undo().Record(action);
+  // The edit is over: the next click should not pay for it.
+  CatchUpHitIndex(drawing->shapes());
+  return recorded;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -164,7 +167,11 @@ bool ExchangeShapeContents(Shape* a, Shape* b) {
 }
 
 ReshapeAction::ReshapeAction(Drawing* drawing, Shape* shape, Shape* before)
-    : EditAction(drawing), shape_(shape), before_(before) {}
+    : EditAction(drawing), shape_(shape), before_(before) {
+  // The tool changed the shape in place, perhaps field by field: whatever was derived from its
+  // old bounds (the hit index) must hear of it.
+  if (shape_) shape_->InvalidateBounds();
+}
 
 ReshapeAction::~ReshapeAction() { delete before_; }
 
@@ -187,11 +194,15 @@ void ReshapeAction::Undo() { Exchange(); }
 
 EditNodesAction::EditNodesAction(Drawing* drawing, PolygonShape* shape, GrowArray<Point>&& points,
                                  int32_t closed)
-    : EditAction(drawing), polygon_(shape), points_(std::move(points)), closed_(closed) {}
+    : EditAction(drawing), polygon_(shape), points_(std::move(points)), closed_(closed) {
+  if (polygon_) polygon_->InvalidateBounds();  // edited in place by the tool, as for a reshape
+}
 
 EditNodesAction::EditNodesAction(Drawing* drawing, CurveShape* shape, GrowArray<CurveNode>&& nodes,
                                  int32_t closed)
-    : EditAction(drawing), curve_(shape), nodes_(std::move(nodes)), closed_(closed) {}
+    : EditAction(drawing), curve_(shape), nodes_(std::move(nodes)), closed_(closed) {
+  if (curve_) curve_->InvalidateBounds();
+}
 
 void EditNodesAction::Exchange() {
   if (polygon_) {

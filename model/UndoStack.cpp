@@ -24,7 +24,7 @@ bool PushLimited(GrowArray<UndoAction*>* history, UndoAction* action) {
 
 UndoStack::~UndoStack() { Clear(); }
 
-// Every entry point reports a change to the drawing's query cache: actions change shapes, and
+// Every entry point reports a change to caches of derived data: actions change shapes, and
 // destroyed actions free shapes whose addresses may be reused.
 
 bool UndoStack::Record(UndoAction* action) {

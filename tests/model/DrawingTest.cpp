@@ -261,9 +261,9 @@ TEST(DrawingQueryTest, LargeListsAgreeWithPlainWalk) {
   auto* box = static_cast<BoxShape*>(d.shapes()[7]);
   box->x1 = 3000;
   box->x2 = 3010;
-  NoteShapesChanged();
+  box->InvalidateBounds();
   EXPECT_EQ(first(3004, -1, 3006, 1), box);
-  // A list edited directly, without any report, is noticed by its contents.
+  // A list edited directly through its elements is noticed.
   Shape* far = new BoxShape(5000, 0, 5010, 10);
   Shape* replaced = d.shapes()[9];
   d.shapes()[9] = far;

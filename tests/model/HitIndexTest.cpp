@@ -1,0 +1,87 @@
+#include <gtest/gtest.h>
+
+#include <random>
+#include <vector>
+
+#include "model/Drawing.h"
+#include "model/ShapeQuery.h"
+#include "model/SimpleShapes.h"
+
+namespace {
+
+std::vector<Shape*> Members(const ShapeList& list) { return {list.begin(), list.end()}; }
+
+// A drawing large enough to be indexed, edited at random through the drawing's commands and
+// the undo stack: after every edit, the query answers exactly as the plain walk in list order.
+TEST(HitIndexTest, AnswersAsThePlainWalkAfterRandomEdits) {
+  std::mt19937 random(20261207);
+  auto uniform = [&](float lo, float hi) {
+    return std::uniform_real_distribution<float>(lo, hi)(random);
+  };
+  auto below = [&](int n) { return int(random() % unsigned(n)); };
+  Drawing d;
+  auto addShape = [&] {
+    float x = uniform(0, 600), y = uniform(0, 600), w = uniform(0.5f, 40), h = uniform(0.5f, 40);
+    Shape* s = below(3) == 0   ? static_cast<Shape*>(new LineShape(x, y, x + w, y + h))
+               : below(2) == 0 ? static_cast<Shape*>(new OvalShape(x, y, w, h))
+                               : static_cast<Shape*>(new BoxShape(x, y, x + w, y + h));
+    if (below(50) == 0) s->Rotate(x, y, uniform(0, 90));
+    d.AddShape(s);
+  };
+  for (int step = 0; step < 300; ++step) {
+    while (d.shapes().Count() < 10400) addShape();
+    d.ClearSelection();
+    const int picks = below(3) == 0 ? 300 : 1 + below(4);
+    for (int i = 0; i < picks; ++i) d.Select(d.shapes()[below(d.shapes().Count())]);
+    switch (below(12)) {
+      case 0:
+      case 1:
+        d.MoveBy(uniform(-60, 60), uniform(-60, 60));
+        break;
+      case 2:
+        d.Clear();
+        break;
+      case 3:
+        d.Undo();
+        break;
+      case 4:
+        d.Redo();
+        break;
+      case 5:
+        d.Group();
+        break;
+      case 6:
+        d.SelectAll();  // ungroups every group: a wholesale change
+        d.Ungroup();
+        break;
+      case 7:
+        d.BringToFront();
+        break;
+      case 8:
+        d.SendToBack();
+        break;
+      case 9:
+        for (int i = 0; i < 40; ++i) addShape();
+        break;
+      case 10:
+        d.Cut();
+        d.Paste();
+        break;
+      default:
+        d.RotateBy(uniform(-30, 30));
+        break;
+    }
+    ASSERT_GE(d.shapes().Count(), 10000);
+    for (int k = 0; k < 6; ++k) {
+      const float x = uniform(-20, 640), y = uniform(-20, 640);
+      const float w = k < 4 ? 2 : uniform(0, 300), h = k < 4 ? 2 : uniform(0, 300);
+      const int32_t flags = k % 2 == 0 ? kQueryStopAtFirst : 0;
+      ShapeList got, want;
+      const bool found = ShapesTouchedBy(d.shapes(), x, y, x + w, y + h, flags, &got);
+      ASSERT_EQ(found, WalkShapesTouchedBy(d.shapes(), Rect{x, y, x + w, y + h}, flags, &want));
+      ASSERT_EQ(Members(got), Members(want)) << "step " << step << " query " << k;
+    }
+  }
+}
+
+}  // namespace
