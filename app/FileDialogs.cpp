@@ -145,10 +145,11 @@ PrintDialogHook& PrintHook() {
   return hook;
 }
 
-// The printer the Print and Print Setup dialogs share for the life of the program.
+// The printer the Print and Print Setup dialogs share for the life of the program. Never
+// destroyed: its print engine must not outlive the application object at exit.
 QPrinter& SharedPrinter() {
-  static QPrinter printer(QPrinter::HighResolution);
-  return printer;
+  static QPrinter* printer = new QPrinter(QPrinter::HighResolution);
+  return *printer;
 }
 
 }  // namespace

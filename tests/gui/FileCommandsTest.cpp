@@ -1,3 +1,6 @@
+#include <cups/cups.h>
+#include <unistd.h>
+
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
@@ -17,6 +20,7 @@
 #include "app/Print.h"
 #include "gui/GuiTestSupport.h"
 #include "model/Drawing.h"
+#include "output/ExportFile.h"
 #include "support/OutputTestSupport.h"
 #include "support/TestSupport.h"
 
@@ -124,7 +128,7 @@ TEST_F(FileCommandsTest, OpenDialogFindsLowerCaseNamesAndRemembersTheDirectory) 
       if (!listed) IdleFor(10);
     }
     dialog->findChild<QLineEdit*>("fileNameEdit")->setText("drawing.qlx");
-    dialog->accept();
+    static_cast<QDialog*>(dialog)->accept();
   });
   OpenCommand();
   EXPECT_TRUE(listed);
@@ -227,6 +231,69 @@ TEST_F(FileCommandsInterop, LandscapePrintsOntoLandscapePaper) {
   PrintCommand();
   ASSERT_EQ(RunCommand("pdfinfo '" + pdf + "' > '" + pdf + ".txt' 2>&1"), 0);
   const std::string info = ReadFileBytes(pdf + ".txt");
-  EXPECT_TRUE(Contains(info, "Page size:      792 x 612 pts")) << info;
-  EXPECT_TRUE(Contains(info, "Page rot:       0")) << info;
+  // A turned page must be wide paper, not tall paper with a turn to show it.
+  EXPECT_TRUE(Contains(info, " 792 x 612 pts")) << info;
+  EXPECT_TRUE(Contains(info, "Page rot: ") &&
+              Contains(info.substr(info.find("Page rot: ")), " 0\n"))
+      << info;
+}
+
+namespace {
+
+// A private spooler with one PostScript queue "ondara" printing into `out`; stopped and
+// removed with the object. Needs root, as cupsd drops to the lp user for its filters.
+class PrivateSpooler {
+ public:
+  explicit PrivateSpooler(const std::string& out) {
+    char dir[] = "/tmp/ondara-cups.XXXXXX";
+    if (!mkdtemp(dir)) return;
+    root_ = dir;
+    const std::string start =
+        (std::filesystem::path(__FILE__).parent_path() / "private-cupsd.sh").string();
+    ready_ = RunCommand("bash '" + start + "' '" + root_ + "' '" + out + "' >'" + root_ +
+                        "/start.log' 2>&1") == 0;
+    std::string server = ReadFileBytes(root_ + "/server");
+    while (!server.empty() && server.back() == '\n') server.pop_back();
+    setenv("CUPS_SERVER", server.c_str(), 1);
+    // The spooler library keeps the server it first talked to; this one is new.
+    cupsSetServer(server.c_str());
+  }
+  ~PrivateSpooler() {
+    if (root_.empty()) return;
+    RunCommand("kill $(cat '" + root_ + "/pid') 2>/dev/null; sleep 0.3; rm -rf '" + root_ + "'");
+    unsetenv("CUPS_SERVER");
+    cupsSetServer(nullptr);
+  }
+  bool ready() const { return ready_; }
+  std::string log() const { return ReadFileBytes(root_ + "/start.log"); }
+
+ private:
+  std::string root_;
+  bool ready_ = false;
+};
+
+}  // namespace
+
+TEST_F(FileCommandsInterop, PrintSendsPostScriptToAPostScriptQueue) {
+  if (geteuid() != 0 || !HaveTool("cupsd") || !HaveTool("lpadmin")) {
+    GTEST_SKIP() << "a private cupsd needs root and the cups packages";
+  }
+  const std::string outDir = work_ + "/spooled";
+  std::filesystem::create_directories(outDir);
+  const std::string out = outDir + "/job.ps";
+  PrivateSpooler spooler(out);
+  ASSERT_TRUE(spooler.ready()) << spooler.log();
+  Start(CorpusFile("shapes.qlx"));
+  SetPrintDialogHook([](PrintChoice* choice) {
+    choice->queue = "ondara";
+    return true;
+  });
+  PrintCommand();
+  EXPECT_TRUE(errors_.empty()) << (errors_.empty() ? "" : errors_[0]);
+  std::string job;
+  for (int i = 0; i < 150 && job.size() < 14; ++i) {
+    IdleFor(200);
+    job = ReadFileBytes(out);
+  }
+  EXPECT_EQ(job.substr(0, 14), "%!PS-Adobe-3.0");
 }

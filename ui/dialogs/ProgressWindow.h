@@ -2,12 +2,12 @@
 // and keeps the program answering during the export, so that its Cancel button works.
 #pragma once
 
+#include <QDialog>
 #include <QPointer>
 #include <cstdint>
 
 #include "output/ProgressDialog.h"
 
-class QDialog;
 class QLabel;
 class QProgressBar;
 class QWidget;
