@@ -2,7 +2,9 @@
 
 #include <memory>
 
+#include "tools/PathTools.h"
 #include "tools/SelectionTool.h"
+#include "tools/TextTool.h"
 
 namespace {
 
@@ -37,6 +39,8 @@ bool IsToolId(int id) { return IndexOf(id) >= 0; }
 void CreateTools() {
   Tools& t = State();
   if (!t.instances[0]) t.instances[0] = std::make_unique<SelectionTool>();
+  if (!ToolFor(kToolCurve)) RegisterPathTools();
+  if (!ToolFor(kToolText)) RegisterTextTool();
   if (t.current) t.current->Deactivate();
   t.current = t.instances[0].get();
   t.currentId = kToolSelection;
