@@ -14,6 +14,7 @@
 #include <functional>
 
 #include "app/AppState.h"
+#include "app/Document.h"
 #include "app/FileCommands.h"
 #include "app/FileDialogs.h"
 #include "app/MainWindow.h"
@@ -21,6 +22,8 @@
 #include "gui/GuiTestSupport.h"
 #include "model/Drawing.h"
 #include "output/ExportFile.h"
+#include "output/PsReader.h"
+#include "render/RegisterRender.h"
 #include "support/OutputTestSupport.h"
 #include "support/TestSupport.h"
 
@@ -28,6 +31,10 @@ namespace {
 
 class FileCommandsTest : public GuiTest {
  protected:
+  void SetUp() override {
+    GuiTest::SetUp();
+    RegisterRender();  // as the program's start does, for the bitmap and metafile writers
+  }
   void TearDown() override {
     SetFileDialogHook(nullptr);
     SetPrintDialogHook(nullptr);
@@ -71,6 +78,11 @@ TEST_F(FileCommandsTest, SaveOfAnUntitledDrawingAsksForANameAndCancelKeepsItModi
   EXPECT_EQ(uses_[0], FileDialogUse::kSaveAs);
   EXPECT_TRUE(TheDrawing().modified);
   EXPECT_TRUE(TheDrawing().path.empty());
+  // Yes to "save the changes?" names it the same way; cancelled, the drawing stays.
+  answer_ = Answer::kYes;
+  EXPECT_FALSE(ConfirmDiscard());
+  EXPECT_EQ(uses_.size(), 2u);
+  EXPECT_TRUE(TheDrawing().modified);
 }
 
 TEST_F(FileCommandsTest, ImportNamesTheDrawingAfterTheFileWithTheNativeExtension) {
@@ -181,7 +193,8 @@ TEST_F(FileCommandsInterop, ExportWritesEveryFormatThroughTheDialogs) {
       {1, "plain.eps", false, false, "gs -q -dSAFER -dBATCH -dNOPAUSE -sDEVICE=nullpage '%s'"},
       {1, "full.eps", true, true, "gs -q -dSAFER -dBATCH -dNOPAUSE -sDEVICE=nullpage '%s'"},
       {2, "out.ps", false, false, "gs -q -dSAFER -dBATCH -dNOPAUSE -sDEVICE=nullpage '%s'"},
-      {3, "out.ai", false, false, "gs -q -dSAFER -dBATCH -dNOPAUSE -sDEVICE=nullpage '%s'"},
+      // Illustrator files lean on the application's own procset, which Ghostscript lacks.
+      {3, "out.ai", false, false, nullptr},
       {4, "out.pdf", false, false, "pdfinfo '%s'"},
       {5, "out.wmf", false, false, "identify '%s'"},
       {6, "out.bmp", false, false, "identify '%s'"},
@@ -207,7 +220,17 @@ TEST_F(FileCommandsInterop, ExportWritesEveryFormatThroughTheDialogs) {
       });
     ExportCommand();
     EXPECT_TRUE(filled) << row.name;
-    ASSERT_TRUE(std::filesystem::exists(path)) << row.name;
+    if (!std::filesystem::exists(path)) {
+      ADD_FAILURE() << row.name << " was not written "
+                    << (errors_.empty() ? std::string() : errors_.back());
+      continue;
+    }
+    if (!row.check) {
+      Drawing again;
+      EXPECT_EQ(OpenDrawingFile(path.c_str(), &again), 1) << row.name;
+      EXPECT_GT(again.shapes().Count(), 0) << row.name;  // Illustrator 88 has no images
+      continue;
+    }
     std::string command = row.check;
     command.replace(command.find("%s"), 2, path);
     EXPECT_EQ(RunCommand(command + " > '" + path + ".log' 2>&1"), 0)

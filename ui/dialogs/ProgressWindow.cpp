@@ -74,6 +74,7 @@ void ProgressWindow::Close() {
   if (window_) {
     QDialog* w = window_;
     window_ = nullptr;
+    QObject::disconnect(w, nullptr, nullptr, nullptr);
     w->hide();
     w->deleteLater();
   }
