@@ -22,6 +22,7 @@
 #include "render/RegisterRender.h"
 #include "tools/Tool.h"
 #include "tools/ToolCursors.h"
+#include "ui/dialogs/DiagnosticsWindow.h"
 
 namespace {
 
@@ -104,6 +105,7 @@ void Application::Start(const std::string& fileToOpen) {
   window_ = std::make_unique<MainWindow>(drawing_.get());
   App().mainWindow = window_.get();
   App().client = window_->client();
+  InstallDiagnosticsWindow(window_.get());
   SetStatusHandler(&RepaintStatus);
   SetToolChangeHandler(&RedrawToolButtons);
   SetToolCursorWidget(window_->client()->viewport());
@@ -164,6 +166,7 @@ void Application::Finish() {
   SetStatusHandler(nullptr);
   SetToolChangeHandler(nullptr);
   SetToolCursorWidget(nullptr);
+  RemoveDiagnosticsWindow();
   window_.reset();
   App().mainWindow = nullptr;
   App().client = nullptr;

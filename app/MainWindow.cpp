@@ -11,6 +11,7 @@
 #include "app/Commands.h"
 #include "app/Document.h"
 #include "app/DrawingWindow.h"
+#include "app/Menus.h"
 #include "app/StatusBar.h"
 #include "app/ToolPalette.h"
 #include "model/Drawing.h"
@@ -66,6 +67,7 @@ MainWindow::MainWindow(Drawing* drawing) : drawing_(drawing) {
   }
   connect(palette_, &ToolPalette::commandRequested, this, &MainWindow::Command);
   connect(client_, &DrawingWindow::PointerMoved, statusBar_, &StatusBar::ShowCoordinates);
+  BuildMainMenu(this);
   if (QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance()) {
     connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, this,
             &MainWindow::UpdateStandardBar);

@@ -7,6 +7,7 @@
 namespace {
 std::deque<std::string> gLines;
 bool gEcho = false;
+DebugLogHandler gHandler = nullptr;
 }  // namespace
 
 void DebugLog(const char* format, ...) {
@@ -24,10 +25,12 @@ void DebugLog(const char* format, ...) {
   }
   va_end(again);
   if (gEcho) std::fprintf(stderr, "%s\n", line.c_str());
-  gLines.push_back(std::move(line));
+  gLines.push_back(line);
+  if (gHandler) gHandler(line);
   while (gLines.size() > kDebugLogLines) gLines.pop_front();
 }
 
 const std::deque<std::string>& DebugLogLines() { return gLines; }
 void ClearDebugLog() { gLines.clear(); }
+void SetDebugLogHandler(DebugLogHandler handler) { gHandler = handler; }
 void SetDebugLogEcho(bool echo) { gEcho = echo; }

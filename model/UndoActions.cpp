@@ -401,7 +401,8 @@ void TextStyleAction::Do() {
   for (Saved& s : saved_) {
     switch (change_.kind) {
       case TextStyleChange::kFontAndSize:
-        s.text->SetFontAndSize(change_.font, change_.size);
+        // No font named: each text keeps its own and only the size changes.
+        s.text->SetFontAndSize(change_.font.empty() ? s.font : change_.font, change_.size);
         break;
       case TextStyleChange::kLeading:
         s.text->SetLeading(change_.leading);

@@ -202,6 +202,7 @@ struct TextStyleChange {
   float leading = 13;
   int32_t alignment = 0;
 
+  // An empty font keeps each text's own font.
   static TextStyleChange FontAndSize(const std::string& font, float size);
   static TextStyleChange Leading(float leading);
   static TextStyleChange Alignment(int32_t alignment);

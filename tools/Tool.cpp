@@ -4,6 +4,7 @@
 
 #include "tools/PathTools.h"
 #include "tools/SelectionTool.h"
+#include "tools/ShapeTool.h"
 #include "tools/TextTool.h"
 
 namespace {
@@ -39,6 +40,7 @@ bool IsToolId(int id) { return IndexOf(id) >= 0; }
 void CreateTools() {
   Tools& t = State();
   if (!t.instances[0]) t.instances[0] = std::make_unique<SelectionTool>();
+  CreateShapeTools();
   if (!ToolFor(kToolCurve)) RegisterPathTools();
   if (!ToolFor(kToolText)) RegisterTextTool();
   if (t.current) t.current->Deactivate();

@@ -91,4 +91,18 @@ TEST_F(TextActionsTest, FontUndoRestoresAndRelaysOut) {
   EXPECT_EQ(outer->leading(), 10);
 }
 
+TEST_F(TextActionsTest, SizeWithoutFontKeepsEachFont) {
+  Drawing drawing;
+  auto* times = new TextShape("a", "Times", 12, 13, 0);
+  auto* courier = new TextShape("b", "Courier", 9, 10, 0);
+  drawing.AddShape(times);
+  drawing.AddShape(courier);
+  drawing.SelectAll();
+  ASSERT_TRUE(
+      RunAction(&drawing, new TextStyleAction(&drawing, TextStyleChange::FontAndSize("", 20))));
+  EXPECT_EQ(times->font(), "Times");
+  EXPECT_EQ(courier->font(), "Courier");
+  EXPECT_EQ(courier->size(), 20);
+}
+
 }  // namespace

@@ -1,0 +1,273 @@
+#include <QAbstractButton>
+#include <QApplication>
+#include <QComboBox>
+#include <QDialog>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QRadioButton>
+#include <QTest>
+#include <QTimer>
+#include <algorithm>
+#include <cstdlib>
+#include <functional>
+
+#include "app/AppState.h"
+#include "app/MainWindow.h"
+#include "fonts/FontFace.h"
+#include "fonts/FontManager.h"
+#include "gui/GuiTestSupport.h"
+#include "model/DebugLog.h"
+#include "model/Drawing.h"
+#include "output/ExportFile.h"
+#include "ui/dialogs/ColorModels.h"
+#include "ui/dialogs/DiagnosticsWindow.h"
+#include "ui/dialogs/Dialogs.h"
+
+namespace {
+
+using Act = std::function<void(QDialog*)>;
+
+// Acts on the modal dialog as soon as it is up, as a user would once it appears.
+void OnDialog(Act act, int tries = 300) {
+  QTimer::singleShot(10, [act, tries] {
+    auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+    if (dialog && dialog->isVisible()) {
+      act(dialog);
+    } else if (tries > 0) {
+      OnDialog(act, tries - 1);
+    }
+  });
+}
+
+void Click(QDialog* dialog, const char* id) {
+  auto* button = dialog->findChild<QAbstractButton*>(id);
+  ASSERT_NE(button, nullptr) << id;
+  // Near the left edge: check boxes and radio buttons take clicks on their box and text only.
+  QTest::mouseClick(button, Qt::LeftButton, {},
+                    QPoint(std::min(8, button->width() / 2), button->height() / 2));
+}
+
+// Replaces the text of field `id`, or of the edit part of combo box `id`, by typing.
+void Type(QDialog* dialog, const char* id, const QString& text) {
+  auto* combo = dialog->findChild<QComboBox*>(id);
+  QLineEdit* field = combo ? combo->lineEdit() : dialog->findChild<QLineEdit*>(id);
+  ASSERT_NE(field, nullptr) << id;
+  field->selectAll();
+  QTest::keyClicks(field, text);
+}
+
+// The visible fields 1039.. of the colour dialog, joined with commas.
+QString ColorFields(QDialog* dialog) {
+  QStringList shown;
+  for (const char* id : {"1039", "1040", "1041", "1042"}) {
+    auto* field = dialog->findChild<QLineEdit*>(id);
+    if (field->isVisible()) shown << field->text();
+  }
+  return shown.join(",");
+}
+
+bool GroupEnabled(QDialog* dialog, const char* id) {
+  return dialog->findChild<QGroupBox*>(id)->isEnabled();
+}
+
+using DialogsTest = GuiTest;
+
+}  // namespace
+
+TEST_F(DialogsTest, TrueTypeGroupFollowsIncludeAndSubstituteAndBorderIsClamped) {
+  ExportOptions options;
+  options.includeFonts = 1;
+  std::vector<bool> enabled;
+  OnDialog([&](QDialog* d) {
+    enabled.push_back(GroupEnabled(d, "1063"));  // include on, substitute off
+    Click(d, "1061");                            // Type 42 ...
+    Click(d, "1064");
+    enabled.push_back(GroupEnabled(d, "1063"));  // substitute on
+    Click(d, "1058");
+    enabled.push_back(GroupEnabled(d, "1063"));  // include off, substitute on
+    Click(d, "1064");
+    enabled.push_back(GroupEnabled(d, "1063"));  // include off
+    Type(d, "1065", "100");
+    Click(d, "1");
+  });
+  ASSERT_EQ(EpsOptionsDialog(nullptr, &options), 1);
+  EXPECT_EQ(enabled, (std::vector<bool>{true, false, false, false}));
+  EXPECT_EQ(options.type42, 0);  // ... is kept only while fonts are included
+  EXPECT_EQ(options.includeFonts, 0);
+  EXPECT_FLOAT_EQ(options.border, 72);
+}
+
+TEST_F(DialogsTest, GridSpacingOutsideOneTo72BecomesOne) {
+  GridSettings grid;
+  OnDialog([](QDialog* d) {
+    Type(d, "1013", "0");
+    Type(d, "1014", "100");
+    Click(d, "1");
+  });
+  ASSERT_EQ(GridDialog(nullptr, &grid), 1);
+  EXPECT_EQ(grid.hSpacing, 1);
+  EXPECT_EQ(grid.vSpacing, 1);
+}
+
+TEST_F(DialogsTest, ZoomIsClampedAndLettersKeepTheOldZoom) {
+  const struct {
+    const char* typed;
+    int32_t expected;
+  } cases[] = {{"1000", 800}, {"abc", 150}};
+  for (const auto& c : cases) {
+    int32_t percent = 150;
+    OnDialog([&](QDialog* d) {
+      Type(d, "4000", c.typed);
+      Click(d, "1");
+    });
+    ASSERT_EQ(ZoomDialog(nullptr, &percent), 1);
+    EXPECT_EQ(percent, c.expected) << c.typed;
+  }
+}
+
+TEST_F(DialogsTest, ScaleOfNothingBecomes100) {
+  uint32_t sx = 50, sy = 50;
+  OnDialog([](QDialog* d) {
+    Type(d, "1039", "0");
+    Type(d, "1040", "0");
+    Click(d, "1");
+  });
+  ASSERT_EQ(ScaleDialog(nullptr, &sx, &sy), 1);
+  EXPECT_EQ(sx, 100u);
+  EXPECT_EQ(sy, 100u);
+}
+
+TEST_F(DialogsTest, ColorModelsShowTheSameRedAndTypingChangesIt) {
+  Color red{100, 0, 0};
+  QString cmyk, hsb;
+  OnDialog([&](QDialog* d) {
+    Click(d, "1010");
+    cmyk = ColorFields(d);
+    Click(d, "1009");
+    hsb = ColorFields(d);
+    Click(d, "2");
+  });
+  EXPECT_EQ(ColorDialog(nullptr, &red), 0);
+  EXPECT_EQ(cmyk, "0,100,100,0");
+  EXPECT_EQ(hsb, "0,100,100");
+
+  // The model stays chosen for the next opening; typing a colour in RGB gives that colour.
+  QString label;
+  OnDialog([&](QDialog* d) {
+    label = d->findChild<QLabel*>("1053")->text();
+    Click(d, "1008");
+    Type(d, "1039", "0");
+    Type(d, "1040", "100");
+    Click(d, "1");
+  });
+  ASSERT_EQ(ColorDialog(nullptr, &red), 1);
+  EXPECT_EQ(label, "Hue:");
+  EXPECT_NEAR(red.red, 0, 1e-4);
+  EXPECT_NEAR(red.green, 100, 1e-4);
+  EXPECT_NEAR(red.blue, 0, 1e-4);
+}
+
+TEST(ColorModels, RgbSurvivesHsbAndCmyk) {
+  const Rgb colors[] = {{0, 0, 0},         {1, 1, 1},       {1, 0, 0},      {0.2, 0.6, 0.4},
+                        {0.5, 0.25, 0.75}, {0.9, 0.9, 0.1}, {0.3, 0.1, 0.2}};
+  for (const Rgb& c : colors) {
+    const Rgb back = HsbToRgb(RgbToHsb(c));
+    EXPECT_NEAR(back.red, c.red, 1e-9);
+    EXPECT_NEAR(back.green, c.green, 1e-9);
+    EXPECT_NEAR(back.blue, c.blue, 1e-9);
+    const Rgb percent{c.red * 100, c.green * 100, c.blue * 100};
+    const Rgb again = CmykToRgb(RgbToCmyk(percent));
+    EXPECT_NEAR(again.red, percent.red, 1e-9);
+    EXPECT_NEAR(again.blue, percent.blue, 1e-9);
+  }
+}
+
+TEST_F(DialogsTest, AnOddPageSizeShowsA4) {
+  int32_t units = 1, width = 612, height = 900;
+  bool a4 = false;
+  OnDialog([&](QDialog* d) {
+    a4 = d->findChild<QRadioButton*>("1023")->isChecked();
+    Click(d, "1");
+  });
+  ASSERT_EQ(OptionsDialog(nullptr, &units, &width, &height), 1);
+  EXPECT_TRUE(a4);
+  EXPECT_EQ(width, 595);
+  EXPECT_EQ(height, 842);
+}
+
+TEST_F(DialogsTest, FontSizeAndNameErrorsKeepTheDialogOpen) {
+  FontFace* face = nullptr;
+  float size = 12;
+  std::vector<bool> open;
+  OnDialog([&](QDialog* d) {
+    Type(d, "1005", "300");
+    Click(d, "1");
+    open.push_back(d->isVisible());
+    Type(d, "1005", "24");
+    Type(d, "1006", "NoSuchFont-Bold");
+    Click(d, "1");
+    open.push_back(d->isVisible());
+    Click(d, "2");
+  });
+  EXPECT_EQ(FontDialog(nullptr, &face, &size), 0);
+  EXPECT_EQ(open, (std::vector<bool>{true, true}));
+  EXPECT_EQ(errors_, (std::vector<std::string>{"Font size must be between 1 and 250",
+                                               "Can't find specified font"}));
+  EXPECT_EQ(size, 12);
+}
+
+TEST_F(DialogsTest, DiagnosticsKeepTheNewest1000LinesUntilClosed) {
+  InstallDiagnosticsWindow(nullptr);
+  for (int i = 0; i < 1005; ++i) DebugLog("line %d", i);
+  auto* list = DiagnosticsWindow()->findChild<QListWidget*>("3000");
+  EXPECT_EQ(list->count(), 1000);
+  EXPECT_EQ(list->currentRow(), 999);
+  EXPECT_EQ(list->currentItem()->text(), "line 1004");
+  DiagnosticsWindow()->close();
+  DebugLog("after closing");
+  EXPECT_EQ(DiagnosticsWindow(), nullptr);
+  RemoveDiagnosticsWindow();
+}
+
+TEST_F(DialogsTest, AboutEndsOnAnyButton) {
+  for (Qt::MouseButton button : {Qt::LeftButton, Qt::RightButton, Qt::MiddleButton}) {
+    bool open = false;
+    OnDialog([&](QDialog* d) {
+      open = d->windowTitle() == "About Ondara Draw";
+      QTest::mouseClick(d, button, {}, d->rect().center());
+    });
+    AboutDialog(nullptr);  // returns only once the box has ended
+    EXPECT_TRUE(open) << button;
+  }
+}
+
+// Pictures of the Color, Font and EPS Options dialogs over the program's window, taken from
+// the X display named in ONDARA_DIALOG_SHOTS (a directory) for looking at; skipped otherwise.
+TEST_F(DialogsTest, Screenshots) {
+  const char* dir = std::getenv("ONDARA_DIALOG_SHOTS");
+  if (!dir) GTEST_SKIP();
+  Start();
+  IdleFor(1500);
+  auto shoot = [dir](const char* name) {
+    OnDialog([dir, name](QDialog* d) {
+      IdleFor(500);
+      const std::string cmd =
+          std::string("import -window root ") + dir + "/dialog-" + name + ".png";
+      EXPECT_EQ(std::system(cmd.c_str()), 0);
+      Click(d, "2");
+    });
+  };
+  Color color{80, 30, 10};
+  shoot("color");
+  ColorDialog(App().mainWindow, &color);
+  FontFace* face = TheFontManager() ? TheFontManager()->DefaultFace() : nullptr;
+  float size = 36;
+  shoot("font");
+  FontDialog(App().mainWindow, &face, &size);
+  ExportOptions options;
+  options.includeFonts = 1;
+  shoot("eps");
+  EpsOptionsDialog(App().mainWindow, &options);
+}
