@@ -5,17 +5,13 @@
 #include "app/AppState.h"
 #include "app/Commands.h"
 #include "app/DrawingWindow.h"
+#include "app/FileCommands.h"
 #include "app/MainWindow.h"
 #include "app/Prompts.h"
 #include "model/Drawing.h"
-#include "output/ExportFile.h"
 #include "output/PsReader.h"
 #include "tools/Tool.h"
 
-namespace {
-
-// The view starts over: scroll offsets reset, everything repainted, fitted once the window
-// has had its events.
 void RestartView() {
   DrawingWindow* client = App().client;
   if (client) {
@@ -28,8 +24,6 @@ void RestartView() {
         App().mainWindow, [] { DispatchCommand(kCommandFitInWindow); }, Qt::QueuedConnection);
   }
 }
-
-}  // namespace
 
 QString TitleFor(const std::string& path) {
   size_t slash = path.rfind('/');
@@ -57,10 +51,8 @@ bool ConfirmDiscard() {
     case Answer::kYes:
       break;
   }
-  // An untitled drawing has no name to save under until the Save As dialog exists; keeping
-  // it is the safe answer.
-  if (drawing->path.empty()) return false;
-  return SaveDrawing(*drawing, drawing->path) != 0;
+  // An untitled drawing is named through Save As first; a cancelled one keeps the drawing.
+  return SaveCurrentDrawing();
 }
 
 void ClearDrawing() {

@@ -15,6 +15,9 @@ bool ConfirmDiscard();
 // shown "An error has occurred while opening\n%s") the path is cleared. Then the view starts
 // over and is fitted to the window.
 bool OpenAsCurrentFile(const std::string& path);
+// The view starts over: scroll offsets reset, everything repainted, fitted once the window
+// has had its events.
+void RestartView();
 // Empties the drawing and its history, resets the paint style and clears the modified flag.
 void ClearDrawing();
 // The New command.

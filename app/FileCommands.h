@@ -5,7 +5,9 @@
 void OpenCommand();  // 102
 // Save (103): Save As first when the drawing has no path. True when the file was written.
 bool SaveCommand();
-bool SaveAsCommand();      // 104
+bool SaveAsCommand();  // 104
+// Save without changing the tool: what the save-changes prompt runs.
+bool SaveCurrentDrawing();
 void ImportCommand();      // 6053
 void ExportCommand();      // 6052
 void InsertCommand();      // 6054, one undoable step

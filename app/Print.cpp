@@ -75,8 +75,12 @@ QPageSize PageSizeOf(const Drawing& drawing) {
 
 // Step 4: the drawing painted through the graphics layer onto each band of the page.
 int PaintOnPrinter(Drawing& drawing, QPrinter& printer) {
-  // The drawing's coordinates are those of its portrait page, whatever the orientation.
-  printer.setPageLayout(QPageLayout(PageSizeOf(drawing), QPageLayout::Portrait, QMarginsF()));
+  // The drawing's coordinates are those of its portrait page, whatever the orientation; a
+  // landscape page goes onto landscape paper turned as the window shows it.
+  const bool landscape = drawing.landscape != 0;
+  printer.setPageLayout(QPageLayout(PageSizeOf(drawing),
+                                    landscape ? QPageLayout::Landscape : QPageLayout::Portrait,
+                                    QMarginsF()));
   printer.setResolution(kPrintDpi);
   printer.setDocName(kPrintDocumentName);
   QPainter qp;
@@ -102,12 +106,18 @@ int PaintOnPrinter(Drawing& drawing, QPrinter& printer) {
     }
     painter.SetPrinterDevice(&band);
     gs.gsave();
-    // Device rows grow downward from the band's top; the page's y grows upward.
-    gs.setmatrix(MatrixD{1, 0, 0, -1, 0, double(-top)});
-    gs.translate(0, -H);
-    gs.translate(-((W - w) / 2), (H - h) / 2);
-    // The drawing's own page size: a fixed Letter scale would stretch A4 and cut Legal pages.
-    gs.scale(W / pageW, H / pageH);
+    if (landscape) {
+      // The page's x runs down the paper and its y to the right, its origin at the top left.
+      gs.setmatrix(MatrixD{0, H / pageW, W / pageH, 0, double(-((W - w) / 2)),
+                           double(-((H - h) / 2) - top)});
+    } else {
+      // Device rows grow downward from the band's top; the page's y grows upward.
+      gs.setmatrix(MatrixD{1, 0, 0, -1, 0, double(-top)});
+      gs.translate(0, -H);
+      gs.translate(-((W - w) / 2), (H - h) / 2);
+      // The drawing's own page size: a fixed Letter scale would stretch A4 and cut Legal pages.
+      gs.scale(W / pageW, H / pageH);
+    }
     DrawShapeList(drawing.shapes(), 1, nullptr);
     gs.grestore();
     painter.SetPrinterDevice(nullptr);

@@ -269,7 +269,8 @@ int32_t ExportDrawing(Drawing& drawing, int32_t kind, const std::string& path,
   ExportOptions chosen = options;
   chosen.border = kind == kExportEps ? ClampBorder(options.border) : 9.0f;
   int32_t written = ExportFile(drawing, kind, &sink, chosen, progress);
-  // A cancelled export still ends well formed and is kept, as the user saw it being written.
+  // A cancelled export is dropped unclosed, so the file it would have replaced stays as it was.
+  if (progress && progress->Cancelled()) return 0;
   int32_t closed = sink.Close();
   return written && closed ? 1 : 0;
 }

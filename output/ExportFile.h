@@ -80,6 +80,7 @@ int32_t ExportFile(Drawing& drawing, int32_t kind, OutputSink* sink, const Expor
 int32_t SaveDrawing(Drawing& drawing, const std::string& path);
 
 // The Export command once the path and the options are chosen: the options as given, with their
-// border (clamped) for EPS and 9 points for every other kind.
+// border (clamped) for EPS and 9 points for every other kind. An export cancelled through
+// `progress` writes nothing: a file already at `path` stays as it was.
 int32_t ExportDrawing(Drawing& drawing, int32_t kind, const std::string& path,
                       const ExportOptions& options, ProgressDialog* progress = nullptr);

@@ -1,0 +1,81 @@
+#include "ui/dialogs/ProgressWindow.h"
+
+#include <QCoreApplication>
+#include <QDialog>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+ProgressWindow::ProgressWindow(QWidget* owner) : owner_(owner) {
+  if (owner_) owner_->setEnabled(false);
+  // No parent: a disabled owner would disable its child windows, Cancel with them.
+  window_ = new QDialog(nullptr, Qt::Dialog);
+  window_->setObjectName("PROGRESSDLG");
+  window_->setWindowTitle("Progress");
+  window_->setAttribute(Qt::WA_DeleteOnClose, false);
+  auto* layout = new QVBoxLayout(window_);
+  text_ = new QLabel("Working...", window_);
+  text_->setObjectName("1068");
+  bar_ = new QProgressBar(window_);
+  bar_->setObjectName("1067");
+  bar_->setRange(0, 100);
+  bar_->setValue(0);
+  auto* cancel = new QPushButton("Cancel", window_);
+  cancel->setObjectName("2");
+  layout->addWidget(text_);
+  layout->addWidget(bar_);
+  layout->addWidget(cancel, 0, Qt::AlignHCenter);
+  QObject::connect(cancel, &QPushButton::clicked, window_, [this] { Cancel(); });
+  // Closing the window is pressing Cancel.
+  QObject::connect(window_, &QDialog::rejected, window_, [this] { Cancel(); });
+  if (owner_) {
+    const QPoint centre = owner_->frameGeometry().center();
+    window_->adjustSize();
+    window_->move(centre - QPoint(window_->width() / 2, window_->height() / 2));
+  }
+  window_->show();
+  QCoreApplication::processEvents();
+}
+
+ProgressWindow::~ProgressWindow() { Close(); }
+
+void ProgressWindow::Start(int32_t total) {
+  total_ = total;
+  SetPosition(0, total);
+}
+
+bool ProgressWindow::Advance() {
+  SetPosition(position_ + 1, total_);
+  return !cancelled_;
+}
+
+void ProgressWindow::SetText(const char* text) {
+  if (window_ && text) text_->setText(QString::fromLatin1(text));
+}
+
+void ProgressWindow::SetPosition(int32_t position, int32_t max) {
+  position_ = position;
+  if (window_ && max > 0) {
+    bar_->setValue(int(int64_t(position) * 100 / max));
+  }
+  // The export runs on this thread: the user's Cancel arrives only if its events are taken.
+  QCoreApplication::processEvents();
+}
+
+void ProgressWindow::Cancel() {
+  if (cancelled_) return;
+  cancelled_ = true;
+  Close();
+}
+
+void ProgressWindow::Close() {
+  if (owner_) owner_->setEnabled(true);
+  if (window_) {
+    QDialog* w = window_;
+    window_ = nullptr;
+    QObject::disconnect(w, nullptr, nullptr, nullptr);
+    w->hide();
+    w->deleteLater();
+  }
+}
