@@ -15,6 +15,9 @@ bool ConfirmDiscard();
 // shown "An error has occurred while opening\n%s") the path is cleared. Then the view starts
 // over and is fitted to the window.
 bool OpenAsCurrentFile(const std::string& path);
+// Opens an autosaved drawing `file` as the drawing that was at `path` ("" untitled), modified.
+// False when it does not read (the reader has said so); the drawing is then empty.
+bool RecoverDrawing(const std::string& file, const std::string& path);
 // Empties the drawing and its history, resets the paint style and clears the modified flag.
 void ClearDrawing();
 // The New command.

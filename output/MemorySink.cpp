@@ -1,0 +1,48 @@
+#include "output/MemorySink.h"
+
+#include <cstring>
+#include <new>
+
+#include "output/ExportFile.h"
+
+int32_t MemorySink::Open() {
+  bytes_.clear();
+  position_ = 0;
+  failed_ = false;
+  return 1;
+}
+
+int32_t MemorySink::WriteBytes(const void* data, int32_t length) {
+  if (length < 0 || (length > 0 && !data)) {
+    failed_ = true;
+    return 0;
+  }
+  const size_t n = size_t(length);
+  try {
+    if (position_ + n > bytes_.size()) bytes_.resize(position_ + n);
+  } catch (const std::bad_alloc&) {
+    failed_ = true;  // the document would be incomplete; the caller hears of it
+    return 0;
+  }
+  if (n) std::memcpy(bytes_.data() + position_, data, n);
+  position_ += n;
+  return 1;
+}
+
+int32_t MemorySink::WriteString(const char* text) {
+  return text ? WriteBytes(text, int32_t(std::strlen(text))) : 1;
+}
+
+int32_t MemorySink::Seek(long offset) {
+  if (offset < 0 || size_t(offset) > bytes_.size()) return -1;
+  position_ = size_t(offset);
+  return 0;
+}
+
+int32_t WriteDrawingToMemory(Drawing& drawing, int32_t kind, std::string* out) {
+  MemorySink sink;
+  sink.Open();
+  int32_t ok = ExportFile(drawing, kind, &sink, ExportOptions());
+  out->swap(sink.bytes());
+  return ok && !sink.Failed() ? 1 : 0;
+}
