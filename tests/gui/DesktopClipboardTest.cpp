@@ -1,5 +1,6 @@
 // The desktop clipboard between two running programs, on a private X server (the offscreen
 // platform's clipboard does not leave the process).
+#include <fcntl.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -22,23 +23,23 @@
 
 namespace {
 
-// Starts Xvfb on a free display; its number, or -1.
-int StartXServer(pid_t* pid) {
-  int fds[2];
-  if (pipe(fds) != 0) return -1;
-  const std::string fd = std::to_string(fds[1]);
+// Starts Xvfb on a display no other server holds and waits for it to listen; its number, or -1.
+int StartXServer(pid_t* pid, const std::string& log) {
+  int display = 40;
+  while (display < 90 && std::filesystem::exists("/tmp/.X" + std::to_string(display) + "-lock"))
+    ++display;
+  const std::string name = ":" + std::to_string(display);
   *pid = fork();
   if (*pid == 0) {
-    close(fds[0]);
-    execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-nolisten", "tcp", "-screen", "0",
-           "640x480x24", static_cast<char*>(nullptr));
+    int out = open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (out >= 0) dup2(out, 2);
+    execlp("Xvfb", "Xvfb", name.c_str(), "-nolisten", "tcp", "-screen", "0", "640x480x24",
+           static_cast<char*>(nullptr));
     _exit(127);
   }
-  close(fds[1]);
-  char number[16] = {};
-  ssize_t n = *pid > 0 ? read(fds[0], number, sizeof number - 1) : -1;
-  close(fds[0]);
-  return n > 0 ? std::atoi(number) : -1;
+  const std::string socket = "/tmp/.X11-unix/X" + std::to_string(display);
+  bool up = *pid > 0 && IdleUntil([&] { return std::filesystem::exists(socket); }, 10000);
+  return up ? display : -1;
 }
 
 // The shapes the drawing holds, as the native file writes them.
@@ -81,8 +82,8 @@ TEST_F(DesktopClipboardTest, DISABLED_Side) {
 
 TEST_F(DesktopClipboardTest, CopyInOneProgramPastesInAnother) {
   pid_t server = -1;
-  const int display = StartXServer(&server);
-  ASSERT_GE(display, 0) << "Xvfb did not start";
+  const int display = StartXServer(&server, work_ + "/xvfb.log");
+  ASSERT_GE(display, 0) << "Xvfb did not start: " << ReadFileBytes(work_ + "/xvfb.log");
   const std::vector<std::string> env = {"DISPLAY=:" + std::to_string(display),
                                         "QT_QPA_PLATFORM=xcb", "SOURCE_DATE_EPOCH=1700000000"};
   auto with = [&](const std::string& role) {
@@ -105,7 +106,7 @@ TEST_F(DesktopClipboardTest, CopyInOneProgramPastesInAnother) {
   waitpid(copier, nullptr, 0);
   kill(server, SIGTERM);
   waitpid(server, nullptr, 0);
-  ASSERT_TRUE(copied) << ReadFileBytes(work_ + "/copy.log");
+  ASSERT_TRUE(copied) << ReadFileBytes(work_ + "/copy.log") << ReadFileBytes(work_ + "/xvfb.log");
   ASSERT_EQ(status, 0) << ReadFileBytes(work_ + "/paste.log");
   // The same four shapes: the two drawn and the two pasted one grid step away.
   EXPECT_EQ(ReadFileBytes(work_ + "/paste.qlx"), ReadFileBytes(work_ + "/copy.qlx"));
