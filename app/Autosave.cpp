@@ -161,10 +161,11 @@ void Autosaver::Tick() {
 
 bool Autosaver::WriteNow() {
   AutosaveWorker::Job job{AutosaveWorker::Kind::kWrite, {}, drawing_->path, {}};
-  if (!WriteDrawingToMemory(*drawing_, kExportNative, &job.bytes)) {
+  if (!WriteDrawingToMemory(*drawing_, kExportNative, &job.bytes, lastSize_)) {
     DebugLog("Autosave failed: the drawing could not be written to memory");
     return false;
   }
+  lastSize_ = job.bytes.size();
   worker_->Post(std::move(job));
   onDisk_ = true;
   return true;

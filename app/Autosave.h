@@ -43,6 +43,7 @@ class Autosaver : public QObject {
   std::chrono::steady_clock::time_point due_{};
   bool waiting_ = false;  // modified, a write is due at `due_`
   bool onDisk_ = false;
+  size_t lastSize_ = 0;  // of the last write, so the next one need not regrow its buffer
   QTimer timer_;
   std::unique_ptr<AutosaveWorker> worker_;
 };

@@ -1,5 +1,6 @@
 #include "output/MemorySink.h"
 
+#include <algorithm>
 #include <cstring>
 #include <new>
 
@@ -18,13 +19,16 @@ int32_t MemorySink::WriteBytes(const void* data, int32_t length) {
     return 0;
   }
   const size_t n = size_t(length);
+  const char* bytes = static_cast<const char*>(data);
+  // Over what is written already (after a Seek back), then appended.
+  const size_t over = std::min(n, bytes_.size() - position_);
+  if (over) std::memcpy(bytes_.data() + position_, bytes, over);
   try {
-    if (position_ + n > bytes_.size()) bytes_.resize(position_ + n);
+    bytes_.append(bytes + over, n - over);
   } catch (const std::bad_alloc&) {
     failed_ = true;  // the document would be incomplete; the caller hears of it
     return 0;
   }
-  if (n) std::memcpy(bytes_.data() + position_, data, n);
   position_ += n;
   return 1;
 }
@@ -39,9 +43,14 @@ int32_t MemorySink::Seek(long offset) {
   return 0;
 }
 
-int32_t WriteDrawingToMemory(Drawing& drawing, int32_t kind, std::string* out) {
+int32_t WriteDrawingToMemory(Drawing& drawing, int32_t kind, std::string* out, size_t sizeHint) {
   MemorySink sink;
   sink.Open();
+  try {
+    sink.bytes().reserve(sizeHint + sizeHint / 8);
+  } catch (const std::bad_alloc&) {
+    // only a hint
+  }
   int32_t ok = ExportFile(drawing, kind, &sink, ExportOptions());
   out->swap(sink.bytes());
   return ok && !sink.Failed() ? 1 : 0;
