@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <pwd.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -110,8 +111,11 @@ AutosaveSlot::~AutosaveSlot() {
 
 bool AutosaveSlot::Lock(std::string* error) {
   if (lockFd_ >= 0) return true;
+  // Drawings are private: the folder is made for the user alone.
+  const std::string dir = AutosaveDirectory();
   std::error_code ec;
-  fs::create_directories(AutosaveDirectory(), ec);
+  fs::create_directories(fs::path(dir).parent_path(), ec);
+  mkdir(dir.c_str(), 0700);
   const std::string file = base_ + ".lock";
   int fd = open(file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
   if (fd < 0) {
