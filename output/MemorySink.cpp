@@ -46,6 +46,9 @@ int32_t MemorySink::Seek(long offset) {
 int32_t WriteDrawingToMemory(Drawing& drawing, int32_t kind, std::string* out, size_t sizeHint) {
   MemorySink sink;
   sink.Open();
+  // The caller's string lends its buffer: memory already in use needs no new pages.
+  out->clear();
+  sink.bytes().swap(*out);
   try {
     sink.bytes().reserve(sizeHint + sizeHint / 8);
   } catch (const std::bad_alloc&) {

@@ -29,7 +29,7 @@ class MemorySink : public OutputSink {
   size_t position_ = 0;
 };
 
-// Writes the drawing as a file of `kind` (native or EPS, default export options) into `out`.
-// `sizeHint` (the size of the last such write) spares the string's regrowth. 1 when the whole
-// document was written.
+// Writes the drawing as a file of `kind` (native or EPS, default export options) into `out`,
+// reusing its buffer. `sizeHint` (the size of the last such write) spares the string's regrowth. 1
+// when the whole document was written.
 int32_t WriteDrawingToMemory(Drawing& drawing, int32_t kind, std::string* out, size_t sizeHint = 0);
