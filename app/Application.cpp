@@ -8,6 +8,7 @@
 #include <QScreen>
 
 #include "app/AppState.h"
+#include "app/Autosave.h"
 #include "app/Document.h"
 #include "app/DrawingWindow.h"
 #include "app/MainWindow.h"
@@ -130,6 +131,9 @@ void Application::Start(const std::string& fileToOpen) {
     OpenAsCurrentFile(
         QFileInfo(QString::fromStdString(fileToOpen)).absoluteFilePath().toStdString());
   }
+  autosaver_ = std::make_unique<Autosaver>(drawing_.get(), s.autosaveSeconds);
+  SetTheAutosaver(autosaver_.get());
+  OfferRecovery(window_.get());
   UpdateTitle();
   window_->client()->setFocus();
   OfferTips();
@@ -163,6 +167,8 @@ void Application::Finish() {
   s.substPsForTT = TheExportOptions().substitutePsFonts;
   s.paper = PaperIndexOf(drawing_->pageSize);
   WriteSettings(s);
+  if (autosaver_) autosaver_->Shutdown();  // a clean exit leaves no autosave behind
+  autosaver_.reset();
   SetStatusHandler(nullptr);
   SetToolChangeHandler(nullptr);
   SetToolCursorWidget(nullptr);

@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+class Autosaver;
 class Drawing;
 class MainWindow;
 class QLabel;
@@ -35,6 +36,7 @@ class Application {
   std::unique_ptr<Drawing> drawing_;
   std::unique_ptr<MainWindow> window_;
   std::unique_ptr<QLabel> splash_;
+  std::unique_ptr<Autosaver> autosaver_;
   QTimer splashTimer_;
   bool finished_ = false;
 };

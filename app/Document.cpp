@@ -3,6 +3,7 @@
 #include <QMetaObject>
 
 #include "app/AppState.h"
+#include "app/Autosave.h"
 #include "app/Commands.h"
 #include "app/DrawingWindow.h"
 #include "app/FileCommands.h"
@@ -36,6 +37,8 @@ void UpdateTitle() {
   if (App().mainWindow && App().drawing) {
     App().mainWindow->setWindowTitle(TitleFor(App().drawing->path));
   }
+  // Every save, open and new drawing ends here: an unmodified drawing needs no autosave.
+  if (App().drawing && !App().drawing->modified) DiscardAutosave();
 }
 
 bool ConfirmDiscard() {
@@ -56,6 +59,7 @@ bool ConfirmDiscard() {
 }
 
 void ClearDrawing() {
+  DiscardAutosave();
   Drawing* drawing = App().drawing;
   drawing->NewDrawing();
   drawing->defaultStyle = PaintStyle{};
@@ -73,6 +77,22 @@ bool OpenAsCurrentFile(const std::string& path) {
   }
   drawing->modified = 0;
   RestartView();
+  return ok;
+}
+
+bool RecoverDrawing(const std::string& file, const std::string& path) {
+  ClearDrawing();
+  Drawing* drawing = App().drawing;
+  drawing->path = path;
+  bool ok = OpenDrawingFile(file.c_str(), drawing) != 0;
+  if (!ok) {
+    drawing->NewDrawing();
+    drawing->path.clear();
+  }
+  // Not saved under its own name since the changes it holds.
+  drawing->modified = ok ? 1 : 0;
+  RestartView();
+  UpdateTitle();
   return ok;
 }
 

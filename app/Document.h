@@ -18,6 +18,9 @@ bool OpenAsCurrentFile(const std::string& path);
 // The view starts over: scroll offsets reset, everything repainted, fitted once the window
 // has had its events.
 void RestartView();
+// Opens an autosaved drawing `file` as the drawing that was at `path` ("" untitled), modified.
+// False when it does not read (the reader has said so); the drawing is then empty.
+bool RecoverDrawing(const std::string& file, const std::string& path);
 // Empties the drawing and its history, resets the paint style and clears the modified flag.
 void ClearDrawing();
 // The New command.

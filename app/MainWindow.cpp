@@ -9,6 +9,7 @@
 #include "app/BarButton.h"
 #include "app/ButtonBar.h"
 #include "app/Commands.h"
+#include "app/DesktopClipboard.h"
 #include "app/Document.h"
 #include "app/DrawingWindow.h"
 #include "app/Menus.h"
@@ -99,7 +100,7 @@ void MainWindow::UpdateStandardBar() {
       {kCommandRedo, drawing_->undo().RedoCount() > 0},
       {kCommandCut, selected},
       {kCommandCopy, selected},
-      {kCommandPaste, drawing_->clipboard().Count() > 0},
+      {kCommandPaste, CanPaste(*drawing_)},
   };
   for (const auto& s : states) {
     BarButton* b = standardBar_->button(s.id);

@@ -25,6 +25,7 @@ Settings ReadSettings() {
   s.substPsForTT = GetProfileInt("Misc", "SubstPSforTT", 0);
   s.openDir = GetProfileString("Misc", "OpenDir", ".");
   s.paper = GetProfileInt("Options", "Paper", 0);
+  s.autosaveSeconds = GetProfileInt("Misc", "AutosaveSeconds", 60);
   return s;
 }
 
@@ -43,7 +44,8 @@ bool WriteSettings(const Settings& s) {
                                   {{"Version", Int(kSettingsVersion)},
                                    {"Type42ok", Int(s.type42ok)},
                                    {"SubstPSforTT", Int(s.substPsForTT)},
-                                   {"OpenDir", s.openDir}},
+                                   {"OpenDir", s.openDir},
+                                   {"AutosaveSeconds", Int(s.autosaveSeconds)}},
                                   path) &&
        ok;
   ok = WritePrivateProfileStrings("Options", {{"Units", Int(s.units)}, {"Paper", Int(s.paper)}},

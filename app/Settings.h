@@ -22,6 +22,7 @@ struct Settings {
   int substPsForTT = 0;
   std::string openDir = ".";
   int paper = 0;
+  int autosaveSeconds = 60;  // 0: no autosave
 };
 
 Settings ReadSettings();

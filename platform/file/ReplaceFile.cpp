@@ -1,12 +1,15 @@
 #include "platform/file/ReplaceFile.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 namespace {
 
@@ -31,11 +34,48 @@ mode_t TargetMode(const std::string& path) {
   return 0666 & ~mask;
 }
 
+std::string DirectoryOf(const std::string& path) {
+  size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+std::string NameOf(const std::string& path) {
+  size_t slash = path.rfind('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// ".<name>.<pid>." : hidden, and naming the process that writes it, so a later save can tell
+// the leftovers of a killed writer from a save in progress.
+std::string TempPrefix(const std::string& target, pid_t pid) {
+  return "." + NameOf(target) + "." + std::to_string(pid) + ".";
+}
+
+bool ProcessAlive(pid_t pid) { return kill(pid, 0) == 0 || errno == EPERM; }
+
+// Removes temporary files of `target` whose writer is no longer running (killed mid-save).
+void RemoveStaleTemps(const std::string& target) {
+  const std::string dir = DirectoryOf(target);
+  const std::string stem = "." + NameOf(target) + ".";
+  DIR* d = opendir(dir.c_str());
+  if (!d) return;
+  while (dirent* e = readdir(d)) {
+    const char* name = e->d_name;
+    if (std::strncmp(name, stem.c_str(), stem.size()) != 0) continue;
+    const char* rest = name + stem.size();
+    char* end = nullptr;
+    long pid = std::strtol(rest, &end, 10);
+    // The pid, a dot and mkstemp's six characters; anything else is not ours.
+    if (end == rest || *end != '.' || std::strlen(end + 1) != 6 || pid <= 0) continue;
+    if (pid == getpid() || ProcessAlive(pid_t(pid))) continue;
+    unlinkat(dirfd(d), name, 0);
+  }
+  closedir(d);
+}
+
 // Makes the rename itself durable; failure here does not undo a completed replacement.
 void SyncDirectoryOf(const std::string& path) {
-  std::string dir = ".";
-  size_t slash = path.rfind('/');
-  if (slash != std::string::npos) dir = slash == 0 ? "/" : path.substr(0, slash);
+  const std::string dir = DirectoryOf(path);
   int fd = open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd >= 0) {
     fsync(fd);
@@ -60,7 +100,9 @@ bool BeginReplace(const std::string& path, PendingFile* out) {
   *out = PendingFile();
   if (path.empty()) return false;
   out->target = ResolveLink(path);
-  std::string name = out->target + ".XXXXXX";
+  size_t slash = out->target.rfind('/');
+  std::string name = out->target.substr(0, slash == std::string::npos ? 0 : slash + 1) +
+                     TempPrefix(out->target, getpid()) + "XXXXXX";
   int fd = mkstemp(name.data());
   if (fd < 0) return false;
   // mkstemp makes the file private (0600); the replacement gets the usual permissions. Not
@@ -81,6 +123,7 @@ bool CommitReplace(PendingFile* file) {
   }
   file->temp.clear();
   SyncDirectoryOf(file->target);
+  RemoveStaleTemps(file->target);
   return true;
 }
 

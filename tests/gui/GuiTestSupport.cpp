@@ -1,6 +1,11 @@
 #include "gui/GuiTestSupport.h"
 
+#include <fcntl.h>
+#include <spawn.h>
+#include <unistd.h>
+
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QTimer>
 #include <cstdlib>
@@ -45,6 +50,37 @@ std::string CorpusFile(const std::string& name) {
       .string();
 }
 
+int SpawnTestProcess(const std::string& name, const std::vector<std::string>& env,
+                     const std::string& log) {
+  std::vector<std::string> args = {"/proc/self/exe", "--gtest_filter=" + name,
+                                   "--gtest_also_run_disabled_tests"};
+  std::vector<std::string> vars(env);
+  for (char** e = environ; *e; ++e) vars.push_back(*e);  // the first of a name wins
+  std::vector<char*> argv, envp;
+  for (std::string& a : args) argv.push_back(a.data());
+  for (std::string& v : vars) envp.push_back(v.data());
+  argv.push_back(nullptr);
+  envp.push_back(nullptr);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 1, log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  posix_spawn_file_actions_adddup2(&actions, 1, 2);
+  pid_t pid = -1;
+  if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data()) != 0) pid = -1;
+  posix_spawn_file_actions_destroy(&actions);
+  return pid;
+}
+
+bool IdleUntil(const std::function<bool()>& done, int ms) {
+  QElapsedTimer clock;
+  clock.start();
+  while (!done()) {
+    if (clock.elapsed() > ms) return done();
+    IdleFor(50);
+  }
+  return true;
+}
+
 void IdleFor(int ms) {
   QEventLoop loop;
   QTimer::singleShot(ms, &loop, &QEventLoop::quit);
@@ -56,6 +92,7 @@ void GuiTest::SetUp() {
   programDir_ = work_ + "/bin";
   std::filesystem::create_directories(programDir_);
   setenv("XDG_CONFIG_HOME", (work_ + "/config").c_str(), 1);
+  setenv("XDG_STATE_HOME", (work_ + "/state").c_str(), 1);
   g_errors = &errors_;
   SetMessageHandler(&RecordMessage);
   SetQuestionHook([this](const QString& title, const QString& text) {

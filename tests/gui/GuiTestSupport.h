@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QString>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -14,6 +15,13 @@
 
 // A drawing from the reader's sample files.
 std::string CorpusFile(const std::string& name);
+// Starts this test program again as a separate process running only the disabled test `name`
+// ("Suite.DISABLED_Test"), with `env` ("NAME=value") added to its environment. Its output goes
+// to `log`. The process id, or -1.
+int SpawnTestProcess(const std::string& name, const std::vector<std::string>& env,
+                     const std::string& log);
+// Runs the event loop until `done` answers true or `ms` have passed; the last answer.
+bool IdleUntil(const std::function<bool()>& done, int ms);
 // Runs the event loop for `ms`, waiting for events as the program does, so its idle work runs.
 void IdleFor(int ms);
 

@@ -10,6 +10,10 @@
 #include <string>
 #include <vector>
 
+#include "model/Drawing.h"
+#include "model/SimpleShapes.h"
+#include "output/ExportFile.h"
+#include "output/MemorySink.h"
 #include "output/OutputSink.h"
 #include "platform/msgbox/Messages.h"
 #include "support/TestSupport.h"
@@ -146,4 +150,39 @@ TEST_F(FileSinkTest, UnwritableLocationFailsToOpenWithMessage) {
   EXPECT_EQ(gMessages, std::vector<std::string>{"Unable to write to " + asDir});
   EXPECT_TRUE(std::filesystem::is_directory(asDir));
   EXPECT_EQ(DirEntries(dir), (std::vector<std::string>{"isdir", "plain"}));
+}
+
+TEST_F(FileSinkTest, NextSaveRemovesTemporariesOfEndedWritersOnly) {
+  std::string dir = TestWorkDir("filesink_stale");
+  pid_t ended = fork();
+  if (ended == 0) _exit(0);
+  ASSERT_EQ(waitpid(ended, nullptr, 0), ended);
+  const std::string dead = ".doc.qlx." + std::to_string(ended) + ".Ab12Cd";
+  const std::string alive = ".doc.qlx." + std::to_string(getppid()) + ".Ab12Cd";
+  for (const std::string& name : {dead, alive, std::string(".doc.qlx.notours")})
+    ASSERT_TRUE(WriteFileBytes(dir + "/" + name, "half"));
+  FileSink sink(dir + "/doc.qlx");
+  ASSERT_EQ(sink.Open(), 1);
+  ASSERT_EQ(sink.Close(), 1);
+  EXPECT_EQ(DirEntries(dir), (std::vector<std::string>{alive, ".doc.qlx.notours", "doc.qlx"}));
+}
+
+TEST_F(FileSinkTest, DrawingWrittenToMemoryIsTheSavedFile) {
+  setenv("SOURCE_DATE_EPOCH", "1700000000", 1);  // one creation time for both
+  std::string path = TestWorkDir("filesink_memory") + "/doc.qlx";
+  Drawing drawing;
+  drawing.AddShape(new BoxShape(10, 20, 110, 70));
+  ASSERT_EQ(SaveDrawing(drawing, path), 1);
+  std::string bytes;
+  ASSERT_EQ(WriteDrawingToMemory(drawing, kExportNative, &bytes), 1);
+  EXPECT_EQ(bytes, ReadFileBytes(path));
+
+  MemorySink sink;  // the EPS preview header is written over the start afterwards
+  sink.Open();
+  sink.WriteString("abcdef");
+  EXPECT_EQ(sink.Seek(7), -1);
+  ASSERT_EQ(sink.Seek(1), 0);
+  sink.WriteString("XY");
+  EXPECT_EQ(sink.Tell(), 3);
+  EXPECT_EQ(sink.bytes(), "aXYdef");
 }
