@@ -2,7 +2,6 @@
 // when the Macintosh name record holds a text that cannot be a PostScript name.
 #include <gtest/gtest.h>
 
-#include <iterator>
 #include <memory>
 #include <string>
 
@@ -13,43 +12,14 @@
 
 namespace {
 
-// 'name' with Macintosh records (family, style, full name, PostScript name "Mis Match") and a
-// Windows English PostScript name "MisMatch".
-ttb::Bytes NameTable() {
-  struct Record {
-    int platform, id;
-    std::string text;
-  };
-  const Record records[] = {{1, 1, "Mis Match"}, {1, 2, "Regular"},   {1, 4, "Mis Match"},
-                            {1, 6, "Mis Match"}, {3, 1, "Mis Match"}, {3, 6, "MisMatch"}};
-  ttb::Bytes table, strings;
-  ttb::Put16(table, 0);
-  ttb::Put16(table, int(std::size(records)));
-  ttb::Put16(table, int(6 + 12 * std::size(records)));
-  for (const Record& r : records) {
-    ttb::Bytes text;
-    for (char c : r.text) {
-      if (r.platform == 3) text.push_back(0);  // UTF-16BE
-      text.push_back(uint8_t(c));
-    }
-    ttb::Put16(table, r.platform);
-    ttb::Put16(table, r.platform == 3 ? 1 : 0);
-    ttb::Put16(table, r.platform == 3 ? 0x409 : 0);
-    ttb::Put16(table, r.id);
-    ttb::Put16(table, int(text.size()));
-    ttb::Put16(table, int(strings.size()));
-    strings.insert(strings.end(), text.begin(), text.end());
-  }
-  table.insert(table.end(), strings.begin(), strings.end());
-  return table;
-}
-
 // The font list of that one font, loaded from a file in `dir`.
 std::unique_ptr<TrueTypeFontList> ListOfMisMatch(const std::string& dir) {
   ttb::FontPlan plan = ttb::SmallFont();
   plan.withHinting = false;
   plan.cmap = {{'A', 1}, {' ', 2}};
-  plan.extraTables["name"] = NameTable();
+  // The Macintosh record holds a text that cannot be a PostScript name; Windows has "MisMatch".
+  plan.fullName = plan.psName = "Mis Match";
+  plan.windowsPsName = "MisMatch";
   const ttb::Bytes font = ttb::BuildFont(plan);
   const std::string path = dir + "/mismatch.ttf";
   EXPECT_TRUE(WriteFileBytes(path, std::string(font.begin(), font.end())));

@@ -6,6 +6,7 @@
 #include <initializer_list>
 #include <map>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace ttb {
@@ -74,8 +75,7 @@ inline Bytes CompositeGlyph(const std::vector<Component>& parts) {
 struct FontPlan {
   int unitsPerEm = 1000;
   int bbox[4] = {0, -200, 1000, 800};
-  bool longLoca = true;
-  int indexToLocFormat = -1;  // -1: from longLoca
+  int indexToLocFormat = 1;  // as 'head' says; 'loca' is always written long
   std::vector<Bytes> glyphs;
   std::vector<int> advances;  // hmtx long metrics; glyphs past the end use the last one
   // 'post': format 2.0 with these names (standard Macintosh names become indices), or
@@ -86,7 +86,8 @@ struct FontPlan {
   std::string fullName = "Test Font";
   std::string notice;
   std::string trademark;
-  bool withHinting = true;  // 'cvt ', 'fpgm' and 'prep'
+  std::string windowsPsName;  // with the full name, as Windows English records when not empty
+  bool withHinting = true;    // 'cvt ', 'fpgm' and 'prep'
   uint32_t italicAngle = 0;
   std::map<int, int> cmap;  // character -> glyph, as a (3,1) format 4 'cmap' when not empty
   std::map<std::string, Bytes> extraTables;  // added or replacing the built ones
@@ -108,7 +109,7 @@ inline void BuildTables(const FontPlan& plan, std::map<std::string, Bytes>* tabl
   int numGlyphs = int(plan.glyphs.size());
   Bytes glyf, loca;
   for (int i = 0; i <= numGlyphs; ++i) {
-    plan.longLoca ? Put32(loca, uint32_t(glyf.size())) : Put16(loca, int(glyf.size() / 2));
+    Put32(loca, uint32_t(glyf.size()));
     if (i < numGlyphs) glyf.insert(glyf.end(), plan.glyphs[i].begin(), plan.glyphs[i].end());
   }
   t["glyf"] = glyf;
@@ -117,8 +118,7 @@ inline void BuildTables(const FontPlan& plan, std::map<std::string, Bytes>* tabl
   Bytes& head = t["head"];  // version, revision, checkSumAdjustment, magic
   Put16s(head, {1, 0, 1, 0, 0, 0, 0x5F0F, 0x3CF5, 0, plan.unitsPerEm, 0, 0, 0, 0, 0, 0, 0, 0});
   for (int v : plan.bbox) Put16(head, v);
-  int locFormat = plan.indexToLocFormat >= 0 ? plan.indexToLocFormat : plan.longLoca ? 1 : 0;
-  Put16s(head, {0, 8, 2, locFormat, 0});  // macStyle, lowestRecPPEM, direction, loca, glyph data
+  Put16s(head, {0, 8, 2, plan.indexToLocFormat, 0});  // macStyle, lowestRecPPEM, direction, loca
 
   Bytes& hhea = t["hhea"];
   Put32(hhea, 0x00010000);
@@ -153,17 +153,24 @@ inline void BuildTables(const FontPlan& plan, std::map<std::string, Bytes>* tabl
     post.insert(post.end(), strings.begin(), strings.end());
   }
 
-  // 'name': Macintosh records only.
-  std::vector<std::pair<int, std::string>> names = {
-      {1, plan.fullName}, {2, "Regular"}, {4, plan.fullName}, {5, "Version 1.0"}, {6, plan.psName}};
-  if (!plan.notice.empty()) names.insert(names.begin(), {0, plan.notice});
-  if (!plan.trademark.empty()) names.push_back({7, plan.trademark});
+  // 'name': Macintosh records, then any Windows ones (UTF-16BE).
+  std::vector<std::tuple<int, int, std::string>> names = {{1, 1, plan.fullName},
+                                                          {1, 2, "Regular"},
+                                                          {1, 4, plan.fullName},
+                                                          {1, 5, "Version 1.0"},
+                                                          {1, 6, plan.psName}};
+  if (!plan.notice.empty()) names.insert(names.begin(), {1, 0, plan.notice});
+  if (!plan.trademark.empty()) names.push_back({1, 7, plan.trademark});
+  if (!plan.windowsPsName.empty())
+    names.insert(names.end(), {{3, 1, plan.fullName}, {3, 6, plan.windowsPsName}});
   Bytes& name = t["name"];
   Bytes strings;
   Put16s(name, {0, int(names.size()), int(6 + 12 * names.size())});
-  for (auto& [id, text] : names) {
-    Put16s(name, {1, 0, 0, id, int(text.size()), int(strings.size())});
-    strings.insert(strings.end(), text.begin(), text.end());
+  for (auto& [platform, id, text] : names) {
+    const bool wide = platform == 3;
+    Put16s(name, {platform, wide ? 1 : 0, wide ? 0x409 : 0, id, int(text.size()) * (wide ? 2 : 1),
+                  int(strings.size())});
+    for (char c : text) wide ? Put16(strings, uint8_t(c)) : strings.push_back(uint8_t(c));
   }
   name.insert(name.end(), strings.begin(), strings.end());
 

@@ -10,32 +10,16 @@ namespace {
 using convtest::Result;
 Result Convert(const ttb::Bytes& font) { return convtest::Convert<Type42Converter>(font); }
 
-// The sfnts array as written, from "/sfnts[" to "]def" ("" when missing).
-std::string SfntsArray(const std::string& text) {
-  size_t begin = text.find("/sfnts["), end = text.find("]def", begin);
-  return end == std::string::npos ? "" : text.substr(begin, end + 4 - begin);
-}
-
-// The sfnts strings with their hex digits decoded, one entry per string.
-std::vector<ttb::Bytes> SfntsStrings(const std::string& text) {
-  std::vector<ttb::Bytes> strings;
-  std::string digits;
-  bool inside = false;
-  for (char c : SfntsArray(text)) {
-    if (c == '<' || c == '>') inside = c == '<';
-    if (c == '<') strings.emplace_back(), digits.clear();
-    if (inside && std::isxdigit(uint8_t(c))) digits += c;
-    if (digits.size() == 2) strings.back().push_back(uint8_t(std::stoi(digits, nullptr, 16)));
-    if (digits.size() == 2) digits.clear();
-  }
-  return strings;
-}
-
-// The TrueType data the interpreter sees: every string without its odd closing byte.
+// The TrueType data the interpreter sees: the sfnts strings' hex digits decoded, every string
+// without its odd closing byte.
 ttb::Bytes SfntsData(const std::string& text) {
+  const size_t begin = text.find("/sfnts["), end = text.find("]def", begin);
   ttb::Bytes data;
-  for (const ttb::Bytes& s : SfntsStrings(text)) {
-    if (!s.empty()) data.insert(data.end(), s.begin(), s.end() - 1);
+  std::string digits;
+  for (size_t i = begin; end != std::string::npos && i < end; ++i) {
+    if (text[i] == '>' && !data.empty()) data.pop_back();
+    if (std::isxdigit(uint8_t(text[i])) && text.find('<', i) > text.find('>', i)) digits += text[i];
+    if (digits.size() == 2) data.push_back(uint8_t(std::stoi(digits, nullptr, 16))), digits.clear();
   }
   return data;
 }
@@ -152,6 +136,21 @@ TEST(Type42Converter, CorruptFonts) {
   // Every truncation of a valid font is handled.
   for (size_t n = 0; n < good.size(); n += 7)
     Convert(ttb::Bytes(good.begin(), good.begin() + long(n)));
+}
+
+// A font that names its euro sign and carons other than the drawing files' encoding does still
+// show them: both font programs add the encoding's names for the glyphs its 'cmap' gives.
+TEST(Type42Converter, EncodingNamesForCodePageGlyphsFromCmap) {
+  ttb::FontPlan plan = ttb::SmallFont();
+  plan.glyphNames = {".notdef", "uni20AC", "Zcaron"};
+  plan.cmap = {{0x20AC, 1}, {0x017D, 2}, {0x017E, 7}};
+  Result t42 = Convert(ttb::BuildFont(plan));
+  ASSERT_EQ(t42.ok, 1) << t42.log;
+  EXPECT_TRUE(Contains(t42.text, "/Zcaron 2 def\r\n/Euro 1 def\r\nend readonly def\r\n"));
+  EXPECT_FALSE(Contains(t42.text, "/zcaron"));  // its glyph is past the font
+  Result t3 = convtest::Convert<Type3Converter>(ttb::BuildFont(plan));
+  ASSERT_EQ(t3.ok, 1) << t3.log;
+  EXPECT_TRUE(Contains(t3.text, "}_d\r\n/Euro /uni20AC load def\r\nend readonly def\r\n"));
 }
 
 TEST(Type42Interop, GhostscriptRendersLiberationSans) {

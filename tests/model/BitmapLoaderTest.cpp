@@ -5,57 +5,12 @@
 #include <vector>
 
 #include "model/BitmapLoader.h"
+#include "support/BmpBuilder.h"
 #include "support/TestSupport.h"
 
 namespace {
 
-using Bytes = std::vector<uint8_t>;
-
-void Put16(Bytes* b, uint32_t v) { b->insert(b->end(), {uint8_t(v), uint8_t(v >> 8)}); }
-void Put32(Bytes* b, uint32_t v) { Put16(b, v & 0xFFFF), Put16(b, v >> 16); }
-void Set32(Bytes* b, size_t at, uint32_t v) {
-  for (int i = 0; i < 4; ++i) (*b)[at + i] = uint8_t(v >> (8 * i));
-}
-uint32_t Get32(const Bytes& b, size_t at) {
-  return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (uint32_t(b[at + 3]) << 24);
-}
-
-struct Bmp {
-  int32_t width = 1;
-  int32_t height = 1;
-  uint16_t bits = 24;
-  uint32_t compression = 0;
-  uint32_t colorsUsed = 0;
-  uint32_t headerSize = 40;
-  std::vector<uint32_t> palette;  // 0xRRGGBB
-  std::vector<uint32_t> masks;    // inside headers of 52 bytes or more, else after the header
-  Bytes pixels;
-};
-
-// File header, information header, masks, palette, pixels; bfSize and bfOffBits filled in.
-Bytes Build(const Bmp& s) {
-  Bytes b = {'B', 'M'};
-  for (uint32_t v : {0u, 0u, 0u, s.headerSize}) Put32(&b, v);
-  if (s.headerSize == 12) {
-    for (uint32_t v : {uint32_t(s.width), uint32_t(s.height), 1u, uint32_t(s.bits)}) Put16(&b, v);
-  } else {
-    for (uint32_t v : {uint32_t(s.width), uint32_t(s.height), 1u | (uint32_t(s.bits) << 16),
-                       s.compression, 0u, 0u, 0u, s.colorsUsed, 0u}) {
-      Put32(&b, v);
-    }
-    for (size_t i = 0; i < s.masks.size() && s.headerSize >= 52; ++i) Put32(&b, s.masks[i]);
-    b.resize(14 + s.headerSize);
-    for (size_t i = 0; i < s.masks.size() && s.headerSize < 52; ++i) Put32(&b, s.masks[i]);
-  }
-  for (uint32_t c : s.palette) {
-    b.insert(b.end(), {uint8_t(c), uint8_t(c >> 8), uint8_t(c >> 16)});
-    if (s.headerSize != 12) b.push_back(0);
-  }
-  Set32(&b, 10, uint32_t(b.size()));
-  b.insert(b.end(), s.pixels.begin(), s.pixels.end());
-  Set32(&b, 2, uint32_t(b.size()));
-  return b;
-}
+using namespace bmptest;
 
 // 1 when loaded; `img` is checked to be empty otherwise.
 int Load(const Bytes& b, ImageData* img) {
@@ -407,12 +362,8 @@ TEST_F(BitmapInterop, RleAndTopDown) {
   Write("rle4", rle4);
   ExpectSame("rle4");
   ExpectSame("pal4");  // the same pixels, so the encoding above is sound
-  ImageData a, b;
-  ASSERT_EQ(LoadBmpFile(Path("rle4").c_str(), &a), 1);
-  ASSERT_EQ(LoadBmpFile(Path("pal4").c_str(), &b), 1);
-  EXPECT_EQ(a.pixels, b.pixels);
 
-  // Top-down copies of ImageMagick's bottom-up files.
+  // Top-down copies of ImageMagick's bottom-up files read as ImageMagick reads them.
   Make("rgb24", "BMP3", 40, 24, 0);
   Make("pal8", "-type Palette -compress None BMP3", 40, 8, 0);
   for (std::string name : {"rgb24", "pal8"}) {
@@ -427,9 +378,6 @@ TEST_F(BitmapInterop, RleAndTopDown) {
     Set32(&down, 22, uint32_t(-23));
     Write(name + "_topdown", down);
     ExpectSame(name + "_topdown");
-    ASSERT_EQ(LoadBmpFile(Path(name).c_str(), &a), 1);
-    ASSERT_EQ(LoadBmpFile(Path(name + "_topdown").c_str(), &b), 1);
-    EXPECT_EQ(a.pixels, b.pixels);
   }
 }
 

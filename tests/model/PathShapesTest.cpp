@@ -87,8 +87,7 @@ TEST(PathShapesTest, CurveInsertionKeepsTheDrawnCurve) {
     ASSERT_EQ(c.InsertNodeAt(click.x + 0.5f, click.y, 2), 1);
     ASSERT_EQ(c.nodes.Count(), 3);
     int32_t fresh = closed ? 2 : 1;
-    EXPECT_EQ(c.nodes[fresh].corner, 0);
-    EXPECT_EQ(c.nodes[0].corner, 1);
+    EXPECT_EQ(V(c.nodes[fresh].corner, c.nodes[0].corner), V(0, 1));
     Point left[4], right[4];
     Segment(c, fresh - 1, left);
     Segment(c, fresh, right);
@@ -134,10 +133,9 @@ TEST(PathShapesTest, SmoothingOfOpenClosedAndTwoNodeCurves) {
 
   CurveNode two[2] = {MakeCurveNode(0, 0, 0), MakeCurveNode(90, 30, 0)};
   SmoothNodes(two, 2, 0);
-  ExpectPoint(Point{two[0].outX, two[0].outY}, 30, 10);
-  ExpectPoint(Point{two[1].inX, two[1].inY}, 60, 20);
-  EXPECT_FLOAT_EQ(two[1].outX, 90);  // unused controls stay on their anchors
-  EXPECT_FLOAT_EQ(two[0].inY, 0);
+  // Unused controls stay on their anchors.
+  EXPECT_EQ(V(two[0].outX, two[0].outY, two[1].inX, two[1].inY, two[1].outX, two[0].inY),
+            V(30, 10, 60, 20, 90, 0));
 }
 
 TEST(PathShapesTest, CurveBoundsUseOnlyTheControlsThePathUses) {

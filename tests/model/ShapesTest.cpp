@@ -3,6 +3,7 @@
 #include <cmath>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "model/ImageShape.h"
@@ -17,14 +18,13 @@ using ShapeTest = PaintingTest;
 
 TEST_F(ShapeTest, BoundsGrowByRoundedHalfLineWidthAndFollowTheMatrix) {
   BoxShape box(10, 10, 20, 30);
-  box.SetLineWidth(3);
-  ExpectRect(BoundsOf(&box, 1), 8, 8, 22, 32);
   ExpectRect(BoundsOf(&box, 0), 10, 10, 20, 30);
-  box.SetLineWidth(0.25f);
-  ExpectRect(BoundsOf(&box, 1), 10, 10, 20, 30);
-  box.SetLineWidth(5);
-  box.SetDash(0);  // dashed: width 1 for the bounds
-  ExpectRect(BoundsOf(&box, 1), 9, 9, 21, 31);
+  // Dashed: width 1 for the bounds.
+  for (auto [width, dash, grow] : {std::tuple{3.0f, -1, 2}, {0.25f, -1, 0}, {5.0f, 0, 1}}) {
+    box.SetLineWidth(width);
+    box.SetDash(dash);
+    ExpectRect(BoundsOf(&box, 1), 10 - grow, 10 - grow, 20 + grow, 30 + grow);
+  }
 
   // A rotated oval reports its rotated enclosing box, not the tight ellipse.
   OvalShape oval(0, 0, 20, 10);
@@ -74,8 +74,7 @@ TEST_F(ShapeTest, CloneIsDeepAndKeepsEverything) {
   arc.Hide();
   arc.Move(7, 8);
   std::unique_ptr<Shape> copy(arc.Clone());
-  ASSERT_TRUE(copy);
-  ASSERT_EQ(copy->Kind(), kArcShape);
+  ASSERT_TRUE(copy && copy->Kind() == kArcShape);
   auto* c = static_cast<ArcShape*>(copy.get());
   EXPECT_EQ(V(c->endAngle, c->IsHidden()), V(20, 1));
   EXPECT_EQ(c->style(), arc.style());

@@ -34,8 +34,7 @@ TEST_F(TextShapeTest, LayoutBreaksAndReflows) {
   EXPECT_FLOAT_EQ(t.frame().y2, -12);  // one line: ascent 9 - descent -3
   t.SetFrame(0, 0, 60, -144);
   EXPECT_STREQ(t.text(), "aaaa bbbb\ncccc");
-  EXPECT_FLOAT_EQ(t.frame().x2, 60);
-  EXPECT_FLOAT_EQ(t.frame().y2, -25);  // 9 + 13 + 3
+  EXPECT_EQ(V(t.frame().x2, t.frame().y2), V(60, -25));  // 9 + 13 + 3
   t.SetFrame(0, 0, 144, -25);
   EXPECT_STREQ(t.text(), "aaaa bbbb cccc");
 
@@ -49,8 +48,7 @@ TEST_F(TextShapeTest, LayoutBreaksAndReflows) {
 
   // An empty text is one line of ascent minus descent.
   t.SetText("");
-  EXPECT_FLOAT_EQ(t.frame().y2, -12);
-  EXPECT_FLOAT_EQ(t.frame().x2, 144);
+  EXPECT_EQ(V(t.frame().x2, t.frame().y2), V(144, -12));
 }
 
 TEST_F(TextShapeTest, LongWordWidensFrameAndIsNeverBroken) {
@@ -71,18 +69,17 @@ TEST_F(TextShapeTest, LongWordWidensFrameAndIsNeverBroken) {
   EXPECT_FLOAT_EQ(t.frame().x2, 511 * 6 + 0.001f);
   t.Draw(1);
   ASSERT_EQ(painter.shown.size(), 1u);
-  EXPECT_EQ(painter.shown[0].text.size(), 511u);
+  EXPECT_EQ(painter.shown[0].size(), 511u);
 }
 
 TEST_F(TextShapeTest, LineTestWithAndWithoutFrame) {
   TextShape t("aaaa bbbb", "F", 12, 13, 0);
   t.Move(100, 100);  // baseline at y 91 from x 100 to 154; frame 100..244 by 100..88
-  EXPECT_EQ(t.TouchesRect(119, 90, 121, 92), 1);
-  EXPECT_EQ(t.TouchesRect(199, 90, 201, 92), 0);  // in the frame, past the line's end
-  EXPECT_EQ(t.LineTest(243, 94, 245, 96, 1), 1);  // on the frame's right edge
-  EXPECT_EQ(t.LineTest(243, 94, 245, 96, 0), 0);
-  EXPECT_EQ(t.LineTest(0, 0, 5, 5, 1), 0);
-  EXPECT_EQ(t.HitInterior(120, 91), 0);
+  // The second in the frame past the line's end; the third on the frame's right edge.
+  EXPECT_EQ(V(t.TouchesRect(119, 90, 121, 92), t.TouchesRect(199, 90, 201, 92),
+              t.LineTest(243, 94, 245, 96, 1), t.LineTest(243, 94, 245, 96, 0),
+              t.LineTest(0, 0, 5, 5, 1), t.HitInterior(120, 91)),
+            V(1, 0, 1, 0, 0, 0));
   ExpectRect(BoundsOf(&t, 0), 100, 88, 244, 100);
 
   // The drawing's query honours the frame option; the text finder looks into groups.

@@ -8,6 +8,8 @@
 #include "model/SimpleShapes.h"
 #include "model/UndoActions.h"
 #include "model/UndoStack.h"
+#include "support/ModelTestSupport.h"
+#include "support/TestSupport.h"
 
 namespace {
 
@@ -34,12 +36,6 @@ class ProbeAction : public UndoAction {
   int* destroyed_;
 };
 
-float Left(Shape* s) {
-  Rect r;
-  s->GetBounds(&r, 0);
-  return r.x1;
-}
-
 Color FillOf(Shape* s) {
   PaintStyle style;
   s->GetPaintStyle(&style);
@@ -55,15 +51,14 @@ TEST(UndoStackTest, HistoriesAreLimitedAndRedoIsLostOnRecord) {
   EXPECT_EQ(d.undo().UndoCount(), 25);
   for (int i = 0; i < 25; ++i) d.Undo();
   EXPECT_FALSE(d.undo().Undo());
-  EXPECT_FLOAT_EQ(Left(box), 1);  // the first move can no longer be undone
-  EXPECT_EQ(d.undo().RedoCount(), 25);
+  // The first move can no longer be undone.
+  EXPECT_EQ(V(BoundsOf(box, 0).x1, d.undo().RedoCount()), V(1, 25));
 
   d.Redo();
-  EXPECT_FLOAT_EQ(Left(box), 2);
+  EXPECT_FLOAT_EQ(BoundsOf(box, 0).x1, 2);
   d.modified = 0;
   d.MoveBy(0, 5);
-  EXPECT_EQ(d.undo().RedoCount(), 0);
-  EXPECT_EQ(d.modified, 1);
+  EXPECT_EQ(V(d.undo().RedoCount(), d.modified), V(0, 1));
   EXPECT_FALSE(d.undo().Redo());
 
   // Dropped and cleared actions are destroyed exactly once, newest first on Clear.
@@ -92,14 +87,11 @@ TEST(UndoActionTest, PaintChangesRestoreEachLeaf) {
   d.Group();
 
   ASSERT_TRUE(RunAction(&d, new PaintStyleAction(&d, PaintChange::FillColor(Color{0, 0, 100}))));
-  EXPECT_EQ(FillOf(red), (Color{0, 0, 100}));
-  EXPECT_EQ(FillOf(green), (Color{0, 0, 100}));
+  EXPECT_TRUE(FillOf(red) == (Color{0, 0, 100}) && FillOf(green) == (Color{0, 0, 100}));
   d.Undo();
-  EXPECT_EQ(FillOf(red), (Color{100, 0, 0}));
-  EXPECT_EQ(FillOf(green), (Color{0, 100, 0}));
+  EXPECT_TRUE(FillOf(red) == (Color{100, 0, 0}) && FillOf(green) == (Color{0, 100, 0}));
   d.Redo();
   EXPECT_EQ(FillOf(green), (Color{0, 0, 100}));
-  d.Undo();
 }
 
 TEST(UndoActionTest, ReshapeAndNodeEditsExchangeState) {
@@ -114,10 +106,7 @@ TEST(UndoActionTest, ReshapeAndNodeEditsExchangeState) {
   d.Undo();
   EXPECT_FLOAT_EQ(box->x2, 10);
   d.Redo();
-  EXPECT_FLOAT_EQ(box->x2, 40);
-  Rect r;
-  box->GetBounds(&r, 0);
-  EXPECT_FLOAT_EQ(r.x2, 40);
+  EXPECT_EQ(V(box->x2, BoundsOf(box, 0).x2), V(40, 40));
   EXPECT_FALSE(ReshapeAction(&d, box, nullptr).Valid());
 
   auto* poly = new PolygonShape;
@@ -130,11 +119,9 @@ TEST(UndoActionTest, ReshapeAndNodeEditsExchangeState) {
   poly->Close();
   d.undo().Record(new EditNodesAction(&d, poly, std::move(old), 0));
   d.Undo();
-  EXPECT_EQ(poly->points.Count(), 2);
-  EXPECT_EQ(poly->closed, 0);
+  EXPECT_EQ(V(poly->points.Count(), poly->closed), V(2, 0));
   d.Redo();
-  EXPECT_EQ(poly->points.Count(), 3);
-  EXPECT_EQ(poly->closed, 1);
+  EXPECT_EQ(V(poly->points.Count(), poly->closed), V(3, 1));
 }
 
 TEST(UndoOwnershipTest, ActionsOwnShapesExactlyWhenTheStateSaysSo) {
@@ -143,10 +130,8 @@ TEST(UndoOwnershipTest, ActionsOwnShapesExactlyWhenTheStateSaysSo) {
     Drawing d;
     // An add action undone and then dropped from the redo history frees its shape.
     ASSERT_TRUE(RunAction(&d, new AddShapeAction(&d, new CountedBox(0, 0, 1, 1))));
-    EXPECT_EQ(d.shapes().Count(), 1);
     d.Undo();
-    EXPECT_EQ(d.shapes().Count(), 0);
-    EXPECT_EQ(g_liveBoxes, 1);
+    EXPECT_EQ(V(d.shapes().Count(), g_liveBoxes), V(0, 1));
     RunAction(&d, new AddShapeAction(&d, new CountedBox(0, 0, 2, 2)));
     EXPECT_EQ(g_liveBoxes, 1);
 
@@ -188,8 +173,7 @@ TEST(UndoOwnershipTest, ActionsOwnShapesExactlyWhenTheStateSaysSo) {
     d.Group();  // a group inside a group comes out one level per command
     d.Ungroup();
     d.Ungroup();
-    EXPECT_EQ(d.shapes().Count(), 75);
-    EXPECT_EQ(CountShapesDeep(d.shapes()), 75);
+    EXPECT_EQ(V(d.shapes().Count(), CountShapesDeep(d.shapes())), V(75, 75));
     d.SelectAll();
     d.Clear();
     d.Undo();

@@ -5,8 +5,7 @@
 #include "model/Drawing.h"
 #include "model/SimpleShapes.h"
 #include "output/ExportFile.h"
-#include "output/OutputSink.h"
-#include "support/TestSupport.h"
+#include "support/OutputTestSupport.h"
 
 TEST(ArrowheadPrintInterop, HairlineWithArrowsRendersInGhostscript) {
   std::string dir = TestWorkDir("arrowhead_print");
@@ -18,14 +17,6 @@ TEST(ArrowheadPrintInterop, HairlineWithArrowsRendersInGhostscript) {
     ASSERT_TRUE(drawing.AddShape(line));
   }
   std::string eps = dir + "/arrows.eps";
-  FileSink sink(eps);
-  ASSERT_TRUE(sink.Open());
-  ASSERT_EQ(ExportFile(drawing, kExportEps, &sink, ExportOptions()), 1);
-  ASSERT_EQ(sink.Close(), 1);
-  std::string log = dir + "/gs.log";
-  int status =
-      RunCommand("gs -q -dSAFER -dBATCH -dNOPAUSE -sDEVICE=nullpage " + eps + " >" + log + " 2>&1");
-  std::string out = ReadFileBytes(log);
-  EXPECT_EQ(status, 0) << out;
-  EXPECT_EQ(out.find("Error"), std::string::npos) << out;
+  ASSERT_TRUE(ExportTo(drawing, kExportEps, eps));
+  ExpectGhostscriptClean("-q -sDEVICE=nullpage " + eps, dir + "/gs.log", false);
 }

@@ -14,6 +14,8 @@
 #include "model/TextShape.h"
 #include "output/MetafileImport.h"
 #include "output/RoundTripDrawing.h"
+#include "output/WmfReader.h"
+#include "support/TestSupport.h"
 
 namespace {
 
@@ -58,6 +60,13 @@ Rect Bounds(Shape* s) {
   return r;
 }
 
+std::vector<MetaRecord> ReadAll(const std::string& bytes, MetafileInfo* info, bool* ok) {
+  std::vector<MetaRecord> recs;
+  *ok = ReadMetafile(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), info,
+                     [&](const MetaRecord& r) { recs.push_back(r); });
+  return recs;
+}
+
 }  // namespace
 
 TEST(EmfRecords, EachNewRecordKindMakesItsShape) {
@@ -98,33 +107,28 @@ TEST(EmfRecords, EachNewRecordKindMakesItsShape) {
   const std::string b = e.Finish();
   ShapeList shapes;
   ASSERT_EQ(ConvertMetafile(reinterpret_cast<const uint8_t*>(b.data()), b.size(), &shapes), 1);
-  ASSERT_EQ(shapes.Count(), 8);
+  std::vector<double> kinds;
+  for (Shape* s : shapes) kinds.push_back(s->Kind());
+  ASSERT_EQ(kinds, V(kCompoundShape, kPolygonShape, kCurveShape, kBoxShape, kArcShape, kCurveShape,
+                     kCurveShape, kTextShape));
   const float k = 0.72f;  // 72 / 100 units per inch
 
   // The path: one compound of a closed triangle (the line-tos drew nothing alone) and a curve.
-  ASSERT_EQ(shapes[0]->Kind(), kCompoundShape);
   ShapeList& parts = *static_cast<CompoundShape*>(shapes[0])->children();
   ASSERT_EQ(parts.Count(), 2);
-  EXPECT_EQ(parts[0]->Kind(), kPolygonShape);
+  EXPECT_EQ(V(parts[0]->Kind(), parts[1]->Kind()), V(kPolygonShape, kCurveShape));
   EXPECT_TRUE(static_cast<PolygonShape*>(parts[0])->closed);
-  EXPECT_EQ(parts[1]->Kind(), kCurveShape);
   EXPECT_NEAR(Bounds(shapes[0]).x2 - Bounds(shapes[0]).x1, 400 * k, 0.01);
   EXPECT_NEAR(parts[0]->style().lineWidth, 10 * k, 1e-4);
   EXPECT_EQ(parts[0]->style().fillOn, 1);
 
-  EXPECT_EQ(shapes[1]->Kind(), kPolygonShape);
   EXPECT_TRUE(static_cast<PolygonShape*>(shapes[1])->closed);
-  ASSERT_EQ(shapes[2]->Kind(), kCurveShape);
-  EXPECT_EQ(static_cast<CurveShape*>(shapes[2])->nodes.Count(), 2);
-  EXPECT_EQ(shapes[2]->style().fillOn, 0);
+  EXPECT_EQ(V(static_cast<CurveShape*>(shapes[2])->nodes.Count(), shapes[2]->style().fillOn),
+            V(2, 0));
   // The world transform doubles the box's width.
-  EXPECT_EQ(shapes[3]->Kind(), kBoxShape);
   EXPECT_NEAR(Bounds(shapes[3]).x2 - Bounds(shapes[3]).x1, 100 * k, 0.01);
   EXPECT_NEAR(Bounds(shapes[3]).y2 - Bounds(shapes[3]).y1, 50 * k, 0.01);
   // From east to north, counter-clockwise: a quarter of the circle of radius 100 units.
-  EXPECT_EQ(shapes[4]->Kind(), kArcShape);
-  EXPECT_EQ(shapes[5]->Kind(), kCurveShape);
-  EXPECT_EQ(shapes[6]->Kind(), kCurveShape);
   EXPECT_EQ(static_cast<CurveShape*>(shapes[6])->nodes.Count(),
             static_cast<CurveShape*>(shapes[5])->nodes.Count() + 1);  // the pie's centre
   const Rect arc = Bounds(shapes[4]);
@@ -136,11 +140,9 @@ TEST(EmfRecords, EachNewRecordKindMakesItsShape) {
     EXPECT_NEAR(r.y1, arc.y1, 0.01) << i;
   }
   EXPECT_TRUE(static_cast<CurveShape*>(shapes[5])->closed);
-  EXPECT_EQ(shapes[7]->Kind(), kTextShape);
   auto* text = static_cast<TextShape*>(shapes[7]);
   EXPECT_NEAR(text->size(), 20 * k, 1e-3);  // the real size; the matrix only moves
-  EXPECT_NEAR(text->matrix().a, 1, 1e-5);
-  EXPECT_NEAR(text->matrix().d, 1, 1e-5);
+  EXPECT_LT(std::hypot(text->matrix().a - 1, text->matrix().d - 1), 1e-5);
   // Two bitmap records are reported in one line.
   bool logged = false;
   for (const std::string& line : DebugLogLines()) {
@@ -148,4 +150,39 @@ TEST(EmfRecords, EachNewRecordKindMakesItsShape) {
   }
   EXPECT_TRUE(logged);
   DestroyShapes(&shapes);
+}
+
+TEST(EmfRecords, ReaderTakesTheFrameWideTextAndRefusesBadCounts) {
+  // Polygon (1, 2) (3, 4) (5, 6) in 16-bit points; a text of e acute, euro, a surrogate pair and
+  // a check mark in UTF-16 at (10, 20), its string right after the 17 words of the record.
+  const std::vector<uint32_t> polygon = {0, 0, 0, 0, 3, 0x20001, 0x40003, 0x60005};
+  std::vector<uint32_t> text = {0, 0, 0, 0, 1, 0, 0, 10, 20, 5, 76, 0, 0, 0, 0, 0, 0};
+  text.insert(text.end(), {0x20AC00E9, 0xDE00D83D, 0x2713});
+  Emf e;
+  e.Rec(38, {1, 2, 3, 0, 0x0000FF});  // EMR_CREATEPEN 1: dot, width 3, red
+  e.Rec(37, {1});
+  e.Rec(37, {0x80000000u | 5});  // stock null brush
+  e.Rec(86, polygon);
+  e.Rec(84, text);
+  MetafileInfo info;
+  bool ok = false;
+  std::vector<MetaRecord> recs = ReadAll(e.Finish(), &info, &ok);
+  ASSERT_TRUE(ok);
+  EXPECT_EQ(V(info.enhanced, info.placeable, info.unitsPerInch, info.right), V(1, 1, 100, 1000));
+  ASSERT_EQ(recs.size(), 5u);
+  ASSERT_EQ(recs[3].points.size(), 3u);
+  EXPECT_EQ(V(recs[0].kind, recs[0].value, recs[0].width, recs[2].handle, recs[3].points[2].x,
+              recs[3].points[2].y, recs[4].kind, recs[4].x),
+            V(MetaKind::kCreatePen, 2, 3, 0x80000005u, 5, 6, MetaKind::kTextOut, 10));
+  EXPECT_EQ(recs[4].text, "\xE9\x80??");
+
+  // A count that claims more points than the record holds, and a string offset past the end.
+  Emf count, offset;
+  count.Rec(86, {0, 0, 0, 0, 1000, 0, 0, 0});
+  text[10] = 0xFFFFFF00u;
+  offset.Rec(84, text);
+  for (Emf* bad : {&count, &offset}) {
+    ReadAll(bad->Finish(), &info, &ok);
+    EXPECT_FALSE(ok);
+  }
 }

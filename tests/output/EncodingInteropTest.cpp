@@ -11,7 +11,6 @@
 #include "model/Drawing.h"
 #include "model/TextShape.h"
 #include "output/ExportFile.h"
-#include "output/OutputSink.h"
 #include "platform/fontsys/Cp1252.h"
 #include "support/OutputTestSupport.h"
 #include "support/TestSupport.h"
@@ -59,10 +58,7 @@ std::vector<std::string> Lines(const std::string& utf8) {
 
 TEST(EncodingInterop, EveryCodePageCharacterReadsBack) {
   if (!HaveTool("gs") || !HaveTool("pdftotext")) GTEST_SKIP() << "gs or pdftotext missing";
-  ChooseFontManager();
-  struct DropFonts {
-    ~DropFonts() { SetFontManager(nullptr); }
-  } dropFonts;
+  testfonts::ScopedSystemFonts systemFonts;
   FontFace* face = TheFontManager() ? TheFontManager()->FindFace("LiberationSans") : nullptr;
   if (!face) GTEST_SKIP() << "Liberation Sans missing";
 
@@ -91,15 +87,9 @@ TEST(EncodingInterop, EveryCodePageCharacterReadsBack) {
                  {"doc.pdf", kExportPdf, 0, 0}};
   for (const auto& o : outputs) {
     const std::string path = dir + "/" + o.name;
-    {
-      FileSink sink(path);
-      ASSERT_TRUE(sink.Open());
-      EXPECT_EQ(ExportFile(drawing, o.kind, &sink,
-                           ExportOptions{.includeFonts = o.embed, .type42 = o.type42}),
-                1)
-          << o.name;
-      ASSERT_EQ(sink.Close(), 1);
-    }
+    ASSERT_TRUE(
+        ExportTo(drawing, o.kind, path, ExportOptions{.includeFonts = o.embed, .type42 = o.type42}))
+        << o.name;
     const std::string txt = path + ".txt";
     ExpectGhostscriptClean("-sDEVICE=txtwrite -sOutputFile=" + txt + " " + path, txt + ".log",
                            false);

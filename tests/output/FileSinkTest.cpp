@@ -15,13 +15,9 @@
 #include "output/ExportFile.h"
 #include "output/MemorySink.h"
 #include "output/OutputSink.h"
-#include "platform/msgbox/Messages.h"
 #include "support/TestSupport.h"
 
 namespace {
-
-std::vector<std::string> gMessages;
-void Capture(MessageKind, const std::string& text) { gMessages.push_back(text); }
 
 std::vector<std::string> DirEntries(const std::string& dir) {
   std::vector<std::string> names;
@@ -33,11 +29,7 @@ std::vector<std::string> DirEntries(const std::string& dir) {
 
 class FileSinkTest : public testing::Test {
  protected:
-  void SetUp() override {
-    gMessages.clear();
-    SetMessageHandler(&Capture);
-  }
-  void TearDown() override { SetMessageHandler(nullptr); }
+  MessageLog log;
 };
 
 }  // namespace
@@ -67,7 +59,7 @@ TEST_F(FileSinkTest, WritesEverythingAndRenamesOnClose) {
   struct stat st;
   ASSERT_EQ(stat(path.c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 0777, 0644u);  // as a freshly created file under umask 022
-  EXPECT_TRUE(gMessages.empty());
+  EXPECT_TRUE(log.texts.empty());
 }
 
 TEST_F(FileSinkTest, ExistingTargetIsReplacedOnlyOnSuccess) {
@@ -112,7 +104,7 @@ TEST_F(FileSinkTest, FullFileSystemLeavesOldFileAndReportsFailure) {
     std::string chunk(1000, 'n');
     for (int i = 0; i < 64; ++i) sink.WriteString(chunk.c_str());
     if (sink.Close() != 0) _exit(12);
-    if (gMessages != std::vector<std::string>{"Unable to write to " + path}) _exit(13);
+    if (log.texts != std::vector<std::string>{"Unable to write to " + path}) _exit(13);
     _exit(0);
   }
   int status = 0;
@@ -130,11 +122,11 @@ TEST_F(FileSinkTest, UnwritableLocationFailsToOpenWithMessage) {
   ASSERT_TRUE(WriteFileBytes(dir + "/plain", "x"));
   paths.push_back(dir + "/plain/doc.qlx");
   for (const std::string& path : paths) {
-    gMessages.clear();
+    log.texts.clear();
     FileSink sink(path);
     EXPECT_EQ(sink.Open(), 0) << path;
     EXPECT_FALSE(sink.IsOpen());
-    EXPECT_EQ(gMessages, std::vector<std::string>{"Unable to write to " + path});
+    EXPECT_EQ(log.texts, std::vector<std::string>{"Unable to write to " + path});
     EXPECT_EQ(sink.WriteBytes("a", 1), 0);
     EXPECT_EQ(sink.Printf("%d", 1), 0);
     EXPECT_EQ(sink.Close(), 0);
@@ -142,12 +134,12 @@ TEST_F(FileSinkTest, UnwritableLocationFailsToOpenWithMessage) {
   // A target that cannot be replaced (a directory) fails at Close, leaving nothing behind.
   std::string asDir = dir + "/isdir";
   std::filesystem::create_directory(asDir);
-  gMessages.clear();
+  log.texts.clear();
   FileSink sink(asDir);
   ASSERT_EQ(sink.Open(), 1);
   sink.WriteString("data");
   EXPECT_EQ(sink.Close(), 0);
-  EXPECT_EQ(gMessages, std::vector<std::string>{"Unable to write to " + asDir});
+  EXPECT_EQ(log.texts, std::vector<std::string>{"Unable to write to " + asDir});
   EXPECT_TRUE(std::filesystem::is_directory(asDir));
   EXPECT_EQ(DirEntries(dir), (std::vector<std::string>{"isdir", "plain"}));
 }

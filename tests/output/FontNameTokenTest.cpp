@@ -1,29 +1,23 @@
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <string>
 
 #include "fonts/StringSink.h"
-#include "output/AiWriter.h"
+#include "model/Drawing.h"
+#include "model/TextShape.h"
+#include "output/ExportFile.h"
+#include "output/OutputDriver.h"
 #include "output/PsWriterCommon.h"
-#include "output/QlxWriter.h"
 #include "support/TestSupport.h"
 
 namespace {
 
-template <typename Writer>
-std::string TextIn(const char* font) {
+// The native, EPS and Illustrator files of one text in a face whose name has spaces.
+std::string TextIn(int32_t kind) {
+  Drawing drawing;
+  drawing.AddShape(new TextShape("Hi", "Times New Roman", 14, 15.4f, kAlignLeft));
   StringSink sink;
-  ResetPaintStyleCache();
-  {
-    Writer writer(&sink, {font});
-    PageInfo page{0, 0, 200, 100, "t", 0, {}};
-    writer.BeginDocument(&page, 0, nullptr);
-    PaintStyle style;
-    const float rect[4] = {0, 50, 100, 0};
-    writer.DrawText(&style, nullptr, "Hi", font, 14, 15.4f, kAlignLeft, rect);
-    writer.EndDocument(nullptr);
-  }
+  EXPECT_EQ(ExportFile(drawing, kind, &sink, ExportOptions()), 1) << kind;
   return sink.text;
 }
 
@@ -38,8 +32,7 @@ TEST(FontNameToken, DelimitersAndSpacesAreDropped) {
 // A face name with spaces would split the font operand of "z" into three tokens.
 TEST(FontNameToken, EveryPostScriptWriterEmitsOneToken) {
   for (const std::string& out :
-       {TextIn<QlxWriter>("Times New Roman"), TextIn<EpsWriter>("Times New Roman"),
-        TextIn<AiWriter>("Times New Roman")}) {
+       {TextIn(kExportNative), TextIn(kExportEps), TextIn(kExportIllustrator)}) {
     EXPECT_TRUE(Contains(out, "/_TimesNewRoman 14 15.4 0 0 z")) << out;
     EXPECT_FALSE(Contains(out, "Times New")) << out;
   }

@@ -11,23 +11,15 @@
 #include "model/TextShape.h"
 #include "output/InsertCommands.h"
 #include "output/RoundTripDrawing.h"
-#include "platform/msgbox/Messages.h"
+#include "support/BmpBuilder.h"
 #include "support/TestSupport.h"
 
 namespace {
 
-std::vector<std::string> g_messages;
-void Collect(MessageKind, const std::string& text) { g_messages.push_back(text); }
-
 // Collects the messages and installs the fixed fonts (every character half an em).
 class InsertCommands : public ::testing::Test {
  protected:
-  void SetUp() override {
-    g_messages.clear();
-    SetMessageHandler(&Collect);
-    dir_ = TestWorkDir("InsertCommands");
-  }
-  void TearDown() override { SetMessageHandler(nullptr); }
+  void SetUp() override { dir_ = TestWorkDir("InsertCommands"); }
   std::string File(const std::string& name, const std::string& bytes) {
     const std::string path = dir_ + "/" + name;
     EXPECT_TRUE(WriteFileBytes(path, bytes));
@@ -35,6 +27,7 @@ class InsertCommands : public ::testing::Test {
   }
 
   roundtrip::ScopedFixedFonts fonts_;
+  MessageLog log_;
   std::string dir_;
 };
 
@@ -49,16 +42,10 @@ const char kBody[] =
 
 // A 24-bit bottom-up BMP of w x h pixels, all one colour.
 std::string Bmp(int32_t w, int32_t h) {
-  const int32_t stride = (w * 3 + 3) & ~3;
-  std::string b(size_t(54 + stride * h), '\0');
-  auto put = [&](size_t at, uint32_t v, int n) {
-    for (int i = 0; i < n; ++i) b[at + size_t(i)] = char((v >> (8 * i)) & 0xFF);
-  };
-  b[0] = 'B', b[1] = 'M';
-  put(2, uint32_t(b.size()), 4), put(10, 54, 4), put(14, 40, 4);
-  put(18, uint32_t(w), 4), put(22, uint32_t(h), 4), put(26, 1, 2), put(28, 24, 2);
-  for (size_t i = 54; i < b.size(); ++i) b[i] = char(0x40);
-  return b;
+  bmptest::Bmp plan;
+  plan.width = w, plan.height = h, plan.pixels.assign(size_t(((w * 3 + 3) & ~3) * h), 0x40);
+  const bmptest::Bytes b = bmptest::Build(plan);
+  return std::string(b.begin(), b.end());
 }
 
 std::string Convert(const std::string& bytes, std::string* message = nullptr) {
@@ -95,8 +82,7 @@ TEST_F(InsertCommands, TextFileInsertion) {
   ASSERT_EQ(drawing.shapes().Count(), 2);
   ASSERT_EQ(drawing.shapes()[1]->Kind(), kTextShape);
   const auto* t = static_cast<TextShape*>(drawing.shapes()[1]);
-  EXPECT_EQ(drawing.selection().Count(), 1);
-  EXPECT_EQ(drawing.selection()[0], t);
+  EXPECT_TRUE(drawing.selection().Count() == 1 && drawing.selection()[0] == t);
   EXPECT_EQ(t->font(), TheFontManager()->DefaultFace()->PostScriptName());
   // As wide as its widest line (5 characters of 12 points), which keeps the file's lines; its
   // top-left 10 points right of and 30 points below the page's top-left corner.
@@ -104,7 +90,7 @@ TEST_F(InsertCommands, TextFileInsertion) {
   EXPECT_NEAR(t->frame().x2, 60, 1e-3);
   EXPECT_EQ(V(t->size(), t->leading(), t->matrix().tx, t->matrix().ty, drawing.modified),
             V(24, 26, 10, 792 - 30, 1));
-  EXPECT_TRUE(g_messages.empty());
+  EXPECT_TRUE(log_.texts.empty());
 
   // Exactly 32000 bytes go in; one more is refused, as are empty and missing files.
   EXPECT_EQ(InsertTextFile(drawing, File("max.txt", std::string(32000, 'x')), view), 1);
@@ -114,7 +100,7 @@ TEST_F(InsertCommands, TextFileInsertion) {
   // (A directory has no text to read.)
   for (const std::string& f : {big, empty, gone, dir_})
     EXPECT_EQ(InsertTextFile(drawing, f, view), 0);
-  EXPECT_EQ(g_messages, (std::vector<std::string>{"Text file " + big + " is too large",
+  EXPECT_EQ(log_.texts, (std::vector<std::string>{"Text file " + big + " is too large",
                                                   "Text file " + empty + " is empty",
                                                   "Can't access " + gone, "Can't access " + dir_}));
   EXPECT_EQ(drawing.shapes().Count(), 3);
@@ -125,16 +111,14 @@ TEST_F(InsertCommands, BitmapInsertion) {
   const std::string bmp = File("p.bmp", Bmp(3, 2));
   ASSERT_EQ(InsertBitmapFile(drawing, bmp, PageTopLeftMapping(drawing)), 1);
   ASSERT_EQ(drawing.shapes().Count(), 1);
-  ASSERT_EQ(drawing.shapes()[0]->Kind(), kImageShape);
-  EXPECT_EQ(drawing.selection().Count(), 1);
+  EXPECT_EQ(V(drawing.shapes()[0]->Kind(), drawing.selection().Count()), V(kImageShape, 1));
   // A point per pixel; the top-left corner 10 points in from the page's top-left corner.
   const Matrix& m = drawing.shapes()[0]->matrix();
-  EXPECT_EQ(std::vector<float>({m.a, m.b, m.c, m.d, m.tx, m.ty}),
-            std::vector<float>({3, 0, 0, 2, 10, 792 - 10 - 2}));
+  EXPECT_EQ(V(m.a, m.b, m.c, m.d, m.tx, m.ty), V(3, 0, 0, 2, 10, 792 - 10 - 2));
 
   const std::string bad = File("bad.bmp", "BMnot really");
   EXPECT_EQ(InsertBitmapFile(drawing, bad, PageTopLeftMapping(drawing)), 0);
-  EXPECT_EQ(g_messages, std::vector<std::string>{"Can't insert bitmap " + bad});
+  EXPECT_EQ(log_.texts, std::vector<std::string>{"Can't insert bitmap " + bad});
   EXPECT_EQ(drawing.shapes().Count(), 1);
 }
 
@@ -146,20 +130,19 @@ TEST_F(InsertCommands, DrawingInsertionSelectsWithoutFontReports) {
   drawing.Select(drawing.shapes()[0]);
   const std::string path = File("in.qlx", kHead + std::string(kBody) + kTail);
   ASSERT_EQ(InsertDrawingFile(drawing, path), 1);
-  ASSERT_EQ(drawing.shapes().Count(), 3);
+  ASSERT_EQ(V(drawing.shapes().Count(), drawing.selection().Count()), V(3, 2));
   EXPECT_EQ(drawing.shapes()[2]->Kind(), kTextShape);
-  EXPECT_EQ(drawing.selection().Count(), 2);
-  EXPECT_EQ(drawing.selection()[0], drawing.shapes()[1]);
-  EXPECT_EQ(drawing.selection()[1], drawing.shapes()[2]);
+  EXPECT_TRUE(drawing.selection()[0] == drawing.shapes()[1] &&
+              drawing.selection()[1] == drawing.shapes()[2]);
   EXPECT_EQ(drawing.status, "2 objects selected");
-  EXPECT_TRUE(g_messages.empty());  // the missing font is not reported
+  EXPECT_TRUE(log_.texts.empty());  // the missing font is not reported
   // The drawing keeps its own page setup.
   EXPECT_EQ(V(drawing.landscape, drawing.grid.hSpacing), V(1, 20));
 
   // A file cut short: the message, and nothing of it is inserted.
   const std::string cut = File("cut.qlx", kHead + std::string(kBody));
   EXPECT_EQ(InsertDrawingFile(drawing, cut), 0);
-  EXPECT_EQ(g_messages,
+  EXPECT_EQ(log_.texts,
             std::vector<std::string>{"An error has occurred while inserting drawing file\n" + cut});
   EXPECT_EQ(V(drawing.shapes().Count(), drawing.selection().Count()), V(3, 2));
 }
@@ -177,15 +160,15 @@ TEST_F(InsertCommands, OpenAndImport) {
               drawing.defaultStyle.lineWidth, drawing.modified, drawing.grid.snap),
             V(2, 0, 0, 1, 0, 1));
   EXPECT_EQ(drawing.path, path);
-  EXPECT_EQ(g_messages, std::vector<std::string>{
+  EXPECT_EQ(log_.texts, std::vector<std::string>{
                             "Can't find font \"NoSuchFont\"\nAnother font will be substituted."});
 
   // A failed read keeps what was read and forgets the name.
-  g_messages.clear();
+  log_.texts.clear();
   const std::string cut = File("cut.qlx", kHead + std::string(kBody));
   EXPECT_EQ(OpenDrawing(drawing, cut), 0);
   EXPECT_EQ(drawing.shapes().Count(), 2);
-  EXPECT_EQ(drawing.path + "|" + g_messages.at(0), "|An error has occurred while opening\n" + cut);
+  EXPECT_EQ(drawing.path + "|" + log_.texts.at(0), "|An error has occurred while opening\n" + cut);
 
   // Import names the drawing after the file with the native extension and marks it modified.
   const std::string ai = File("art.v1.ai", kHead + std::string(kBody) + kTail);
@@ -193,8 +176,7 @@ TEST_F(InsertCommands, OpenAndImport) {
   EXPECT_EQ(drawing.path, dir_ + "/art.v1.QLX");
   EXPECT_EQ(V(drawing.modified, drawing.shapes().Count()), V(1, 2));
   EXPECT_EQ(ImportDrawing(drawing, ai, kFileBitmap), 0);  // not an import kind
-  EXPECT_EQ(drawing.path, "");
-  EXPECT_EQ(drawing.shapes().Count(), 0);
+  EXPECT_EQ(drawing.path + std::to_string(drawing.shapes().Count()), "0");
   // The dot of a directory is no extension.
   EXPECT_EQ(NativeFileName("/a/x.wmf") + NativeFileName("/a.d/x") + NativeFileName("x"),
             "/a/x.QLX/a.d/x.QLXx.QLX");

@@ -59,9 +59,10 @@ TEST_P(MetafileLibreOfficeInterop, SceneComesInWhole) {
   ASSERT_FALSE(path.empty());
   ShapeList shapes;
   ASSERT_EQ(ImportMetafile(path, &shapes), 1);
-  // 288 points wide, so the picture grows to the page's width.
+  // 288 points wide, under 300, so the picture grows to the page's width, centred on it.
   const Rect all = BoundsOfList(shapes, 0);
   EXPECT_NEAR(all.x2 - all.x1, 612, 612 * 0.05);
+  EXPECT_NEAR((all.x1 + all.x2) / 2, 306, 0.5);
   // The triangle, 90 points wide in the scene, gives the picture's growth.
   float grow = 0;
   for (Shape* s : shapes) {

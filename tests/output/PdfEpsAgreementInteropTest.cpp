@@ -13,7 +13,6 @@
 #include "fonts/FontManager.h"
 #include "model/Drawing.h"
 #include "output/ExportFile.h"
-#include "output/OutputSink.h"
 #include "output/RoundTripDrawing.h"
 #include "support/OutputTestSupport.h"
 #include "support/PixelCompare.h"
@@ -25,25 +24,18 @@ constexpr int kReduce = 4;
 constexpr int kChannelTolerance = 51;         // 20% of 255
 constexpr double kMostDifferingShare = 0.02;  // of the reduced pixels
 
-bool Export(Drawing& drawing, int32_t kind, const std::string& path) {
-  FileSink sink(path);
-  if (!sink.Open()) return false;
-  bool ok = ExportFile(drawing, kind, &sink, ExportOptions()) == 1;
-  return sink.Close() == 1 && ok;
-}
-
 }  // namespace
 
 TEST(PdfEpsAgreementInterop, PopplerAndGhostscriptDrawTheSamePicture) {
   if (!HaveTool("pdftoppm") || !HaveTool("gs")) GTEST_SKIP() << "pdftoppm or gs missing";
   // The machine's own faces: both writers then give the viewers real widths and metrics.
-  ChooseFontManager();
+  testfonts::ScopedSystemFonts systemFonts;
   Drawing drawing;
   drawing.path = "/tmp/agreement.qlx";
   roundtrip::BuildRoundTripDrawing(&drawing);
   std::string dir = TestWorkDir("pdf_eps_agreement");
-  ASSERT_TRUE(Export(drawing, kExportEps, dir + "/d.eps"));
-  ASSERT_TRUE(Export(drawing, kExportPdf, dir + "/d.pdf"));
+  ASSERT_TRUE(ExportTo(drawing, kExportEps, dir + "/d.eps"));
+  ASSERT_TRUE(ExportTo(drawing, kExportPdf, dir + "/d.pdf"));
 
   ExpectGhostscriptClean(
       "-q -sDEVICE=ppmraw -r72 -dEPSCrop -dGraphicsAlphaBits=1 "
@@ -59,17 +51,10 @@ TEST(PdfEpsAgreementInterop, PopplerAndGhostscriptDrawTheSamePicture) {
   ASSERT_EQ(eps.width, pdf.width);
   ASSERT_EQ(eps.height, pdf.height);
 
-  std::vector<int> a = pixels::Reduce(eps, kReduce), b = pixels::Reduce(pdf, kReduce);
-  size_t differing = 0, inked = 0;
-  for (size_t i = 0; i < a.size(); i += 3) {
-    bool differs = false;
-    for (int c = 0; c < 3; ++c) differs |= std::abs(a[i + c] - b[i + c]) > kChannelTolerance;
-    differing += differs;
-    inked += a[i] < 250 || a[i + 1] < 250 || a[i + 2] < 250;
-  }
-  size_t pixels = a.size() / 3;
+  size_t inked = 0, pixels = 0;
+  const size_t differing =
+      pixels::CountReducedDiffering(pdf, eps, kReduce, kChannelTolerance, &inked, &pixels);
   EXPECT_GT(inked, pixels / 50) << "the EPS picture is nearly empty";
   EXPECT_LE(double(differing) / double(pixels), kMostDifferingShare)
       << differing << " of " << pixels << " reduced pixels differ";
-  SetFontManager(nullptr);
 }

@@ -6,75 +6,20 @@
 #include <string>
 #include <vector>
 
-#include "model/ContainerShapes.h"
 #include "model/Drawing.h"
-#include "model/ImageShape.h"
 #include "model/SimpleShapes.h"
-#include "model/TextShape.h"
-#include "output/AiWriter.h"
-#include "output/OutputSink.h"
-#include "output/PdfWriter.h"
-#include "output/RenderDrawing.h"
+#include "output/ExportFile.h"
+#include "output/RoundTripDrawing.h"
 #include "support/OutputTestSupport.h"
 
 namespace {
 
-// A drawing with every kind of shape the two writers handle: a red filled box, an oval, an
-// arc, lines with each arrowhead, texts, an image and a group.
+// Every shape kind, style and text alignment, and a red filled box of 200 x 100 points.
 void FillDrawing(Drawing& drawing) {
-  auto* box = new BoxShape(50, 50, 250, 150);
-  PaintStyle red;
-  red.fillOn = 1;
-  red.fillColor = Color{100, 0, 0};
-  red.lineWidth = 2;
-  box->SetPaintStyle(red);
+  roundtrip::BuildRoundTripDrawing(&drawing);
+  auto* box = new BoxShape(50, 600, 250, 700);
+  box->SetFillColor(Color{100, 0, 0});
   drawing.AddShape(box);
-  drawing.AddShape(new OvalShape(400, 100, 60, 30));
-  drawing.AddShape(new ArcShape(400, 300, 50, 50, 30, 250));
-  for (int kind = 0; kind < 5; kind++) {
-    auto* line = new LineShape(50, 200.0f + 20 * kind, 250, 210.0f + 20 * kind);
-    PaintStyle style;
-    style.lineWidth = float(kind % 2 + 1);
-    style.dash = kind == 4 ? 1 : -1;
-    line->SetPaintStyle(style);
-    line->SetArrows(Arrowhead{1, kind}, Arrowhead{2, kind});
-    drawing.AddShape(line);
-  }
-  auto* text = new TextShape("Centred (text)\rsecond line \xE9", "Helvetica", 14, 16, 1);
-  text->SetMatrix(1, 0, 0, 1, 300, 500);
-  drawing.AddShape(text);
-  auto* justified = new TextShape("Justified words here\nand the end", "Times-Roman", 12, 14, 3);
-  justified->SetMatrix(1, 0, 0, 1, 50, 600);
-  drawing.AddShape(justified);
-  auto* image = new ImageShape;
-  image->image.width = 4;
-  image->image.height = 3;
-  for (int i = 0; i < 4 * 3; i++) {
-    image->image.pixels.push_back(uint8_t(i * 20));
-    image->image.pixels.push_back(0);
-    image->image.pixels.push_back(uint8_t(255 - i * 20));
-  }
-  image->SetMatrix(80, 0, 0, 60, 450, 400);
-  drawing.AddShape(image);
-  auto* group = new GroupShape;
-  group->children()->Append(new BoxShape(300, 600, 350, 650));
-  group->children()->Append(new OvalShape(500, 650, 20, 20));
-  drawing.AddShape(group);
-}
-
-template <typename Writer>
-bool Export(Drawing& drawing, const std::string& path) {
-  FileSink sink(path);
-  if (!sink.Open()) return false;
-  std::vector<std::string> fonts;
-  CollectFonts(drawing.shapes(), &fonts);
-  ResetPaintStyleCache();
-  int32_t ok = 0;
-  {
-    Writer writer(&sink, fonts);
-    ok = RenderDrawing(drawing, &writer, 0, 9, nullptr);
-  }
-  return sink.Close() == 1 && ok == 1;
 }
 
 int CountRedPixels(const Pnm& ppm) {
@@ -109,10 +54,11 @@ TEST(PdfInterop, QpdfPdfinfoAndPopplerAcceptOurPdf) {
   if (!HaveTool("qpdf") || !HaveTool("pdfinfo") || !HaveTool("pdftoppm"))
     GTEST_SKIP() << "qpdf or poppler-utils not installed";
   std::string dir = TestWorkDir("PdfInterop");
+  roundtrip::ScopedFixedFonts fonts;
   Drawing drawing;
   FillDrawing(drawing);
   std::string pdf = dir + "/drawing.pdf";
-  ASSERT_TRUE(Export<PdfWriter>(drawing, pdf));
+  ASSERT_TRUE(ExportTo(drawing, kExportPdf, pdf));
   EXPECT_EQ(RunCommand("qpdf --check '" + pdf + "' > '" + dir + "/qpdf.txt' 2>&1"), 0)
       << ReadFileBytes(dir + "/qpdf.txt");
   ASSERT_EQ(RunCommand("pdfinfo '" + pdf + "' > '" + dir + "/info.txt' 2>&1"), 0);
@@ -140,7 +86,7 @@ TEST(PdfInterop, QpdfPdfinfoAndPopplerAcceptOurPdf) {
   // The empty drawing, which names a font dictionary it does not have, is accepted too.
   Drawing empty;
   std::string emptyPdf = dir + "/empty.pdf";
-  ASSERT_TRUE(Export<PdfWriter>(empty, emptyPdf));
+  ASSERT_TRUE(ExportTo(empty, kExportPdf, emptyPdf));
   EXPECT_EQ(RunCommand("qpdf --check '" + emptyPdf + "' > '" + dir + "/qpdf2.txt' 2>&1"), 0)
       << ReadFileBytes(dir + "/qpdf2.txt");
 }
@@ -148,10 +94,11 @@ TEST(PdfInterop, QpdfPdfinfoAndPopplerAcceptOurPdf) {
 TEST(PdfInterop, GhostscriptRunsOurIllustratorBody) {
   if (!HaveTool("gs")) GTEST_SKIP() << "Ghostscript not installed";
   std::string dir = TestWorkDir("AiInterop");
+  roundtrip::ScopedFixedFonts fonts;
   Drawing drawing;
   FillDrawing(drawing);
   std::string ai = dir + "/drawing.ai";
-  ASSERT_TRUE(Export<AiWriter>(drawing, ai));
+  ASSERT_TRUE(ExportTo(drawing, kExportIllustrator, ai));
   std::string ps = dir + "/run.ps";
   ASSERT_TRUE(WriteFileBytes(ps, kIllustratorOperators + ReadFileBytes(ai) + "showpage\n"));
   EXPECT_EQ(RunCommand("gs -q -dSAFER -dBATCH -dNOPAUSE -sDEVICE=ppmraw -r36 -sOutputFile='" + dir +

@@ -55,8 +55,8 @@ TEST(PrinterSinkTest, BufferFlushesOnlyWhenAWriteDoesNotFit) {
   EXPECT_EQ(sink.Filled(), PrinterSink::kBufferSize);
 
   EXPECT_EQ(sink.WriteBytes("c", 1), 1);
-  EXPECT_EQ(spooler.sends, std::vector<size_t>{size_t(PrinterSink::kBufferSize)});
-  EXPECT_EQ(sink.Filled(), 1);
+  EXPECT_EQ(V(spooler.sends.size(), spooler.sends[0], sink.Filled()),
+            V(1, PrinterSink::kBufferSize, 1));
 
   // One byte more than the free space: the filled part goes first.
   std::string fill(PrinterSink::kBufferSize - 1, 'd');

@@ -186,10 +186,10 @@ TEST(PsReader, TextsAndMissingFonts) {
   EXPECT_EQ(t.style().fillColor, (Color{100, 0, 0}));
 
   EXPECT_EQ(r.missing, (std::vector<std::string>{"NoSuchFont"}));
-  EXPECT_EQ(As<TextShape>(r.at(1)).font(), "NoSuchFont");
+  EXPECT_EQ(As<TextShape>(r.at(1)).font() + As<TextShape>(r.at(3)).text() + "|" +
+                As<TextShape>(r.at(4)).text(),
+            "NoSuchFontkept|A\nB");
   EXPECT_EQ(As<TextShape>(r.at(2)).alignment(), 2);
-  EXPECT_EQ(std::string(As<TextShape>(r.at(3)).text()), "kept");
-  EXPECT_EQ(std::string(As<TextShape>(r.at(4)).text()), "A\nB");
 
   // An Illustrator text: "Tp" matrix, "Tf" font, no box; its frame is as wide as its widest
   // line, so the layout keeps the file's line breaks.
@@ -200,10 +200,9 @@ TEST(PsReader, TextsAndMissingFonts) {
       &ai);
   ASSERT_EQ(ai.shapes.Count(), 2);
   const auto& a = As<TextShape>(ai.at(0));
-  EXPECT_EQ(std::string(a.text()), "aaaa bb\ncc dd\neeeeee");
+  EXPECT_EQ(a.font() + "|" + a.text(), "TimesNewRomanPS-BoldMT|aaaa bb\ncc dd\neeeeee");
   // Where no frame width can keep them ("cc d" fits beside "aaaa bb"), the breaks are hard.
   EXPECT_EQ(std::string(As<TextShape>(ai.at(1)).text()), "aaaa bb\rcc\rd");
-  EXPECT_EQ(a.font(), "TimesNewRomanPS-BoldMT");
   EXPECT_EQ(V(a.size(), a.matrix().c, a.matrix().tx), V(10, -1, 100));
   EXPECT_TRUE(ai.missing.empty());
 }
@@ -224,10 +223,10 @@ TEST(PsReader, GroupsAndCompoundPaths) {
 TEST(PsReader, MissingFontNamesAreCutForTheMessage) {
   MessageLog log;
   ReportMissingFonts({"Short", std::string(80, 'F')});
-  ASSERT_EQ(log.texts.size(), 2u);
-  EXPECT_EQ(log.texts[0], "Can't find font \"Short\"\nAnother font will be substituted.");
-  EXPECT_EQ(log.texts[1],
-            "Can't find font \"" + std::string(64, 'F') + "\"\nAnother font will be substituted.");
+  EXPECT_EQ(log.texts, (std::vector<std::string>{
+                           "Can't find font \"Short\"\nAnother font will be substituted.",
+                           "Can't find font \"" + std::string(64, 'F') +
+                               "\"\nAnother font will be substituted."}));
 }
 
 TEST(PsReader, StreamedFileReadsAsTheSameBytesInMemory) {
@@ -260,4 +259,38 @@ TEST(PsReader, StreamedFileReadsAsTheSameBytesInMemory) {
   Result cut;
   cut.ok = reader.ReadFile(path.c_str(), &cut.shapes, &cut.page, nullptr);
   EXPECT_EQ(V(cut.ok, cut.shapes.Count()), V(0, memory.shapes.Count() - 3));
+}
+
+TEST(PsReader, ImageLargerThanTheFileFailsTheRead) {
+  // The pixel line is not taken for a statement, nor is anything after it; earlier shapes stay.
+  Result r;
+  ReadBody("0 0 m\n1 1 L\nS\n[1 0 0 1 0 0] 100 100 img\n0a0b0c\n0 0 m\n2 2 L\nS\n", &r);
+  ASSERT_EQ(V(r.ok, r.shapes.Count()), V(0, 1));
+  EXPECT_EQ(r.at(0)->Kind(), kPolygonShape);
+}
+
+TEST(PsReader, BadAlignmentKeepsTheFont) {
+  roundtrip::ScopedFixedFonts fonts;
+  Result r;
+  ReadBody("/_NoSuchFace 12 13 0 2 z\n/_Times-Roman 10 11 0 7 z\n[1 0 0 1 0 0] e\n(a) t\nT\n", &r);
+  ASSERT_EQ(r.shapes.Count(), 1);
+  const auto& text = As<TextShape>(r.at(0));
+  EXPECT_EQ(V(text.size(), text.leading(), text.alignment()), V(10, 11, 2));
+  EXPECT_EQ(r.missing, (std::vector<std::string>{"Times-Roman"}));
+}
+
+TEST(PsReader, NumbersBeyondADouble) {
+  // Too small for a double reads as zero; too large is refused and the width stays 5.
+  const struct {
+    const char* number;
+    float width;
+  } kCases[] = {{"1e-400", 0},    {"-1e-400", 0},       {"1e-50", 0},
+                {"1e400", 5},     {"0.0000001e400", 5}, {"123456789012345678901234e-430", 0},
+                {"0.5e-1", 0.05f}};
+  for (const auto& c : kCases) {
+    Result r;
+    ReadBody(std::string("5 w\n") + c.number + " w\n0 0 m\n1 1 L\nS\n", &r);
+    ASSERT_EQ(r.shapes.Count(), 1) << c.number;
+    EXPECT_EQ(r.at(0)->style().lineWidth, c.width) << c.number;
+  }
 }

@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <tuple>
@@ -181,179 +182,130 @@ inline void BuildRoundTripDrawing(Drawing* d) {
   d->AddShape(image);
 }
 
-inline std::string Fmt(const char* what, double a, double b) {
-  char buf[160];
-  std::snprintf(buf, sizeof buf, "%s: %.9g vs %.9g", what, a, b);
-  return buf;
-}
-
-inline std::string CompareColor(const char* what, const Color& a, const Color& b) {
-  if (a == b) return "";
-  char buf[160];
-  std::snprintf(buf, sizeof buf, "%s: (%g %g %g) vs (%g %g %g)", what, a.red, a.green, a.blue,
-                b.red, b.green, b.blue);
-  return buf;
-}
-
-inline std::string CompareMatrix(const Matrix& a, const Matrix& b) {
-  const float x[6] = {a.a, a.b, a.c, a.d, a.tx, a.ty}, y[6] = {b.a, b.b, b.c, b.d, b.tx, b.ty};
-  for (int i = 0; i < 6; ++i)
-    if (x[i] != y[i]) return Fmt("matrix", x[i], y[i]);
-  return "";
-}
-
-// The stroke fields a line carries, or the whole style of a path shape. Widths compare as the
-// writers use them (1 for a dashed shape).
-inline std::string CompareStyle(const Shape& a, const Shape& b, bool fillFields) {
-  const PaintStyle &s = a.style(), &t = b.style();
-  if (s.strokeOn != t.strokeOn) return Fmt("stroke on", s.strokeOn, t.strokeOn);
-  if (a.EffectiveLineWidth() != b.EffectiveLineWidth())
-    return Fmt("line width", a.EffectiveLineWidth(), b.EffectiveLineWidth());
-  if (s.dash != t.dash) return Fmt("dash", s.dash, t.dash);
-  std::string why = CompareColor("stroke colour", s.strokeColor, t.strokeColor);
-  if (!why.empty() || !fillFields) return why;
-  if (s.fillOn != t.fillOn) return Fmt("fill on", s.fillOn, t.fillOn);
-  if (s.pattern != t.pattern) return Fmt("pattern", s.pattern, t.pattern);
-  return CompareColor("fill colour", s.fillColor, t.fillColor);
-}
-
-inline std::string ComparePoint(const char* what, const Matrix& ma, float ax, float ay,
-                                const Matrix& mb, float bx, float by, float tolerance) {
-  const Point p = Transform(ma, ax, ay), q = Transform(mb, bx, by);
-  if (std::fabs(p.x - q.x) > tolerance) return Fmt(what, p.x, q.x);
-  if (std::fabs(p.y - q.y) > tolerance) return Fmt(what, p.y, q.y);
-  return "";
-}
-
-inline std::string CompareNumbers(const char* what, const std::vector<double>& a,
-                                  const std::vector<double>& b) {
-  for (size_t i = 0; i < a.size() && i < b.size(); ++i)
-    if (a[i] != b[i]) return Fmt((what + std::string(" ") + std::to_string(i)).c_str(), a[i], b[i]);
-  return a.size() == b.size() ? "" : Fmt(what, double(a.size()), double(b.size()));
-}
-
-// Ends and arrows of a line; an arrow's kind counts only when it is on.
-inline std::vector<double> LineFields(const LineShape& l) {
-  std::vector<double> v = {l.x1, l.y1, l.x2, l.y2};
-  for (const Arrowhead* e : {&l.leftArrow(), &l.rightArrow()}) {
-    v.push_back(e->enabled != 0);
-    v.push_back(e->enabled ? e->kind : 0);
+// What the native file carries of a shape: numbers compared exactly, numbers compared within
+// `tolerance`, and bytes (texts, font names, pixels). Polygons and curves are compared on the page
+// (the file holds their points mapped through the matrix); texts compare their frame's page
+// position within 0.05 point (the file places a text by a matrix written with four digits).
+struct Fields {
+  std::vector<double> exact, near;
+  double tolerance = 0.001;
+  std::string bytes;
+  void Add(std::initializer_list<double> v) { exact.insert(exact.end(), v); }
+  void Add(const Color& c) { Add({c.red, c.green, c.blue}); }
+  void Add(const Matrix& m) { Add({m.a, m.b, m.c, m.d, m.tx, m.ty}); }
+  void AddPoint(const Matrix& m, float x, float y) {
+    const Point p = Transform(m, x, y);
+    near.insert(near.end(), {p.x, p.y});
   }
-  return v;
-}
-
-// The geometry of a box, oval or arc.
-inline std::vector<double> ShapeFields(const Shape& s) {
-  if (s.Kind() == kBoxShape) {
-    auto& x = static_cast<const BoxShape&>(s);
-    return {x.x1, x.y1, x.x2, x.y2};
+  // The stroke fields a line carries, or the whole style of a path shape. Widths count as the
+  // writers use them (1 for a dashed shape).
+  void AddStyle(const Shape& s, bool fillFields) {
+    const PaintStyle& p = s.style();
+    Add({double(p.strokeOn), s.EffectiveLineWidth(), double(p.dash)});
+    Add(p.strokeColor);
+    if (fillFields) Add({double(p.fillOn), double(p.pattern)}), Add(p.fillColor);
   }
-  if (s.Kind() == kOvalShape) {
-    auto& x = static_cast<const OvalShape&>(s);
-    return {x.cx, x.cy, x.rx, x.ry};
-  }
-  auto& x = static_cast<const ArcShape&>(s);
-  return {x.cx, x.cy, x.rx, x.ry, x.startAngle, x.endAngle};
-}
+};
 
-// "" when the two shapes agree in everything the native file carries; otherwise what differs.
-// Polygons and curves compare on the page (the file holds their points mapped through the
-// matrix); texts compare their frame's page position within 0.05 point (the file places a
-// text by a matrix written with four digits).
-inline std::string CompareShapes(const Shape& a, const Shape& b) {
-  if (a.Kind() != b.Kind()) return Fmt("kind", a.Kind(), b.Kind());
-  std::string why;
-  switch (a.Kind()) {
+inline Fields FieldsOf(const Shape& s) {
+  Fields f;
+  f.Add({double(s.Kind())});
+  switch (s.Kind()) {
     case kLineShape: {
-      auto &x = static_cast<const LineShape&>(a), &y = static_cast<const LineShape&>(b);
-      why = CompareNumbers("line", LineFields(x), LineFields(y));
-      if (why.empty()) why = CompareStyle(a, b, false);
-      return why.empty() ? CompareMatrix(a.matrix(), b.matrix()) : why;
-    }
-    case kBoxShape:
-    case kOvalShape:
-    case kArcShape:
-      why = CompareNumbers("geometry", ShapeFields(a), ShapeFields(b));
-      if (!why.empty()) return why;
+      auto& l = static_cast<const LineShape&>(s);
+      f.Add({l.x1, l.y1, l.x2, l.y2});
+      for (const Arrowhead* e : {&l.leftArrow(), &l.rightArrow()})  // a kind counts when on
+        f.Add({double(e->enabled != 0), double(e->enabled ? e->kind : 0)});
       break;
+    }
+    case kBoxShape: {
+      auto& x = static_cast<const BoxShape&>(s);
+      f.Add({x.x1, x.y1, x.x2, x.y2});
+      break;
+    }
+    case kOvalShape: {
+      auto& x = static_cast<const OvalShape&>(s);
+      f.Add({x.cx, x.cy, x.rx, x.ry});
+      break;
+    }
+    case kArcShape: {
+      auto& x = static_cast<const ArcShape&>(s);
+      f.Add({x.cx, x.cy, x.rx, x.ry, x.startAngle, x.endAngle});
+      break;
+    }
     case kPolygonShape: {
-      auto &x = static_cast<const PolygonShape&>(a), &y = static_cast<const PolygonShape&>(b);
-      if (x.closed != y.closed) return Fmt("closed", x.closed, y.closed);
-      if (x.points.Count() != y.points.Count())
-        return Fmt("point count", x.points.Count(), y.points.Count());
-      for (int32_t i = 0; i < x.points.Count(); ++i) {
-        why = ComparePoint("point", a.matrix(), x.points[i].x, x.points[i].y, b.matrix(),
-                           y.points[i].x, y.points[i].y, 0.001f);
-        if (!why.empty()) return why;
-      }
-      return CompareStyle(a, b, true);
+      auto& x = static_cast<const PolygonShape&>(s);
+      f.Add({double(x.closed), double(x.points.Count())});
+      for (const Point& p : x.points) f.AddPoint(s.matrix(), p.x, p.y);
+      break;
     }
     case kCurveShape: {
-      auto &x = static_cast<const CurveShape&>(a), &y = static_cast<const CurveShape&>(b);
-      if (x.closed != y.closed) return Fmt("closed", x.closed, y.closed);
+      auto& x = static_cast<const CurveShape&>(s);
       const int32_t n = x.nodes.Count();
-      if (n != y.nodes.Count()) return Fmt("node count", n, y.nodes.Count());
+      f.Add({double(x.closed), double(n)});
       for (int32_t i = 0; i < n; ++i) {
-        const CurveNode &p = x.nodes[i], &q = y.nodes[i];
-        why = ComparePoint("anchor", a.matrix(), p.x, p.y, b.matrix(), q.x, q.y, 0.001f);
         // An open curve does not use the first node's incoming nor the last one's outgoing
         // control, and the first node's corner flag names no segment.
-        if (why.empty() && (x.closed || i > 0))
-          why = ComparePoint("in control", a.matrix(), p.inX, p.inY, b.matrix(), q.inX, q.inY,
-                             0.001f);
-        if (why.empty() && (x.closed || i < n - 1))
-          why = ComparePoint("out control", a.matrix(), p.outX, p.outY, b.matrix(), q.outX, q.outY,
-                             0.001f);
-        if (why.empty() && (x.closed || i > 0) && (p.corner & 1) != (q.corner & 1))
-          why = Fmt("corner", p.corner, q.corner);
-        if (!why.empty()) return why;
+        const CurveNode& c = x.nodes[i];
+        f.AddPoint(s.matrix(), c.x, c.y);
+        if (x.closed || i > 0) f.AddPoint(s.matrix(), c.inX, c.inY), f.Add({double(c.corner & 1)});
+        if (x.closed || i < n - 1) f.AddPoint(s.matrix(), c.outX, c.outY);
       }
-      return CompareStyle(a, b, true);
+      break;
     }
     case kTextShape: {
-      auto &x = static_cast<const TextShape&>(a), &y = static_cast<const TextShape&>(b);
-      if (std::string(x.text()) != y.text())
-        return "text: \"" + std::string(x.text()) + "\" vs \"" + y.text() + "\"";
-      if (x.font() != y.font()) return "font: " + x.font() + " vs " + y.font();
-      if (x.size() != y.size()) return Fmt("size", x.size(), y.size());
-      if (x.leading() != y.leading()) return Fmt("leading", x.leading(), y.leading());
-      if (x.alignment() != y.alignment()) return Fmt("alignment", x.alignment(), y.alignment());
-      const BoxShape &f = x.frame(), &g = y.frame();
-      why = ComparePoint("frame top left", a.matrix(), f.x1, f.y1, b.matrix(), g.x1, g.y1, 0.05f);
-      if (why.empty())
-        why = ComparePoint("frame bottom right", a.matrix(), f.x2, f.y2, b.matrix(), g.x2, g.y2,
-                           0.05f);
-      if (why.empty()) why = CompareColor("fill colour", a.style().fillColor, b.style().fillColor);
-      return why;
+      auto& x = static_cast<const TextShape&>(s);
+      f.bytes = std::string(x.text()) + "|" + x.font();
+      f.Add({x.size(), x.leading(), double(x.alignment())});
+      f.Add(s.style().fillColor);
+      f.tolerance = 0.05;
+      f.AddPoint(s.matrix(), x.frame().x1, x.frame().y1);
+      f.AddPoint(s.matrix(), x.frame().x2, x.frame().y2);
+      break;
     }
     case kImageShape: {
-      auto &x = static_cast<const ImageShape&>(a), &y = static_cast<const ImageShape&>(b);
-      if (x.image.width != y.image.width || x.image.height != y.image.height)
-        return Fmt("image size", x.image.width * 100000.0 + x.image.height,
-                   y.image.width * 100000.0 + y.image.height);
-      if (x.image.pixels != y.image.pixels) return "image pixels";
-      return CompareMatrix(a.matrix(), b.matrix());
+      auto& x = static_cast<const ImageShape&>(s);
+      f.Add({double(x.image.width), double(x.image.height)});
+      f.bytes.assign(x.image.pixels.begin(), x.image.pixels.end());
+      f.Add(s.matrix());
+      break;
     }
-    case kGroupShape:
-    case kCompoundShape: {
-      auto &x = static_cast<const ContainerShape&>(a), &y = static_cast<const ContainerShape&>(b);
-      const int32_t n = x.children()->Count();
-      if (n != y.children()->Count()) return Fmt("child count", n, y.children()->Count());
-      for (int32_t i = 0; i < n; ++i) {
-        why = CompareShapes(*(*x.children())[i], *(*y.children())[i]);
-        if (!why.empty()) return "child " + std::to_string(i) + ": " + why;
-      }
-      return "";
-    }
-    default:
-      return "unknown kind";
+    default:  // containers: their children are compared one by one
+      break;
   }
-  why = CompareStyle(a, b, true);
-  return why.empty() ? CompareMatrix(a.matrix(), b.matrix()) : why;
+  const int32_t k = s.Kind();
+  if (k != kTextShape && k != kImageShape && k != kGroupShape && k != kCompoundShape)
+    f.AddStyle(s, k != kLineShape);
+  if (k == kLineShape || k == kBoxShape || k == kOvalShape || k == kArcShape) f.Add(s.matrix());
+  return f;
+}
+
+inline std::string CompareShapeLists(const ShapeList& a, const ShapeList& b);
+
+// "" when the two shapes agree in everything the native file carries; otherwise what differs.
+inline std::string CompareShapes(const Shape& a, const Shape& b) {
+  const Fields f = FieldsOf(a), g = FieldsOf(b);
+  auto differ = [](const char* what, size_t i, double x, double y) {
+    char buf[160];
+    std::snprintf(buf, sizeof buf, "%s %zu: %.9g vs %.9g", what, i, x, y);
+    return std::string(buf);
+  };
+  if (f.exact.size() != g.exact.size() || f.near.size() != g.near.size())
+    return differ("field count", 0, double(f.exact.size()), double(g.exact.size()));
+  for (size_t i = 0; i < f.exact.size(); ++i)
+    if (f.exact[i] != g.exact[i]) return differ("field", i, f.exact[i], g.exact[i]);
+  for (size_t i = 0; i < f.near.size(); ++i)
+    if (std::fabs(f.near[i] - g.near[i]) > f.tolerance)
+      return differ("page coordinate", i, f.near[i], g.near[i]);
+  if (f.bytes != g.bytes) return "bytes: \"" + f.bytes + "\" vs \"" + g.bytes + "\"";
+  if (a.Kind() != kGroupShape && a.Kind() != kCompoundShape) return "";
+  return CompareShapeLists(*static_cast<const ContainerShape&>(a).children(),
+                           *static_cast<const ContainerShape&>(b).children());
 }
 
 inline std::string CompareShapeLists(const ShapeList& a, const ShapeList& b) {
-  if (a.Count() != b.Count()) return Fmt("shape count", a.Count(), b.Count());
+  if (a.Count() != b.Count())
+    return "shape count: " + std::to_string(a.Count()) + " vs " + std::to_string(b.Count());
   for (int32_t i = 0; i < a.Count(); ++i) {
     std::string why = CompareShapes(*a[i], *b[i]);
     if (!why.empty()) return "shape " + std::to_string(i) + ": " + why;

@@ -74,21 +74,11 @@ TEST(WmfDevice, HeaderAndObjectTableReuseSlots) {
               W32(bytes, 12)),
             V(1, 9, 0x0300, bytes.size(), 4, maxWords));
 
-  std::vector<uint16_t> expected = {META_CREATEPENINDIRECT,
-                                    META_SELECTOBJECT,
-                                    META_CREATEBRUSHINDIRECT,
-                                    META_SELECTOBJECT,
-                                    META_POLYGON,
-                                    META_CREATEPENINDIRECT,
-                                    META_SELECTOBJECT,
-                                    META_CREATEBRUSHINDIRECT,
-                                    META_SELECTOBJECT,
-                                    META_DELETEOBJECT,
-                                    META_DELETEOBJECT,
-                                    META_CREATEPENINDIRECT,
-                                    META_SELECTOBJECT,
-                                    META_EOF};
-  ASSERT_EQ(Functions(recs), expected);
+  const uint16_t mkPen = META_CREATEPENINDIRECT, mkBrush = META_CREATEBRUSHINDIRECT,
+                 sel = META_SELECTOBJECT, del = META_DELETEOBJECT;
+  ASSERT_EQ(Functions(recs),
+            (std::vector<uint16_t>{mkPen, sel, mkBrush, sel, META_POLYGON, mkPen, sel, mkBrush, sel,
+                                   del, del, mkPen, sel, META_EOF}));
   EXPECT_EQ(recs[0].params, (std::vector<uint16_t>{PS_DASH, 1, 0, 0x00FF, 0}));
   EXPECT_EQ(recs[2].params, (std::vector<uint16_t>{0, 0, 0x00FF, 0}));
   EXPECT_EQ(recs[4].params, (std::vector<uint16_t>{3, 0, 0, 10, 0, 5, 8}));

@@ -2,7 +2,6 @@
 // driver does.
 #include <gtest/gtest.h>
 
-#include <QGuiApplication>
 #include <QImage>
 #include <string>
 
@@ -18,17 +17,9 @@
 #include "render/GdiPainter.h"
 #include "render/RegisterRender.h"
 #include "support/PixelCompare.h"
+#include "support/RenderTestSupport.h"
 
 namespace {
-
-void EnsureGuiApplication() {
-  if (QCoreApplication::instance()) return;
-  if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
-  static int argc = 1;
-  static char name[] = "tests_render";
-  static char* argv[] = {name, nullptr};
-  new QGuiApplication(argc, argv);  // lives for the whole test program
-}
 
 Pnm ToPnm(const QImage& image) {
   QImage rgb = image.convertToFormat(QImage::Format_RGB888);
@@ -65,12 +56,7 @@ TEST(ExportInkBounds, ThickLineWithArrowsExportsWholeInEveryFormat) {
   const std::string dir = TestWorkDir("export_ink_bounds");
   for (const auto& row : rows) {
     const std::string path = dir + "/k" + std::to_string(row.kind);
-    {
-      FileSink sink(path);
-      ASSERT_TRUE(sink.Open());
-      ASSERT_EQ(ExportFile(drawing, row.kind, &sink, ExportOptions{}), 1) << row.kind;
-      ASSERT_EQ(sink.Close(), 1);
-    }
+    ASSERT_TRUE(ExportTo(drawing, row.kind, path)) << row.kind;
     const std::string bytes = ReadFileBytes(path);
     if (row.offset < 0)
       EXPECT_NE(bytes.find(row.bytes), std::string::npos) << row.kind;
@@ -111,12 +97,7 @@ TEST(ScreenBitmapAgreement, ScreenDrawingMatchesTheBitmapDriverAt72Dpi) {
   driver.EndDocument(nullptr);
   const Pnm shown = ToPnm(screen.image());
 
-  size_t exact = 0;
-  for (size_t i = 0; i < size_t(shown.width) * size_t(shown.height); ++i)
-    exact += pixels::Near(shown, i, bitmap, i, 0);
-  const size_t differing = pixels::CountDiffering(shown, bitmap, 0);
-  std::printf("screen against bitmap: %zu pixels beyond the allowance, %zu of %zu exact\n",
-              differing, exact, size_t(shown.width) * size_t(shown.height));
   // 0.35% when this was written, none of it at the arrowheads.
-  EXPECT_LE(double(differing), 0.005 * double(size_t(shown.width) * size_t(shown.height)));
+  const double area = double(shown.width) * double(shown.height);
+  EXPECT_LE(double(pixels::CountDiffering(shown, bitmap, 0)), 0.005 * area);
 }

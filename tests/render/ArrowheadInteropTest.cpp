@@ -11,7 +11,6 @@
 #include "model/Drawing.h"
 #include "model/SimpleShapes.h"
 #include "output/ExportFile.h"
-#include "output/OutputSink.h"
 #include "render/BitmapRenderer.h"
 #include "render/RegisterRender.h"
 #include "support/PixelCompare.h"
@@ -26,13 +25,6 @@ constexpr int kTolerance = 16;
 // tip is mitred there (about 3%).
 constexpr double kMostDifferingFilled = 0.015;
 constexpr double kMostDifferingV = 0.04;
-
-bool Export(Drawing& drawing, int32_t kind, const std::string& path) {
-  FileSink sink(path);
-  if (!sink.Open()) return false;
-  bool ok = ExportFile(drawing, kind, &sink, ExportOptions{}) == 1;
-  return sink.Close() == 1 && ok;
-}
 
 // A horizontal, a vertical and a slanting line, arrows of `kind` at both ends, in black, inside
 // a hairline frame: libwmf stretches the outermost geometry over the picture, and the frame
@@ -63,10 +55,11 @@ TEST(ArrowheadInterop, EveryKindLooksTheSameInEveryDriver) {
     Drawing drawing;
     BuildArrows(&drawing, kind);
     const std::string base = dir + "/k" + std::to_string(kind);
-    ASSERT_TRUE(Export(drawing, kExportBmp, base + ".bmp"));
-    ASSERT_TRUE(Export(drawing, kExportEps, base + ".eps"));
-    ASSERT_TRUE(Export(drawing, kExportPdf, base + ".pdf"));
-    ASSERT_TRUE(Export(drawing, kExportWmf, base + ".wmf"));
+    for (auto [kind, ext] : {std::pair{kExportBmp, ".bmp"},
+                             {kExportEps, ".eps"},
+                             {kExportPdf, ".pdf"},
+                             {kExportWmf, ".wmf"}})
+      ASSERT_TRUE(ExportTo(drawing, kind, base + ext));
     ExpectGhostscriptClean(
         "-q -sDEVICE=ppmraw -r72 -dEPSCrop -dGraphicsAlphaBits=1 "
         "-dUseFastColor -sOutputFile=" +

@@ -1,9 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <tuple>
 #include <vector>
 
 #include "model/Arrowhead.h"
-#include "output/QlxWriter.h"
+#include "support/TestSupport.h"
 
 namespace {
 
@@ -35,16 +36,12 @@ TEST(Arrowhead, AngleIsExactForVerticalLinesAndAtan2Otherwise) {
 }
 
 TEST(Arrowhead, ScaleFollowsSolidWidthDashedIsOneNeverBelowOne) {
-  PaintStyle s;
-  s.lineWidth = 4;
-  EXPECT_EQ(ArrowheadScale(s), 4.0f);
-  s.dash = 2;
-  EXPECT_EQ(ArrowheadScale(s), 1.0f);
-  s.dash = -1;
-  s.lineWidth = 0;
-  EXPECT_EQ(ArrowheadScale(s), 1.0f);
-  s.lineWidth = 0.5f;
-  EXPECT_EQ(ArrowheadScale(s), 1.0f);
+  for (auto [width, dash, scale] :
+       {std::tuple{4.0f, -1, 4.0f}, {4.0f, 2, 1.0f}, {0.0f, -1, 1.0f}, {0.5f, -1, 1.0f}}) {
+    PaintStyle s;
+    s.lineWidth = width, s.dash = dash;
+    EXPECT_EQ(ArrowheadScale(s), scale) << width << " " << dash;
+  }
 }
 
 TEST(Arrowhead, OutlinesAreRotatedScaledAndPlacedAtTheTip) {
@@ -56,29 +53,21 @@ TEST(Arrowhead, OutlinesAreRotatedScaledAndPlacedAtTheTip) {
   // Type 1 pointing right from (100, 50): the tip extends 9w beyond the end point.
   ASSERT_TRUE(MakeArrowheadOutline(line, 1, 100, 50, 0, 50, &o));
   ASSERT_EQ(o.count, 4);
-  EXPECT_NEAR(o.points[1].x, 100, 1e-5);
-  EXPECT_NEAR(o.points[1].y, 56, 1e-5);
-  EXPECT_NEAR(o.points[2].x, 118, 1e-5);
-  EXPECT_NEAR(o.points[2].y, 50, 1e-5);
-  EXPECT_NEAR(o.points[3].y, 44, 1e-5);
-  EXPECT_EQ(o.style.fillOn, 1);
-  EXPECT_EQ(o.style.strokeOn, 0);
+  for (auto [i, x, y] : {std::tuple{1, 100, 56}, {2, 118, 50}, {3, 100, 44}}) {
+    EXPECT_NEAR(o.points[i].x, x, 1e-5) << i;
+    EXPECT_NEAR(o.points[i].y, y, 1e-5) << i;
+  }
+  EXPECT_EQ(V(o.style.fillOn, o.style.strokeOn, o.style.pattern, o.style.dash), V(1, 0, -1, -1));
   EXPECT_TRUE(o.style.fillColor == line.strokeColor);
-  EXPECT_EQ(o.style.pattern, -1);
-  EXPECT_EQ(o.style.dash, -1);
 
   // Type 2 pointing straight down: exact -90 gives exact coordinates; outline only, pen 2w.
   ASSERT_TRUE(MakeArrowheadOutline(line, 2, 10, 0, 10, 30, &o));
   ASSERT_EQ(o.count, 3);
-  EXPECT_EQ(o.points[0].x, -2.0f);  // (-6, -6) * 2 rotated by -90: (-12, 12)
-  EXPECT_EQ(o.points[0].y, 12.0f);
-  EXPECT_EQ(o.points[1].x, 10.0f);
-  EXPECT_EQ(o.points[1].y, 0.0f);
-  EXPECT_EQ(o.points[2].x, 22.0f);
-  EXPECT_EQ(o.points[2].y, 12.0f);
-  EXPECT_EQ(o.style.fillOn, 0);
-  EXPECT_EQ(o.style.strokeOn, 1);
-  EXPECT_EQ(o.style.lineWidth, 4.0f);
+  // (-6, -6) * 2 rotated by -90: (-12, 12).
+  EXPECT_EQ(
+      V(o.points[0].x, o.points[0].y, o.points[1].x, o.points[1].y, o.points[2].x, o.points[2].y),
+      V(-2, 12, 10, 0, 22, 12));
+  EXPECT_EQ(V(o.style.fillOn, o.style.strokeOn, o.style.lineWidth), V(0, 1, 4));
   EXPECT_TRUE(o.style.strokeColor == line.strokeColor);
   EXPECT_EQ(o.closed, 0);  // an open V, as the procset strokes it
 
@@ -102,29 +91,11 @@ TEST(Arrowhead, LineEndsPointAwayFromEachOther) {
   // Kind 0 is a notched dart from the line's end: (0, 0), (-1, 2), (6, 0), (-1, -2). The start
   // arrow's tip is at (0, 0) reaching to -6; the end arrow reaches to 106.
   ASSERT_EQ(drawn[0].points.size(), 4u);
-  EXPECT_NEAR(drawn[0].points[0].x, 0, 1e-5);
-  EXPECT_NEAR(drawn[0].points[1].x, 1, 1e-5);
-  EXPECT_NEAR(drawn[0].points[2].x, -6, 1e-5);
-  EXPECT_NEAR(drawn[1].points[2].x, 106, 1e-5);
-  EXPECT_EQ(drawn[0].closed, 1);
+  EXPECT_EQ(V(drawn[0].points[0].x, drawn[0].points[1].x, drawn[0].points[2].x,
+              drawn[1].points[2].x, drawn[0].closed),
+            V(0, 1, -6, 106, 1));
   EXPECT_EQ(Collect(line, 0, 0, 100, 0, &off, nullptr).size(), 0u);
   // An unknown kind from a damaged file draws nothing rather than reading past the table.
   Arrowhead bad{1, 9};
   EXPECT_EQ(Collect(line, 0, 0, 100, 0, &bad, nullptr).size(), 0u);
-}
-
-TEST(Arrowhead, ProcsetProcedureIsTracedFromTheTableUnchanged) {
-  // The bytes stored files and printers already carry.
-  const char* kArrowhead =
-      "/arrowhead { gsave [] 0 setdash strokeC strokeM strokeY strokeK setcmykcolor 2\r\n"
-      "  copy moveto 4 2 roll exch 4 -1 roll exch sub 3 1 roll sub exch atan rotate dup\r\n"
-      "  scale arrowtype dup 0 eq { -1 2 rlineto 7 -2 rlineto -7 -2 rlineto closepath\r\n"
-      "  fill } if dup 1 eq { 0 3 rlineto 9 -3 rlineto -9 -3 rlineto closepath fill }\r\n"
-      "  if dup 2 eq { currentpoint -6 -6 rmoveto lineto -6 6 rlineto 2 setlinewidth\r\n"
-      "  stroke } if dup 3 eq { 0 0.5 rlineto -7 1.5 rlineto 1 -2 rlineto -1 -2 rlineto\r\n"
-      "  7 1.5 rlineto closepath fill } if dup 4 eq { 0 -0.5 rlineto -9 -2.5 rlineto 0\r\n"
-      "  6 rlineto 9 -2.5 rlineto closepath fill } if pop grestore } bind def\r\n"
-      "/setcmykcolor where";
-  const std::string procset = QlxProcsetText();
-  EXPECT_NE(procset.find("} bind def\r\n" + std::string(kArrowhead)), std::string::npos);
 }

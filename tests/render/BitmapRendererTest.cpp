@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "fonts/FontManager.h"
+#include "fonts/StringSink.h"
 #include "model/Drawing.h"
 #include "model/PathShapes.h"
 #include "model/SimpleShapes.h"
@@ -27,30 +28,6 @@ namespace {
 
 constexpr gdi::ColorRef kWhite = 0xFFFFFF;
 constexpr gdi::ColorRef kBlack = 0;
-
-// A sink in memory that can seek back, as the TIFF writer needs.
-class MemorySink : public OutputSink {
- public:
-  int32_t Open() override { return 1; }
-  int32_t Close() override { return 1; }
-  int32_t WriteBytes(const void* data, int32_t length) override {
-    if (length < 0) return 0;
-    if (bytes.size() < pos + size_t(length)) bytes.resize(pos + size_t(length));
-    std::memcpy(&bytes[pos], data, size_t(length));
-    pos += size_t(length);
-    return 1;
-  }
-  int32_t WriteString(const char* s) override { return WriteBytes(s, int32_t(std::strlen(s))); }
-  int32_t Seek(long offset) override {
-    if (offset < 0 || size_t(offset) > bytes.size()) return -1;
-    pos = size_t(offset);
-    return 0;
-  }
-  long Tell() override { return long(pos); }
-
-  std::string bytes;
-  size_t pos = 0;
-};
 
 uint32_t U16(const std::string& b, size_t at) {
   return uint8_t(b[at]) | uint32_t(uint8_t(b[at + 1])) << 8;
@@ -79,7 +56,7 @@ PaintStyle Filled(const Color& fill, bool stroke) {
 }
 
 TEST(BitmapRenderer, MaximumSmoothingRendersFourTimesAndWritesThePageSize) {
-  MemorySink sink;
+  StringSink sink;
   BitmapRenderer r(&sink, 4);
   PageInfo letter = PageBox(612, 792);
   ASSERT_EQ(r.BeginDocument(&letter, 0, nullptr), 1);
@@ -93,7 +70,7 @@ TEST(BitmapRenderer, MaximumSmoothingRendersFourTimesAndWritesThePageSize) {
   r.EndDocument(nullptr);
   EXPECT_EQ(r.Bitmap(), nullptr);
 
-  const std::string& b = sink.bytes;
+  const std::string& b = sink.text;
   ASSERT_GE(b.size(), 54u);
   EXPECT_EQ(b.substr(0, 2), "BM");
   // 612x792 at 24 bits, pixels at 54; 1836 bytes a row: already a multiple of 4.
@@ -114,19 +91,19 @@ TEST(DeviceExports, ExportFileWritesBitmapMetafileAndTiffWithTheCallsSmoothing) 
   for (auto [kind, magic] : {std::pair{kExportBmp, std::string("BM")},
                              {kExportWmf, std::string("\xD7\xCD\xC6\x9A", 4)},
                              {kExportTiff, std::string("II*\0", 4)}}) {
-    MemorySink sink;
+    StringSink sink;
     ASSERT_EQ(ExportFile(drawing, kind, &sink, ExportOptions()), 1) << kind;
-    EXPECT_EQ(sink.bytes.substr(0, magic.size()), magic) << kind;
+    EXPECT_EQ(sink.text.substr(0, magic.size()), magic) << kind;
   }
   // Edges off the pixel grid: only smoothing averages them into greys.
   auto greys = [&](int32_t smoothing) {
     ExportOptions options;
     options.smoothing = smoothing;
-    MemorySink sink;
+    StringSink sink;
     EXPECT_EQ(ExportFile(drawing, kExportBmp, &sink, options), 1);
     int n = 0;
-    for (size_t i = 54; i < sink.bytes.size(); ++i) {
-      const uint8_t v = uint8_t(sink.bytes[i]);
+    for (size_t i = 54; i < sink.text.size(); ++i) {
+      const uint8_t v = uint8_t(sink.text[i]);
       n += v != 0 && v != 255;
     }
     return n;
@@ -155,7 +132,7 @@ TEST(GdiRenderer, DegenerateBeziers) {
   for (int y = 0; y < 60; ++y) flattened += dc.GetPixel(35, y) == kBlack;
   EXPECT_EQ(flattened, 2);  // the loop crosses x = 35 twice
 
-  MemorySink sink;
+  StringSink sink;
   BitmapRenderer b(&sink, 1);
   PageInfo page = PageBox(60, 60);
   ASSERT_EQ(b.BeginDocument(&page, 0, nullptr), 1);
@@ -165,13 +142,6 @@ TEST(GdiRenderer, DegenerateBeziers) {
   for (int y = 0; y < 60; ++y) path += b.Bitmap()->GetPixel(35, y) == kBlack;
   EXPECT_EQ(path, 2);
   b.EndDocument(nullptr);
-}
-
-TEST(BitmapWriters, TiffStripsHoldWholeRows) {
-  // Wider than 2730 pixels: still one row a strip.
-  EXPECT_EQ(V(TiffRowsPerStrip(612), TiffRowsPerStrip(3000)), V(4, 1));
-  EXPECT_EQ(V(TiffStripCount(612, 792), TiffStripCount(3000, 5), TiffStripCount(612, 5)),
-            V(198, 5, 2));
 }
 
 TEST(BitmapWriters, ReductionAveragesAndStopsAtCancel) {
@@ -190,14 +160,14 @@ TEST(BitmapWriters, ReductionAveragesAndStopsAtCancel) {
   EXPECT_EQ(out.pixel(3, 2), qRgb(0, 0, 0));        // the rest stays as the bitmap was made
 
   // A cancel before the reduction writes nothing at all.
-  MemorySink sink;
+  StringSink sink;
   BitmapRenderer r(&sink, 2);
   PageInfo page = PageBox(10, 10);
   ASSERT_EQ(r.BeginDocument(&page, 0, nullptr), 1);
   CancelAfter already(0);
   r.EndDocument(&already);
   EXPECT_EQ(already.texts, "Allocating memory...|");
-  EXPECT_TRUE(sink.bytes.empty());
+  EXPECT_TRUE(sink.text.empty());
 }
 
 TEST(TerminalProgress, RewritesOneLine) {

@@ -11,13 +11,11 @@
 #include "output/ExportFile.h"
 #include "output/InsertCommands.h"
 #include "output/MetafileImport.h"
-#include "output/OutputSink.h"
 #include "output/PsReader.h"
 #include "output/RoundTripDrawing.h"
 #include "output/WmfReader.h"
 #include "platform/gdi/WmfDevice.h"
 #include "render/RegisterRender.h"
-#include "render/WmfWriter.h"
 #include "support/OutputTestSupport.h"
 #include "support/TestSupport.h"
 
@@ -82,10 +80,7 @@ TEST(TabExpansion, TextFileMetafileAndOlderDrawingFile) {
 // A text file with tabs, inserted and exported: the EPS, PDF and metafile show its text with
 // the tabs as spaces.
 TEST(TabExpansionInterop, ExportsCarryTheSpacesNotTabs) {
-  ChooseFontManager();
-  struct DropFonts {
-    ~DropFonts() { SetFontManager(nullptr); }
-  } dropFonts;
+  testfonts::ScopedSystemFonts systemFonts;
   RegisterRender();
   std::string text, message;
   ASSERT_EQ(ConvertTextFileBytes("Price:\t12\nSum\t34\n", "t.txt", &text, &message), 1);
@@ -100,12 +95,7 @@ TEST(TabExpansionInterop, ExportsCarryTheSpacesNotTabs) {
   const std::string dir = TestWorkDir("tab_exports");
   for (int32_t kind : {kExportEps, kExportPdf, kExportWmf}) {
     const std::string path = dir + "/tabs." + std::to_string(kind);
-    {
-      FileSink sink(path);
-      ASSERT_TRUE(sink.Open());
-      EXPECT_EQ(ExportFile(drawing, kind, &sink, ExportOptions{}), 1) << kind;
-      ASSERT_EQ(sink.Close(), 1);
-    }
+    ASSERT_TRUE(ExportTo(drawing, kind, path)) << kind;
     const std::string bytes = ReadFileBytes(path);
     EXPECT_NE(bytes.find("Price:  12"), std::string::npos) << kind;
     EXPECT_NE(bytes.find("Sum     34"), std::string::npos) << kind;

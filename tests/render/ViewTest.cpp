@@ -6,6 +6,7 @@
 #include "model/SimpleShapes.h"
 #include "platform/msgbox/Messages.h"
 #include "render/View.h"
+#include "support/TestSupport.h"
 
 namespace {
 
@@ -44,8 +45,7 @@ TEST_F(ViewTest, FitCentresThePageWithThumbsInTheMiddle) {
     view.FitInWindow();
     EXPECT_FLOAT_EQ(view.zoom(), landscape ? 600.0f / 684 : 600.0f / 864);
     Point centre = view.Transform(306, 396);
-    EXPECT_NEAR(centre.x, 400, 0.01) << landscape;
-    EXPECT_NEAR(centre.y, 300, 0.01) << landscape;
+    EXPECT_LT(std::hypot(centre.x - 400, centre.y - 300), 0.01) << landscape;
     for (const ScrollBarSetting& bar : {view.HorizontalBar(), view.VerticalBar()})
       EXPECT_LE(std::abs(bar.position + bar.page / 2 - bar.maximum / 2), 1) << landscape;
   }
@@ -59,8 +59,7 @@ TEST_F(ViewTest, ThumbPositionGivesBackTheOffset) {
   view.SetScroll(36, -54);
   view.HorizontalThumb(view.HorizontalBar().position);
   view.VerticalThumb(view.VerticalBar().position);
-  EXPECT_NEAR(view.ScrollX(), 36, 1);
-  EXPECT_NEAR(view.ScrollY(), -54, 1);
+  EXPECT_LE(std::hypot(view.ScrollX() - 36, view.ScrollY() + 54), 1.5);
 }
 
 TEST_F(ViewTest, GridShowsEveryFifthLineOrIsTooDense) {
@@ -138,12 +137,10 @@ TEST_F(ViewTest, OutlineRenderingIsBlackAndWhite) {
 
 TEST_F(ViewTest, DoubleDensityDoublesBuffersButNotMarkerSizes) {
   view.Resize(400, 300, 2.0);
-  EXPECT_EQ(view.Window().width(), 800);
-  EXPECT_EQ(view.Working().height(), 600);
+  EXPECT_EQ(V(view.Window().width(), view.Working().height()), V(800, 600));
   view.FitInWindow();
   Point centre = view.Transform(306, 396);
-  EXPECT_NEAR(centre.x, 400, 0.01);
-  EXPECT_NEAR(centre.y, 300, 0.01);
+  EXPECT_LT(std::hypot(centre.x - 400, centre.y - 300), 0.01);
   SetDrawTargetMode(kDrawToWindow);
   view.Handle(100, 100, 1);
   int black = 0, first = -1;
@@ -152,9 +149,8 @@ TEST_F(ViewTest, DoubleDensityDoublesBuffersButNotMarkerSizes) {
       ++black;
       if (first < 0) first = x;
     }
-  EXPECT_EQ(black, 10);  // 5 logical pixels inside a white border, 7 in all
-  EXPECT_EQ(first, 100 - 4);
-  EXPECT_EQ(Pixel(100 - 6, 100), kWhite);
+  // 5 logical pixels inside a white border, 7 in all.
+  EXPECT_EQ(V(black, first, Pixel(100 - 6, 100)), V(10, 100 - 4, kWhite));
 }
 
 }  // namespace

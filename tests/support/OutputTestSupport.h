@@ -1,5 +1,6 @@
-// Helpers shared by the output and font tests: a font manager over faces the test hands it, and
-// the checks run on what outside tools (Ghostscript, pnm readers) make of our files.
+// Helpers shared by the output and font tests: a font manager over faces the test hands it (or the
+// machine's own), exporting into a file, and the checks run on what outside tools (Ghostscript,
+// pnm readers) make of our files.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -11,6 +12,9 @@
 #include <vector>
 
 #include "fonts/FontManager.h"
+#include "model/Drawing.h"
+#include "output/ExportFile.h"
+#include "output/OutputSink.h"
 #include "support/TestSupport.h"
 
 namespace testfonts {
@@ -57,7 +61,22 @@ class ScopedFonts {
   ~ScopedFonts() { SetFontManager(nullptr); }
 };
 
+// The machine's own faces as the current manager, for the life of the object.
+struct ScopedSystemFonts {
+  ScopedSystemFonts() { ChooseFontManager(); }
+  ~ScopedSystemFonts() { SetFontManager(nullptr); }
+};
+
 }  // namespace testfonts
+
+// Exports `drawing` as `kind` into the file at `path`; true when written and closed.
+inline bool ExportTo(Drawing& drawing, int32_t kind, const std::string& path,
+                     const ExportOptions& options = ExportOptions()) {
+  FileSink sink(path);
+  if (!sink.Open()) return false;
+  const bool ok = ExportFile(drawing, kind, &sink, options) == 1;
+  return sink.Close() == 1 && ok;
+}
 
 inline bool HaveTool(const char* name) {
   return RunCommand(std::string("command -v ") + name + " >/dev/null 2>&1") == 0;

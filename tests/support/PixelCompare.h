@@ -36,11 +36,6 @@ inline Pnm ReadBmp24(const std::string& path) {
   return out;
 }
 
-inline bool WritePpm(const Pnm& image, const std::string& path) {
-  return WriteFileBytes(path, "P6\n" + std::to_string(image.width) + " " +
-                                  std::to_string(image.height) + "\n255\n" + image.pixels);
-}
-
 // No channel differs by more than `tolerance` (of 255).
 inline bool Near(const Pnm& a, size_t i, const Pnm& b, size_t j, int tolerance) {
   for (size_t c = 0; c < 3; ++c)
@@ -144,6 +139,23 @@ inline std::vector<int> Reduce(const Pnm& image, int factor) {
       }
   for (int& v : out) v /= factor * factor;
   return out;
+}
+
+// Pixels of the two pictures, each reduced `factor` times, that differ by more than `tolerance`
+// in any channel; `inked` gets the reduced pixels of `b` below near-white, `total` all of them.
+inline size_t CountReducedDiffering(const Pnm& a, const Pnm& b, int factor, int tolerance,
+                                    size_t* inked, size_t* total) {
+  const std::vector<int> x = Reduce(a, factor), y = Reduce(b, factor);
+  size_t differing = 0;
+  *inked = 0;
+  for (size_t i = 0; i + 2 < x.size() && i + 2 < y.size(); i += 3) {
+    bool differs = false;
+    for (size_t c = 0; c < 3; ++c) differs |= std::abs(x[i + c] - y[i + c]) > tolerance;
+    differing += differs;
+    *inked += std::min({y[i], y[i + 1], y[i + 2]}) < 250;
+  }
+  *total = x.size() / 3;
+  return differing;
 }
 
 }  // namespace pixels
