@@ -139,6 +139,21 @@ TEST_F(DialogsTest, ScaleOfNothingBecomes100) {
   EXPECT_EQ(sy, 100u);
 }
 
+// Typing right away replaces the first field, Tab reaches the next field before OK, and Enter
+// is OK.
+TEST_F(DialogsTest, TypingGoesToTheFirstFieldThenTabThenEnter) {
+  int32_t dx = 5, dy = 6;
+  OnDialog([](QDialog* d) {
+    QTest::keyClicks(d->focusWidget(), "12");
+    QTest::keyClick(d->focusWidget(), Qt::Key_Tab);
+    QTest::keyClicks(d->focusWidget(), "-3");
+    QTest::keyClick(d->focusWidget(), Qt::Key_Return);
+  });
+  ASSERT_EQ(MoveDialog(nullptr, &dx, &dy), 1);
+  EXPECT_EQ(dx, 12);
+  EXPECT_EQ(dy, -3);
+}
+
 TEST_F(DialogsTest, ColorModelsShowTheSameRedAndTypingChangesIt) {
   Color red{100, 0, 0};
   QString cmyk, hsb;

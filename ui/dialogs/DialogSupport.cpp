@@ -1,6 +1,7 @@
 #include "ui/dialogs/DialogSupport.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDialog>
 #include <QGridLayout>
 #include <QGuiApplication>
@@ -38,6 +39,25 @@ bool CanShowDialogs() {
 int32_t RunDialog(QDialog& dialog, QWidget* owner) {
   dialog.adjustSize();
   CenterOverParent(&dialog, owner);
+  // OK and Cancel are made before the fields, so Tab would start on OK; the fields come first,
+  // and the first one has the focus with its text selected, so typing replaces it.
+  QPushButton* ok = dialog.findChild<QPushButton*>("1", Qt::FindDirectChildrenOnly);
+  QPushButton* cancel = dialog.findChild<QPushButton*>("2", Qt::FindDirectChildrenOnly);
+  const QList<QLineEdit*> fields = dialog.findChildren<QLineEdit*>();
+  const bool combos = !dialog.findChildren<QComboBox*>().isEmpty();  // they order themselves
+  if (ok && cancel && !fields.isEmpty() && !combos) {
+    QWidget* last = fields.front();
+    for (qsizetype i = 1; i < fields.size(); ++i) {
+      QWidget::setTabOrder(last, fields[i]);
+      last = fields[i];
+    }
+    QWidget::setTabOrder(last, ok);
+    QWidget::setTabOrder(ok, cancel);
+    if (!dialog.focusWidget() || dialog.focusWidget() == ok) {
+      fields.front()->setFocus();
+      fields.front()->selectAll();
+    }
+  }
   return dialog.exec() == QDialog::Accepted ? 1 : 0;
 }
 
