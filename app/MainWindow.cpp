@@ -1,10 +1,14 @@
 #include "app/MainWindow.h"
 
 #include <QAbstractEventDispatcher>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QMimeData>
+#include <QTimer>
 #include <QUrl>
+#include <QWindow>
 
 #include "app/BarButton.h"
 #include "app/ButtonBar.h"
@@ -41,6 +45,32 @@ QString FirstLocalFile(const QMimeData* data) {
   return {};
 }
 
+// Watches modal dialogs close and gives the keyboard back to the main window when no window of
+// the program has it afterwards. Only a closing dialog triggers it, so switching to another
+// program never pulls the focus back.
+class DialogFocusKeeper : public QObject {
+ public:
+  explicit DialogFocusKeeper(QWidget* main) : QObject(main), main_(main) {}
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::Hide && watched->isWidgetType()) {
+      auto* w = static_cast<QWidget*>(watched);
+      if (w->isWindow() && w->isModal() && w != main_) {
+        QTimer::singleShot(0, main_, [main = main_] {
+          if (!QGuiApplication::focusWindow() && !QApplication::activeModalWidget() &&
+              main->isVisible())
+            main->activateWindow();
+        });
+      }
+    }
+    return false;
+  }
+
+ private:
+  QWidget* main_;
+};
+
 }  // namespace
 
 MainWindow::MainWindow(Drawing* drawing) : drawing_(drawing) {
@@ -69,6 +99,9 @@ MainWindow::MainWindow(Drawing* drawing) : drawing_(drawing) {
   connect(palette_, &ToolPalette::commandRequested, this, &MainWindow::Command);
   connect(client_, &DrawingWindow::PointerMoved, statusBar_, &StatusBar::ShowCoordinates);
   BuildMainMenu(this);
+  // A window manager gives the focus back to the main window when a dialog closes; without one
+  // (a bare X server, a kiosk) the keyboard would be left with nobody, so take it back then.
+  qApp->installEventFilter(new DialogFocusKeeper(this));
   if (QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance()) {
     connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, this,
             &MainWindow::UpdateStandardBar);
