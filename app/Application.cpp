@@ -117,6 +117,13 @@ void Application::Start(const std::string& fileToOpen) {
   } else {
     window_->show();
   }
+  // With the main window up, the splash stops floating above everything; it stays where it is
+  // and does not take the focus from the main window.
+  if (splash_) {
+    splash_->setAttribute(Qt::WA_ShowWithoutActivating);
+    splash_->setWindowFlag(Qt::WindowStaysOnTopHint, false);
+    splash_->show();
+  }
   window_->activateWindow();
 
   // Reports an out-of-date Type 1 bridge itself.

@@ -1,3 +1,4 @@
+#include <QApplication>
 #include <QTest>
 #include <filesystem>
 
@@ -35,6 +36,20 @@ TEST_F(StartupTest, FirstRunTakesDefaultsAndOffersTheTips) {
   EXPECT_EQ(GetProfileInt("Misc", "Version", 0), 310);
   Start();
   EXPECT_EQ(questions_.size(), 1u);
+}
+
+// Once the main window is up the splash no longer floats above it, and it goes a second later.
+TEST_F(StartupTest, SplashSinksUnderTheWindowAndGoesAfterASecond) {
+  Start();
+  auto splash = [] {
+    for (QWidget* w : QApplication::topLevelWidgets())
+      if (w->windowType() == Qt::SplashScreen && w->isVisible()) return w;
+    return static_cast<QWidget*>(nullptr);
+  };
+  ASSERT_NE(splash(), nullptr);
+  EXPECT_FALSE(splash()->windowFlags() & Qt::WindowStaysOnTopHint);
+  IdleFor(1300);
+  EXPECT_EQ(splash(), nullptr);
 }
 
 TEST_F(StartupTest, PaperOutsideTheTableSelectsLetter) {
