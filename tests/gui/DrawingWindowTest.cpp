@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDropEvent>
 #include <QFile>
+#include <QMimeData>
 #include <QScrollBar>
+#include <QUrl>
 
 #include "app/DrawingWindow.h"
 #include "model/Drawing.h"
@@ -32,23 +35,37 @@ TEST(DrawingWindowTest, FirstSizeFitsThePageAndCentresTheThumbs) {
   }
 }
 
+// Dropped as bytes (image/x-wmf) or as a .wmf file, the picture joins the drawing selected.
 TEST(DrawingWindowTest, DroppedMetafileIsAddedSelectedAndHistoriesCleared) {
   App();
-  QFile file(QString(ONDARA_TEST_WORK) + "/../../../fuzz/corpus/wmf/shapes_and_text.wmf");
+  const QString path = QString(ONDARA_TEST_WORK) + "/../../../fuzz/corpus/wmf/shapes_and_text.wmf";
+  QFile file(path);
   ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-  Drawing drawing;
-  DrawingWindow window(&drawing);
-  window.resize(600, 500);
-  window.show();
-  QApplication::processEvents();
-  SetStatusText("before");
-  ASSERT_TRUE(window.AddDroppedMetafile(file.readAll(), QPointF(50, 50)));
-  EXPECT_GT(drawing.shapes().Count(), 0);
-  EXPECT_EQ(drawing.selection().Count(), drawing.shapes().Count());
-  EXPECT_EQ(drawing.modified, 1);
-  EXPECT_EQ(drawing.undo().UndoCount(), 0);
-  EXPECT_EQ(StatusText(), "before");
-  EXPECT_FALSE(window.AddDroppedMetafile(QByteArray("not a metafile"), QPointF(0, 0)));
+  QMimeData bytes, url;
+  bytes.setData("image/x-wmf", file.readAll());
+  url.setUrls({QUrl::fromLocalFile(path)});
+  for (QMimeData* data : {&bytes, &url}) {
+    Drawing drawing;
+    DrawingWindow window(&drawing);
+    window.resize(600, 500);
+    window.show();
+    QApplication::processEvents();
+    SetStatusText("before");
+    const QPoint at(50, 50);
+    QDragEnterEvent enter(at, Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
+    // Drops land on the viewport, the widget under the pointer.
+    ASSERT_TRUE(window.viewport()->acceptDrops());
+    QCoreApplication::sendEvent(window.viewport(), &enter);
+    ASSERT_TRUE(enter.isAccepted());
+    QDropEvent drop(at, Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(window.viewport(), &drop);
+    EXPECT_GT(drawing.shapes().Count(), 0);
+    EXPECT_EQ(drawing.selection().Count(), drawing.shapes().Count());
+    EXPECT_EQ(drawing.modified, 1);
+    EXPECT_EQ(drawing.undo().UndoCount(), 0);
+    EXPECT_EQ(StatusText(), "before");
+    EXPECT_FALSE(window.AddDroppedMetafile(QByteArray("not a metafile"), QPointF(0, 0)));
+  }
 }
 
 }  // namespace
