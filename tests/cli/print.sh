@@ -5,6 +5,7 @@ set -u
 exe=$1
 input=$2
 work=$3
+here=$(cd "$(dirname "$0")" && pwd)
 rm -rf "$work" && mkdir -p "$work" && cd "$work" || exit 1
 export SOURCE_DATE_EPOCH=1700000000
 failures=0
@@ -21,63 +22,23 @@ if [ "$(id -u)" -ne 0 ] || ! command -v cupsd >/dev/null || ! command -v lpadmin
   exit 0
 fi
 
-# The spooler's own directories, readable by the lp user that runs the filters.
+# A private spooler (its own directories, readable by the lp user that runs the filters) with
+# one PostScript queue "ondara" printing into a file.
 spool=$(mktemp -d /tmp/ondara-cups.XXXXXX)
-chmod 755 "$spool"
-mkdir -p "$spool"/{conf,spool,cache,state,log,tmp,out}
-chmod 777 "$spool/tmp" "$spool/out"
-chgrp lp "$spool/spool" 2>/dev/null && chmod 710 "$spool/spool"
-port=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
-cat >"$spool/conf/cupsd.conf" <<CONF
-Listen 127.0.0.1:$port
-LogLevel warn
-WebInterface No
-Browsing No
-DefaultAuthType None
-<Location />
-  Order allow,deny
-  Allow from 127.0.0.1
-</Location>
-<Location /admin>
-  Order allow,deny
-  Allow from 127.0.0.1
-</Location>
-<Policy default>
-  <Limit All>
-    Order deny,allow
-  </Limit>
-</Policy>
-CONF
-cat >"$spool/conf/cups-files.conf" <<CONF
-FileDevice Yes
-ServerRoot $spool/conf
-RequestRoot $spool/spool
-CacheDir $spool/cache
-StateDir $spool/state
-TempDir $spool/tmp
-AccessLog $spool/log/access_log
-ErrorLog $spool/log/error_log
-PageLog $spool/log/page_log
-CONF
-cupsd -f -c "$spool/conf/cupsd.conf" -s "$spool/conf/cups-files.conf" >"$spool/log/cupsd.out" 2>&1 &
-cupsd_pid=$!
+mkdir -p "$spool/out"
+out=$spool/out/out.ps
+bash "$here/../support/private-cupsd.sh" "$spool" "$out" >>log.txt 2>&1 ||
+  fail "the private cupsd did not start or lpadmin could not make the queue"
 cleanup() {
-  kill "$cupsd_pid" 2>/dev/null
-  wait "$cupsd_pid" 2>/dev/null
+  [ -s "$spool/pid" ] && kill "$(cat "$spool/pid")" 2>/dev/null
+  sleep 0.2
   cp -r "$spool/log" "$work/cups-log" 2>/dev/null
   rm -rf "$spool"
 }
 trap cleanup EXIT
-export CUPS_SERVER=127.0.0.1:$port
-
-for _ in $(seq 50); do lpstat -r >/dev/null 2>&1 && break; sleep 0.2; done
+CUPS_SERVER=$(cat "$spool/server" 2>/dev/null) || { fail "cupsd did not start"; exit 1; }
+export CUPS_SERVER
 lpstat -r >/dev/null 2>&1 || { fail "cupsd did not start"; exit 1; }
-
-ppd=$(lpinfo -m 2>/dev/null | awk '/generic.ppd|Generic PostScript/ {print $1; exit}')
-[ -n "$ppd" ] || ppd=drv:///sample.drv/generic.ppd
-out=$spool/out/out.ps
-lpadmin -h "127.0.0.1:$port" -p ondara -E -v "file://$out" -m "$ppd" >>log.txt 2>&1 ||
-  fail "lpadmin could not make the queue ($ppd)"
 
 "$exe" --print ondara "$input" >>log.txt 2>&1 || fail "--print exited $?"
 for _ in $(seq 150); do

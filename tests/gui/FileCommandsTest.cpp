@@ -271,8 +271,9 @@ class PrivateSpooler {
     char dir[] = "/tmp/ondara-cups.XXXXXX";
     if (!mkdtemp(dir)) return;
     root_ = dir;
-    const std::string start =
-        (std::filesystem::path(__FILE__).parent_path() / "private-cupsd.sh").string();
+    const std::string start = (std::filesystem::path(__FILE__).parent_path().parent_path() /
+                               "support" / "private-cupsd.sh")
+                                  .string();
     ready_ = RunCommand("bash '" + start + "' '" + root_ + "' '" + out + "' >'" + root_ +
                         "/start.log' 2>&1") == 0;
     std::string server = ReadFileBytes(root_ + "/server");
