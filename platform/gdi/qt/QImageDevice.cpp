@@ -330,10 +330,11 @@ void QImageDevice::Paint(const QRectF& bounds, const Draw& draw) {
 }
 
 void QImageDevice::ApplyRop(const QImage& mask, int32_t left, int32_t top) {
-  for (int y = 0; y < mask.height(); ++y) {
+  const int w = mask.width(), h = mask.height();
+  for (int y = 0; y < h; ++y) {
     const auto* m = reinterpret_cast<const QRgb*>(mask.constScanLine(y));
     auto* d = reinterpret_cast<QRgb*>(image_.scanLine(top + y)) + left;
-    for (int x = 0; x < mask.width(); ++x) {
+    for (int x = 0; x < w; ++x) {
       if (qAlpha(m[x]) == 0) continue;
       QRgb dst = d[x], src = m[x];
       switch (attr_.rop) {
