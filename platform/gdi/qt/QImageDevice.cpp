@@ -8,6 +8,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/gdi/qt/Hairline.h"
+
 namespace gdi {
 
 namespace {
@@ -23,6 +25,8 @@ constexpr uint32_t kJoinBevel = 0x1000;
 constexpr double kMiterLimit = 5.0;
 // Mask pixels beyond a primitive's mathematical bounds that its pen may still touch.
 constexpr double kMaskMargin = 2.0;
+// Beyond this size the hairline's fixed-point steps could overflow; the painter draws instead.
+constexpr int kMaxHairlineImage = 8192;
 
 QColor ToQColor(ColorRef c) { return QColor(RedOf(c), GreenOf(c), BlueOf(c)); }
 
@@ -423,6 +427,20 @@ void QImageDevice::StrokePolys(const DevPoint* points, const int32_t* counts, in
                     : nullptr;
   if (!p) {
     StrokeShape(PolyPath(points, counts, polys, closed));
+    return;
+  }
+  if (pens[0].capStyle() == Qt::FlatCap && image_.width() <= kMaxHairlineImage &&
+      image_.height() <= kMaxHairlineImage) {
+    // The painter's own hairline pixels, set directly: the painter writes straight into the
+    // same rows, so the order of drawing stays as it is.
+    Hairline line(reinterpret_cast<uint32_t*>(image_.bits()), int32_t(image_.bytesPerLine() / 4),
+                  image_.width(), image_.height(), pens[0].color().rgb());
+    const int m = LoadPoints(points, counts[0], closed);
+    if (m > 2 && points_[0] == points_[size_t(m - 1)]) {
+      line.Polyline(points_.data(), m - 1, true);
+    } else if (m > 1) {
+      line.Polyline(points_.data(), m, false);
+    }
     return;
   }
   p->setPen(pens[0]);
