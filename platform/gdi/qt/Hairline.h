@@ -7,6 +7,8 @@
 #include <QPoint>
 #include <cstdint>
 
+class QPainterPath;
+
 namespace gdi {
 
 class Hairline {
@@ -17,12 +19,20 @@ class Hairline {
   // The segments between successive points (no repeated neighbours); `closed` adds the segment
   // from the last point back to the first.
   void Polyline(const QPoint* points, int n, bool closed);
+  // Each figure of the path, its curves cut into straight pieces by halving; a figure that ends
+  // where it starts joins up there.
+  void Path(const QPainterPath& path);
 
  private:
   enum Direction { kNone = 0, kDown = 1, kUp = 2, kRight = 4, kLeft = 8 };
   struct Pixel {
     int x, y;
   };
+  struct PointF {
+    double x, y;
+  };
+  void Cubic(const PointF& p1, const PointF& p2, const PointF& p3, const PointF& p4);
+  void Subdivide(PointF* points, int level);
   bool Clip(double& x1, double& y1, double& x2, double& y2);
   void Segment(double x1, double y1, double x2, double y2);
   void FindLastPixel(double x1, double y1, double x2, double y2);
@@ -34,7 +44,7 @@ class Hairline {
   int32_t stride_, width_, height_;
   uint32_t color_;
   double xmin_, xmax_, ymin_, ymax_;
-  Pixel lastPixel_{-1, -1};
+  Pixel lastPixel_{0, 0};
   int lastDir_ = kNone;
   bool lastAxisAligned_ = false;
 };

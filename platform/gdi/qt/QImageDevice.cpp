@@ -364,6 +364,12 @@ void QImageDevice::StrokeShape(const QPainterPath& path) {
   QPen pens[2];
   int n = PenStrokes(pens);
   if (n == 0 || path.isEmpty()) return;
+  if (n == 1 && attr_.rop == R2_COPYPEN && HairlinePen(pens[0])) {
+    Hairline line(reinterpret_cast<uint32_t*>(image_.bits()), int32_t(image_.bytesPerLine() / 4),
+                  image_.width(), image_.height(), pens[0].color().rgb());
+    line.Path(path);
+    return;
+  }
   double w = PenPixels();
   QRectF bounds = path.controlPointRect().adjusted(-w, -w, w, w);
   Paint(bounds, [&](QPainter& p) {
@@ -414,6 +420,14 @@ void QImageDevice::FillPolys(const DevPoint* points, const int32_t* counts, int3
   p->setBrush(Qt::NoBrush);
 }
 
+// A pen the painter would draw as a one-pixel line without end caps, on an image small enough
+// for the direct line drawing.
+bool QImageDevice::HairlinePen(const QPen& pen) const {
+  return !image_.isNull() && pen.style() == Qt::SolidLine && pen.widthF() <= 1 &&
+         pen.capStyle() == Qt::FlatCap && image_.width() <= kMaxHairlineImage &&
+         image_.height() <= kMaxHairlineImage;
+}
+
 void QImageDevice::StrokePolys(const DevPoint* points, const int32_t* counts, int32_t polys,
                                bool closed) {
   QPen pens[2];
@@ -429,8 +443,7 @@ void QImageDevice::StrokePolys(const DevPoint* points, const int32_t* counts, in
     StrokeShape(PolyPath(points, counts, polys, closed));
     return;
   }
-  if (pens[0].capStyle() == Qt::FlatCap && image_.width() <= kMaxHairlineImage &&
-      image_.height() <= kMaxHairlineImage) {
+  if (HairlinePen(pens[0])) {
     // The painter's own hairline pixels, set directly: the painter writes straight into the
     // same rows, so the order of drawing stays as it is.
     Hairline line(reinterpret_cast<uint32_t*>(image_.bits()), int32_t(image_.bytesPerLine() / 4),

@@ -119,6 +119,7 @@ class QImageDevice : public Device {
   int32_t PenPixels() const;
   // The selected brush; false for the null brush.
   bool MakeBrush(QBrush* out);
+  bool HairlinePen(const QPen& pen) const;
   void StrokeShape(const QPainterPath& path);
   void FillShape(const QPainterPath& path, const QBrush& brush);
   void FillShape(const QPainterPath& path);
