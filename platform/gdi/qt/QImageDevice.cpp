@@ -372,6 +372,9 @@ void QImageDevice::StrokeShape(const QPainterPath& path) {
   }
   double w = PenPixels();
   QRectF bounds = path.controlPointRect().adjusted(-w, -w, w, w);
+  // Nothing of a figure well off the image can show (a miter reaches furthest), so the painter
+  // is spared the outlining.
+  if (OffImage(bounds, w * kMiterLimit)) return;
   Paint(bounds, [&](QPainter& p) {
     p.setBrush(Qt::NoBrush);
     for (int i = 0; i < n; ++i) p.strokePath(path, pens[i]);
@@ -379,7 +382,7 @@ void QImageDevice::StrokeShape(const QPainterPath& path) {
 }
 
 void QImageDevice::FillShape(const QPainterPath& path, const QBrush& brush) {
-  if (path.isEmpty()) return;
+  if (path.isEmpty() || OffImage(path.controlPointRect(), 0)) return;
   Paint(path.controlPointRect(), [&](QPainter& p) { p.fillPath(path, brush); });
 }
 
@@ -418,6 +421,11 @@ void QImageDevice::FillPolys(const DevPoint* points, const int32_t* counts, int3
   p->setBrush(brush);
   p->drawPolygon(points_.data(), m, Qt::OddEvenFill);
   p->setBrush(Qt::NoBrush);
+}
+
+bool QImageDevice::OffImage(const QRectF& bounds, double reach) const {
+  const double m = reach + kMaskMargin;
+  return !bounds.adjusted(-m, -m, m, m).intersects(QRectF(0, 0, image_.width(), image_.height()));
 }
 
 // A pen the painter would draw as a one-pixel line without end caps, on an image small enough
