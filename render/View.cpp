@@ -380,9 +380,13 @@ void View::DrawGrid() {
 
 void View::MakeMonochrome(gdi::QImageDevice& dev) {
   QImage& img = dev.image();
-  for (int y = 0; y < img.height(); ++y) {
-    auto* row = reinterpret_cast<QRgb*>(img.scanLine(y));
-    for (int x = 0; x < img.width(); ++x) {
+  // The size once: QImage's accessors are calls into the library, not inlined.
+  const int w = img.width(), h = img.height();
+  uchar* bits = img.bits();
+  const qsizetype stride = img.bytesPerLine();
+  for (int y = 0; y < h; ++y) {
+    auto* row = reinterpret_cast<QRgb*>(bits + y * stride);
+    for (int x = 0; x < w; ++x) {
       const QRgb v = row[x];
       if (v == 0xFFFFFFFFu || v == 0xFF000000u) continue;
       // Light colours go white, dark black, and the middle greys a checker, as a

@@ -8,6 +8,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/gdi/qt/Hairline.h"
+
 namespace gdi {
 
 namespace {
@@ -23,6 +25,8 @@ constexpr uint32_t kJoinBevel = 0x1000;
 constexpr double kMiterLimit = 5.0;
 // Mask pixels beyond a primitive's mathematical bounds that its pen may still touch.
 constexpr double kMaskMargin = 2.0;
+// Beyond this size the hairline's fixed-point steps could overflow; the painter draws instead.
+constexpr int kMaxHairlineImage = 8192;
 
 QColor ToQColor(ColorRef c) { return QColor(RedOf(c), GreenOf(c), BlueOf(c)); }
 
@@ -330,10 +334,11 @@ void QImageDevice::Paint(const QRectF& bounds, const Draw& draw) {
 }
 
 void QImageDevice::ApplyRop(const QImage& mask, int32_t left, int32_t top) {
-  for (int y = 0; y < mask.height(); ++y) {
+  const int w = mask.width(), h = mask.height();
+  for (int y = 0; y < h; ++y) {
     const auto* m = reinterpret_cast<const QRgb*>(mask.constScanLine(y));
     auto* d = reinterpret_cast<QRgb*>(image_.scanLine(top + y)) + left;
-    for (int x = 0; x < mask.width(); ++x) {
+    for (int x = 0; x < w; ++x) {
       if (qAlpha(m[x]) == 0) continue;
       QRgb dst = d[x], src = m[x];
       switch (attr_.rop) {
@@ -359,8 +364,17 @@ void QImageDevice::StrokeShape(const QPainterPath& path) {
   QPen pens[2];
   int n = PenStrokes(pens);
   if (n == 0 || path.isEmpty()) return;
+  if (n == 1 && attr_.rop == R2_COPYPEN && HairlinePen(pens[0])) {
+    Hairline line(reinterpret_cast<uint32_t*>(image_.bits()), int32_t(image_.bytesPerLine() / 4),
+                  image_.width(), image_.height(), pens[0].color().rgb());
+    line.Path(path);
+    return;
+  }
   double w = PenPixels();
   QRectF bounds = path.controlPointRect().adjusted(-w, -w, w, w);
+  // Nothing of a figure well off the image can show (a miter reaches furthest), so the painter
+  // is spared the outlining.
+  if (OffImage(bounds, w * kMiterLimit)) return;
   Paint(bounds, [&](QPainter& p) {
     p.setBrush(Qt::NoBrush);
     for (int i = 0; i < n; ++i) p.strokePath(path, pens[i]);
@@ -368,7 +382,7 @@ void QImageDevice::StrokeShape(const QPainterPath& path) {
 }
 
 void QImageDevice::FillShape(const QPainterPath& path, const QBrush& brush) {
-  if (path.isEmpty()) return;
+  if (path.isEmpty() || OffImage(path.controlPointRect(), 0)) return;
   Paint(path.controlPointRect(), [&](QPainter& p) { p.fillPath(path, brush); });
 }
 
@@ -409,6 +423,19 @@ void QImageDevice::FillPolys(const DevPoint* points, const int32_t* counts, int3
   p->setBrush(Qt::NoBrush);
 }
 
+bool QImageDevice::OffImage(const QRectF& bounds, double reach) const {
+  const double m = reach + kMaskMargin;
+  return !bounds.adjusted(-m, -m, m, m).intersects(QRectF(0, 0, image_.width(), image_.height()));
+}
+
+// A pen the painter would draw as a one-pixel line without end caps, on an image small enough
+// for the direct line drawing.
+bool QImageDevice::HairlinePen(const QPen& pen) const {
+  return !image_.isNull() && pen.style() == Qt::SolidLine && pen.widthF() <= 1 &&
+         pen.capStyle() == Qt::FlatCap && image_.width() <= kMaxHairlineImage &&
+         image_.height() <= kMaxHairlineImage;
+}
+
 void QImageDevice::StrokePolys(const DevPoint* points, const int32_t* counts, int32_t polys,
                                bool closed) {
   QPen pens[2];
@@ -422,6 +449,19 @@ void QImageDevice::StrokePolys(const DevPoint* points, const int32_t* counts, in
                     : nullptr;
   if (!p) {
     StrokeShape(PolyPath(points, counts, polys, closed));
+    return;
+  }
+  if (HairlinePen(pens[0])) {
+    // The painter's own hairline pixels, set directly: the painter writes straight into the
+    // same rows, so the order of drawing stays as it is.
+    Hairline line(reinterpret_cast<uint32_t*>(image_.bits()), int32_t(image_.bytesPerLine() / 4),
+                  image_.width(), image_.height(), pens[0].color().rgb());
+    const int m = LoadPoints(points, counts[0], closed);
+    if (m > 2 && points_[0] == points_[size_t(m - 1)]) {
+      line.Polyline(points_.data(), m - 1, true);
+    } else if (m > 1) {
+      line.Polyline(points_.data(), m, false);
+    }
     return;
   }
   p->setPen(pens[0]);

@@ -119,6 +119,9 @@ class QImageDevice : public Device {
   int32_t PenPixels() const;
   // The selected brush; false for the null brush.
   bool MakeBrush(QBrush* out);
+  bool HairlinePen(const QPen& pen) const;
+  // True when the rectangle, grown by `reach` and a pixel's rounding, lies wholly off the image.
+  bool OffImage(const QRectF& bounds, double reach) const;
   void StrokeShape(const QPainterPath& path);
   void FillShape(const QPainterPath& path, const QBrush& brush);
   void FillShape(const QPainterPath& path);

@@ -1,0 +1,356 @@
+#include "platform/gdi/qt/Hairline.h"
+
+#include <QPainterPath>
+#include <climits>
+#include <cmath>
+#include <cstdlib>
+#include <utility>
+
+namespace gdi {
+
+namespace {
+
+// Coordinates in 26.6 fixed point, steps in 16.16.
+int Fixed6(double v) { return int(v * 64.0); }
+
+// No pixel drawn yet to join.
+constexpr int kNoPixel = INT_MIN;
+
+int Step16(int num, int den) { return int((int64_t(num) * 65536) / den); }
+
+}  // namespace
+
+Hairline::Hairline(uint32_t* pixels, int32_t stride, int32_t width, int32_t height, uint32_t color)
+    : pixels_(pixels), stride_(stride), width_(width), height_(height), color_(color) {
+  // Lines are cut a pixel outside the image, so that the steps inside do not depend on how
+  // far the line goes on beyond it.
+  xmin_ = -1;
+  xmax_ = double(width) + 1;
+  ymin_ = -1;
+  ymax_ = double(height) + 1;
+}
+
+// True when the whole line lies outside; otherwise the ends are moved onto the cut lines. A
+// moved far end leaves no last pixel for the next segment to join.
+bool Hairline::Clip(double& x1, double& y1, double& x2, double& y2) {
+  if (x1 < xmin_) {
+    if (x2 <= xmin_) return lastPixel_.x = kNoPixel, true;
+    y1 += (y2 - y1) / (x2 - x1) * (xmin_ - x1);
+    x1 = xmin_;
+  } else if (x1 > xmax_) {
+    if (x2 >= xmax_) return lastPixel_.x = kNoPixel, true;
+    y1 += (y2 - y1) / (x2 - x1) * (xmax_ - x1);
+    x1 = xmax_;
+  }
+  if (x2 < xmin_) {
+    lastPixel_.x = kNoPixel;
+    y2 += (y2 - y1) / (x2 - x1) * (xmin_ - x2);
+    x2 = xmin_;
+  } else if (x2 > xmax_) {
+    lastPixel_.x = kNoPixel;
+    y2 += (y2 - y1) / (x2 - x1) * (xmax_ - x2);
+    x2 = xmax_;
+  }
+  if (y1 < ymin_) {
+    if (y2 <= ymin_) return lastPixel_.x = kNoPixel, true;
+    x1 += (x2 - x1) / (y2 - y1) * (ymin_ - y1);
+    y1 = ymin_;
+  } else if (y1 > ymax_) {
+    if (y2 >= ymax_) return lastPixel_.x = kNoPixel, true;
+    x1 += (x2 - x1) / (y2 - y1) * (ymax_ - y1);
+    y1 = ymax_;
+  }
+  if (y2 < ymin_) {
+    lastPixel_.x = kNoPixel;
+    x2 += (x2 - x1) / (y2 - y1) * (ymin_ - y2);
+    y2 = ymin_;
+  } else if (y2 > ymax_) {
+    lastPixel_.x = kNoPixel;
+    x2 += (x2 - x1) / (y2 - y1) * (ymax_ - y2);
+    y2 = ymax_;
+  }
+  return false;
+}
+
+// The last pixel and direction of a closed figure's final segment, so that its first segment
+// joins it as it would join a predecessor.
+void Hairline::FindLastPixel(double rx1, double ry1, double rx2, double ry2) {
+  lastPixel_ = {kNoPixel, kNoPixel};
+  if (Clip(rx1, ry1, rx2, ry2)) return;
+  int x1 = Fixed6(rx1), y1 = Fixed6(ry1), x2 = Fixed6(rx2), y2 = Fixed6(ry2);
+  const int dx = std::abs(x2 - x1), dy = std::abs(y2 - y1);
+  if (dx < dy) {
+    const bool swapped = y1 > y2;
+    if (swapped) {
+      std::swap(y1, y2);
+      std::swap(x1, x2);
+    }
+    const int xinc = Step16(x2 - x1, y2 - y1);
+    int x = x1 * 1024;
+    const int y = (y1 + 32) >> 6, ys = (y2 + 32) >> 6;
+    if (y == ys) return;
+    x += (((y << 6) + (xinc > 0 ? 32 : 0) - y1) * xinc) >> 6;
+    if (swapped) {
+      lastPixel_ = {x >> 16, y};
+      lastDir_ = kUp;
+    } else {
+      lastPixel_ = {(x + (ys - y - 1) * xinc) >> 16, ys - 1};
+      lastDir_ = kDown;
+    }
+    lastAxisAligned_ = std::abs(xinc) < (1 << 14);
+  } else {
+    if (dx == 0) return;
+    const bool swapped = x1 > x2;
+    if (swapped) {
+      std::swap(x1, x2);
+      std::swap(y1, y2);
+    }
+    const int yinc = Step16(y2 - y1, x2 - x1);
+    int y = y1 * 1024;
+    const int x = (x1 + 32) >> 6, xs = (x2 + 32) >> 6;
+    if (x == xs) return;
+    y += (((x << 6) + (yinc > 0 ? 32 : 0) - x1) * yinc) >> 6;
+    if (swapped) {
+      lastPixel_ = {x, y >> 16};
+      lastDir_ = kLeft;
+    } else {
+      lastPixel_ = {xs - 1, (y + (xs - x - 1) * yinc) >> 16};
+      lastDir_ = kRight;
+    }
+    lastAxisAligned_ = std::abs(yinc) < (1 << 14);
+  }
+}
+
+// One pixel a step along the major axis from pixel centre to pixel centre, the far end left
+// out. A pixel the previous segment already drew is skipped; one a turn would leave out (a
+// diagonal gap) is added; reversing along the same axis starts half a pixel back.
+void Hairline::Segment(double rx1, double ry1, double rx2, double ry2) {
+  if (Clip(rx1, ry1, rx2, ry2)) return;
+  int x1 = Fixed6(rx1), y1 = Fixed6(ry1), x2 = Fixed6(rx2), y2 = Fixed6(ry2);
+  const int dx = std::abs(x2 - x1), dy = std::abs(y2 - y1);
+  Pixel last = lastPixel_;
+  auto joins = [&](const Pixel& first, int dir, bool axisAligned) {
+    if (lastPixel_.x == kNoPixel) return 0;
+    if (first.x == lastPixel_.x && first.y == lastPixel_.y) return -1;  // drawn already
+    if (lastDir_ != dir &&
+        ((axisAligned && lastAxisAligned_ && lastPixel_.x != first.x && lastPixel_.y != first.y) ||
+         std::abs(lastPixel_.x - first.x) > 1 || std::abs(lastPixel_.y - first.y) > 1))
+      return 1;  // a gap to fill
+    return 0;
+  };
+  if (dx < dy) {
+    int dir = kDown;
+    const bool swapped = y1 > y2;
+    if (swapped) {
+      std::swap(y1, y2);
+      std::swap(x1, x2);
+      dir = kUp;
+    }
+    const int xinc = Step16(x2 - x1, y2 - y1);
+    int x = x1 * 1024;
+    const bool reversed = (lastDir_ ^ (kDown | kUp)) == dir;
+    if (reversed) {
+      if (swapped) {
+        y2 += 32;
+      } else {
+        y1 -= 32;
+        x -= xinc >> 1;
+      }
+    }
+    int y = (y1 + 32) >> 6, ys = (y2 + 32) >> 6;
+    // The half-pixel start must not move the first pixel off the previous segment's last.
+    if (reversed && !swapped && lastPixel_.y == y + 1) ++y;
+    if (y != ys) {
+      x += (((y << 6) + (xinc > 0 ? 32 : 0) - y1) * xinc) >> 6;
+      Pixel first{x >> 16, y};
+      last = {(x + (ys - y - 1) * xinc) >> 16, ys - 1};
+      if (swapped) std::swap(first, last);
+      const bool axisAligned = std::abs(xinc) < (1 << 14);
+      const int join = joins(first, dir, axisAligned);
+      if (join < 0) {
+        if (swapped) {
+          --ys;
+        } else {
+          ++y;
+          x += xinc;
+        }
+      } else if (join > 0) {
+        if (swapped) {
+          ++ys;
+        } else {
+          --y;
+          x -= xinc;
+        }
+      } else if (lastPixel_.x != kNoPixel && lastDir_ == dir &&
+                 std::abs(lastPixel_.x - first.x) <= 1 && std::abs(lastPixel_.y - first.y) > 1) {
+        // Continuing the same way after a jump across: start half a step over.
+        x += xinc >> 1;
+        last.x = swapped ? x >> 16 : (x + (ys - y - 1) * xinc) >> 16;
+      }
+      lastDir_ = dir;
+      lastAxisAligned_ = axisAligned;
+      do {
+        Put(x >> 16, y);
+        x += xinc;
+      } while (++y < ys);
+    }
+  } else {
+    if (dx == 0) return;
+    int dir = kRight;
+    const bool swapped = x1 > x2;
+    if (swapped) {
+      std::swap(x1, x2);
+      std::swap(y1, y2);
+      dir = kLeft;
+    }
+    const int yinc = Step16(y2 - y1, x2 - x1);
+    int y = y1 * 1024;
+    const bool reversed = (lastDir_ ^ (kRight | kLeft)) == dir;
+    if (reversed) {
+      if (swapped) {
+        x2 += 32;
+      } else {
+        x1 -= 32;
+        y -= yinc >> 1;
+      }
+    }
+    int x = (x1 + 32) >> 6, xs = (x2 + 32) >> 6;
+    if (reversed && !swapped && lastPixel_.x == x + 1) ++x;
+    if (x != xs) {
+      y += (((x << 6) + (yinc > 0 ? 32 : 0) - x1) * yinc) >> 6;
+      Pixel first{x, y >> 16};
+      last = {xs - 1, (y + (xs - x - 1) * yinc) >> 16};
+      if (swapped) std::swap(first, last);
+      const bool axisAligned = std::abs(yinc) < (1 << 14);
+      const int join = joins(first, dir, axisAligned);
+      if (join < 0) {
+        if (swapped) {
+          --xs;
+        } else {
+          ++x;
+          y += yinc;
+        }
+      } else if (join > 0) {
+        if (swapped) {
+          ++xs;
+        } else {
+          --x;
+          y -= yinc;
+        }
+      } else if (lastPixel_.x != kNoPixel && lastDir_ == dir &&
+                 std::abs(lastPixel_.x - first.x) <= 1 && std::abs(lastPixel_.y - first.y) > 1) {
+        y += yinc >> 1;
+        last.y = swapped ? y >> 16 : (y + (xs - x - 1) * yinc) >> 16;
+      }
+      lastDir_ = dir;
+      lastAxisAligned_ = axisAligned;
+      do {
+        Put(x, y >> 16);
+        y += yinc;
+      } while (++x < xs);
+    }
+  }
+  lastPixel_ = last;
+}
+
+void Hairline::Polyline(const QPoint* points, int n, bool closed) {
+  if (n < 2) return;
+  lastPixel_ = {kNoPixel, kNoPixel};
+  lastDir_ = kNone;
+  lastAxisAligned_ = false;
+  const QPoint& a = points[0];
+  const QPoint& z = points[n - 1];
+  if (closed || (a.x() == z.x() && a.y() == z.y())) FindLastPixel(z.x(), z.y(), a.x(), a.y());
+  for (int i = 1; i < n; ++i)
+    Segment(points[i - 1].x(), points[i - 1].y(), points[i].x(), points[i].y());
+  if (closed) Segment(z.x(), z.y(), a.x(), a.y());
+}
+
+void Hairline::Path(const QPainterPath& path) {
+  const int n = path.elementCount();
+  lastDir_ = kNone;
+  lastAxisAligned_ = false;
+  for (int start = 0; start < n;) {
+    int end = start + 1;
+    while (end < n && path.elementAt(end).type != QPainterPath::MoveToElement) ++end;
+    // A lone move draws nothing.
+    if (end - start >= 2) {
+      const QPainterPath::Element& a = path.elementAt(start);
+      const QPainterPath::Element& z = path.elementAt(end - 1);
+      lastPixel_ = {kNoPixel, kNoPixel};
+      if (a.x == z.x && a.y == z.y) {
+        const QPainterPath::Element& y = path.elementAt(end - 2);
+        FindLastPixel(y.x, y.y, z.x, z.y);
+      }
+      PointF p{a.x, a.y};
+      for (int i = start + 1; i < end;) {
+        const QPainterPath::Element& e = path.elementAt(i);
+        if (e.type == QPainterPath::CurveToElement && i + 2 < end) {
+          const QPainterPath::Element& c = path.elementAt(i + 1);
+          const QPainterPath::Element& d = path.elementAt(i + 2);
+          Cubic(p, {e.x, e.y}, {c.x, c.y}, {d.x, d.y});
+          p = {d.x, d.y};
+          i += 3;
+        } else {
+          Segment(p.x, p.y, e.x, e.y);
+          p = {e.x, e.y};
+          ++i;
+        }
+      }
+    }
+    start = end;
+  }
+}
+
+// Halved at most six times, until both control points lie within a quarter of the chord's
+// Manhattan length (measured as a cross product) of the chord.
+void Hairline::Cubic(const PointF& p1, const PointF& p2, const PointF& p3, const PointF& p4) {
+  constexpr int kLevels = 6;
+  PointF points[3 * kLevels + 4];
+  points[3] = p1;
+  points[2] = p2;
+  points[1] = p3;
+  points[0] = p4;
+  Subdivide(points, kLevels);
+}
+
+namespace {
+
+// De Casteljau halving in place: the curve points[0..3] (stored end first) becomes
+// points[0..3] and points[3..6].
+template <typename P>
+void Halve(P* points) {
+  auto coordinate = [&](double P::*v) {
+    points[6].*v = points[3].*v;
+    double c = points[1].*v, d = points[2].*v;
+    double a = (points[0].*v + c) * .5;
+    double b = (points[3].*v + d) * .5;
+    points[1].*v = a;
+    points[5].*v = b;
+    c = (c + d) * .5;
+    points[2].*v = a = (a + c) * .5;
+    points[4].*v = b = (b + c) * .5;
+    points[3].*v = (a + b) * .5;
+  };
+  coordinate(&P::x);
+  coordinate(&P::y);
+}
+
+}  // namespace
+
+void Hairline::Subdivide(PointF* points, int level) {
+  if (level) {
+    const double dx = points[3].x - points[0].x, dy = points[3].y - points[0].y;
+    const double len = .25 * (std::abs(dx) + std::abs(dy));
+    if (std::abs(dx * (points[0].y - points[2].y) - dy * (points[0].x - points[2].x)) >= len ||
+        std::abs(dx * (points[0].y - points[1].y) - dy * (points[0].x - points[1].x)) >= len) {
+      Halve(points);
+      Subdivide(points + 3, level - 1);
+      Subdivide(points, level - 1);
+      return;
+    }
+  }
+  Segment(points[3].x, points[3].y, points[0].x, points[0].y);
+}
+
+}  // namespace gdi
