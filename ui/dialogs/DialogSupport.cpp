@@ -36,6 +36,20 @@ bool CanShowDialogs() {
 }
 
 int32_t RunDialog(QDialog& dialog, QWidget* owner) {
+  // A dialog whose OK and Cancel row was made before its controls has the buttons first in the
+  // tab order, and OK would take the focus; the controls go first, and typing replaces the
+  // first field's text.
+  QList<QWidget*> chain;
+  for (QWidget* w = dialog.nextInFocusChain(); w && w != &dialog; w = w->nextInFocusChain())
+    if (w->focusPolicy() & Qt::TabFocus) chain.append(w);
+  auto* ok = dialog.findChild<QPushButton*>("1");
+  auto* cancel = dialog.findChild<QPushButton*>("2");
+  if (chain.size() > 2 && chain[0] == ok && chain[1] == cancel) {
+    QWidget::setTabOrder(chain.last(), ok);
+    QWidget::setTabOrder(ok, cancel);
+    chain[2]->setFocus();
+    if (auto* field = qobject_cast<QLineEdit*>(chain[2])) field->selectAll();
+  }
   dialog.adjustSize();
   CenterOverParent(&dialog, owner);
   return dialog.exec() == QDialog::Accepted ? 1 : 0;
