@@ -11,8 +11,8 @@
 #include "model/PathShapes.h"
 #include "model/UndoActions.h"
 #include "render/View.h"
-#include "tools/EditingSupport.h"
 #include "tools/PathTools.h"
+#include "tools/ToolSupport.h"
 
 namespace {
 
@@ -68,12 +68,11 @@ Before Save(PolygonShape* p, CurveShape* c) {
 }
 
 void Record(PolygonShape* p, CurveShape* c, Before&& b) {
-  Drawing* d = editing::CurrentDrawing();
+  Drawing* d = ToolDrawing();
   if (!d || !b.ok) return;
-  EditAction* action = p ? new EditNodesAction(d, p, std::move(b.points), b.closed)
-                         : new EditNodesAction(d, c, std::move(b.nodes), b.closed);
-  d->undo().Record(action);  // the change is made already
-  d->SetModified();
+  // The change is made already.
+  RecordDoneEdit(d, p ? new EditNodesAction(d, p, std::move(b.points), b.closed)
+                      : new EditNodesAction(d, c, std::move(b.nodes), b.closed));
 }
 
 void ToggleClosed(PolygonShape* p, CurveShape* c) {
@@ -109,10 +108,10 @@ void RunNodeMenu(Shape* shape, float x, float y) {
   const int id = TrackPopup(items, x, y);
   if (!p && !c) return;
   Before before = Save(p, c);
-  Rect area = editing::RepaintBounds(*shape);
+  Rect area = RepaintBounds(*shape);
   switch (id) {
     case kNodeInsert: {
-      const float tol = editing::PixelsInPoints(kInsertPixels);
+      const float tol = PixelsInPoints(kInsertPixels);
       if (!(p ? p->InsertNodeAt(x, y, tol) : c->InsertNodeAt(x, y, tol))) return;
       break;
     }
@@ -137,6 +136,6 @@ void RunNodeMenu(Shape* shape, float x, float y) {
       return;
   }
   Record(p, c, std::move(before));
-  area = UnionRect(area, editing::RepaintBounds(*shape));
-  editing::RepaintArea(area);
+  area = UnionRect(area, RepaintBounds(*shape));
+  RepaintAfterEdit(area);
 }

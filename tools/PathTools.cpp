@@ -6,8 +6,8 @@
 #include "model/SimpleShapes.h"
 #include "model/UndoActions.h"
 #include "platform/msgbox/Messages.h"
-#include "tools/EditingSupport.h"
 #include "tools/ToolCursors.h"
+#include "tools/ToolSupport.h"
 
 namespace {
 
@@ -47,13 +47,13 @@ void KeepOppositeInLine(float ax, float ay, float cx, float cy, float* ox, float
 int PathHandleAt(Shape* shape, float x, float y) {
   if (PolygonShape* p = AsPolygon(shape)) {
     for (int32_t i = 0; i < p->points.Count(); ++i)
-      if (editing::NearHandle(*p, p->points[i].x, p->points[i].y, x, y)) return i;
+      if (NearHandle(*p, p->points[i].x, p->points[i].y, x, y)) return i;
   } else if (CurveShape* c = AsCurve(shape)) {
     for (int32_t i = 0; i < c->nodes.Count(); ++i) {
       const CurveNode& n = c->nodes[i];
-      if (editing::NearHandle(*c, n.inX, n.inY, x, y)) return 3 * i + 1;
-      if (editing::NearHandle(*c, n.outX, n.outY, x, y)) return 3 * i + 2;
-      if (editing::NearHandle(*c, n.x, n.y, x, y)) return 3 * i;
+      if (NearHandle(*c, n.inX, n.inY, x, y)) return 3 * i + 1;
+      if (NearHandle(*c, n.outX, n.outY, x, y)) return 3 * i + 2;
+      if (NearHandle(*c, n.x, n.y, x, y)) return 3 * i;
     }
   }
   return -1;
@@ -145,13 +145,13 @@ void PathTool::DragHandle(float x, float y) {
 void PathTool::DrawFeedback() {
   Shape* s = state_ == kDragging ? edited_ : fresh_.get();
   if (!s) return;
-  editing::DrawFeedback(*s);
+  ShowOutline(s);
   feedbackDrawn_ = true;
 }
 
 void PathTool::EraseFeedback() {
   Shape* s = state_ == kDragging ? edited_ : fresh_.get();
-  if (feedbackDrawn_ && s) editing::EraseFeedback(*s);
+  if (feedbackDrawn_) HideOutline(s);
   feedbackDrawn_ = false;
 }
 
@@ -183,33 +183,32 @@ void PathTool::Deactivate() {
 }
 
 void PathTool::Discard() {
-  editing::RefreshWindow();
+  RefreshWindowFromBuffers();
   fresh_.reset();
 }
 
 void PathTool::MouseDown(float x, float y, int shift) {
-  Drawing* d = editing::CurrentDrawing();
   switch (state_) {
     case kIdle: {
       if (curve_)
         fresh_ = std::make_unique<CurveShape>();
       else
         fresh_ = std::make_unique<PolygonShape>();
-      if (d) d->SnapToGrid(&x, &y);
+      SnapToGrid(&x, &y);
       if (!Append(x, y, shift) || !Append(x, y, shift)) {
         fresh_.reset();
         return;
       }
       if (curve_) AsCurve(fresh_.get())->Smooth();
       feedbackDrawn_ = false;
-      editing::RefreshWindow();
+      RefreshWindowFromBuffers();
       SetToolCursor(4);
       SetStatusText(Message(kFirstPress));
       state_ = kFirstSegment;
       break;
     }
     case kAdding: {
-      if (d) d->SnapToGrid(&x, &y);
+      SnapToGrid(&x, &y);
       EraseFeedback();
       // A plain first click leaves two equal points; the second click replaces the duplicate.
       if (Count() == 2) {
@@ -235,9 +234,9 @@ void PathTool::MouseDown(float x, float y, int shift) {
         if (!savedNodes_.CopyFrom(c->nodes)) return;
         savedClosed_ = c->closed;
       }
-      before_ = editing::RepaintBounds(*edited_);
+      before_ = RepaintBounds(*edited_);
       feedbackDrawn_ = false;
-      editing::RefreshWindow();
+      RefreshWindowFromBuffers();
       state_ = kDragging;
       break;
     }
@@ -249,7 +248,7 @@ void PathTool::MouseDown(float x, float y, int shift) {
 void PathTool::MouseMove(float x, float y, int) {
   if (state_ != kFirstSegment && state_ != kAdding && state_ != kDragging) return;
   EraseFeedback();
-  if (Drawing* d = editing::CurrentDrawing()) d->SnapToGrid(&x, &y);
+  SnapToGrid(&x, &y);
   if (state_ == kDragging)
     DragHandle(x, y);
   else
@@ -267,20 +266,15 @@ void PathTool::MouseUp(float, float, int) {
   if (state_ != kDragging) return;
   EraseFeedback();
   state_ = kIdle;
-  Drawing* d = editing::CurrentDrawing();
-  const Rect after = editing::RepaintBounds(*edited_);
+  Drawing* d = ToolDrawing();
+  const Rect after = RepaintBounds(*edited_);
   EditNodesAction* action = nullptr;
   if (PolygonShape* p = AsPolygon(edited_))
     action = new EditNodesAction(d, p, std::move(savedPoints_), savedClosed_);
   else if (CurveShape* c = AsCurve(edited_))
     action = new EditNodesAction(d, c, std::move(savedNodes_), savedClosed_);
-  if (d && action) {
-    d->undo().Record(action);  // the drag made the change already
-    d->SetModified();
-  } else {
-    delete action;
-  }
-  editing::RepaintArea(UnionRect(before_, after));
+  RecordDoneEdit(d, action);  // the drag made the change already
+  RepaintAfterEdit(UnionRect(before_, after));
 }
 
 void PathTool::DoubleClick(float, float, int) {
@@ -298,7 +292,7 @@ void PathTool::DoubleClick(float, float, int) {
 bool PathTool::Finish() {
   const int32_t n = Count();
   if (n < 1) return false;
-  const float t = editing::PixelsInPoints(kClosePixels);
+  const float t = PixelsInPoints(kClosePixels);
   const Point first = Anchor(0), last = Anchor(n - 1);
   if (std::fabs(last.x - first.x) < t && std::fabs(last.y - first.y) < t) {
     if (curve_ && n <= 2) return false;
@@ -308,8 +302,9 @@ bool PathTool::Finish() {
   }
   if (CurveShape* c = AsCurve(fresh_.get())) c->Smooth();
   Shape* shape = fresh_.release();
-  if (Drawing* d = editing::CurrentDrawing()) shape->SetPaintStyle(d->defaultStyle);
-  editing::AddFinishedShape(shape);
+  if (Drawing* d = ToolDrawing()) shape->SetPaintStyle(d->defaultStyle);
+  AddFinishedShape(shape);
+  RedrawAll();
   return true;
 }
 

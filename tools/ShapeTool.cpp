@@ -10,13 +10,6 @@
 #include "tools/ToolCursors.h"
 #include "tools/ToolSupport.h"
 
-namespace {
-
-// A press this close to a handle, in pixels on either axis, takes the handle.
-constexpr float kHandleReachPixels = 3;
-
-}  // namespace
-
 // Shapes never name a tool that is gone.
 ShapeTool::~ShapeTool() {
   ShapeEditors& e = TheShapeEditors();
@@ -49,18 +42,15 @@ void ShapeTool::Deactivate() {
   before_.reset();
   target_ = nullptr;
   feedbackDrawn_ = false;
-  if (unfinished) RepaintAll();
+  if (unfinished) RedrawAll();
 }
 
 int ShapeTool::HitHandle(float x, float y) {
   if (!target_) return -1;
   Point points[4];
   const int n = Handles(target_, points);
-  const float reach = PixelsInPoints(kHandleReachPixels);
-  for (int i = 0; i < n; ++i) {
-    const Point p = Transform(target_->matrix(), points[i].x, points[i].y);
-    if (std::fabs(p.x - x) <= reach && std::fabs(p.y - y) <= reach) return FirstHandle() + i;
-  }
+  for (int i = 0; i < n; ++i)
+    if (NearHandle(*target_, points[i].x, points[i].y, x, y)) return FirstHandle() + i;
   return -1;
 }
 
@@ -119,11 +109,7 @@ void ShapeTool::MouseUp(float, float, int) {
       // The change is made already; the action only keeps the shape as it was.
       auto* action = new (std::nothrow) ReshapeAction(d, target_, before_.get());
       if (action) before_.release();
-      if (action && action->Valid())
-        d->undo().Record(action);
-      else
-        delete action;
-      d->SetModified();
+      RecordDoneEdit(d, action);
     }
     before_.reset();
     RepaintAfterEdit(UnionRect(oldBounds_, bounds));
@@ -146,30 +132,19 @@ void ShapeTool::Finish() {
     return;
   }
   shape->SetPaintStyle(d->defaultStyle);
-  Rect area;
-  shape->GetBounds(&area, 1);
-  Shape* added = shape.release();
-  auto* action = new (std::nothrow) AddShapeAction(d, added);
-  if (!action) delete added;
-  if (action) RunAction(d, action);
-  d->SetModified();
-  d->ClearSelection();
+  const Rect area = RepaintBounds(*shape);
+  AddFinishedShape(shape.release());
   SetStatusText(ReleaseMessage());
-  if (action && d->shapes().IndexOf(added) >= 0) d->Select(added);
   RepaintAfterEdit(area);
 }
 
 void ShapeTool::EraseFeedback() {
-  if (PreviewMode() && feedbackDrawn_) XorOutline(target_);
+  if (feedbackDrawn_) HideOutline(target_);
   feedbackDrawn_ = false;
 }
 
 void ShapeTool::ShowFeedback() {
-  if (PreviewMode()) {
-    XorOutline(target_);
-    feedbackDrawn_ = true;
-  } else {
-    Shape* shapes[1] = {target_};
-    ShowOverClean(shapes, 1);
-  }
+  ShowOutline(target_);
+  // Outside preview the next outline replaces this one over the clean image.
+  feedbackDrawn_ = PreviewMode();
 }

@@ -16,8 +16,8 @@
 #include "platform/msgbox/Messages.h"
 #include "render/GdiPainter.h"
 #include "render/View.h"
-#include "tools/EditingSupport.h"
 #include "tools/ToolCursors.h"
+#include "tools/ToolSupport.h"
 
 namespace {
 
@@ -108,32 +108,16 @@ std::string NewTextFont() {
   return face ? face->PostScriptName() : std::string();
 }
 
-// The outline of a box (a text's frame) under a matrix, as a hairline on the current target.
-void StrokeFrame(const Matrix& m, float x1, float y1, float x2, float y2) {
+// A hairline through the points under a matrix on the current target; the frame of a text
+// and its caret.
+void StrokeHairline(const Matrix& m, const Point* points, int count, bool closed) {
   GraphicsState& gs = TheGraphicsState();
   gs.gsave();
   gs.newpath();
   gs.concat(m);
-  gs.moveto(x1, y1);
-  gs.lineto(x2, y1);
-  gs.lineto(x2, y2);
-  gs.lineto(x1, y2);
-  gs.closepath();
-  gs.setlinewidth(0);
-  gs.setrgbcolor(0, 0, 0);
-  gs.setpattern(-1);
-  gs.setdash(-1);
-  gs.stroke(0);
-  gs.grestore();
-}
-
-void StrokeLine(const Matrix& m, float x1, float y1, float x2, float y2) {
-  GraphicsState& gs = TheGraphicsState();
-  gs.gsave();
-  gs.newpath();
-  gs.concat(m);
-  gs.moveto(x1, y1);
-  gs.lineto(x2, y2);
+  gs.moveto(points[0].x, points[0].y);
+  for (int i = 1; i < count; ++i) gs.lineto(points[i].x, points[i].y);
+  if (closed) gs.closepath();
   gs.setlinewidth(0);
   gs.setrgbcolor(0, 0, 0);
   gs.setpattern(-1);
@@ -174,31 +158,28 @@ int TextTool::HitHandle(float x, float y) {
   const BoxShape& f = edited_->frame();
   const Point corners[4] = {{f.x1, f.y1}, {f.x2, f.y1}, {f.x2, f.y2}, {f.x1, f.y2}};
   for (int i = 0; i < 4; ++i)
-    if (editing::NearHandle(*edited_, corners[i].x, corners[i].y, x, y)) return i;
+    if (NearHandle(*edited_, corners[i].x, corners[i].y, x, y)) return i;
   return -1;
 }
 
 void TextTool::Deactivate() {
-  Drawing* d = editing::CurrentDrawing();
+  Drawing* d = ToolDrawing();
   if (state_ == kNew && fresh_) {
     if (fresh_->buffer().TextLength() > 0) {
-      editing::AddFinishedShape(fresh_.release());
+      AddFinishedShape(fresh_.release());
+      RedrawAll();
     } else {
-      editing::RefreshWindow();
+      RefreshWindowFromBuffers();
       fresh_.reset();
     }
   } else if (state_ == kEditing && edited_) {
     if (d) {
-      auto* action = new EditTextAction(d, edited_, std::move(before_));
-      if (action->Valid())
-        d->undo().Record(action);  // the typing made the change already
-      else
-        delete action;
-      d->SetModified();
+      // The typing made the change already.
+      RecordDoneEdit(d, new EditTextAction(d, edited_, std::move(before_)));
       d->ClearSelection();
       d->Select(edited_);
     }
-    editing::RedrawAll();
+    RedrawAll();
   }
   state_ = kIdle;
   feedbackDrawn_ = false;
@@ -206,19 +187,19 @@ void TextTool::Deactivate() {
 }
 
 void TextTool::MouseDown(float x, float y, int) {
-  Drawing* d = editing::CurrentDrawing();
+  Drawing* d = ToolDrawing();
   if (!d) return;
   if (state_ != kAttached) {
     if (state_ != kIdle) {
       Deactivate();
       Activate();
     }
-    editing::RefreshWindow();
+    RefreshWindowFromBuffers();
     if (d->selection().Count() > 0) {
       d->ClearSelection();
-      if (View* v = editing::CurrentView()) v->SelectRedraw();
+      if (View* v = ToolView()) v->SelectRedraw();
     }
-    const float t = editing::PixelsInPoints(kFindPixels);
+    const float t = PixelsInPoints(kFindPixels);
     edited_ = FindTextTouching(d->shapes(), x - t, y - t, x + t, y + t);
     state_ = edited_ ? kEditing : kNew;
   }
@@ -227,7 +208,7 @@ void TextTool::MouseDown(float x, float y, int) {
     case kNew: {
       fresh_ = std::make_unique<TextShape>("", NewTextFont(), std::trunc(App().textSize),
                                            kNewLeading, 0);
-      d->SnapToGrid(&x, &y);
+      SnapToGrid(&x, &y);
       BoxShape& f = fresh_->frame();
       f.x1 = f.x2 = x;
       f.y1 = f.y2 = y;
@@ -240,8 +221,8 @@ void TextTool::MouseDown(float x, float y, int) {
         state_ = kIdle;
         return;
       }
-      oldBounds_ = editing::RepaintBounds(*edited_);
-      editing::RefreshWindow();
+      oldBounds_ = RepaintBounds(*edited_);
+      RefreshWindowFromBuffers();
       const BoxShape& f = edited_->frame();
       box_[0] = f.x1;
       box_[1] = f.y1;
@@ -253,7 +234,7 @@ void TextTool::MouseDown(float x, float y, int) {
     }
     case kEditing: {
       before_ = TextBuffer(edited_->buffer());
-      editing::RedrawAll();
+      RedrawAll();
       const Point local = ITransform(edited_->matrix(), x, y);
       PlaceCaret(local.x, local.y);
       Key(0);
@@ -266,9 +247,8 @@ void TextTool::MouseDown(float x, float y, int) {
 
 void TextTool::MouseMove(float x, float y, int shift) {
   if (state_ != kNew && state_ != kDragging) return;
-  Drawing* d = editing::CurrentDrawing();
   BoxFeedback(false);
-  if (d) d->SnapToGrid(&x, &y);
+  SnapToGrid(&x, &y);
   if (state_ == kNew && fresh_) {
     BoxShape& f = fresh_->frame();
     if (!shift) {
@@ -301,7 +281,7 @@ void TextTool::MouseMove(float x, float y, int shift) {
 }
 
 void TextTool::MouseUp(float, float, int) {
-  Drawing* d = editing::CurrentDrawing();
+  Drawing* d = ToolDrawing();
   if (state_ == kNew && fresh_) {
     BoxFeedback(false);
     BoxShape& f = fresh_->frame();
@@ -319,7 +299,7 @@ void TextTool::MouseUp(float, float, int) {
     }
     if (f.x2 - f.x1 < kMinWidth) f.x2 = f.x1 + kDefaultBox;
     if (f.y1 - f.y2 < kMinHeight) f.y2 = f.y1 - kDefaultBox;
-    editing::RefreshWindow();
+    RefreshWindowFromBuffers();
     if (landscape) fresh_->Rotate(f.x1, f.y1, 90);
     Key(0);
     return;
@@ -328,15 +308,12 @@ void TextTool::MouseUp(float, float, int) {
   BoxFeedback(false);
   state_ = kIdle;
   BoxShape& f = edited_->frame();
-  const Rect between = editing::RepaintBounds(*edited_);
+  const Rect between = RepaintBounds(*edited_);
   if (f.x1 > f.x2) std::swap(f.x1, f.x2);
   if (f.y1 < f.y2) std::swap(f.y1, f.y2);
   edited_->Layout();
-  if (d) {
-    d->undo().Record(new TextFrameAction(d, edited_, box_[0], box_[1], box_[2], box_[3]));
-    d->SetModified();
-  }
-  editing::RepaintArea(UnionRect(UnionRect(oldBounds_, between), editing::RepaintBounds(*edited_)));
+  if (d) RecordDoneEdit(d, new TextFrameAction(d, edited_, box_[0], box_[1], box_[2], box_[3]));
+  RepaintAfterEdit(UnionRect(UnionRect(oldBounds_, between), RepaintBounds(*edited_)));
 }
 
 void TextTool::Key(int code) {
@@ -382,7 +359,7 @@ void TextTool::Key(int code) {
 
 Rect TextTool::TypingArea() {
   TextShape* t = text();
-  return t ? Widened(editing::RepaintBounds(*t), kRepaintMargin) : Rect{};
+  return t ? Widened(RepaintBounds(*t), kRepaintMargin) : Rect{};
 }
 
 void TextTool::PlaceCaret(float x, float y) {
@@ -422,7 +399,7 @@ void TextTool::CaretPosition(float* x, float* baseline) const {
 
 void TextTool::DrawTypingState(const Rect& area) {
   TextShape* t = text();
-  View* v = editing::CurrentView();
+  View* v = ToolView();
   if (!t || !v) return;
   v->BeginDrawing();
   v->Redraw(v->preview ? &area : nullptr);
@@ -430,10 +407,12 @@ void TextTool::DrawTypingState(const Rect& area) {
   // A new text is not in the drawing yet, so the redraw did not show it.
   if (state_ == kNew) t->Draw(v->preview ? 1 : 0);
   const BoxShape& f = t->frame();
-  StrokeFrame(t->matrix(), f.x1, f.y1, f.x2, f.y2);
+  const Point frame[4] = {{f.x1, f.y1}, {f.x2, f.y1}, {f.x2, f.y2}, {f.x1, f.y2}};
+  StrokeHairline(t->matrix(), frame, 4, true);
   float x = 0, baseline = 0;
   CaretPosition(&x, &baseline);
-  StrokeLine(t->matrix(), x, baseline + AscentOf(*t), x, baseline + DescentOf(*t));
+  const Point caret[2] = {{x, baseline + AscentOf(*t)}, {x, baseline + DescentOf(*t)}};
+  StrokeHairline(t->matrix(), caret, 2, false);
   SetDrawTargetMode(kDrawToBuffer);
   v->WindowChanged();
   v->EndDrawing();
@@ -450,9 +429,9 @@ void TextTool::BoxFeedback(bool draw) {
   t->GetMatrix(m);
   box.SetMatrixFrom(m);
   if (draw)
-    editing::DrawFeedback(box);
+    ShowOutline(&box);
   else
-    editing::EraseFeedback(box);
+    HideOutline(&box);
   feedbackDrawn_ = draw;
 }
 

@@ -3,28 +3,47 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <new>
 
 #include "app/AppState.h"
 #include "app/DrawingWindow.h"
 #include "model/Drawing.h"
+#include "model/UndoActions.h"
 #include "render/GdiPainter.h"
 #include "render/View.h"
 
 namespace {
 
-// Handles stick out of a shape's bounds by a few pixels; repaints include them.
-constexpr float kHandleMarginPixels = 5;
+// Handles reach a few pixels beyond a shape's bounds; repaints include them.
+constexpr float kHandleReachPixels = 6;
 constexpr float kHitPixels = 2;
-// How far a handle marker reaches beyond its shape's bounds, in logical pixels.
-constexpr int32_t kHandleReach = 6;
+// A press this close to a handle, in pixels on either axis, takes the handle.
+constexpr float kHandleHitPixels = 3;
 
-// Tool calls normally arrive inside the window's BeginDrawing; the selection tool's hand-off and
-// direct calls may not, and nesting is counted.
-struct DrawingScope {
-  explicit DrawingScope(View* v) : view(v) { view->BeginDrawing(); }
-  ~DrawingScope() { view->EndDrawing(); }
-  View* view;
+// Tool calls normally arrive inside the window's BeginDrawing; a tool switch, the selection
+// tool's hand-off and direct calls may not, and nesting is counted.
+class DrawingScope {
+ public:
+  explicit DrawingScope(View* v) : view_(v) {
+    if (view_) view_->BeginDrawing();
+  }
+  ~DrawingScope() {
+    if (view_) view_->EndDrawing();
+  }
+  DrawingScope(const DrawingScope&) = delete;
+  DrawingScope& operator=(const DrawingScope&) = delete;
+
+ private:
+  View* view_;
 };
+
+void XorOutline(View* v, Shape* shape) {
+  DrawingScope scope(v);
+  v->SetDrawTarget(kDrawFeedback);
+  shape->Draw(0);
+  v->SetDrawTarget(kDrawToBuffer);
+  v->WindowChanged();
+}
 
 }  // namespace
 
@@ -51,10 +70,22 @@ float PixelsInPoints(float pixels) {
 
 float HitTolerance() { return PixelsInPoints(kHitPixels); }
 
+bool NearHandle(const Shape& shape, float hx, float hy, float x, float y) {
+  const Point p = Transform(shape.matrix(), hx, hy);
+  const float t = PixelsInPoints(kHandleHitPixels);
+  return std::fabs(p.x - x) <= t && std::fabs(p.y - y) <= t;
+}
+
 float AngleFrom(float cx, float cy, float px, float py) {
   const double dx = double(px) - cx, dy = double(py) - cy;
   if (dx == 0) return dy > 0 ? 90.0f : dy < 0 ? -90.0f : 0.0f;
   return float(std::atan2(dy, dx) * (180 / 3.141592653589793));
+}
+
+Rect RepaintBounds(Shape& shape) {
+  Rect r;
+  shape.GetBounds(&r, 1);
+  return NormalizeRect(r);
 }
 
 void RefreshWindowFromBuffers() {
@@ -86,14 +117,22 @@ void ShowOverClean(Shape* const* shapes, int32_t count) {
   }
 }
 
-void XorOutline(Shape* shape) {
+void ShowOutline(Shape* shape) {
   View* v = ToolView();
   if (!v || !shape) return;
-  DrawingScope scope(v);
-  v->SetDrawTarget(kDrawFeedback);
-  shape->Draw(0);
-  v->SetDrawTarget(kDrawToBuffer);
-  v->WindowChanged();
+  if (v->preview)
+    XorOutline(v, shape);
+  else
+    ShowOverClean(&shape, 1);
+}
+
+void HideOutline(Shape* shape) {
+  View* v = ToolView();
+  if (!v || !shape) return;
+  if (v->preview)
+    XorOutline(v, shape);
+  else
+    RefreshWindowFromBuffers();
 }
 
 void RepaintAfterEdit(const Rect& area) {
@@ -103,7 +142,7 @@ void RepaintAfterEdit(const Rect& area) {
     v->Redraw(nullptr);
     return;
   }
-  const float m = PixelsInPoints(kHandleMarginPixels);
+  const float m = PixelsInPoints(kHandleReachPixels);
   Rect r = NormalizeRect(area);
   r.x1 -= m;
   r.y1 -= m;
@@ -112,16 +151,45 @@ void RepaintAfterEdit(const Rect& area) {
   v->Redraw(&r);
 }
 
-void RepaintAll() {
-  if (DrawingWindow* w = App().client) {
-    w->SetFullRepaint();
-    w->InvalidateAll();
+void RedrawAll() {
+  if (View* v = ToolView()) v->Redraw(nullptr);
+}
+
+bool AddFinishedShape(Shape* shape) {
+  Drawing* d = ToolDrawing();
+  if (!d || !shape) {
+    delete shape;
+    return false;
   }
+  d->ClearSelection();
+  auto* action = new (std::nothrow) AddShapeAction(d, shape);
+  if (!action) {
+    delete shape;
+    return false;
+  }
+  const bool recorded = RunAction(d, action);
+  const bool added = d->shapes().IndexOf(shape) >= 0;
+  if (added) {
+    d->SetModified();
+    d->Select(shape);
+  }
+  return added && recorded;
+}
+
+void RecordDoneEdit(Drawing* drawing, EditAction* action) {
+  if (!drawing) {
+    delete action;
+    return;
+  }
+  if (action && action->Valid())
+    drawing->undo().Record(action);
+  else
+    delete action;
+  drawing->SetModified();
 }
 
 void MoveSelection(float dx, float dy) {
   Drawing* d = ToolDrawing();
-  View* v = ToolView();
   if (!d || d->selection().Empty()) return;
   const Rect before = BoundsOfList(d->selection(), 1);
   // MoveBy takes what the user sees; landscape gives the page axes in exchanged order.
@@ -129,27 +197,7 @@ void MoveSelection(float dx, float dy) {
     d->MoveBy(dy, dx);
   else
     d->MoveBy(dx, dy);
-  if (!v) return;
-  if (!v->preview) {
-    v->Redraw(nullptr);
-    return;
-  }
-  const Rect after = BoundsOfList(d->selection(), 1);
-  Rect area = before;
-  for (const Rect& r : {before, after}) {
-    if (RectIsEmpty(r)) continue;
-    area = RectIsEmpty(area) ? r
-                             : Rect{std::min(area.x1, r.x1), std::min(area.y1, r.y1),
-                                    std::max(area.x2, r.x2), std::max(area.y2, r.y2)};
-  }
-  if (RectIsEmpty(area)) return;
-  const Point a = v->Transform(area.x1, area.y1), b = v->Transform(area.x2, area.y2);
-  // Handles stand a few pixels outside the bounds.
-  const int32_t m = kHandleReach * v->MarkerScale();
-  auto clamp = [](float f) { return int32_t(std::clamp(f, -1.0e6f, 1.0e6f)); };
-  const gdi::DevRect r{clamp(std::min(a.x, b.x)) - m, clamp(std::min(a.y, b.y)) - m,
-                       clamp(std::max(a.x, b.x)) + m, clamp(std::max(a.y, b.y)) + m};
-  v->Invalidate(&r);
+  RepaintAfterEdit(UnionRect(before, BoundsOfList(d->selection(), 1)));
 }
 
 void RubberBand::Start(float x, float y) {

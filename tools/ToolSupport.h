@@ -1,12 +1,16 @@
 // What the mouse tools share: the drawing window, its drawing and view, grid snap, the angle
-// rule, pixel tolerances, the XOR rubber rectangle, drag feedback and the repaint after an edit.
+// rule, pixel tolerances, handle hits, drag feedback, the adding and recording of edits and the
+// repaint after an edit.
 #pragma once
+
+#include <cstdint>
 
 #include "model/Geometry.h"
 #include "model/Shape.h"
 
 class Drawing;
 class DrawingWindow;
+class EditAction;
 class View;
 
 // Null while the program has no drawing or window (start-up, shutdown, tests of the model).
@@ -21,21 +25,36 @@ void SnapToGrid(float* x, float* y);
 float PixelsInPoints(float pixels);
 // Two pixels in drawing units: how near a click must come to pick an object.
 float HitTolerance();
+// Does the local point (hx, hy) of the shape, placed by its matrix, lie within 3 pixels of
+// (x, y) on both axes?
+bool NearHandle(const Shape& shape, float hx, float hy, float x, float y);
 // Angle in degrees of (px, py) seen from (cx, cy), in (-180, 180]; 0 for the centre itself.
 float AngleFrom(float cx, float cy, float px, float py);
+// The shape's bounds with line width (normalized): what a repaint of it must cover.
+Rect RepaintBounds(Shape& shape);
 
 // The window shows the buffers again: the drawing without handles or feedback.
 void RefreshWindowFromBuffers();
 // Draws the shapes over the clean image: in colour on the window in preview mode, as
 // outlines through the working image otherwise. Each call replaces the previous feedback.
 void ShowOverClean(Shape* const* shapes, int32_t count);
-// Draws the shape's outline in XOR on the window; a second call with the same geometry
-// removes it.
-void XorOutline(Shape* shape);
+// Drag feedback of one shape's outline: XOR on the window in preview, where showing the same
+// geometry again removes it; over the clean image otherwise, replacing the last feedback.
+void ShowOutline(Shape* shape);
+// Removes what ShowOutline drew for the same geometry.
+void HideOutline(Shape* shape);
 // After an edit: the area (page points, grown for handles) in preview mode, else everything.
 void RepaintAfterEdit(const Rect& area);
-// The whole window is painted again once the mouse is released.
-void RepaintAll();
+// The whole drawing is drawn again now.
+void RedrawAll();
+
+// Hands a finished new shape to the drawing through an undoable add; it becomes the only
+// selected object. The drawing owns it afterwards, or it is destroyed when it could not be
+// added. The caller repaints. False when it was not added.
+bool AddFinishedShape(Shape* shape);
+// Records an action for a change the tool has already made (so it is not run) and marks the
+// drawing modified. Takes ownership; an invalid action is destroyed.
+void RecordDoneEdit(Drawing* drawing, EditAction* action);
 
 // Records and performs the undoable move of the selection by (dx, dy) page points, then shows
 // the result: in preview the area the selection left and reached is repainted, in outline the

@@ -19,7 +19,7 @@ void TransformTool::Deactivate() {
   state_ = kNoOrigin;
   // An unfinished drag changes nothing; only its picture goes.
   DropFeedback();
-  if (dragging) RepaintAll();
+  if (dragging) RedrawAll();
 }
 
 void TransformTool::MouseDown(float x, float y, int shift) {

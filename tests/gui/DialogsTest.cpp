@@ -139,19 +139,19 @@ TEST_F(DialogsTest, ScaleOfNothingBecomes100) {
   EXPECT_EQ(sy, 100u);
 }
 
-// Typing right away replaces the first field, Tab reaches the next field before OK, and Enter
-// is OK.
-TEST_F(DialogsTest, TypingGoesToTheFirstFieldThenTabThenEnter) {
-  int32_t dx = 5, dy = 6;
+// A user types at once: the first field has the focus with its text selected, Tab goes on to
+// the next field and Return is OK.
+TEST_F(DialogsTest, MoveTakesTypingFromTheFirstField) {
+  int32_t dx = 5, dy = 5;
   OnDialog([](QDialog* d) {
-    QTest::keyClicks(d->focusWidget(), "12");
+    QTest::keyClicks(d->focusWidget(), "72");
     QTest::keyClick(d->focusWidget(), Qt::Key_Tab);
-    QTest::keyClicks(d->focusWidget(), "-3");
+    QTest::keyClicks(d->focusWidget(), "-36");
     QTest::keyClick(d->focusWidget(), Qt::Key_Return);
   });
   ASSERT_EQ(MoveDialog(nullptr, &dx, &dy), 1);
-  EXPECT_EQ(dx, 12);
-  EXPECT_EQ(dy, -3);
+  EXPECT_EQ(dx, 72);
+  EXPECT_EQ(dy, -36);
 }
 
 TEST_F(DialogsTest, ColorModelsShowTheSameRedAndTypingChangesIt) {

@@ -37,27 +37,22 @@ bool CanShowDialogs() {
 }
 
 int32_t RunDialog(QDialog& dialog, QWidget* owner) {
+  // A dialog whose OK and Cancel row was made before its controls has the buttons first in the
+  // tab order, and OK would take the focus; the controls go first, and typing replaces the
+  // first field's text.
+  QList<QWidget*> chain;
+  for (QWidget* w = dialog.nextInFocusChain(); w && w != &dialog; w = w->nextInFocusChain())
+    if (w->focusPolicy() & Qt::TabFocus) chain.append(w);
+  auto* ok = dialog.findChild<QPushButton*>("1");
+  auto* cancel = dialog.findChild<QPushButton*>("2");
+  if (chain.size() > 2 && chain[0] == ok && chain[1] == cancel) {
+    QWidget::setTabOrder(chain.last(), ok);
+    QWidget::setTabOrder(ok, cancel);
+    chain[2]->setFocus();
+    if (auto* field = qobject_cast<QLineEdit*>(chain[2])) field->selectAll();
+  }
   dialog.adjustSize();
   CenterOverParent(&dialog, owner);
-  // OK and Cancel are made before the fields, so Tab would start on OK; the fields come first,
-  // and the first one has the focus with its text selected, so typing replaces it.
-  QPushButton* ok = dialog.findChild<QPushButton*>("1", Qt::FindDirectChildrenOnly);
-  QPushButton* cancel = dialog.findChild<QPushButton*>("2", Qt::FindDirectChildrenOnly);
-  const QList<QLineEdit*> fields = dialog.findChildren<QLineEdit*>();
-  const bool combos = !dialog.findChildren<QComboBox*>().isEmpty();  // they order themselves
-  if (ok && cancel && !fields.isEmpty() && !combos) {
-    QWidget* last = fields.front();
-    for (qsizetype i = 1; i < fields.size(); ++i) {
-      QWidget::setTabOrder(last, fields[i]);
-      last = fields[i];
-    }
-    QWidget::setTabOrder(last, ok);
-    QWidget::setTabOrder(ok, cancel);
-    if (!dialog.focusWidget() || dialog.focusWidget() == ok) {
-      fields.front()->setFocus();
-      fields.front()->selectAll();
-    }
-  }
   return dialog.exec() == QDialog::Accepted ? 1 : 0;
 }
 
