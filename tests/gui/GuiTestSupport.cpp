@@ -5,8 +5,10 @@
 #include <unistd.h>
 
 #include <QApplication>
+#include <QClipboard>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QGuiApplication>
 #include <QTimer>
 #include <cstdlib>
 #include <filesystem>
@@ -94,6 +96,9 @@ void GuiTest::SetUp() {
   setenv("XDG_CONFIG_HOME", (work_ + "/config").c_str(), 1);
   setenv("XDG_STATE_HOME", (work_ + "/state").c_str(), 1);
   g_errors = &errors_;
+  // The offscreen clipboard lives as long as the process; each test starts with it empty. (A
+  // real display's clipboard is shared with other programs and left alone.)
+  if (QGuiApplication::platformName() == "offscreen") QGuiApplication::clipboard()->clear();
   SetMessageHandler(&RecordMessage);
   SetQuestionHook([this](const QString& title, const QString& text) {
     questions_.push_back(title + "|" + text);

@@ -1,7 +1,6 @@
 #include "ui/dialogs/DialogSupport.h"
 
 #include <QApplication>
-#include <QComboBox>
 #include <QDialog>
 #include <QGridLayout>
 #include <QGuiApplication>
