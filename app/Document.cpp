@@ -10,6 +10,7 @@
 #include "app/MainWindow.h"
 #include "app/Prompts.h"
 #include "model/Drawing.h"
+#include "model/HitIndex.h"
 #include "output/PsReader.h"
 #include "tools/Tool.h"
 
@@ -76,6 +77,9 @@ bool OpenAsCurrentFile(const std::string& path) {
     drawing->path.clear();
   }
   drawing->modified = 0;
+  // A large drawing's hit index is built while the user waits for the file anyway, so the
+  // first click on it answers at once.
+  if (ok) UpdateHitIndex(drawing->shapes());
   RestartView();
   return ok;
 }
@@ -91,6 +95,7 @@ bool RecoverDrawing(const std::string& file, const std::string& path) {
   }
   // Not saved under its own name since the changes it holds.
   drawing->modified = ok ? 1 : 0;
+  if (ok) UpdateHitIndex(drawing->shapes());
   RestartView();
   UpdateTitle();
   return ok;
