@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "output/GeneralFormat.h"
 #include "output/OutputSink.h"
 
 void PaintStyleCache::Reset() {
@@ -28,15 +29,8 @@ PaintStyleCache& ThePaintStyleCache() {
 void ResetPaintStyleCache() { ThePaintStyleCache().Reset(); }
 
 char* FormatNumberPrecision(char* out, double v, int precision) {
-  // to_chars with a precision is specified as printf "%.*g" in the C locale, and it is several
-  // times faster than printf.
   if (!std::isfinite(v)) v = 0;
-  auto result = std::to_chars(out, out + kNumberChars, v, std::chars_format::general, precision);
-  if (result.ec != std::errc()) {
-    *out = '0';
-    return out + 1;
-  }
-  return result.ptr;
+  return FormatGeneral(out, v, precision);
 }
 
 char* FormatNumber(char* out, double v) {
