@@ -206,7 +206,7 @@ void AiWriter::DrawText(const PaintStyle* style, const Matrix* m, const char* te
   out_.Line("e");
   for (const TextLine& line : SplitTextLines(text)) {
     out_.Put('(');
-    AppendEscapedPsString(&out_.pending(), line.text, line.length);
+    out_.PutEscaped(line.text, line.length);
     out_.Line(") t");
   }
   out_.Line("T");

@@ -71,7 +71,7 @@ PdfWriter::PdfWriter(OutputSink* sink, std::vector<std::string> fonts)
 long long PdfWriter::Position() {
   long told = sink_ ? sink_->Tell() : 0;
   if (told < 0) told = 0;
-  return static_cast<long long>(told) + static_cast<long long>(out_.pending().size());
+  return static_cast<long long>(told) + static_cast<long long>(out_.PendingSize());
 }
 
 int32_t PdfWriter::RecordObject() {
@@ -317,7 +317,7 @@ void PdfWriter::WriteImage(const ImageData& image, int32_t k, int32_t base) {
       group[2 * c] = kHex[v >> 4];
       group[2 * c + 1] = kHex[v & 15];
     }
-    out_.pending().append(group, 6);
+    out_.Put(std::string_view(group, 6));
     if (++inLine == kPixelsPerLine) {
       out_.EndLine();
       inLine = 0;
@@ -421,7 +421,7 @@ void PdfWriter::DrawText(const PaintStyle* style, const Matrix* m, const char* t
   };
   auto putString = [&](const TextLine& line) {
     out_.Put('(');
-    AppendEscapedPsString(&out_.pending(), line.text, line.length);
+    out_.PutEscaped(line.text, line.length);
     out_.Put(')');
   };
   double px = 0, py = 0;

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "output/GeneralFormat.h"
 #include "output/OutputSink.h"
 
 void PaintStyleCache::Reset() {
@@ -28,15 +29,8 @@ PaintStyleCache& ThePaintStyleCache() {
 void ResetPaintStyleCache() { ThePaintStyleCache().Reset(); }
 
 char* FormatNumberPrecision(char* out, double v, int precision) {
-  // to_chars with a precision is specified as printf "%.*g" in the C locale, and it is several
-  // times faster than printf.
   if (!std::isfinite(v)) v = 0;
-  auto result = std::to_chars(out, out + kNumberChars, v, std::chars_format::general, precision);
-  if (result.ec != std::errc()) {
-    *out = '0';
-    return out + 1;
-  }
-  return result.ptr;
+  return FormatGeneral(out, v, precision);
 }
 
 char* FormatNumber(char* out, double v) {
@@ -93,10 +87,9 @@ std::string NumberText(double v) {
   return std::string(buf, FormatNumber(buf, v));
 }
 
-void AppendMatrix(std::string* out, const Matrix& m, int32_t bare, bool plain) {
+char* WriteMatrix(char* out, const Matrix& m, int32_t bare, bool plain) {
   const float entries[6] = {m.a, m.b, m.c, m.d, m.tx, m.ty};
-  char buf[6 * kNumberChars + 4];
-  char* p = buf;
+  char* p = out;
   if (!bare) *p++ = '[';
   for (int i = 0; i < 6; i++) {
     double v = entries[i];
@@ -106,7 +99,12 @@ void AppendMatrix(std::string* out, const Matrix& m, int32_t bare, bool plain) {
   }
   if (!bare) *p++ = ']';
   *p++ = ' ';
-  out->append(buf, size_t(p - buf));
+  return p;
+}
+
+void AppendMatrix(std::string* out, const Matrix& m, int32_t bare, bool plain) {
+  char buf[kMatrixChars];
+  out->append(buf, WriteMatrix(buf, m, bare, plain));
 }
 
 std::string FormatMatrix(const Matrix& m, int32_t bare) {
@@ -157,34 +155,55 @@ const char* PatternName(int32_t index) {
   return kNames[index];
 }
 
-char* PsLineBuffer::Format(char* out, double v) const {
-  return plain_ ? FormatPlainNumber(out, v, 6) : FormatNumber(out, v);
+PsLineBuffer::PsLineBuffer(OutputSink* sink) : sink_(sink) {
+  // Room for a full flush size and the longest piece put after it.
+  room_.resize(kFlushSize + 4 * kMatrixChars);
 }
 
-void PsLineBuffer::Number(double v) {
-  char buf[kNumberChars];
-  buf_.append(buf, Format(buf, v));
+void PsLineBuffer::Grow(size_t n) {
+  // A piece larger than the room left: first hand over what is there, then widen for a very
+  // large piece (a long text line).
+  Flush();
+  if (n > room_.size()) room_.resize(n);
 }
 
-void PsLineBuffer::NumberSp(double v) {
-  char buf[kNumberChars + 1];
-  char* end = Format(buf, v);
-  *end++ = ' ';
-  buf_.append(buf, end);
+void PsLineBuffer::PutEscaped(const char* text, size_t length) {
+  if (!text) return;
+  char* out = Room(4 * length);
+  for (size_t i = 0; i < length; i++) {
+    unsigned char c = static_cast<unsigned char>(text[i]);
+    if (c != '(' && c != ')' && c != '\\' && c < 128) {
+      *out++ = char(c);
+      continue;
+    }
+    *out++ = '\\';
+    if (c < 128) {
+      *out++ = char(c);
+    } else {
+      // "%3o" of a byte of 128 and more always has three digits.
+      *out++ = char('0' + (c >> 6));
+      *out++ = char('0' + ((c >> 3) & 7));
+      *out++ = char('0' + (c & 7));
+    }
+  }
+  Wrote(out);
 }
 
 void PsLineBuffer::Int(int64_t v) {
-  char buf[kNumberChars];
-  auto result = std::to_chars(buf, buf + sizeof buf, v);
-  buf_.append(buf, result.ptr);
+  char* at = Room(kNumberChars);
+  Wrote(std::to_chars(at, at + kNumberChars, v).ptr);
+}
+
+void PsLineBuffer::Matrix(const ::Matrix& m, int32_t bare) {
+  Wrote(WriteMatrix(Room(kMatrixChars), m, bare, plain_));
 }
 
 void PsLineBuffer::Flush() {
-  if (buf_.empty()) return;
+  if (used_ == 0) return;
   if (sink_) {
     // The sink takes int lengths: hand over very large pieces in parts.
-    const char* p = buf_.data();
-    size_t left = buf_.size();
+    const char* p = room_.data();
+    size_t left = used_;
     while (left > 0) {
       size_t n = left < (size_t(1) << 30) ? left : (size_t(1) << 30);
       sink_->WriteBytes(p, int32_t(n));
@@ -192,7 +211,7 @@ void PsLineBuffer::Flush() {
       left -= n;
     }
   }
-  buf_.clear();
+  used_ = 0;
 }
 
 std::string PsNameToken(std::string_view name) {

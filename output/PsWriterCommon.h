@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -56,6 +57,9 @@ char* FormatPlainNumber(char* out, double v, int precision);
 std::string FormatMatrix(const Matrix& m, int32_t bare);
 // `plain` writes the entries with FormatPlainNumber.
 void AppendMatrix(std::string* out, const Matrix& m, int32_t bare, bool plain = false);
+// Room the matrix text needs at `out` of WriteMatrix, which returns its end.
+inline constexpr size_t kMatrixChars = 6 * kNumberChars + 4;
+char* WriteMatrix(char* out, const Matrix& m, int32_t bare, bool plain);
 
 // "(", ")" and backslash get a backslash before them; bytes of 128 and more become a backslash
 // and three octal digits ("%3o"); everything else is copied.
@@ -73,47 +77,75 @@ const char* DashLine(int32_t dash);
 const char* PatternName(int32_t index);
 
 // Collects output lines and hands them to the sink in large pieces: writing a line at a time
-// through the sink's formatted output is far too slow for big drawings.
+// through the sink's formatted output is far too slow for big drawings. Text goes straight
+// into a buffer of fixed room, which numbers are formatted into in place: the writers put
+// millions of short pieces, and a string's checks and copies per piece cost more than the
+// formatting.
 class PsLineBuffer {
  public:
-  explicit PsLineBuffer(OutputSink* sink) : sink_(sink) {}
+  explicit PsLineBuffer(OutputSink* sink);
   PsLineBuffer(const PsLineBuffer&) = delete;
   PsLineBuffer& operator=(const PsLineBuffer&) = delete;
   ~PsLineBuffer() { Flush(); }
 
-  void Put(std::string_view s) { buf_.append(s); }
-  void Put(char c) { buf_.push_back(c); }
+  void Put(std::string_view s) {
+    char* at = Room(s.size());
+    if (!s.empty()) std::memcpy(at, s.data(), s.size());
+    used_ += s.size();
+  }
+  void Put(char c) {
+    *Room(1) = c;
+    used_++;
+  }
+  // "(", ")" and backslash escaped, high bytes in octal, as AppendEscapedPsString.
+  void PutEscaped(const char* text, size_t length);
   // Numbers in plain decimals only (FormatPlainNumber), for PDF content.
   void SetPlainNumbers(bool plain) { plain_ = plain; }
   // "%g", then one space with NumberSp.
-  void Number(double v);
-  void NumberSp(double v);
+  void Number(double v) { Wrote(Format(Room(kNumberChars), v)); }
+  void NumberSp(double v) {
+    char* end = Format(Room(kNumberChars + 1), v);
+    *end++ = ' ';
+    Wrote(end);
+  }
   void Int(int64_t v);
   void IntSp(int64_t v) {
     Int(v);
-    buf_.push_back(' ');
+    Put(' ');
   }
-  void Matrix(const ::Matrix& m, int32_t bare) { AppendMatrix(&buf_, m, bare, plain_); }
+  void Matrix(const ::Matrix& m, int32_t bare);
   // Ends the line (CR LF); hands the buffer to the sink once it is large.
   void EndLine() {
-    buf_.append(kLineEnd);
-    if (buf_.size() >= kFlushSize) Flush();
+    std::memcpy(Room(2), "\r\n", 2);
+    used_ += 2;
+    if (used_ >= kFlushSize) Flush();
   }
   void Line(std::string_view s) {
-    buf_.append(s);
+    Put(s);
     EndLine();
   }
   // Writes what is buffered; call before anything else writes to the sink directly.
   void Flush();
-  // The text not yet handed to the sink.
-  std::string& pending() { return buf_; }
+  // At least `n` characters of room at the returned place; Wrote then says where the text
+  // written there ends.
+  char* Room(size_t n) {
+    if (n > room_.size() - used_) Grow(n);
+    return room_.data() + used_;
+  }
+  void Wrote(const char* end) { used_ = size_t(end - room_.data()); }
+  // The length of the text not yet handed to the sink.
+  size_t PendingSize() const { return used_; }
   OutputSink* sink() const { return sink_; }
 
  private:
   static constexpr size_t kFlushSize = 1 << 16;
-  char* Format(char* out, double v) const;
+  char* Format(char* out, double v) const {
+    return plain_ ? FormatPlainNumber(out, v, 6) : FormatNumber(out, v);
+  }
+  void Grow(size_t n);
 
   OutputSink* sink_;
-  std::string buf_;
+  std::string room_;  // its whole length is room; used_ of it holds text
+  size_t used_ = 0;
   bool plain_ = false;
 };

@@ -3,6 +3,7 @@
 // because DSC readers limit line length.
 #include <cstdio>
 #include <string>
+#include <string_view>
 
 #include "model/Arrowhead.h"
 #include "output/QlxWriter.h"
@@ -135,30 +136,39 @@ const char kAfterArrowhead[] =
     "  /Ov { mat currentmatrix pop concat translate scale 0 0 1 0 360 arc mat\r\n"
     "  setmatrix } bind def\r\n";
 
-std::string Number(double v) {
+// " " and the number as "%g".
+void AppendNumber(std::string* s, double v) {
   char buf[32];
-  std::snprintf(buf, sizeof buf, "%g", v);
-  return buf;
+  std::snprintf(buf, sizeof buf, " %g", v);
+  s->append(buf);
 }
 
 // Greedy wrapping at 80 columns, continuation lines indented by two spaces, CR LF ends.
+// Built by appending in place: it runs once, but chains of temporary strings draw false
+// overlap warnings from some compilers.
 std::string WrapProcsetLines(const std::string& text) {
   std::string out, line;
+  auto flush = [&] {
+    if (!out.empty()) out.append(2, ' ');
+    out.append(line);
+    out.append("\r\n");
+  };
   size_t at = 0;
   while (at < text.size()) {
     size_t end = text.find(' ', at);
     if (end == std::string::npos) end = text.size();
-    const std::string word = text.substr(at, end - at);
+    const std::string_view word(text.data() + at, end - at);
     at = end + 1;
     const size_t indent = out.empty() ? 0 : 2;
     if (!line.empty() && indent + line.size() + 1 + word.size() > 80) {
-      out += std::string(indent, ' ') + line + "\r\n";
-      line = word;
+      flush();
+      line.assign(word);
     } else {
-      line += (line.empty() ? "" : " ") + word;
+      if (!line.empty()) line.push_back(' ');
+      line.append(word);
     }
   }
-  if (!line.empty()) out += std::string(out.empty() ? 0 : 2, ' ') + line + "\r\n";
+  if (!line.empty()) flush();
   return out;
 }
 
@@ -171,19 +181,29 @@ std::string ArrowheadProcedure() {
       "moveto 4 2 roll exch 4 -1 roll exch sub 3 1 roll sub exch atan rotate dup scale arrowtype";
   for (int32_t kind = 0; kind < kArrowheadKinds; ++kind) {
     const ArrowheadShape& shape = *ArrowheadShapeOf(kind);
-    s += " dup " + Number(kind) + " eq {";
+    s.append(" dup");
+    AppendNumber(&s, kind);
+    s.append(" eq {");
     int32_t next = 1;
     if (!shape.filled) {
-      s += " currentpoint " + Number(shape.points[0].x) + " " + Number(shape.points[0].y) +
-           " rmoveto lineto";
+      s.append(" currentpoint");
+      AppendNumber(&s, shape.points[0].x);
+      AppendNumber(&s, shape.points[0].y);
+      s.append(" rmoveto lineto");
       next = 2;
     }
     for (int32_t i = next; i < shape.count; ++i) {
-      s += " " + Number(double(shape.points[i].x) - shape.points[i - 1].x) + " " +
-           Number(double(shape.points[i].y) - shape.points[i - 1].y) + " rlineto";
+      AppendNumber(&s, double(shape.points[i].x) - shape.points[i - 1].x);
+      AppendNumber(&s, double(shape.points[i].y) - shape.points[i - 1].y);
+      s.append(" rlineto");
     }
-    s += shape.filled ? " closepath fill" : " " + Number(shape.penWidth) + " setlinewidth stroke";
-    s += " } if";
+    if (shape.filled) {
+      s.append(" closepath fill");
+    } else {
+      AppendNumber(&s, shape.penWidth);
+      s.append(" setlinewidth stroke");
+    }
+    s.append(" } if");
   }
   s += " pop grestore } bind def";
   return WrapProcsetLines(s);

@@ -1,5 +1,6 @@
 #include "output/QlxWriter.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
@@ -22,6 +23,19 @@ constexpr size_t kMaxDscLine = 255;
 // The image procedure reads the pixels in strings of this many bytes.
 constexpr size_t kImageChunk = 768;
 constexpr int kPixelsPerLine = 12;
+
+// "00" to "ff", lower case.
+struct HexPairs {
+  char text[256][2];
+  constexpr HexPairs() : text() {
+    const char* digits = "0123456789abcdef";
+    for (int i = 0; i < 256; ++i) {
+      text[i][0] = digits[i >> 4];
+      text[i][1] = digits[i & 15];
+    }
+  }
+};
+constexpr HexPairs kHexPairs;
 
 struct PatternFont {
   const char* name;
@@ -509,7 +523,7 @@ void QlxWriter::DrawText(const PaintStyle* style, const Matrix* m, const char* t
     char cut = p[n];
     bool lastOfParagraph = cut != '\n';
     out_.Put('(');
-    AppendEscapedPsString(&out_.pending(), p, n);
+    out_.PutEscaped(p, n);
     out_.Line(align == kAlignJustify && lastOfParagraph ? ") Tx" : ") t");
     if (cut == '\r') out_.Line("(\\r) TX");
     if (cut == 0) break;
@@ -528,25 +542,19 @@ void QlxWriter::DrawImage(const Matrix* m, const ImageData* image) {
   out_.IntSp(image->width);
   out_.IntSp(image->height);
   out_.Line("img");
-  static const char kHex[] = "0123456789abcdef";
+  // Lines of 12 pixels, the last pixels padded with black to a multiple of the chunk the
+  // procedure reads; each line written in place.
   const uint8_t* data = image->pixels.data();
-  size_t bytes = pixels * 3;
-  size_t total = (bytes + kImageChunk - 1) / kImageChunk * kImageChunk;
-  std::string& buf = out_.pending();
-  int inLine = 0;
-  for (size_t i = 0; i < total; i += 3) {
-    char group[6] = {'0', '0', '0', '0', '0', '0'};
-    if (i < bytes) {
-      for (int k = 0; k < 3; k++) {
-        group[2 * k] = kHex[data[i + size_t(k)] >> 4];
-        group[2 * k + 1] = kHex[data[i + size_t(k)] & 15];
-      }
-    }
-    buf.append(group, 6);
-    if (++inLine == kPixelsPerLine) {
-      out_.EndLine();
-      inLine = 0;
-    }
+  const size_t bytes = pixels * 3;
+  const size_t total = (bytes + kImageChunk - 1) / kImageChunk * kImageChunk;
+  constexpr size_t kLineBytes = 3 * kPixelsPerLine;
+  for (size_t at = 0; at < total; at += kLineBytes) {
+    const size_t line = std::min(kLineBytes, total - at);
+    const size_t real = at < bytes ? std::min(line, bytes - at) : 0;
+    char* out = out_.Room(2 * line);
+    for (size_t k = 0; k < real; k++) std::memcpy(out + 2 * k, kHexPairs.text[data[at + k]], 2);
+    std::memset(out + 2 * real, '0', 2 * (line - real));
+    out_.Wrote(out + 2 * line);
+    out_.EndLine();
   }
-  if (inLine) out_.EndLine();
 }
