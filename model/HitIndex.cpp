@@ -435,9 +435,11 @@ class HitIndex {
         if (!order_.Append(0)) return false;
     }
     uint32_t* order = order_.Data();
-    std::memmove(order + newEnd, order + oldEnd, size_t(tail) * sizeof(uint32_t));
+    // An empty run or tail may come with null pointers, which memmove and memcpy must not see.
+    if (tail > 0) std::memmove(order + newEnd, order + oldEnd, size_t(tail) * sizeof(uint32_t));
     if (newLen < oldLen) order_.Truncate(n);
-    std::memcpy(order_.Data() + lo, middle.Data(), size_t(newLen) * sizeof(uint32_t));
+    if (newLen > 0)
+      std::memcpy(order_.Data() + lo, middle.Data(), size_t(newLen) * sizeof(uint32_t));
 
     // Keys for the new run between its neighbours; renumber all when there is no room.
     const uint64_t before = lo > 0 ? key_[int32_t(order_[lo - 1])] : 0;

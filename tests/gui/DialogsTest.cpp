@@ -144,6 +144,9 @@ TEST_F(DialogsTest, ScaleOfNothingBecomes100) {
 TEST_F(DialogsTest, MoveTakesTypingFromTheFirstField) {
   int32_t dx = 5, dy = 5;
   OnDialog([](QDialog* d) {
+    // Focus moves by Tab send their focus events (and select the text) in the active window.
+    d->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(d));
     QTest::keyClicks(d->focusWidget(), "72");
     QTest::keyClick(d->focusWidget(), Qt::Key_Tab);
     QTest::keyClicks(d->focusWidget(), "-36");
