@@ -13,7 +13,11 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "app/AppState.h"
+#include "app/DrawingWindow.h"
+#include "model/Drawing.h"
 #include "platform/msgbox/Messages.h"
+#include "render/View.h"
 #include "support/TestSupport.h"
 
 namespace {
@@ -119,6 +123,17 @@ Application& GuiTest::Start(const std::string& file) {
   app_ = std::make_unique<Application>(programDir_);
   app_->Start(file);
   return *app_;
+}
+
+void GuiTest::FixView(float zoom, int grid) {
+  View& v = App().client->view();
+  v.fitMode = kFitNone;
+  v.SetZoom(zoom);
+  v.SetScroll(0, 0);
+  Drawing& d = *App().drawing;
+  d.grid.hSpacing = d.grid.vSpacing = grid;
+  d.grid.snap = 1;
+  IdleFor(20);
 }
 
 void GuiTest::Finish() {

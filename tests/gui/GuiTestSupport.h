@@ -33,6 +33,9 @@ class GuiTest : public ::testing::Test {
   Application& Start(const std::string& file = "");
   // Exit: the window closed and the settings written.
   void Finish();
+  // A fixed view for tools tests: `zoom` pixels per point from the page centre, and a grid of
+  // `grid` points that snaps, so every window pixel lands back on the point it was meant for.
+  void FixView(float zoom, int grid);
 
   std::string work_;        // this test's directory; holds the settings directory
   std::string programDir_;  // where tips.txt is looked for

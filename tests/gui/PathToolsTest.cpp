@@ -19,14 +19,7 @@ class PathToolsTest : public GuiTest {
   void SetUp() override {
     GuiTest::SetUp();
     Start();
-    View& v = App().client->view();
-    v.fitMode = kFitNone;
-    v.SetZoom(2);
-    v.SetScroll(0, 0);
-    Drawing& d = *App().drawing;
-    d.grid.hSpacing = d.grid.vSpacing = 1;
-    d.grid.snap = 1;
-    IdleFor(20);
+    FixView(2, 1);
   }
   void TearDown() override {
     SetNodeMenuHook(nullptr);

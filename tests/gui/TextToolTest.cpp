@@ -21,14 +21,7 @@ class TextToolTest : public GuiTest {
   void SetUp() override {
     GuiTest::SetUp();
     Start();
-    View& v = App().client->view();
-    v.fitMode = kFitNone;
-    v.SetZoom(2);
-    v.SetScroll(0, 0);
-    Drawing& d = *App().drawing;
-    d.grid.hSpacing = d.grid.vSpacing = 1;
-    d.grid.snap = 1;
-    IdleFor(20);
+    FixView(2, 1);
     SelectTool(kToolText);
   }
   void TearDown() override {
