@@ -40,39 +40,39 @@ int32_t Whole(double percent) { return int32_t(percent + 1e-7); }
 
 class ColorBox;
 
+// A control that picks a colour where it is clicked or dragged with the left button.
+class Picker : public QWidget {
+ public:
+  explicit Picker(ColorBox* box);
+
+ protected:
+  void mousePressEvent(QMouseEvent* e) override { Pick(e); }
+  void mouseMoveEvent(QMouseEvent* e) override {
+    if (e->buttons() & Qt::LeftButton) Pick(e);
+  }
+  virtual void Pick(QMouseEvent* e) = 0;
+  ColorBox* box_;
+};
+
 // The wheel: five rings of 24 hues, saturation falling towards the centre.
-class Wheel : public QWidget {
+class Wheel : public Picker {
  public:
   explicit Wheel(ColorBox* box);
   double Radius() const { return double(std::min(width(), height()) / 2 / 5 * 5); }
 
  protected:
   void paintEvent(QPaintEvent*) override;
-  void mousePressEvent(QMouseEvent* e) override { Pick(e); }
-  void mouseMoveEvent(QMouseEvent* e) override {
-    if (e->buttons() & Qt::LeftButton) Pick(e);
-  }
-
- private:
-  void Pick(QMouseEvent* e);
-  ColorBox* box_;
+  void Pick(QMouseEvent* e) override;
 };
 
 // The brightness bar: full at the top, black at the bottom.
-class BrightnessBar : public QWidget {
+class BrightnessBar : public Picker {
  public:
   explicit BrightnessBar(ColorBox* box);
 
  protected:
   void paintEvent(QPaintEvent*) override;
-  void mousePressEvent(QMouseEvent* e) override { Pick(e); }
-  void mouseMoveEvent(QMouseEvent* e) override {
-    if (e->buttons() & Qt::LeftButton) Pick(e);
-  }
-
- private:
-  void Pick(QMouseEvent* e);
-  ColorBox* box_;
+  void Pick(QMouseEvent* e) override;
 };
 
 class Sample : public QWidget {
@@ -125,7 +125,9 @@ class ColorBox : public QDialog {
   QLineEdit* fields_[kFieldCount];
 };
 
-Wheel::Wheel(ColorBox* box) : QWidget(box), box_(box) {
+Picker::Picker(ColorBox* box) : QWidget(box), box_(box) {}
+
+Wheel::Wheel(ColorBox* box) : Picker(box) {
   setObjectName("1049");
   setFixedSize(170, 170);
 }
@@ -168,7 +170,7 @@ void Wheel::Pick(QMouseEvent* e) {
   box_->SetHueSaturation(angle, distance / r);
 }
 
-BrightnessBar::BrightnessBar(ColorBox* box) : QWidget(box), box_(box) {
+BrightnessBar::BrightnessBar(ColorBox* box) : Picker(box) {
   setObjectName("1052");
   setFixedSize(22, 170);
 }
