@@ -27,12 +27,7 @@ class EndToEndInterop : public GuiTest {
     GuiTest::SetUp();
     Start().window()->resize(900, 700);
     QTest::qWait(0);
-    View& v = App().client->view();
-    v.fitMode = kFitNone;
-    v.SetZoom(1);
-    v.SetScroll(0, 0);
-    App().drawing->grid.hSpacing = App().drawing->grid.vSpacing = 6;
-    App().drawing->grid.snap = 1;
+    FixView(1, 6);
   }
   void TearDown() override {
     SetFileDialogHook(nullptr);

@@ -23,13 +23,8 @@ class ShapeToolsTest : public GuiTest {
     GuiTest::SetUp();
     Start().window()->resize(900, 700);
     QTest::qWait(0);
-    View& v = App().client->view();
-    v.fitMode = kFitNone;
-    v.SetZoom(1);
-    v.SetScroll(0, 0);
+    FixView(1, 6);
     d = App().drawing;
-    d->grid.hSpacing = d->grid.vSpacing = 6;
-    d->grid.snap = 1;
   }
 
   static QWidget* Port() { return App().client->viewport(); }
