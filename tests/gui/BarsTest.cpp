@@ -14,7 +14,6 @@
 #include "platform/msgbox/Messages.h"
 #include "support/TestSupport.h"
 #include "tools/Tool.h"
-#include "tools/ToolCursors.h"
 
 namespace {
 
@@ -105,15 +104,6 @@ TEST_F(BarsTest, PaletteChangeRebuildsButtonColours) {
   if (QImage(":/res/savebmp.png").isNull()) {
     EXPECT_EQ(picture.pixel(16, 13), qRgb(40, 50, 60));  // face
   }
-}
-
-TEST_F(BarsTest, ToolCursorReturnsThePreviousIndex) {
-  Start();
-  SetToolCursor(1);
-  EXPECT_EQ(SetToolCursor(5), 1);
-  EXPECT_EQ(SetToolCursor(3), 5);
-  EXPECT_EQ(App().client->viewport()->cursor().hotSpot(),
-            QImage(":/res/cursor5022.png").isNull() ? QPoint(0, 0) : QPoint(15, 15));
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include "model/TextMetrics.h"
 #include "model/TextShape.h"
 #include "render/View.h"
+#include "support/TestSupport.h"
 #include "tools/TextTool.h"
 #include "tools/Tool.h"
 
@@ -44,24 +45,28 @@ class TextToolTest : public GuiTest {
   }
 };
 
-TEST_F(TextToolTest, ClickAndSmallDragGiveDefaultSizes) {
+TEST_F(TextToolTest, ClickAndSmallDragGiveDefaultSizesTurnedToTheScreen) {
   const struct {
     float x1, y1, x2, y2;
     float width;
+    int landscape;
   } cases[] = {
-      {300, 400, 300, 400, 144},  // a click
-      {250, 400, 350, 395, 100},  // 100 wide, 5 high: the height becomes 144 before layout
+      {300, 400, 300, 400, 144, 0},  // a click
+      {250, 400, 350, 395, 100, 0},  // 100 wide, 5 high: the height becomes 144 before layout
+      {300, 400, 300, 400, 144, 1},  // a click on a landscape page: the box faces the screen
   };
   for (const auto& c : cases) {
+    App().drawing->landscape = c.landscape;
+    App().client->view().UpdateMapping();
     Drag(c.x1, c.y1, c.x2, c.y2);
     TextShape* t = Tool().text();
     ASSERT_NE(t, nullptr);
-    EXPECT_EQ(t->frame().x1, c.x1);
-    EXPECT_EQ(t->frame().y1, c.y1);
-    EXPECT_EQ(t->frame().x2 - t->frame().x1, c.width);
-    EXPECT_EQ(t->leading(), 26);
+    EXPECT_EQ(V(t->frame().x1, t->frame().y1, t->frame().x2 - t->frame().x1, t->leading()),
+              V(c.x1, c.y1, c.width, 26));
+    EXPECT_NEAR(t->matrix().b, c.landscape, 1e-6);
+    EXPECT_NEAR(t->matrix().a, 1 - c.landscape, 1e-6);
   }
-  // Neither box was typed into, so nothing was added.
+  // No box was typed into, so nothing was added.
   SelectTool(kToolSelection);
   EXPECT_EQ(App().drawing->shapes().Count(), 0);
 }
@@ -100,17 +105,6 @@ TEST_F(TextToolTest, UndoRestoresTextAsBeforeTheClick) {
   EXPECT_STREQ(t->text(), "XHello");
   App().drawing->Undo();
   EXPECT_STREQ(t->text(), "Hello");
-}
-
-TEST_F(TextToolTest, LandscapeTurnsANewBoxToTheScreen) {
-  App().drawing->landscape = 1;
-  App().client->view().UpdateMapping();
-  Click(300, 400);
-  TextShape* t = Tool().text();
-  ASSERT_NE(t, nullptr);
-  EXPECT_NEAR(t->matrix().a, 0, 1e-6);
-  EXPECT_NEAR(t->matrix().b, 1, 1e-6);
-  EXPECT_EQ(t->frame().x2 - t->frame().x1, 144);
 }
 
 TEST_F(TextToolTest, BoxHandleDragIsUndoable) {
