@@ -75,10 +75,9 @@ TEST_F(AutosaveTest, KilledProgramIsRecoveredModifiedWithItsPath) {
                 QString::fromStdString(work_) + "/picture.qlx?");
   Drawing& d = *App().drawing;
   ASSERT_EQ(d.shapes().Count(), 2);
-  EXPECT_EQ(d.shapes()[0]->Kind(), kBoxShape);
-  EXPECT_EQ(d.shapes()[1]->Kind(), kOvalShape);
+  EXPECT_EQ(V(d.shapes()[0]->Kind(), d.shapes()[1]->Kind(), d.modified),
+            V(kBoxShape, kOvalShape, 1));
   EXPECT_EQ(d.path, work_ + "/picture.qlx");
-  EXPECT_EQ(d.modified, 1);
   // This program's autosave took the place of the old one.
   TheAutosaver()->Flush();
   EXPECT_EQ(FilesIn(Dir(), ".qlx"), std::vector<std::string>{TheAutosaver()->DrawingFile()});
@@ -95,8 +94,7 @@ TEST_F(AutosaveTest, DeclinedAutosaveIsDeletedAndForeignFilesSkipped) {
   ASSERT_EQ(questions_.size(), 1u);
   EXPECT_TRUE(questions_[0].endsWith("recover (Untitled)?"));
   EXPECT_EQ(App().drawing->shapes().Count(), 0);
-  EXPECT_TRUE(FilesIn(Dir(), ".qlx").empty());
-  EXPECT_TRUE(FilesIn(Dir(), ".lock").empty());
+  EXPECT_TRUE(FilesIn(Dir(), ".qlx").empty() && FilesIn(Dir(), ".lock").empty());
   EXPECT_TRUE(fs::exists(Dir() + "/notes.txt"));
 }
 

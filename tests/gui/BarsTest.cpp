@@ -12,8 +12,8 @@
 #include "model/Drawing.h"
 #include "model/SimpleShapes.h"
 #include "platform/msgbox/Messages.h"
+#include "support/TestSupport.h"
 #include "tools/Tool.h"
-#include "tools/ToolCursors.h"
 
 namespace {
 
@@ -85,16 +85,14 @@ TEST_F(BarsTest, PaletteChangeRebuildsButtonColours) {
   pal.setColor(QPalette::Dark, QColor(10, 20, 30));
   pal.setColor(QPalette::Button, QColor(40, 50, 60));
   pal.setColor(QPalette::Light, QColor(70, 80, 90));
+  // Black, dark grey, light grey and white art take the text, dark, face and light colours.
   QImage art(4, 1, QImage::Format_RGB32);
-  art.setPixel(0, 0, qRgb(0, 0, 0));
-  art.setPixel(1, 0, qRgb(128, 128, 128));
-  art.setPixel(2, 0, qRgb(192, 192, 192));
-  art.setPixel(3, 0, qRgb(255, 255, 255));
-  QImage mapped = MapButtonColours(art, pal);
-  EXPECT_EQ(mapped.pixel(0, 0), qRgb(1, 2, 3));
-  EXPECT_EQ(mapped.pixel(1, 0), qRgb(10, 20, 30));
-  EXPECT_EQ(mapped.pixel(2, 0), qRgb(40, 50, 60));
-  EXPECT_EQ(mapped.pixel(3, 0), qRgb(70, 80, 90));
+  const QRgb from[] = {qRgb(0, 0, 0), qRgb(128, 128, 128), qRgb(192, 192, 192),
+                       qRgb(255, 255, 255)};
+  const QRgb to[] = {qRgb(1, 2, 3), qRgb(10, 20, 30), qRgb(40, 50, 60), qRgb(70, 80, 90)};
+  for (int x = 0; x < 4; ++x) art.setPixel(x, 0, from[x]);
+  const QImage mapped = MapButtonColours(art, pal);
+  for (int x = 0; x < 4; ++x) EXPECT_EQ(mapped.pixel(x, 0), to[x]) << x;
 
   Application& app = Start();
   app.window()->setPalette(pal);
@@ -106,15 +104,6 @@ TEST_F(BarsTest, PaletteChangeRebuildsButtonColours) {
   if (QImage(":/res/savebmp.png").isNull()) {
     EXPECT_EQ(picture.pixel(16, 13), qRgb(40, 50, 60));  // face
   }
-}
-
-TEST_F(BarsTest, ToolCursorReturnsThePreviousIndex) {
-  Start();
-  SetToolCursor(1);
-  EXPECT_EQ(SetToolCursor(5), 1);
-  EXPECT_EQ(SetToolCursor(3), 5);
-  EXPECT_EQ(App().client->viewport()->cursor().hotSpot(),
-            QImage(":/res/cursor5022.png").isNull() ? QPoint(0, 0) : QPoint(15, 15));
 }
 
 }  // namespace

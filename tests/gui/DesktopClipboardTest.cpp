@@ -60,9 +60,9 @@ TEST_F(DesktopClipboardTest, DISABLED_Side) {
   const std::string out = std::getenv("ONDARA_TEST_OUT");
   Start();
   Drawing& d = *App().drawing;
+  d.AddShape(new BoxShape(10, 20, 110, 70));
+  d.AddShape(new OvalShape(200, 200, 40, 30));
   if (role == "copy") {
-    d.AddShape(new BoxShape(10, 20, 110, 70));
-    d.AddShape(new OvalShape(200, 200, 40, 30));
     d.SelectAll();
     d.Copy();
     PublishClipboard(d);
@@ -71,8 +71,6 @@ TEST_F(DesktopClipboardTest, DISABLED_Side) {
     WriteShapes(out);
     IdleFor(60000);  // serves the clipboard until killed
   } else {
-    d.AddShape(new BoxShape(10, 20, 110, 70));
-    d.AddShape(new OvalShape(200, 200, 40, 30));
     ASSERT_TRUE(CanPaste(d));
     ASSERT_TRUE(TakeDesktopClipboard(d));
     d.Paste();

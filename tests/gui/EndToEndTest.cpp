@@ -33,27 +33,8 @@ class EndToEndInterop : public GuiTest {
     SetFileDialogHook(nullptr);
     GuiTest::TearDown();
   }
-  static QWidget* Port() { return App().client->viewport(); }
-  static QPoint At(float x, float y) {
-    const View& v = App().client->view();
-    const Point p = v.Transform(x, y);
-    const double k = v.DevicePixelRatio();
-    return QPoint(int(std::lround(p.x / k)), int(std::lround(p.y / k)));
-  }
   static void Tool(int id) {
     QTest::mouseClick(App().mainWindow->palette()->button(id), Qt::LeftButton);
-  }
-  static void Click(float x, float y) { QTest::mouseClick(Port(), Qt::LeftButton, {}, At(x, y)); }
-  static void DoubleClick(float x, float y) {
-    Click(x, y);
-    QTest::mouseDClick(Port(), Qt::LeftButton, {}, At(x, y));
-    QTest::mouseRelease(Port(), Qt::LeftButton, {}, At(x, y));
-  }
-  static void Drag(float x1, float y1, float x2, float y2) {
-    QTest::mousePress(Port(), Qt::LeftButton, {}, At(x1, y1));
-    QTest::mouseMove(Port(), At((x1 + x2) / 2, (y1 + y2) / 2));
-    QTest::mouseMove(Port(), At(x2, y2));
-    QTest::mouseRelease(Port(), Qt::LeftButton, {}, At(x2, y2));
   }
   static Rect Bounds(Shape* s) {
     Rect r;
@@ -99,7 +80,7 @@ TEST_F(EndToEndInterop, DrawEditSaveAndReadBack) {
   DoubleClick(510, 366);
   Tool(kToolText);
   Click(240, 330);
-  QTest::keyClicks(Port(), "Hello");
+  QTest::keyClicks(App().client->viewport(), "Hello");
   Tool(kToolSelection);
   const int kinds[] = {kLineShape,  kBoxShape,     kOvalShape, kArcShape,
                        kCurveShape, kPolygonShape, kTextShape};

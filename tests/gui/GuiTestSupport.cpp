@@ -6,10 +6,13 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QDialog>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QGuiApplication>
+#include <QTest>
 #include <QTimer>
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 
@@ -93,6 +96,17 @@ void IdleFor(int ms) {
   loop.exec();
 }
 
+void OnModal(std::function<void(QDialog*)> act, int tries) {
+  QTimer::singleShot(10, [act, tries] {
+    auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+    if (dialog && dialog->isVisible()) {
+      act(dialog);
+    } else if (tries > 0) {
+      OnModal(act, tries - 1);
+    }
+  });
+}
+
 void GuiTest::SetUp() {
   work_ = TestWorkDir("gui");
   programDir_ = work_ + "/bin";
@@ -140,4 +154,39 @@ void GuiTest::Finish() {
   if (!app_) return;
   app_->Finish();
   app_.reset();
+}
+
+QPoint GuiTest::At(float x, float y) {
+  const View& v = App().client->view();
+  const Point p = v.Transform(x, y);
+  const double k = v.DevicePixelRatio();
+  return QPoint(int(std::lround(p.x / k)), int(std::lround(p.y / k)));
+}
+
+void GuiTest::Press(float x, float y, Qt::KeyboardModifiers m) {
+  QTest::mousePress(App().client->viewport(), Qt::LeftButton, m, At(x, y));
+}
+
+void GuiTest::Move(float x, float y) { QTest::mouseMove(App().client->viewport(), At(x, y)); }
+
+void GuiTest::Release(float x, float y, Qt::KeyboardModifiers m) {
+  QTest::mouseRelease(App().client->viewport(), Qt::LeftButton, m, At(x, y));
+}
+
+void GuiTest::Click(float x, float y, Qt::KeyboardModifiers m) {
+  QTest::mouseClick(App().client->viewport(), Qt::LeftButton, m, At(x, y));
+}
+
+void GuiTest::DoubleClick(float x, float y) {
+  Click(x, y);
+  QTest::mouseDClick(App().client->viewport(), Qt::LeftButton, {}, At(x, y));
+  QTest::mouseRelease(App().client->viewport(), Qt::LeftButton, {}, At(x, y));
+}
+
+void GuiTest::Drag(QPoint from, QPoint to, Qt::KeyboardModifiers m) {
+  QWidget* port = App().client->viewport();
+  QTest::mousePress(port, Qt::LeftButton, m, from);
+  QTest::mouseMove(port, (from + to) / 2);
+  QTest::mouseMove(port, to);
+  QTest::mouseRelease(port, Qt::LeftButton, m, to);
 }

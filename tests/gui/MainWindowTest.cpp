@@ -13,6 +13,7 @@
 #include "gui/GuiTestSupport.h"
 #include "model/Drawing.h"
 #include "model/SimpleShapes.h"
+#include "support/TestSupport.h"
 
 namespace {
 
@@ -58,8 +59,7 @@ TEST_F(MainWindowTest, CancelOnCloseKeepsTheDrawing) {
   answer_ = Answer::kCancel;
   EXPECT_FALSE(app.window()->close());
   EXPECT_TRUE(app.window()->isVisible());
-  EXPECT_EQ(app.drawing().shapes().Count(), 1);
-  EXPECT_EQ(app.drawing().modified, 1);
+  EXPECT_EQ(V(app.drawing().shapes().Count(), app.drawing().modified), V(1, 1));
   ASSERT_EQ(questions_.size(), 1u);
   EXPECT_EQ(questions_[0],
             "Ondara Draw|(Untitled)\nThe drawing has changed.\n\nDo you want to save the changes?");

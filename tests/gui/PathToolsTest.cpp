@@ -7,6 +7,7 @@
 #include "model/Drawing.h"
 #include "model/PathShapes.h"
 #include "render/View.h"
+#include "support/TestSupport.h"
 #include "tools/NodeMenu.h"
 #include "tools/PathTools.h"
 #include "tools/Tool.h"
@@ -25,25 +26,6 @@ class PathToolsTest : public GuiTest {
     SetNodeMenuHook(nullptr);
     SelectTool(kToolSelection);
     GuiTest::TearDown();
-  }
-  QWidget* Viewport() { return App().client->viewport(); }
-  QPoint Px(Point p) {
-    View& v = App().client->view();
-    const Point d = v.Transform(p.x, p.y);
-    const double k = v.DevicePixelRatio();
-    return QPoint(qRound(d.x / k), qRound(d.y / k));
-  }
-  void Click(Point p) { QTest::mouseClick(Viewport(), Qt::LeftButton, {}, Px(p)); }
-  // Press, release, double click, release, as the window sees a double click.
-  void DoubleClick(Point p) {
-    Click(p);
-    QTest::mouseDClick(Viewport(), Qt::LeftButton, {}, Px(p));
-    QTest::mouseRelease(Viewport(), Qt::LeftButton, {}, Px(p));
-  }
-  void Drag(Point from, Point to) {
-    QTest::mousePress(Viewport(), Qt::LeftButton, {}, Px(from));
-    QTest::mouseMove(Viewport(), Px(to));
-    QTest::mouseRelease(Viewport(), Qt::LeftButton, {}, Px(to));
   }
   Shape* Last() {
     ShapeList& s = App().drawing->shapes();
@@ -80,8 +62,7 @@ TEST_F(PathToolsTest, PolygonEndsByDoubleClickOrToolSwitch) {
     ASSERT_EQ(p->Kind(), kPolygonShape);
     ASSERT_EQ(p->points.Count(), int(c.expected.size()));
     for (size_t i = 0; i < c.expected.size(); ++i) EXPECT_EQ(p->points[i], c.expected[i]) << i;
-    EXPECT_EQ(p->closed, c.closed);
-    EXPECT_EQ(p->style().lineWidth, 3);
+    EXPECT_EQ(V(p->closed, p->style().lineWidth), V(c.closed, 3));
     EXPECT_TRUE(App().drawing->IsSelected(p));
   }
   App().drawing->Undo();
@@ -95,8 +76,7 @@ TEST_F(PathToolsTest, TwoNodeCurveIsNotEndedOnItsFirstPoint) {
   DoubleClick(A);  // the double click adds A, which makes three nodes, then closes
   ASSERT_EQ(App().drawing->shapes().Count(), 1);
   auto* c = static_cast<CurveShape*>(Last());
-  EXPECT_EQ(c->nodes.Count(), 2);
-  EXPECT_EQ(c->closed, 1);
+  EXPECT_EQ(V(c->nodes.Count(), c->closed), V(2, 1));
   // Only two nodes when the double click comes: drawing goes on, and a tool switch drops it.
   Click(A);
   DoubleClick(A);
@@ -119,18 +99,12 @@ TEST_F(PathToolsTest, ControlDragKeepsSmoothNodesInLine) {
     ToolFor(kToolCurve)->BeginEdit(c);
     Drag(Point{280, 400}, Point{300, 420});  // first control of node 1, straight above
     const CurveNode& n = c->nodes[1];
-    EXPECT_EQ(n.inX, 300);
-    EXPECT_EQ(n.inY, 420);
-    if (corner) {
-      EXPECT_EQ(n.outX, 330);
-      EXPECT_EQ(n.outY, 400);
-    } else {
-      EXPECT_NEAR(n.outX, 300, 1e-3);  // opposite, 30 points below the anchor
-      EXPECT_NEAR(n.outY, 370, 1e-3);
-    }
+    EXPECT_EQ(V(n.inX, n.inY), V(300, 420));
+    // A smooth node's other control turns opposite, 30 points below the anchor.
+    EXPECT_NEAR(n.outX, corner ? 330 : 300, 1e-3);
+    EXPECT_NEAR(n.outY, corner ? 400 : 370, 1e-3);
     App().drawing->Undo();
-    EXPECT_EQ(c->nodes[1].inX, 280);
-    EXPECT_EQ(c->nodes[1].outY, 400);
+    EXPECT_EQ(V(c->nodes[1].inX, c->nodes[1].outY), V(280, 400));
   }
 }
 
@@ -165,10 +139,8 @@ TEST_F(PathToolsTest, DeleteNodeNeedsAnAnchorAndLeavesTwoPoints) {
     RunNodeMenu(c.shape, c.at.x, c.at.y);
     const int count = c.shape == curve ? curve->nodes.Count()
                                        : static_cast<PolygonShape*>(c.shape)->points.Count();
-    EXPECT_EQ(count, c.countAfter);
-    EXPECT_EQ(d.undo().UndoCount(), undo + (c.shape == tri ? 1 : 0));
-    EXPECT_TRUE(seen.enabled[1]);
-    EXPECT_EQ(seen.enabled[2], c.cornerEnabled);
+    EXPECT_EQ(V(count, d.undo().UndoCount(), seen.enabled[1], seen.enabled[2]),
+              V(c.countAfter, undo + (c.shape == tri ? 1 : 0), 1, c.cornerEnabled));
   }
   RunNodeMenu(nullptr, 0, 0);
   for (bool e : seen.enabled) EXPECT_FALSE(e);
@@ -198,15 +170,12 @@ TEST_F(PathToolsTest, NodeMenuMarksCloseAndCornerAndUndoesThem) {
   for (const auto& s : steps) {
     choice = s.choice;
     RunNodeMenu(c, s.at.x, s.at.y);
-    EXPECT_EQ(seen.checked[3], s.closeChecked) << s.choice;
-    EXPECT_EQ(seen.checked[2], s.cornerChecked) << s.choice;
-    EXPECT_EQ(c->nodes.Count(), s.nodes);
-    EXPECT_EQ(c->closed, s.closed);
-    EXPECT_EQ(c->nodes[1].corner, s.corner);
+    EXPECT_EQ(V(seen.checked[3], seen.checked[2], c->nodes.Count(), c->closed, c->nodes[1].corner),
+              V(s.closeChecked, s.cornerChecked, s.nodes, s.closed, s.corner))
+        << s.choice;
   }
   for (int i = 0; i < 4; ++i) App().drawing->Undo();
-  EXPECT_EQ(c->nodes.Count(), 3);
-  EXPECT_EQ(c->closed, 0);
+  EXPECT_EQ(V(c->nodes.Count(), c->closed), V(3, 0));
 }
 
 }  // namespace

@@ -9,6 +9,8 @@
 #include "model/SimpleShapes.h"
 #include "platform/msgbox/Messages.h"
 #include "render/View.h"
+#include "support/ModelTestSupport.h"
+#include "support/TestSupport.h"
 #include "tools/Tool.h"
 
 namespace {
@@ -21,31 +23,12 @@ class SelectionToolTest : public GuiTest {
     vp_ = App().client->viewport();
     return app.drawing();
   }
-  // Viewport position of a drawing point.
-  QPoint Px(float x, float y) const {
-    View& v = App().client->view();
-    const Point p = v.Transform(x, y);
-    const double k = v.DevicePixelRatio();
-    return QPoint(int(p.x / k + 0.5), int(p.y / k + 0.5));
-  }
   Point Pt(QPoint px) const {
     const QPointF p = App().client->ToDrawing(px);
     return Point{float(p.x()), float(p.y())};
   }
-  void Drag(QPoint from, QPoint to, Qt::KeyboardModifiers mods = Qt::NoModifier) {
-    QTest::mousePress(vp_, Qt::LeftButton, mods, from);
-    QTest::mouseMove(vp_, (from + to) / 2);
-    QTest::mouseMove(vp_, to);
-    QTest::mouseRelease(vp_, Qt::LeftButton, mods, to);
-  }
   QWidget* vp_ = nullptr;
 };
-
-Rect Bounds(Shape* s) {
-  Rect r;
-  s->GetBounds(&r, 0);
-  return r;
-}
 
 TEST_F(SelectionToolTest, PressOnAnUnselectedObjectSelectsOnlyItAndMovesIt) {
   Drawing& d = Begin();
@@ -54,15 +37,14 @@ TEST_F(SelectionToolTest, PressOnAnUnselectedObjectSelectsOnlyItAndMovesIt) {
   d.AddShape(a);
   d.AddShape(b);
   d.Select(a);
-  const QPoint from = Px(100, 150), to = from + QPoint(30, -20);
+  const QPoint from = At(100, 150), to = from + QPoint(30, -20);
   Drag(from, to);
   ASSERT_EQ(d.selection().Count(), 1);
   EXPECT_EQ(d.selection()[0], b);
   const Point p = Pt(from), q = Pt(to);
-  EXPECT_NEAR(Bounds(b).x1, 100 + q.x - p.x, 1e-3);
-  EXPECT_NEAR(Bounds(b).y1, 100 + q.y - p.y, 1e-3);
-  EXPECT_FLOAT_EQ(Bounds(a).x1, 300);
-  EXPECT_EQ(d.undo().UndoCount(), 1);
+  EXPECT_NEAR(BoundsOf(b, 0).x1, 100 + q.x - p.x, 1e-3);
+  EXPECT_NEAR(BoundsOf(b, 0).y1, 100 + q.y - p.y, 1e-3);
+  EXPECT_EQ(V(BoundsOf(a, 0).x1, d.undo().UndoCount()), V(300, 1));
 }
 
 TEST_F(SelectionToolTest, AClickWithoutMovingIsAnUndoableMove) {
@@ -73,10 +55,8 @@ TEST_F(SelectionToolTest, AClickWithoutMovingIsAnUndoableMove) {
   d.MoveBy(5, 0);
   d.Undo();
   ASSERT_EQ(d.undo().RedoCount(), 1);
-  QTest::mouseClick(vp_, Qt::LeftButton, Qt::NoModifier, Px(100, 150));
-  EXPECT_EQ(d.undo().UndoCount(), 1);
-  EXPECT_EQ(d.undo().RedoCount(), 0);
-  EXPECT_FLOAT_EQ(Bounds(box).x1, 100);
+  Click(100, 150);
+  EXPECT_EQ(V(d.undo().UndoCount(), d.undo().RedoCount(), BoundsOf(box, 0).x1), V(1, 0, 100));
 }
 
 TEST_F(SelectionToolTest, RubberBandTogglesWithShiftAndSaysSoAtOnce) {
@@ -86,9 +66,9 @@ TEST_F(SelectionToolTest, RubberBandTogglesWithShiftAndSaysSoAtOnce) {
   d.AddShape(a);
   d.AddShape(b);
   d.Select(a);
-  const QPoint from = Px(50, 50), to = Px(300, 200);
-  QTest::mousePress(vp_, Qt::LeftButton, Qt::NoModifier, from);
-  QTest::mouseMove(vp_, to);
+  const QPoint to = At(300, 200);
+  Press(50, 50);
+  Move(300, 200);
   EXPECT_EQ(StatusText(), "Selection");
   QTest::keyPress(vp_, Qt::Key_Shift);
   EXPECT_EQ(StatusText(), "Toggle selection");
@@ -120,7 +100,7 @@ TEST_F(SelectionToolTest, PressOnAHandleHandsTheDragToTheEditTool) {
   d.AddShape(line);
   d.Select(box);
   d.Select(line);
-  Drag(Px(100, 100), Px(120, 90));
+  Drag(100, 100, 120, 90);
   TheShapeEditors().line = saved;
   EXPECT_EQ(editor.seen, (std::vector<std::string>{"edit", "down", "move", "move", "up"}));
   ASSERT_EQ(d.selection().Count(), 1);
@@ -147,13 +127,13 @@ TEST_F(SelectionToolTest, ArrowsMoveTheSelectionOnePointOnTheScreen) {
     App().client->view().UpdateMapping();
     d.ClearSelection();
     d.Select(box);
-    const Rect before = Bounds(box);
+    const Rect before = BoundsOf(box, 0);
     const int32_t undo = d.undo().UndoCount();
     QTest::keyClick(vp_, c.key);
-    const Rect after = Bounds(box);
-    EXPECT_FLOAT_EQ(after.x1 - before.x1, c.dx) << c.landscape << " " << c.key;
-    EXPECT_FLOAT_EQ(after.y1 - before.y1, c.dy) << c.landscape << " " << c.key;
-    EXPECT_EQ(d.undo().UndoCount() - undo, c.dx || c.dy ? 1 : 0);
+    const Rect after = BoundsOf(box, 0);
+    EXPECT_EQ(V(after.x1 - before.x1, after.y1 - before.y1, d.undo().UndoCount() - undo),
+              V(c.dx, c.dy, c.dx || c.dy ? 1 : 0))
+        << c.landscape << " " << c.key;
   }
 }
 
@@ -162,18 +142,17 @@ TEST_F(SelectionToolTest, DeleteWithAnEmptySelectionDoesNothing) {
   d.AddShape(new BoxShape(100, 100, 200, 200));
   QTest::keyClick(vp_, Qt::Key_Delete);
   IdleFor(20);
-  EXPECT_EQ(d.shapes().Count(), 1);
-  EXPECT_EQ(d.undo().UndoCount(), 0);
+  EXPECT_EQ(V(d.shapes().Count(), d.undo().UndoCount()), V(1, 0));
 }
 
 TEST_F(SelectionToolTest, ZoomToolZoomsToARectangleAndAClickFitsThePage) {
   Drawing& d = Begin();
   View& v = App().client->view();
   SelectTool(kToolZoom);
-  const QPoint from = Px(100, 100), to = Px(300, 200);
+  const QPoint from = At(100, 100), to = At(300, 200);
   const Point p = Pt(from), q = Pt(to);
-  QTest::mousePress(vp_, Qt::LeftButton, Qt::NoModifier, from);
-  QTest::mouseMove(vp_, to);
+  Press(100, 100);
+  Move(300, 200);
   // The release point is not used: the rectangle is the one last shown.
   QTest::mouseRelease(vp_, Qt::LeftButton, Qt::NoModifier, to + QPoint(40, 40));
   const float w = q.x - p.x, h = q.y - p.y;
@@ -181,10 +160,7 @@ TEST_F(SelectionToolTest, ZoomToolZoomsToARectangleAndAClickFitsThePage) {
   EXPECT_FLOAT_EQ(v.ScrollX(), (p.x + q.x) / 2 - float(d.PageWidth() / 2));
   EXPECT_FLOAT_EQ(v.ScrollY(), (p.y + q.y) / 2 - float(d.PageHeight() / 2));
   QTest::mouseClick(vp_, Qt::LeftButton, Qt::NoModifier, QPoint(50, 50));
-  EXPECT_FLOAT_EQ(v.zoom(), v.FitPageZoom());
-  EXPECT_EQ(v.ScrollX(), 0);
-  EXPECT_EQ(v.ScrollY(), 0);
-  EXPECT_EQ(v.fitMode, kFitPage);
+  EXPECT_EQ(V(v.zoom(), v.ScrollX(), v.ScrollY(), v.fitMode), V(v.FitPageZoom(), 0, 0, kFitPage));
 }
 
 TEST_F(SelectionToolTest, ScrollToolKeepsThePressedPointUnderTheCursor) {

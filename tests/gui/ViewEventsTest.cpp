@@ -4,11 +4,11 @@
 #include <QDialog>
 #include <QLineEdit>
 #include <QTest>
-#include <QTimer>
 #include <string>
 #include <vector>
 
 #include "app/DrawingWindow.h"
+#include "gui/GuiTestSupport.h"
 #include "model/Drawing.h"
 #include "platform/msgbox/Messages.h"
 #include "render/View.h"
@@ -95,16 +95,11 @@ TEST_F(ViewEventsTest, ResizingKeepsTheFitModeAndAZoomChosenByHand) {
   QApplication::processEvents();
   EXPECT_EQ(v.fitMode, kFitPage);
   EXPECT_FLOAT_EQ(v.zoom(), v.FitPageZoom());
-  bool shown = false;
-  QTimer::singleShot(0, [&shown] {
-    auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-    if (!dialog) return;
-    shown = true;
-    if (auto* field = dialog->findChild<QLineEdit*>("4000")) field->setText("200");
+  OnModal([](QDialog* dialog) {
+    dialog->findChild<QLineEdit*>("4000")->setText("200");
     dialog->accept();
   });
   window.Zoom();
-  if (!shown) GTEST_SKIP() << "no Zoom dialog yet";
   EXPECT_FLOAT_EQ(v.zoom(), 2.0f);
   EXPECT_EQ(v.fitMode, kFitNone);
   window.resize(500, 400);

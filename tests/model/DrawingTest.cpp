@@ -210,36 +210,20 @@ TEST(DrawingQueryTest, RectangleQuery) {
   EXPECT_EQ(out.Count(), 0);
 }
 
-// Large lists keep their bounds between queries; the answers must stay those of a plain walk
-// whatever changes in between.
-TEST(DrawingQueryTest, LargeListsAgreeWithPlainWalk) {
+// Large lists keep their bounds between queries (commands are checked against the plain walk
+// in HitIndexTest); changes made outside the commands must be seen too.
+TEST(DrawingQueryTest, LargeListsSeeChangesMadeOutsideTheCommands) {
   Drawing d;
   for (int i = 0; i < 12000; ++i) {
     float x = float(i % 120) * 5, y = float(i / 120) * 5;
     AddBox(d, x, y, x + 3, y + 3);
   }
-  auto reference = [&](float x1, float y1, float x2, float y2) {
-    ShapeList hits;
-    for (Shape* s : d.shapes())
-      if (s->TouchesRect(x1, y1, x2, y2)) hits.Append(s);
-    return hits.Count() ? hits[0] : nullptr;
-  };
   auto first = [&](float x1, float y1, float x2, float y2) -> Shape* {
     ShapeList out;
     ShapesTouchedBy(d.shapes(), x1, y1, x2, y2, kQueryStopAtFirst, &out);
     return out.Count() ? out[0] : nullptr;
   };
-  for (int i = 0; i < 40; ++i) {
-    float x = float(i * 37 % 620), y = float(i * 53 % 520);
-    EXPECT_EQ(first(x, y, x + 1, y + 1), reference(x, y, x + 1, y + 1)) << x << " " << y;
-  }
-  EXPECT_EQ(first(2000, 2000, 2001, 2001), nullptr);
-
-  // Moved through a command: found at its new place.
-  Shape* moved = d.shapes()[5];
-  SelectOnly(d, {moved});
-  d.MoveBy(2000, 2000);
-  EXPECT_EQ(first(2024, 1999, 2026, 2001), moved);
+  EXPECT_EQ(first(24.5f, 1, 25.5f, 2), d.shapes()[5]);  // its left edge
   // Changed by hand and reported.
   auto* box = static_cast<BoxShape*>(d.shapes()[7]);
   box->x1 = 3000;
@@ -256,7 +240,7 @@ TEST(DrawingQueryTest, LargeListsAgreeWithPlainWalk) {
   EXPECT_EQ(first(5004, -1, 5006, 1), nullptr);
   ShapeList all;
   EXPECT_TRUE(ShapesTouchedBy(d.shapes(), -1, -1, 1000, 1000, 0, &all));
-  EXPECT_EQ(all.Count(), 11998);  // all but the two moved away
+  EXPECT_EQ(all.Count(), 11999);  // all but the one moved away
 }
 
 }  // namespace
