@@ -6,10 +6,12 @@
 #include <QPageSetupDialog>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <algorithm>
 
 #include "app/AppState.h"
 #include "app/MainWindow.h"
 #include "app/Print.h"
+#include "platform/spooler/Spooler.h"
 
 namespace {
 
@@ -166,6 +168,9 @@ bool RunPrintDialog(PrintChoice* choice) {
     choice->queue = printer.printerName().toStdString();
     choice->outputFile.clear();
   }
+  // One page per copy, so collation changes nothing. The orientation is the drawing's own.
+  choice->copies = std::clamp(printer.copyCount(), 1, kMaxCopies);
+  choice->paper = printer.pageLayout().pageSize().key().toStdString();
   return true;
 }
 

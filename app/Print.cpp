@@ -73,22 +73,51 @@ QPageSize PageSizeOf(const Drawing& drawing) {
   }
 }
 
-// Step 4: the drawing painted through the graphics layer onto each band of the page.
-int PaintOnPrinter(Drawing& drawing, QPrinter& printer) {
+// The paper a CUPS name stands for: a standard key ("A4", "Letter") or "Custom.WxH" in points.
+// Invalid for "" and for names Qt does not know.
+QPageSize PaperNamed(const std::string& name) {
+  const QString key = QString::fromStdString(name);
+  if (key.isEmpty()) return {};
+  for (int id = 0; id <= QPageSize::LastPageSize; ++id) {
+    const auto sizeId = QPageSize::PageSizeId(id);
+    if (sizeId != QPageSize::Custom &&
+        QPageSize::key(sizeId).compare(key, Qt::CaseInsensitive) == 0)
+      return QPageSize(sizeId);
+  }
+  const QStringList wh = key.section('.', 1).split('x');
+  if (key.startsWith("Custom.", Qt::CaseInsensitive) && wh.size() == 2) {
+    bool okW = false, okH = false;
+    const double w = wh[0].toDouble(&okW), h = wh[1].toDouble(&okH);
+    // Ten metres is far beyond any printer; bigger values are typing slips.
+    if (okW && okH && w >= 1 && h >= 1 && w <= 28350 && h <= 28350)
+      return QPageSize(QSizeF(w, h), QPageSize::Point);
+  }
+  return {};
+}
+
+// Step 4: the drawing painted through the graphics layer onto each band of the page, once for
+// every copy the printer cannot make itself.
+int PaintOnPrinter(Drawing& drawing, QPrinter& printer, const PrintChoice& choice) {
   // The drawing's coordinates are those of its portrait page, whatever the orientation; a
   // landscape page goes onto landscape paper turned as the window shows it.
   const bool landscape = drawing.landscape != 0;
-  printer.setPageLayout(QPageLayout(PageSizeOf(drawing),
-                                    landscape ? QPageLayout::Landscape : QPageLayout::Portrait,
-                                    QMarginsF()));
+  QPageSize size = PaperNamed(choice.paper);
+  if (!size.isValid()) size = PageSizeOf(drawing);
+  printer.setPageLayout(
+      QPageLayout(size, landscape ? QPageLayout::Landscape : QPageLayout::Portrait, QMarginsF()));
   printer.setResolution(kPrintDpi);
   printer.setDocName(kPrintDocumentName);
+  printer.setCopyCount(choice.copies);
+  const int sheets = printer.supportsMultipleCopies() ? 1 : choice.copies;
   QPainter qp;
   if (!qp.begin(&printer)) return 0;
   const QRect paper = printer.paperRect(QPrinter::DevicePixel).toRect();
   const QRect page = printer.pageRect(QPrinter::DevicePixel).toRect();
   const int W = paper.width(), H = paper.height(), w = page.width(), h = page.height();
   const double pageW = drawing.PageWidth(), pageH = drawing.PageHeight();
+  // One scale for both axes, so that on paper of another size than the drawing's page the
+  // shapes keep their proportions; the page keeps to the paper's corner where its origin lies.
+  const double scale = landscape ? std::min(H / pageW, W / pageH) : std::min(W / pageW, H / pageH);
 
   GdiPainter painter;
   PathPainter* oldPainter = CurrentPathPainter();
@@ -96,32 +125,35 @@ int PaintOnPrinter(Drawing& drawing, QPrinter& printer) {
   SetPrintingFlag(true);
   GraphicsState& gs = TheGraphicsState();
   int ok = 1;
-  for (int top = 0; top < h && ok; top += kBandRows) {
-    const int rows = std::min(kBandRows, h - top);
-    gdi::QImageDevice band(w, rows);
-    if (!band.IsValid()) {
-      ShowError("Not enough memory\n");
-      ok = 0;
-      break;
+  for (int sheet = 0; sheet < sheets && ok; ++sheet) {
+    if (sheet > 0 && !printer.newPage()) ok = 0;
+    for (int top = 0; top < h && ok; top += kBandRows) {
+      const int rows = std::min(kBandRows, h - top);
+      gdi::QImageDevice band(w, rows);
+      if (!band.IsValid()) {
+        ShowError("Not enough memory\n");
+        ok = 0;
+        break;
+      }
+      painter.SetPrinterDevice(&band);
+      gs.gsave();
+      if (landscape) {
+        // The page's x runs down the paper and its y to the right, its origin at the top left.
+        gs.setmatrix(
+            MatrixD{0, scale, scale, 0, double(-((W - w) / 2)), double(-((H - h) / 2) - top)});
+      } else {
+        // Device rows grow downward from the band's top; the page's y grows upward.
+        gs.setmatrix(MatrixD{1, 0, 0, -1, 0, double(-top)});
+        gs.translate(0, -H);
+        gs.translate(-((W - w) / 2), (H - h) / 2);
+        // The drawing's own page size: a fixed Letter scale would stretch A4 and cut Legal pages.
+        gs.scale(scale, scale);
+      }
+      DrawShapeList(drawing.shapes(), 1, nullptr);
+      gs.grestore();
+      painter.SetPrinterDevice(nullptr);
+      qp.drawImage(QPoint(0, top), band.image());
     }
-    painter.SetPrinterDevice(&band);
-    gs.gsave();
-    if (landscape) {
-      // The page's x runs down the paper and its y to the right, its origin at the top left.
-      gs.setmatrix(MatrixD{0, H / pageW, W / pageH, 0, double(-((W - w) / 2)),
-                           double(-((H - h) / 2) - top)});
-    } else {
-      // Device rows grow downward from the band's top; the page's y grows upward.
-      gs.setmatrix(MatrixD{1, 0, 0, -1, 0, double(-top)});
-      gs.translate(0, -H);
-      gs.translate(-((W - w) / 2), (H - h) / 2);
-      // The drawing's own page size: a fixed Letter scale would stretch A4 and cut Legal pages.
-      gs.scale(W / pageW, H / pageH);
-    }
-    DrawShapeList(drawing.shapes(), 1, nullptr);
-    gs.grestore();
-    painter.SetPrinterDevice(nullptr);
-    qp.drawImage(QPoint(0, top), band.image());
   }
   SetPrintingFlag(false);
   SetPathPainter(oldPainter);
@@ -146,12 +178,15 @@ void QuietQt(QtMsgType type, const QMessageLogContext&, const QString& text) {
 
 }  // namespace
 
-int PrintDrawing(Drawing& drawing, const PrintChoice& choice, Spooler* spooler) {
+int PrintDrawing(Drawing& drawing, const PrintChoice& asked, Spooler* spooler) {
+  PrintChoice choice = asked;
+  choice.copies = std::clamp(choice.copies, 1, kMaxCopies);
   CupsSpooler cups;
   if (!spooler) spooler = &cups;
   if (choice.outputFile.empty()) {
     PrinterSink sink(spooler);
     sink.SetQueue(choice.queue);
+    sink.SetJobOptions(PrintJobOptions{choice.copies, choice.paper});
     if (!sink.Open()) {
       if (sink.queue().empty())
         ShowError("No printer is installed");
@@ -166,7 +201,7 @@ int PrintDrawing(Drawing& drawing, const PrintChoice& choice, Spooler* spooler) 
       sink.Close();
       QPrinter printer(QPrinter::HighResolution);
       printer.setPrinterName(QString::fromStdString(sink.queue()));
-      ok = printer.isValid() ? PaintOnPrinter(drawing, printer) : 0;
+      ok = printer.isValid() ? PaintOnPrinter(drawing, printer, choice) : 0;
     }
     if (!ok) ReportPrintFailure(sink.queue(), spooler);
     return ok;
@@ -174,7 +209,7 @@ int PrintDrawing(Drawing& drawing, const PrintChoice& choice, Spooler* spooler) 
   QPrinter printer(QPrinter::HighResolution);
   printer.setOutputFormat(QPrinter::PdfFormat);
   printer.setOutputFileName(QString::fromStdString(choice.outputFile));
-  if (!PaintOnPrinter(drawing, printer)) {
+  if (!PaintOnPrinter(drawing, printer, choice)) {
     ShowError(Format("Unable to write to %s", choice.outputFile.c_str()));
     return 0;
   }

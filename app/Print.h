@@ -11,6 +11,10 @@ class Spooler;
 struct PrintChoice {
   std::string queue;       // "" the default queue
   std::string outputFile;  // not empty: print to this PDF file instead of a queue
+  int copies = 1;          // 1..999; anything else is taken as the nearest of the two
+  // The paper as CUPS names it ("A4", "Letter", "Legal", "Custom.WxH" in points); "" the queue's
+  // default, which for a painted page or a PDF is the drawing's own page size.
+  std::string paper;
 };
 
 // Prints the drawing. `spooler` null uses CUPS. Result 1 when the job was handed over whole, 0

@@ -3,8 +3,6 @@
 #include <cstring>
 #include <new>
 
-#include "platform/spooler/Spooler.h"
-
 PrinterSink::PrinterSink(Spooler* spooler) : spooler_(spooler) {}
 
 PrinterSink::~PrinterSink() {
@@ -20,7 +18,7 @@ int32_t PrinterSink::Open() {
   if (queue_.empty() || !spooler_->HasQueue(queue_)) return 0;
   postScript_ = spooler_->IsPostScriptQueue(queue_);
   if (postScript_) {
-    if (!spooler_->StartJob(queue_, kPrintDocumentName)) return 0;
+    if (!spooler_->StartJob(queue_, kPrintDocumentName, options_)) return 0;
     buffer_.reset(new (std::nothrow) char[size_t(capacity_)]);
     if (!buffer_) {
       spooler_->CancelJob();

@@ -8,8 +8,7 @@
 #include <string>
 
 #include "output/OutputSink.h"
-
-class Spooler;
+#include "platform/spooler/Spooler.h"
 
 inline constexpr const char kPrintDocumentName[] = "Ondara Draw Drawing";
 
@@ -26,6 +25,8 @@ class PrinterSink : public OutputSink {
   // The queue chosen in the print dialog; "" prints on the spooler's default queue.
   void SetQueue(const std::string& queue) { queue_ = queue; }
   const std::string& queue() const { return queue_; }
+  // Copies and paper the next job asks the spooler for.
+  void SetJobOptions(const PrintJobOptions& options) { options_ = options; }
 
   // PostScript queue: starts the job and makes the buffer. Other queue: only notes that the
   // drawing is to be painted. 0 without a queue or when the spooler refuses the job.
@@ -49,6 +50,7 @@ class PrinterSink : public OutputSink {
 
   Spooler* spooler_;
   std::string queue_;
+  PrintJobOptions options_;
   std::unique_ptr<char[]> buffer_;
   int32_t capacity_ = kBufferSize;
   int32_t filled_ = 0;

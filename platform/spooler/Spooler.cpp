@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <string>
 #include <string_view>
 
 namespace {
@@ -94,10 +95,18 @@ bool CupsSpooler::IsPostScriptQueue(const std::string& queue) {
   return !queue.empty() && FetchPpd(queue, &ppd) && PpdDeclaresPostScript(ppd);
 }
 
-bool CupsSpooler::StartJob(const std::string& queue, const std::string& documentName) {
+bool CupsSpooler::StartJob(const std::string& queue, const std::string& documentName,
+                           const PrintJobOptions& options) {
   CancelJob();
   if (queue.empty()) return false;
-  int job = cupsCreateJob(CUPS_HTTP_DEFAULT, queue.c_str(), documentName.c_str(), 0, nullptr);
+  int count = 0;
+  cups_option_t* list = nullptr;
+  if (options.copies > 1) {
+    count = cupsAddOption("copies", std::to_string(options.copies).c_str(), count, &list);
+  }
+  if (!options.media.empty()) count = cupsAddOption("media", options.media.c_str(), count, &list);
+  int job = cupsCreateJob(CUPS_HTTP_DEFAULT, queue.c_str(), documentName.c_str(), count, list);
+  cupsFreeOptions(count, list);
   if (job <= 0) return false;
   queue_ = queue;
   job_ = job;

@@ -6,6 +6,15 @@
 #include <string>
 #include <vector>
 
+// Copies one job may ask for, as the print dialog offers them.
+inline constexpr int kMaxCopies = 999;
+
+// What the user chose for a job besides its queue.
+struct PrintJobOptions {
+  int copies = 1;     // 1..kMaxCopies
+  std::string media;  // a paper name the spooler knows ("A4", "Letter"); "" the queue's default
+};
+
 class Spooler {
  public:
   virtual ~Spooler() = default;
@@ -14,8 +23,10 @@ class Spooler {
   virtual std::string DefaultQueue() = 0;
   // True when the queue's driver takes PostScript as it is (its PPD names a language level).
   virtual bool IsPostScriptQueue(const std::string& queue) = 0;
-  // Starts one PostScript job with one document on `queue`. False when the spooler refused.
-  virtual bool StartJob(const std::string& queue, const std::string& documentName) = 0;
+  // Starts one PostScript job with one document on `queue`, asking for `options`. False when the
+  // spooler refused.
+  virtual bool StartJob(const std::string& queue, const std::string& documentName,
+                        const PrintJobOptions& options) = 0;
   // Hands bytes of the document to the spooler. False when they did not get there.
   virtual bool Send(const void* data, size_t length) = 0;
   // Ends the document and releases the job for printing. False when the spooler refused it.
@@ -39,7 +50,8 @@ class CupsSpooler : public Spooler {
 
   std::string DefaultQueue() override;
   bool IsPostScriptQueue(const std::string& queue) override;
-  bool StartJob(const std::string& queue, const std::string& documentName) override;
+  bool StartJob(const std::string& queue, const std::string& documentName,
+                const PrintJobOptions& options) override;
   bool Send(const void* data, size_t length) override;
   bool FinishJob() override;
   void CancelJob() override;

@@ -261,7 +261,27 @@ class PrivateSpooler {
 
 }  // namespace
 
-TEST_F(FileCommandsInterop, PrintSendsPostScriptToAPostScriptQueue) {
+namespace {
+
+// The copies and media the private spooler holds for a job, as "copies media".
+std::string JobOptions(int job) {
+  ipp_t* request = ippNewRequest(IPP_OP_GET_JOB_ATTRIBUTES);
+  ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr,
+               "ipp://localhost/printers/ondara");
+  ippAddInteger(request, IPP_TAG_OPERATION, IPP_TAG_INTEGER, "job-id", job);
+  ipp_t* response = cupsDoRequest(CUPS_HTTP_DEFAULT, request, "/");
+  ipp_attribute_t* copies = ippFindAttribute(response, "copies", IPP_TAG_INTEGER);
+  ipp_attribute_t* media = ippFindAttribute(response, "media", IPP_TAG_ZERO);
+  const char* name = media ? ippGetString(media, 0, nullptr) : nullptr;
+  std::string text =
+      std::to_string(copies ? ippGetInteger(copies, 0) : 1) + " " + (name ? name : "");
+  ippDelete(response);
+  return text;
+}
+
+}  // namespace
+
+TEST_F(FileCommandsInterop, PrintSendsPostScriptWithCopiesAndPaperToAPostScriptQueue) {
   if (geteuid() != 0 || !HaveTool("cupsd") || !HaveTool("lpadmin")) {
     GTEST_SKIP() << "a private cupsd needs root and the cups packages";
   }
@@ -271,16 +291,43 @@ TEST_F(FileCommandsInterop, PrintSendsPostScriptToAPostScriptQueue) {
   PrivateSpooler spooler(out);
   ASSERT_TRUE(spooler.ready()) << spooler.log();
   Start(CorpusFile("shapes.qlx"));
-  SetPrintDialogHook([](PrintChoice* choice) {
-    choice->queue = "ondara";
-    return true;
-  });
-  PrintCommand();
-  EXPECT_TRUE(errors_.empty()) << (errors_.empty() ? "" : errors_[0]);
+  const struct {
+    int copies;
+    const char* paper;
+    const char* job;  // what the spooler holds
+  } rows[] = {{1, "", "1 "}, {3, "A4", "3 A4"}, {5000, "Legal", "999 Legal"}};
+  for (const auto& row : rows) {
+    SetPrintDialogHook([&](PrintChoice* choice) {
+      choice->queue = "ondara";
+      choice->copies = row.copies;
+      choice->paper = row.paper;
+      return true;
+    });
+    PrintCommand();
+    EXPECT_TRUE(errors_.empty()) << (errors_.empty() ? "" : errors_[0]);
+  }
   std::string job;
   for (int i = 0; i < 150 && job.size() < 14; ++i) {
     IdleFor(200);
     job = ReadFileBytes(out);
   }
   EXPECT_EQ(job.substr(0, 14), "%!PS-Adobe-3.0");
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(JobOptions(i + 1), rows[i].job) << rows[i].paper;
+}
+
+TEST_F(FileCommandsInterop, PdfPrintTakesThePaperAndCopiesChosen) {
+  Start(CorpusFile("shapes.qlx"));
+  TheDrawing().landscape = 0;  // a portrait Letter page
+  const std::string pdf = work_ + "/a4.pdf";
+  SetPrintDialogHook([&](PrintChoice* choice) {
+    choice->outputFile = pdf;
+    choice->copies = 2;
+    choice->paper = "A4";
+    return true;
+  });
+  PrintCommand();
+  ASSERT_EQ(RunCommand("pdfinfo '" + pdf + "' > '" + pdf + ".txt' 2>&1"), 0);
+  const std::string info = ReadFileBytes(pdf + ".txt");
+  EXPECT_TRUE(Contains(info, " 595 x 842 pts (A4)")) << info;
+  EXPECT_TRUE(Contains(info, "Pages:           2\n")) << info;
 }

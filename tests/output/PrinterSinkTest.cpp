@@ -14,8 +14,10 @@ class FakeSpooler : public Spooler {
  public:
   std::string DefaultQueue() override { return defaultQueue; }
   bool IsPostScriptQueue(const std::string& queue) override { return queue == psQueue; }
-  bool StartJob(const std::string& queue, const std::string& name) override {
+  bool StartJob(const std::string& queue, const std::string& name,
+                const PrintJobOptions& asked) override {
     log.push_back("start " + queue + " " + name);
+    options = asked;
     return acceptJobs;
   }
   bool Send(const void* data, size_t length) override {
@@ -37,15 +39,18 @@ class FakeSpooler : public Spooler {
   std::vector<std::string> log;
   std::vector<size_t> sends;
   std::string received;
+  PrintJobOptions options;
 };
 
 TEST(PrinterSinkTest, BufferFlushesOnlyWhenAWriteDoesNotFit) {
   FakeSpooler spooler;
   PrinterSink sink(&spooler);
+  sink.SetJobOptions({3, "A4"});
   ASSERT_EQ(sink.Open(), 1);
   EXPECT_EQ(sink.queue(), "laser");  // the default queue when none was chosen
   EXPECT_TRUE(sink.IsPostScript());
   EXPECT_EQ(spooler.log, std::vector<std::string>{"start laser Ondara Draw Drawing"});
+  EXPECT_EQ(std::to_string(spooler.options.copies) + " " + spooler.options.media, "3 A4");
 
   std::string head(100, 'a');
   std::string exact(PrinterSink::kBufferSize - 100, 'b');
