@@ -84,6 +84,17 @@ class QImageDevice : public Device {
   bool BitBlt(int32_t x, int32_t y, int32_t w, int32_t h, Device* source, int32_t sx, int32_t sy,
               uint32_t rop) override;
 
+  // An RGB image sampled nearest-neighbour at each device pixel's centre over `area` (inside the
+  // clip box), written straight into the rows; pixels whose centre falls outside the image keep
+  // what is there. Column u and row v of a device point (x, y) are ua x + uc y + ut and
+  // va x + vc y + vt.
+  struct NearestImage {
+    const uint8_t* rgb = nullptr;  // rows top first, 3 bytes a pixel, no padding
+    int32_t width = 0, height = 0;
+    double ua = 0, uc = 0, ut = 0, va = 0, vc = 0, vt = 0;
+  };
+  void DrawNearest(const DevRect& area, const NearestImage& image);
+
   // Needs a QGuiApplication (QRawFont does); without one, or when the font file cannot be
   // loaded, nothing is drawn and the result is false.
   bool DrawGlyphRun(const GlyphRun& run) override;
