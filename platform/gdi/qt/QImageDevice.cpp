@@ -85,11 +85,25 @@ QImageDevice::QImageDevice(int32_t width, int32_t height) {
     image_ = QImage(width, height, QImage::Format_RGB32);
     if (!image_.isNull()) image_.fill(0xFFFFFFFFu);
   }
+  clip_ = image_.rect();
   attr_.pen = GetStockObject(BLACK_PEN);
   attr_.brush = GetStockObject(WHITE_BRUSH);
 }
 
 QImageDevice::~QImageDevice() { EndPainting(); }
+
+std::unique_ptr<QImageDevice> QImageDevice::Band(QImageDevice& whole, int32_t top, int32_t bottom) {
+  QImage& image = whole.image();
+  top = std::max(top, 0);
+  bottom = std::min(bottom, image.height());
+  if (image.isNull() || top >= bottom) return nullptr;
+  auto band = std::make_unique<QImageDevice>(0, 0);
+  // Over the same memory: writes go to the whole image, never to a copy.
+  band->image_ =
+      QImage(image.bits(), image.width(), image.height(), image.bytesPerLine(), image.format());
+  band->clip_ = QRect(0, top, image.width(), bottom - top);
+  return band;
+}
 
 const QImage& QImageDevice::image() const {
   EndPainting();
@@ -108,6 +122,7 @@ QPainter* QImageDevice::ImagePainter() {
     if (!painter_->begin(&image_)) return nullptr;
     painter_->setRenderHint(QPainter::Antialiasing, false);
     painter_->setBrushOrigin(0, 0);
+    if (clip_ != image_.rect()) painter_->setClipRect(clip_);
   }
   return painter_.get();
 }
@@ -319,7 +334,7 @@ void QImageDevice::Paint(const QRectF& bounds, const Draw& draw) {
   }
   QRect area = bounds.adjusted(-kMaskMargin, -kMaskMargin, kMaskMargin, kMaskMargin)
                    .toAlignedRect()
-                   .intersected(image_.rect());
+                   .intersected(clip_);
   if (area.isEmpty()) return;
   QImage mask(area.size(), QImage::Format_ARGB32_Premultiplied);
   if (mask.isNull()) return;
@@ -365,9 +380,8 @@ void QImageDevice::StrokeShape(const QPainterPath& path) {
   int n = PenStrokes(pens);
   if (n == 0 || path.isEmpty()) return;
   if (n == 1 && attr_.rop == R2_COPYPEN && HairlinePen(pens[0])) {
-    Hairline line(reinterpret_cast<uint32_t*>(image_.bits()), int32_t(image_.bytesPerLine() / 4),
-                  image_.width(), image_.height(), pens[0].color().rgb());
-    line.Path(path);
+    if (OffImage(path.controlPointRect(), 1)) return;
+    HairlineOf(pens[0].color()).Path(path);
     return;
   }
   double w = PenPixels();
@@ -415,6 +429,7 @@ void QImageDevice::FillPolys(const DevPoint* points, const int32_t* counts, int3
     FillShape(PolyPath(points, counts, polys, true), brush);
     return;
   }
+  if (PointsOffImage(points, n, 0)) return;
   const int m = LoadPoints(points, n, false);
   if (m < 2) return;  // a path of one point is empty
   p->setPen(Qt::NoPen);
@@ -425,7 +440,26 @@ void QImageDevice::FillPolys(const DevPoint* points, const int32_t* counts, int3
 
 bool QImageDevice::OffImage(const QRectF& bounds, double reach) const {
   const double m = reach + kMaskMargin;
-  return !bounds.adjusted(-m, -m, m, m).intersects(QRectF(0, 0, image_.width(), image_.height()));
+  return !bounds.adjusted(-m, -m, m, m).intersects(QRectF(clip_));
+}
+
+bool QImageDevice::PointsOffImage(const DevPoint* points, int64_t n, double reach) const {
+  if (n <= 0) return true;
+  int32_t x1 = points[0].x, x2 = x1, y1 = points[0].y, y2 = y1;
+  for (int64_t i = 1; i < n; ++i) {
+    x1 = std::min(x1, points[i].x);
+    x2 = std::max(x2, points[i].x);
+    y1 = std::min(y1, points[i].y);
+    y2 = std::max(y2, points[i].y);
+  }
+  return OffImage(QRectF(x1, y1, double(x2) - x1, double(y2) - y1), reach);
+}
+
+Hairline QImageDevice::HairlineOf(const QColor& color) {
+  Hairline line(reinterpret_cast<uint32_t*>(image_.bits()), int32_t(image_.bytesPerLine() / 4),
+                image_.width(), image_.height(), color.rgb());
+  line.LimitRows(clip_.top(), clip_.bottom() + 1);
+  return line;
 }
 
 // A pen the painter would draw as a one-pixel line without end caps, on an image small enough
@@ -441,6 +475,9 @@ void QImageDevice::StrokePolys(const DevPoint* points, const int32_t* counts, in
   QPen pens[2];
   int strokes = PenStrokes(pens);
   if (strokes == 0) return;
+  int64_t total = 0;
+  for (int32_t k = 0; k < polys; ++k) total += counts[k];
+  if (PointsOffImage(points, total, PenPixels() * kMiterLimit)) return;
   // Only the one-pixel line drawing gives the same pixels this way: wide pens outline the
   // figure differently, and several figures in one path share the line drawing's end pixels.
   QPainter* p = attr_.rop == R2_COPYPEN && strokes == 1 && pens[0].style() == Qt::SolidLine &&
@@ -454,8 +491,7 @@ void QImageDevice::StrokePolys(const DevPoint* points, const int32_t* counts, in
   if (HairlinePen(pens[0])) {
     // The painter's own hairline pixels, set directly: the painter writes straight into the
     // same rows, so the order of drawing stays as it is.
-    Hairline line(reinterpret_cast<uint32_t*>(image_.bits()), int32_t(image_.bytesPerLine() / 4),
-                  image_.width(), image_.height(), pens[0].color().rgb());
+    Hairline line = HairlineOf(pens[0].color());
     const int m = LoadPoints(points, counts[0], closed);
     if (m > 2 && points_[0] == points_[size_t(m - 1)]) {
       line.Polyline(points_.data(), m - 1, true);
@@ -677,11 +713,14 @@ ColorRef QImageDevice::GetPixel(int32_t x, int32_t y) {
 
 ColorRef QImageDevice::SetPixel(int32_t x, int32_t y, ColorRef color) {
   if (!image_.valid(x, y)) return kInvalidColor;
+  if (!clip_.contains(x, y)) return color & 0xFFFFFF;
   reinterpret_cast<QRgb*>(image_.scanLine(y))[x] = ToQColor(color).rgb();
   return color & 0xFFFFFF;
 }
 
-DevRect QImageDevice::GetClipBox() { return DevRect{0, 0, image_.width(), image_.height()}; }
+DevRect QImageDevice::GetClipBox() {
+  return DevRect{clip_.left(), clip_.top(), clip_.right() + 1, clip_.bottom() + 1};
+}
 
 bool QImageDevice::ReadPixels(const DevRect& area, uint8_t* rgb) {
   if (!rgb || !AreaInside(area, image_.width(), image_.height())) return false;

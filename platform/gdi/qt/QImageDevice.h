@@ -12,6 +12,7 @@
 #include <QBrush>
 #include <QImage>
 #include <QPoint>
+#include <QRect>
 #include <cstdint>
 #include <memory>
 #include <unordered_map>
@@ -26,6 +27,8 @@ class QRectF;
 
 namespace gdi {
 
+class Hairline;
+
 class QImageDevice : public Device {
  public:
   // A white image of width x height pixels, 32 bits a pixel. IsValid() is false when the image
@@ -34,6 +37,12 @@ class QImageDevice : public Device {
   ~QImageDevice() override;
   QImageDevice(const QImageDevice&) = delete;
   QImageDevice& operator=(const QImageDevice&) = delete;
+
+  // A device on rows top .. bottom - 1 of `whole`'s image: it shares the pixels and the
+  // coordinates, and draws nothing outside its rows, so that bands of one image can be painted
+  // side by side on several threads (aliased drawing gives every pixel the same value whatever
+  // the clip). `whole` must not paint while the band lives. Null when the rows are empty.
+  static std::unique_ptr<QImageDevice> Band(QImageDevice& whole, int32_t top, int32_t bottom);
 
   bool IsValid() const { return !image_.isNull(); }
   int32_t width() const { return image_.width(); }
@@ -131,8 +140,12 @@ class QImageDevice : public Device {
   // The selected brush; false for the null brush.
   bool MakeBrush(QBrush* out);
   bool HairlinePen(const QPen& pen) const;
-  // True when the rectangle, grown by `reach` and a pixel's rounding, lies wholly off the image.
+  // True when the rectangle, grown by `reach` and a pixel's rounding, lies wholly off the image
+  // (off the band's rows for a band).
   bool OffImage(const QRectF& bounds, double reach) const;
+  // The same for integer points, a figure of them drawn with a pen of `reach` pixels.
+  bool PointsOffImage(const DevPoint* points, int64_t n, double reach) const;
+  Hairline HairlineOf(const QColor& color);
   void StrokeShape(const QPainterPath& path);
   void FillShape(const QPainterPath& path, const QBrush& brush);
   void FillShape(const QPainterPath& path);
@@ -154,6 +167,7 @@ class QImageDevice : public Device {
   bool PaintPath(bool fill, bool stroke);
 
   QImage image_;
+  QRect clip_;  // the whole image, or a band's rows
   mutable std::unique_ptr<QPainter> painter_;
   // The last pattern brush made, reused while pattern and colours stay.
   QBrush patternBrush_;
