@@ -9,6 +9,7 @@
 #include "fonts/FontFace.h"
 #include "fonts/FontManager.h"
 #include "model/ImageData.h"
+#include "platform/gdi/qt/DeferredDevice.h"
 #include "platform/gdi/qt/QImageDevice.h"
 #include "render/GdiRenderer.h"
 
@@ -305,9 +306,14 @@ void GdiPainter::Image(GraphicsState& gs, const ImageData& image) {
   const double iw = double(image.width), ih = double(image.height);
   const double ua = inv.a * iw, uc = inv.c * iw, ut = inv.tx * iw;
   const double va = -inv.b * ih, vc = -inv.d * ih, vt = (1.0 - inv.ty) * ih;
+  const gdi::QImageDevice::NearestImage nearest{
+      image.pixels.data(), image.width, image.height, ua, uc, ut, va, vc, vt};
   if (auto* direct = dynamic_cast<gdi::QImageDevice*>(dc)) {
-    direct->DrawNearest(area,
-                        {image.pixels.data(), image.width, image.height, ua, uc, ut, va, vc, vt});
+    direct->DrawNearest(area, nearest);
+    return;
+  }
+  if (auto* kept = dynamic_cast<gdi::DeferredDevice*>(dc)) {
+    kept->DrawNearest(area, nearest);
     return;
   }
   int64_t aw = int64_t(area.right) - area.left, ah = int64_t(area.bottom) - area.top;

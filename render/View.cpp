@@ -8,6 +8,7 @@
 #include "model/Drawing.h"
 #include "model/GraphicsState.h"
 #include "platform/msgbox/Messages.h"
+#include "render/BandedDrawing.h"
 
 namespace {
 
@@ -295,7 +296,7 @@ void View::Redraw(const Rect* area) {
     FillBox(window_.get(), dr.left, dr.top, dr.right + 1, dr.bottom + 1, gdi::WHITE_BRUSH);
     DrawPageFrame();
     DrawGrid();
-    DrawShapeList(drawing_->shapes(), 1, area);
+    DrawShapesInBands(painter_, *window_, drawing_->shapes(), area);
     WindowToClean(&dr);
     DrawHandles();
     SetDrawTarget(kDrawToBuffer);

@@ -122,7 +122,6 @@ QPainter* QImageDevice::ImagePainter() {
     if (!painter_->begin(&image_)) return nullptr;
     painter_->setRenderHint(QPainter::Antialiasing, false);
     painter_->setBrushOrigin(0, 0);
-    if (clip_ != image_.rect()) painter_->setClipRect(clip_);
   }
   return painter_.get();
 }
@@ -326,10 +325,14 @@ bool QImageDevice::MakeBrush(QBrush* out) {
 // ---- Painting ----
 
 template <typename Draw>
-void QImageDevice::Paint(const QRectF& bounds, const Draw& draw) {
+void QImageDevice::Paint(const QRectF& bounds, double reach, const Draw& draw) {
   if (image_.isNull()) return;
   if (attr_.rop == R2_COPYPEN || attr_.rop < R2_BLACK || attr_.rop > 16) {
-    if (QPainter* p = ImagePainter()) draw(*p);
+    if (!AcrossBand(bounds, reach)) {
+      if (QPainter* p = ImagePainter()) draw(*p);
+    } else {
+      PaintAcross(bounds, reach, draw);
+    }
     return;
   }
   QRect area = bounds.adjusted(-kMaskMargin, -kMaskMargin, kMaskMargin, kMaskMargin)
@@ -346,6 +349,46 @@ void QImageDevice::Paint(const QRectF& bounds, const Draw& draw) {
     draw(p);
   }
   ApplyRop(mask, area.left(), area.top());
+}
+
+bool QImageDevice::AcrossBand(const QRectF& bounds, double reach) const {
+  if (clip_ == image_.rect()) return false;
+  const double m = reach + kMaskMargin;
+  return (clip_.top() > 0 && bounds.top() - m < clip_.top()) ||
+         (clip_.bottom() < image_.height() - 1 && bounds.bottom() + m >= clip_.bottom() + 1);
+}
+
+// A painter clip would cut lines and outlines at the band's edge, which moves their pixels a
+// little. So a figure across the edge is painted whole on a scratch image of the full size, with
+// the same coordinates, and the band takes the pixels of its rows that the figure covered.
+template <typename Draw>
+void QImageDevice::PaintAcross(const QRectF& bounds, double reach, const Draw& draw) {
+  const double m = reach + kMaskMargin;
+  const QRect area = bounds.adjusted(-m, -m, m, m).toAlignedRect().intersected(image_.rect());
+  if (area.isEmpty()) return;
+  if (scratch_.isNull()) {
+    scratch_ = QImage(image_.size(), QImage::Format_ARGB32_Premultiplied);
+    if (scratch_.isNull()) return;
+    scratchPainter_ = std::make_unique<QPainter>();
+  }
+  if (!scratchPainter_->isActive()) {
+    if (!scratchPainter_->begin(&scratch_)) return;
+    scratchPainter_->setRenderHint(QPainter::Antialiasing, false);
+    scratchPainter_->setBrushOrigin(0, 0);
+  }
+  // Untouched pixels stay transparent; every colour drawn is opaque.
+  const int x = area.left(), w = area.width();
+  for (int y = area.top(); y <= area.bottom(); ++y)
+    std::memset(reinterpret_cast<QRgb*>(scratch_.scanLine(y)) + x, 0, size_t(w) * 4);
+  draw(*scratchPainter_);
+  const int top = std::max(area.top(), clip_.top()),
+            bottom = std::min(area.bottom(), clip_.bottom());
+  for (int y = top; y <= bottom; ++y) {
+    const auto* s = reinterpret_cast<const QRgb*>(scratch_.constScanLine(y)) + x;
+    auto* d = reinterpret_cast<QRgb*>(image_.scanLine(y)) + x;
+    for (int i = 0; i < w; ++i)
+      if (qAlpha(s[i]) != 0) d[i] = s[i] | 0xFF000000u;
+  }
 }
 
 void QImageDevice::ApplyRop(const QImage& mask, int32_t left, int32_t top) {
@@ -389,7 +432,7 @@ void QImageDevice::StrokeShape(const QPainterPath& path) {
   // Nothing of a figure well off the image can show (a miter reaches furthest), so the painter
   // is spared the outlining.
   if (OffImage(bounds, w * kMiterLimit)) return;
-  Paint(bounds, [&](QPainter& p) {
+  Paint(bounds, w * kMiterLimit, [&](QPainter& p) {
     p.setBrush(Qt::NoBrush);
     for (int i = 0; i < n; ++i) p.strokePath(path, pens[i]);
   });
@@ -397,7 +440,7 @@ void QImageDevice::StrokeShape(const QPainterPath& path) {
 
 void QImageDevice::FillShape(const QPainterPath& path, const QBrush& brush) {
   if (path.isEmpty() || OffImage(path.controlPointRect(), 0)) return;
-  Paint(path.controlPointRect(), [&](QPainter& p) { p.fillPath(path, brush); });
+  Paint(path.controlPointRect(), 0, [&](QPainter& p) { p.fillPath(path, brush); });
 }
 
 void QImageDevice::FillShape(const QPainterPath& path) {
@@ -424,18 +467,20 @@ void QImageDevice::FillPolys(const DevPoint* points, const int32_t* counts, int3
   QBrush brush;
   if (!MakeBrush(&brush)) return;
   int32_t n = polys == 1 ? counts[0] : 0;
-  QPainter* p = attr_.rop == R2_COPYPEN && n > 0 ? ImagePainter() : nullptr;
-  if (!p) {
+  if (attr_.rop != R2_COPYPEN || n <= 0 || image_.isNull()) {
     FillShape(PolyPath(points, counts, polys, true), brush);
     return;
   }
-  if (PointsOffImage(points, n, 0)) return;
+  QRectF bounds;
+  if (PointsOffImage(points, n, 0, &bounds)) return;
   const int m = LoadPoints(points, n, false);
   if (m < 2) return;  // a path of one point is empty
-  p->setPen(Qt::NoPen);
-  p->setBrush(brush);
-  p->drawPolygon(points_.data(), m, Qt::OddEvenFill);
-  p->setBrush(Qt::NoBrush);
+  Paint(bounds, 0, [&](QPainter& p) {
+    p.setPen(Qt::NoPen);
+    p.setBrush(brush);
+    p.drawPolygon(points_.data(), m, Qt::OddEvenFill);
+    p.setBrush(Qt::NoBrush);
+  });
 }
 
 bool QImageDevice::OffImage(const QRectF& bounds, double reach) const {
@@ -443,7 +488,8 @@ bool QImageDevice::OffImage(const QRectF& bounds, double reach) const {
   return !bounds.adjusted(-m, -m, m, m).intersects(QRectF(clip_));
 }
 
-bool QImageDevice::PointsOffImage(const DevPoint* points, int64_t n, double reach) const {
+bool QImageDevice::PointsOffImage(const DevPoint* points, int64_t n, double reach,
+                                  QRectF* bounds) const {
   if (n <= 0) return true;
   int32_t x1 = points[0].x, x2 = x1, y1 = points[0].y, y2 = y1;
   for (int64_t i = 1; i < n; ++i) {
@@ -452,7 +498,9 @@ bool QImageDevice::PointsOffImage(const DevPoint* points, int64_t n, double reac
     y1 = std::min(y1, points[i].y);
     y2 = std::max(y2, points[i].y);
   }
-  return OffImage(QRectF(x1, y1, double(x2) - x1, double(y2) - y1), reach);
+  const QRectF box(x1, y1, double(x2) - x1, double(y2) - y1);
+  if (bounds) *bounds = box;
+  return OffImage(box, reach);
 }
 
 Hairline QImageDevice::HairlineOf(const QColor& color) {
@@ -477,14 +525,12 @@ void QImageDevice::StrokePolys(const DevPoint* points, const int32_t* counts, in
   if (strokes == 0) return;
   int64_t total = 0;
   for (int32_t k = 0; k < polys; ++k) total += counts[k];
-  if (PointsOffImage(points, total, PenPixels() * kMiterLimit)) return;
+  QRectF bounds;
+  if (PointsOffImage(points, total, PenPixels() * kMiterLimit, &bounds)) return;
   // Only the one-pixel line drawing gives the same pixels this way: wide pens outline the
   // figure differently, and several figures in one path share the line drawing's end pixels.
-  QPainter* p = attr_.rop == R2_COPYPEN && strokes == 1 && pens[0].style() == Qt::SolidLine &&
-                        pens[0].widthF() <= 1 && polys == 1
-                    ? ImagePainter()
-                    : nullptr;
-  if (!p) {
+  if (attr_.rop != R2_COPYPEN || strokes != 1 || pens[0].style() != Qt::SolidLine ||
+      pens[0].widthF() > 1 || polys != 1 || image_.isNull()) {
     StrokeShape(PolyPath(points, counts, polys, closed));
     return;
   }
@@ -500,21 +546,18 @@ void QImageDevice::StrokePolys(const DevPoint* points, const int32_t* counts, in
     }
     return;
   }
-  p->setPen(pens[0]);
-  p->setBrush(Qt::NoBrush);
-  for (int32_t k = 0; k < polys; ++k) {
-    const int32_t n = counts[k];
-    if (n <= 0) continue;
-    const int m = LoadPoints(points, n, closed);
+  const int m = LoadPoints(points, counts[0], closed);
+  Paint(bounds, 1, [&](QPainter& p) {
+    p.setPen(pens[0]);
+    p.setBrush(Qt::NoBrush);
     // A path of one point is empty. One that comes back to its start is a closed outline to the
     // line drawing (no end pixel left out), as an implicitly closed polygon is.
     if (m > 2 && points_[0] == points_[size_t(m - 1)]) {
-      p->drawPolygon(points_.data(), m - 1, Qt::OddEvenFill);
+      p.drawPolygon(points_.data(), m - 1, Qt::OddEvenFill);
     } else if (m > 1) {
-      p->drawPolyline(points_.data(), m);
+      p.drawPolyline(points_.data(), m);
     }
-    points += n;
-  }
+  });
 }
 
 bool QImageDevice::MoveToEx(int32_t x, int32_t y) {
@@ -758,10 +801,13 @@ bool QImageDevice::StretchRgb(const DevRect& dest, int32_t width, int32_t height
   QRect target(QPoint(std::min(dest.left, dest.right), std::min(dest.top, dest.bottom)),
                QSize(std::abs(dest.right - dest.left), std::abs(dest.bottom - dest.top)));
   if (target.isEmpty()) return false;
-  QPainter* p = ImagePainter();
-  if (!p) return false;
-  p->setRenderHint(QPainter::SmoothPixmapTransform, false);
-  p->drawImage(target, source);
+  // The picture is copied whatever the raster operation.
+  const int32_t rop = std::exchange(attr_.rop, R2_COPYPEN);
+  Paint(QRectF(target), 0, [&](QPainter& p) {
+    p.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    p.drawImage(target, source);
+  });
+  attr_.rop = rop;
   return true;
 }
 

@@ -144,7 +144,11 @@ class QImageDevice : public Device {
   // (off the band's rows for a band).
   bool OffImage(const QRectF& bounds, double reach) const;
   // The same for integer points, a figure of them drawn with a pen of `reach` pixels.
-  bool PointsOffImage(const DevPoint* points, int64_t n, double reach) const;
+  // Their bounding box goes to `bounds` when given.
+  bool PointsOffImage(const DevPoint* points, int64_t n, double reach,
+                      QRectF* bounds = nullptr) const;
+  // True on a band when a figure of these bounds and reach may touch rows of another band.
+  bool AcrossBand(const QRectF& bounds, double reach) const;
   Hairline HairlineOf(const QColor& color);
   void StrokeShape(const QPainterPath& path);
   void FillShape(const QPainterPath& path, const QBrush& brush);
@@ -157,10 +161,13 @@ class QImageDevice : public Device {
   QPainter* ImagePainter();
   // Closes the painter so that the pixels may be read or written directly.
   void EndPainting() const;
-  // Paints through `draw`: straight into the image under R2_COPYPEN, else into a coverage mask
-  // over `bounds` whose covered pixels then take the raster operation once each.
+  // Paints through `draw` a figure within `bounds` grown by `reach`: straight into the image
+  // under R2_COPYPEN, else into a coverage mask over `bounds` whose covered pixels then take the
+  // raster operation once each.
   template <typename Draw>
-  void Paint(const QRectF& bounds, const Draw& draw);
+  void Paint(const QRectF& bounds, double reach, const Draw& draw);
+  template <typename Draw>
+  void PaintAcross(const QRectF& bounds, double reach, const Draw& draw);
   void ApplyRop(const QImage& mask, int32_t left, int32_t top);
   bool TakePath(QPainterPath* out);
   bool TakePolygon(std::vector<DevPoint>* out, bool* closed);
@@ -169,6 +176,9 @@ class QImageDevice : public Device {
   QImage image_;
   QRect clip_;  // the whole image, or a band's rows
   mutable std::unique_ptr<QPainter> painter_;
+  // A band's full-size scratch image for figures across its edges, and its open painter.
+  QImage scratch_;
+  std::unique_ptr<QPainter> scratchPainter_;
   // The last pattern brush made, reused while pattern and colours stay.
   QBrush patternBrush_;
   int32_t patternOf_ = -1;

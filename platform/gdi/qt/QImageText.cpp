@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <utility>
 #include <vector>
@@ -71,6 +72,9 @@ bool QImageDevice::DrawGlyphRun(const GlyphRun& run) {
   if (image_.isNull() || !run.fontPath || !run.text || run.length <= 0 || !run.advances)
     return false;
   if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance())) return false;
+  // Bands of one image draw on several threads; the face cache is shared.
+  static std::mutex cacheLock;
+  std::unique_lock<std::mutex> hold(cacheLock);
   LoadedFace* face = FaceOf(run.fontPath, run.faceIndex);
   if (!face) return false;
 
@@ -92,6 +96,7 @@ bool QImageDevice::DrawGlyphRun(const GlyphRun& run) {
     if (!g.isEmpty()) outline.addPath(QTransform(k, 0, 0, k, pen, 0).map(g));
     pen += double(run.advances[i]);
   }
+  hold.unlock();
   if (outline.isEmpty()) return true;
   // translate(x, y) . [a b c d] . scale(1, -1), applied to glyph space.
   QTransform world(run.a, run.b, -run.c, -run.d, run.x, run.y);

@@ -1,0 +1,107 @@
+// A device that keeps the drawing calls made on it, to be played back later on image devices:
+// the shapes are walked once, and the list then paints several bands of one image on several
+// threads. The answers drawing code needs at once (handles, previous attributes) come from a
+// stand-in image device of no pixels, which every playback device repeats call for call, so
+// the handles it gave out name the same objects there.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/gdi/qt/QImageDevice.h"
+
+namespace gdi {
+
+class DeferredDevice : public Device {
+ public:
+  // Calls kept for a device of width x height pixels (its clip box).
+  DeferredDevice(int32_t width, int32_t height);
+  ~DeferredDevice() override;
+
+  // Paints every kept call on `target`, a fresh device (its handles numbered as a new device
+  // numbers them) over an image of the same size. Safe to run for several targets at once.
+  void Replay(QImageDevice& target) const;
+  // False when a kept call is a block transfer, which reads or rewrites pixels across bands;
+  // play back on one device then.
+  bool Bandable() const { return bandable_; }
+  bool Empty() const { return ops_.empty(); }
+
+  void DrawNearest(const DevRect& area, const QImageDevice::NearestImage& image);
+
+  Handle CreatePen(uint32_t style, int32_t width, ColorRef color) override;
+  Handle ExtCreatePen(uint32_t style, int32_t width, ColorRef color) override;
+  Handle CreateSolidBrush(ColorRef color) override;
+  Handle CreatePatternBrush(int32_t pattern) override;
+  Handle GetStockObject(int32_t which) override;
+  Handle SelectObject(Handle object) override;
+  bool DeleteObject(Handle object) override;
+
+  int32_t SetROP2(int32_t rop) override;
+  int32_t SetBkMode(int32_t mode) override;
+  ColorRef SetTextColor(ColorRef color) override;
+  ColorRef SetBkColor(ColorRef color) override;
+  int32_t SaveDC() override;
+  bool RestoreDC(int32_t level) override;
+
+  bool MoveToEx(int32_t x, int32_t y) override;
+  bool LineTo(int32_t x, int32_t y) override;
+  bool Polygon(const DevPoint* points, int32_t count) override;
+  bool Polyline(const DevPoint* points, int32_t count) override;
+  bool PolyPolyline(const DevPoint* points, const int32_t* counts, int32_t polys) override;
+  bool PolyPolygon(const DevPoint* points, const int32_t* counts, int32_t polys) override;
+  bool Rectangle(int32_t left, int32_t top, int32_t right, int32_t bottom) override;
+  bool Ellipse(int32_t left, int32_t top, int32_t right, int32_t bottom) override;
+
+  bool BeginPath() override;
+  bool EndPath() override;
+  bool PolyBezierTo(const DevPoint* points, int32_t count) override;
+  bool CloseFigure() override;
+  bool StrokePath() override;
+  bool FillPath() override;
+  bool StrokeAndFillPath() override;
+  bool AbortPath() override;
+
+  // Pixels cannot be read before the playback: GetPixel answers kInvalidColor and ReadPixels
+  // false.
+  ColorRef GetPixel(int32_t x, int32_t y) override;
+  ColorRef SetPixel(int32_t x, int32_t y, ColorRef color) override;
+  DevRect GetClipBox() override;
+  bool ReadPixels(const DevRect& area, uint8_t* rgb) override;
+  bool WritePixels(const DevRect& area, const uint8_t* rgb) override;
+  bool StretchRgb(const DevRect& dest, int32_t width, int32_t height, const uint8_t* rgb) override;
+  // Only within the kept image itself (source this device); false for any other source.
+  bool BitBlt(int32_t x, int32_t y, int32_t w, int32_t h, Device* source, int32_t sx, int32_t sy,
+              uint32_t rop) override;
+  bool DrawGlyphRun(const GlyphRun& run) override;
+
+ private:
+  enum Code : uint8_t;
+  struct Op {
+    Code code;
+    int32_t a = 0, b = 0, c = 0, d = 0;  // arguments, or a range of the pools
+    uint32_t u = 0;
+    size_t at = 0, n = 0;  // points, counts, bytes or record of the call
+  };
+  struct Glyphs {
+    GlyphRun run;
+    std::string font, text;
+    std::vector<int32_t> advances;
+  };
+  void Keep(Code code, int32_t a = 0, int32_t b = 0, int32_t c = 0, int32_t d = 0, uint32_t u = 0);
+  size_t KeepPoints(const DevPoint* points, int32_t count);
+  size_t KeepCounts(const int32_t* counts, int32_t polys, int64_t* total);
+
+  QImageDevice standIn_;
+  int32_t width_, height_;
+  bool bandable_ = true;
+  std::vector<Op> ops_;
+  std::vector<DevPoint> points_;
+  std::vector<int32_t> counts_;
+  std::vector<uint8_t> bytes_;
+  std::vector<Glyphs> glyphs_;
+  std::vector<QImageDevice::NearestImage> images_;
+  std::vector<DevRect> imageAreas_;
+};
+
+}  // namespace gdi
