@@ -79,16 +79,57 @@ size_t DeferredDevice::KeepCounts(const int32_t* counts, int32_t polys, int64_t*
   return at;
 }
 
+void DeferredDevice::SetRows(const DevPoint* points, int64_t count, bool stroke) {
+  if (count <= 0) return;
+  int32_t top = points[0].y, bottom = top;
+  for (int64_t i = 1; i < count; ++i) {
+    top = std::min(top, points[i].y);
+    bottom = std::max(bottom, points[i].y);
+  }
+  const int64_t reach = Reach(stroke);
+  Op& op = ops_.back();
+  op.top = int32_t(std::max<int64_t>(INT32_MIN, int64_t(top) - reach));
+  op.bottom = int32_t(std::min<int64_t>(INT32_MAX, int64_t(bottom) + reach));
+}
+
+void DeferredDevice::PathPoints(const DevPoint* points, int32_t count) {
+  if (count <= 0) return;
+  position_ = points[count - 1];
+  if (!inPath_) return;
+  for (int32_t i = 0; i < count; ++i) {
+    pathTop_ = std::min(pathTop_, points[i].y);
+    pathBottom_ = std::max(pathBottom_, points[i].y);
+  }
+}
+
+void DeferredDevice::UsePath(bool stroke) {
+  if (!pathReady_) return;
+  pathReady_ = false;
+  if (!pathSkippable_) return;
+  const int64_t reach = Reach(stroke);
+  Op& use = ops_.back();
+  use.top = int32_t(std::max<int64_t>(INT32_MIN, int64_t(pathTop_) - reach));
+  use.bottom = int32_t(std::min<int64_t>(INT32_MAX, int64_t(pathBottom_) + reach));
+  Op& begin = ops_[pathBegin_];
+  begin.top = use.top;
+  begin.bottom = use.bottom;
+  begin.n = pathEnd_;
+}
+
 // ---- Objects and attributes: answered by the stand-in ----
 
 Handle DeferredDevice::CreatePen(uint32_t style, int32_t width, ColorRef color) {
   Keep(kCreatePen, width, int32_t(color), 0, 0, style);
-  return standIn_.CreatePen(style, width, color);
+  const Handle h = standIn_.CreatePen(style, width, color);
+  penWidths_[h] = std::max(1, width);
+  return h;
 }
 
 Handle DeferredDevice::ExtCreatePen(uint32_t style, int32_t width, ColorRef color) {
   Keep(kExtCreatePen, width, int32_t(color), 0, 0, style);
-  return standIn_.ExtCreatePen(style, width, color);
+  const Handle h = standIn_.ExtCreatePen(style, width, color);
+  penWidths_[h] = std::max(1, width);
+  return h;
 }
 
 Handle DeferredDevice::CreateSolidBrush(ColorRef color) {
@@ -103,12 +144,18 @@ Handle DeferredDevice::CreatePatternBrush(int32_t pattern) {
 
 Handle DeferredDevice::GetStockObject(int32_t which) {
   Keep(kGetStockObject, which);
-  return standIn_.GetStockObject(which);
+  const Handle h = standIn_.GetStockObject(which);
+  StockObjectInfo stock;
+  if (h && DescribeStockObject(which, &stock) && stock.pen) penWidths_[h] = 1;
+  return h;
 }
 
 Handle DeferredDevice::SelectObject(Handle object) {
   Keep(kSelectObject, 0, 0, 0, 0, object);
-  return standIn_.SelectObject(object);
+  const Handle previous = standIn_.SelectObject(object);
+  const auto pen = penWidths_.find(object);
+  if (previous && pen != penWidths_.end()) penWidth_ = pen->second;
+  return previous;
 }
 
 bool DeferredDevice::DeleteObject(Handle object) {
@@ -143,6 +190,8 @@ int32_t DeferredDevice::SaveDC() {
 
 bool DeferredDevice::RestoreDC(int32_t level) {
   Keep(kRestoreDC, level);
+  // The pen selected before is not known here; the widest kept is a safe reach.
+  for (const auto& pen : penWidths_) penWidth_ = std::max(penWidth_, pen.second);
   return standIn_.RestoreDC(level);
 }
 
@@ -150,11 +199,16 @@ bool DeferredDevice::RestoreDC(int32_t level) {
 
 bool DeferredDevice::MoveToEx(int32_t x, int32_t y) {
   Keep(kMoveToEx, x, y);
+  const DevPoint p{x, y};
+  PathPoints(&p, 1);
   return true;
 }
 
 bool DeferredDevice::LineTo(int32_t x, int32_t y) {
   Keep(kLineTo, x, y);
+  const DevPoint p[2] = {position_, {x, y}};
+  if (!inPath_) SetRows(p, 2, true);
+  PathPoints(p + 1, 1);
   return true;
 }
 
@@ -162,6 +216,7 @@ bool DeferredDevice::Polygon(const DevPoint* points, int32_t count) {
   if (!points || count < 2) return false;
   Keep(kPolygon, count);
   ops_.back().at = KeepPoints(points, count);
+  SetRows(points, count, true);
   return true;
 }
 
@@ -169,6 +224,7 @@ bool DeferredDevice::Polyline(const DevPoint* points, int32_t count) {
   if (!points || count < 2) return false;
   Keep(kPolyline, count);
   ops_.back().at = KeepPoints(points, count);
+  SetRows(points, count, true);
   return true;
 }
 
@@ -179,6 +235,7 @@ bool DeferredDevice::PolyPolyline(const DevPoint* points, const int32_t* counts,
   Keep(kPolyPolyline, polys);
   ops_.back().n = at;
   ops_.back().at = KeepPoints(points, int32_t(total));
+  SetRows(points, total, true);
   return true;
 }
 
@@ -189,26 +246,44 @@ bool DeferredDevice::PolyPolygon(const DevPoint* points, const int32_t* counts, 
   Keep(kPolyPolygon, polys);
   ops_.back().n = at;
   ops_.back().at = KeepPoints(points, int32_t(total));
+  SetRows(points, total, true);
   return true;
 }
 
 bool DeferredDevice::Rectangle(int32_t left, int32_t top, int32_t right, int32_t bottom) {
   Keep(kRectangle, left, top, right, bottom);
+  const DevPoint corners[2] = {{left, top}, {right, bottom}};
+  SetRows(corners, 2, true);
   return true;
 }
 
 bool DeferredDevice::Ellipse(int32_t left, int32_t top, int32_t right, int32_t bottom) {
   Keep(kEllipse, left, top, right, bottom);
+  const DevPoint corners[2] = {{left, top}, {right, bottom}};
+  SetRows(corners, 2, true);
   return true;
 }
 
 bool DeferredDevice::BeginPath() {
+  // A bracket may be left out by a band only when the devices hold no other path meanwhile.
+  pathSkippable_ = !inPath_ && !pathReady_;
   Keep(kBeginPath);
+  pathBegin_ = ops_.size() - 1;
+  inPath_ = true;
+  pathReady_ = false;
+  pathTop_ = INT32_MAX;
+  pathBottom_ = INT32_MIN;
   return true;
 }
 
 bool DeferredDevice::EndPath() {
   Keep(kEndPath);
+  if (!inPath_) return true;
+  inPath_ = false;
+  pathReady_ = pathTop_ <= pathBottom_;
+  pathEnd_ = ops_.size() - 1;
+  ops_[pathBegin_].c = position_.x;
+  ops_[pathBegin_].d = position_.y;
   return true;
 }
 
@@ -216,6 +291,13 @@ bool DeferredDevice::PolyBezierTo(const DevPoint* points, int32_t count) {
   if (!points || count < 0 || count % 3 != 0) return false;
   Keep(kPolyBezierTo, count);
   ops_.back().at = KeepPoints(points, count);
+  if (!inPath_ && count > 0) {
+    // Drawn from the current position on.
+    std::vector<DevPoint> all(points, points + count);
+    all.push_back(position_);
+    SetRows(all.data(), int64_t(all.size()), true);
+  }
+  PathPoints(points, count);
   return true;
 }
 
@@ -226,21 +308,25 @@ bool DeferredDevice::CloseFigure() {
 
 bool DeferredDevice::StrokePath() {
   Keep(kStrokePath);
+  UsePath(true);
   return true;
 }
 
 bool DeferredDevice::FillPath() {
   Keep(kFillPath);
+  UsePath(false);
   return true;
 }
 
 bool DeferredDevice::StrokeAndFillPath() {
   Keep(kStrokeAndFillPath);
+  UsePath(true);
   return true;
 }
 
 bool DeferredDevice::AbortPath() {
   Keep(kAbortPath);
+  inPath_ = pathReady_ = false;
   return true;
 }
 
@@ -249,6 +335,7 @@ ColorRef DeferredDevice::GetPixel(int32_t, int32_t) { return QImageDevice::kInva
 ColorRef DeferredDevice::SetPixel(int32_t x, int32_t y, ColorRef color) {
   if (x < 0 || y < 0 || x >= width_ || y >= height_) return QImageDevice::kInvalidColor;
   Keep(kSetPixel, x, y, 0, 0, color);
+  ops_.back().top = ops_.back().bottom = y;
   return color & 0xFFFFFF;
 }
 
@@ -313,7 +400,16 @@ void DeferredDevice::DrawNearest(const DevRect& area, const QImageDevice::Neares
 // ---- Playback ----
 
 void DeferredDevice::Replay(QImageDevice& t) const {
-  for (const Op& op : ops_) {
+  const DevRect rows = t.GetClipBox();
+  for (size_t i = 0; i < ops_.size(); ++i) {
+    const Op& op = ops_[i];
+    if (op.bottom < rows.top || op.top >= rows.bottom) {
+      if (op.code == kBeginPath) {
+        i = op.n;  // the whole bracket, leaving the position where it ends
+        t.MoveToEx(op.c, op.d);
+      }
+      continue;
+    }
     const DevPoint* pts = points_.data() + std::min(op.at, points_.size());
     switch (op.code) {
       case kCreatePen:

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/gdi/qt/QImageDevice.h"
@@ -82,6 +83,10 @@ class DeferredDevice : public Device {
     int32_t a = 0, b = 0, c = 0, d = 0;  // arguments, or a range of the pools
     uint32_t u = 0;
     size_t at = 0, n = 0;  // points, counts, bytes or record of the call
+    // Rows the call can paint; a band that has none of them skips it. A path bracket's
+    // BeginPath carries the rows of the painting that uses the path, the index of its EndPath in
+    // n, and the current position after it in c, d.
+    int32_t top = INT32_MIN, bottom = INT32_MAX;
   };
   struct Glyphs {
     GlyphRun run;
@@ -91,10 +96,25 @@ class DeferredDevice : public Device {
   void Keep(Code code, int32_t a = 0, int32_t b = 0, int32_t c = 0, int32_t d = 0, uint32_t u = 0);
   size_t KeepPoints(const DevPoint* points, int32_t count);
   size_t KeepCounts(const int32_t* counts, int32_t polys, int64_t* total);
+  // How far beyond its points' rows a figure may paint: the selected pen's miter (five widths)
+  // and a rounding margin; `stroke` false for a fill.
+  int64_t Reach(bool stroke) const { return stroke ? int64_t(penWidth_) * 5 + 4 : 4; }
+  // The rows of the last kept call: those of the points, grown by the reach.
+  void SetRows(const DevPoint* points, int64_t count, bool stroke);
+  void PathPoints(const DevPoint* points, int32_t count);
+  // A painting that uses the path bracket just ended.
+  void UsePath(bool stroke);
 
   QImageDevice standIn_;
   int32_t width_, height_;
   bool bandable_ = true;
+  // What the recorded path bracket would leave on the devices that play it back.
+  std::unordered_map<Handle, int32_t> penWidths_;
+  int32_t penWidth_ = 1;
+  DevPoint position_;
+  bool inPath_ = false, pathReady_ = false, pathSkippable_ = false;
+  size_t pathBegin_ = 0, pathEnd_ = 0;
+  int32_t pathTop_ = 0, pathBottom_ = 0;
   std::vector<Op> ops_;
   std::vector<DevPoint> points_;
   std::vector<int32_t> counts_;

@@ -376,18 +376,18 @@ void QImageDevice::PaintAcross(const QRectF& bounds, double reach, const Draw& d
     scratchPainter_->setRenderHint(QPainter::Antialiasing, false);
     scratchPainter_->setBrushOrigin(0, 0);
   }
-  // Untouched pixels stay transparent; every colour drawn is opaque.
+  // Only the band's rows are read back, so only they are cleared: untouched pixels stay
+  // transparent, and every colour drawn is opaque.
   const int x = area.left(), w = area.width();
-  for (int y = area.top(); y <= area.bottom(); ++y)
+  const int top = std::max(area.top(), clip_.top());
+  const int bottom = std::min(area.bottom(), clip_.bottom());
+  for (int y = top; y <= bottom; ++y)
     std::memset(reinterpret_cast<QRgb*>(scratch_.scanLine(y)) + x, 0, size_t(w) * 4);
   draw(*scratchPainter_);
-  const int top = std::max(area.top(), clip_.top()),
-            bottom = std::min(area.bottom(), clip_.bottom());
   for (int y = top; y <= bottom; ++y) {
     const auto* s = reinterpret_cast<const QRgb*>(scratch_.constScanLine(y)) + x;
     auto* d = reinterpret_cast<QRgb*>(image_.scanLine(y)) + x;
-    for (int i = 0; i < w; ++i)
-      if (qAlpha(s[i]) != 0) d[i] = s[i] | 0xFF000000u;
+    for (int i = 0; i < w; ++i) d[i] = s[i] >> 24 ? s[i] | 0xFF000000u : d[i];
   }
 }
 
