@@ -1,6 +1,5 @@
 #include "render/BandedDrawing.h"
 
-#include <memory>
 #include <system_error>
 #include <thread>
 
@@ -9,13 +8,18 @@
 #include "platform/gdi/qt/QImageDevice.h"
 #include "render/GdiPainter.h"
 
-void DrawShapesInBands(GdiPainter& painter, gdi::QImageDevice& window, const ShapeList& shapes,
-                       const Rect* area) {
+BandedDrawing::BandedDrawing() : kept_(std::make_unique<gdi::DeferredDevice>(0, 0)) {}
+
+BandedDrawing::~BandedDrawing() = default;
+
+void BandedDrawing::Draw(GdiPainter& painter, gdi::QImageDevice& window, const ShapeList& shapes,
+                         const Rect* area) {
   if (shapes.Count() < kBandedShapes || window.height() < 2) {
     DrawShapeList(shapes, 1, area);
     return;
   }
-  gdi::DeferredDevice kept(window.width(), window.height());
+  gdi::DeferredDevice& kept = *kept_;
+  kept.Reset(window.width(), window.height());
   gdi::Device* previous = painter.ExchangeWindowDevice(&kept);
   DrawShapeList(shapes, 1, area);
   painter.ExchangeWindowDevice(previous);
@@ -25,8 +29,8 @@ void DrawShapesInBands(GdiPainter& painter, gdi::QImageDevice& window, const Sha
     if (auto whole = gdi::QImageDevice::Band(window, 0, h)) kept.Replay(*whole);
     return;
   }
-  auto upper = gdi::QImageDevice::Band(window, 0, h / 2);
-  auto lower = gdi::QImageDevice::Band(window, h / 2, h);
+  auto upper = gdi::QImageDevice::Band(window, 0, h / 2, &scratch_[0]);
+  auto lower = gdi::QImageDevice::Band(window, h / 2, h, &scratch_[1]);
   if (!upper || !lower) return;
   std::thread helper;
   try {

@@ -40,7 +40,7 @@ float ClampZoom(float zoom) {
   return std::min(zoom, kMaxZoom);
 }
 
-View::View(Drawing* drawing) : drawing_(drawing) {
+View::View(Drawing* drawing) : drawing_(drawing), banded_(std::make_unique<BandedDrawing>()) {
   // Even before the first resize every buffer exists, so no caller meets a null device.
   Resize(1, 1, 1.0);
 }
@@ -296,7 +296,7 @@ void View::Redraw(const Rect* area) {
     FillBox(window_.get(), dr.left, dr.top, dr.right + 1, dr.bottom + 1, gdi::WHITE_BRUSH);
     DrawPageFrame();
     DrawGrid();
-    DrawShapesInBands(painter_, *window_, drawing_->shapes(), area);
+    banded_->Draw(painter_, *window_, drawing_->shapes(), area);
     WindowToClean(&dr);
     DrawHandles();
     SetDrawTarget(kDrawToBuffer);

@@ -14,6 +14,7 @@
 #include "platform/gdi/qt/QImageDevice.h"
 #include "render/GdiPainter.h"
 
+class BandedDrawing;
 class Drawing;
 
 // One scroll bar as the window applies it: positions 0 .. maximum, a thumb of `page`.
@@ -147,6 +148,7 @@ class View : public HandleMarker {
 
   Drawing* drawing_;
   GdiPainter painter_;
+  std::unique_ptr<BandedDrawing> banded_;
   std::unique_ptr<gdi::QImageDevice> clean_, working_, overlay_, spare_, window_;
   int32_t width_ = 0, height_ = 0;
   double ratio_ = 1.0;

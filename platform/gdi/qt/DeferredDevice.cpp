@@ -43,8 +43,25 @@ enum DeferredDevice::Code : uint8_t {
   kNearest,
 };
 
-DeferredDevice::DeferredDevice(int32_t width, int32_t height)
-    : standIn_(0, 0), width_(width), height_(height) {}
+DeferredDevice::DeferredDevice(int32_t width, int32_t height) { Reset(width, height); }
+
+void DeferredDevice::Reset(int32_t width, int32_t height) {
+  standIn_ = std::make_unique<QImageDevice>(0, 0);
+  width_ = width;
+  height_ = height;
+  bandable_ = true;
+  ops_.clear();
+  points_.clear();
+  counts_.clear();
+  bytes_.clear();
+  glyphs_.clear();
+  images_.clear();
+  imageAreas_.clear();
+  penWidths_.clear();
+  penWidth_ = 1;
+  position_ = DevPoint{};
+  inPath_ = pathReady_ = pathSkippable_ = false;
+}
 
 DeferredDevice::~DeferredDevice() = default;
 
@@ -120,31 +137,31 @@ void DeferredDevice::UsePath(bool stroke) {
 
 Handle DeferredDevice::CreatePen(uint32_t style, int32_t width, ColorRef color) {
   Keep(kCreatePen, width, int32_t(color), 0, 0, style);
-  const Handle h = standIn_.CreatePen(style, width, color);
+  const Handle h = standIn_->CreatePen(style, width, color);
   penWidths_[h] = std::max(1, width);
   return h;
 }
 
 Handle DeferredDevice::ExtCreatePen(uint32_t style, int32_t width, ColorRef color) {
   Keep(kExtCreatePen, width, int32_t(color), 0, 0, style);
-  const Handle h = standIn_.ExtCreatePen(style, width, color);
+  const Handle h = standIn_->ExtCreatePen(style, width, color);
   penWidths_[h] = std::max(1, width);
   return h;
 }
 
 Handle DeferredDevice::CreateSolidBrush(ColorRef color) {
   Keep(kCreateSolidBrush, 0, 0, 0, 0, color);
-  return standIn_.CreateSolidBrush(color);
+  return standIn_->CreateSolidBrush(color);
 }
 
 Handle DeferredDevice::CreatePatternBrush(int32_t pattern) {
   Keep(kCreatePatternBrush, pattern);
-  return standIn_.CreatePatternBrush(pattern);
+  return standIn_->CreatePatternBrush(pattern);
 }
 
 Handle DeferredDevice::GetStockObject(int32_t which) {
   Keep(kGetStockObject, which);
-  const Handle h = standIn_.GetStockObject(which);
+  const Handle h = standIn_->GetStockObject(which);
   StockObjectInfo stock;
   if (h && DescribeStockObject(which, &stock) && stock.pen) penWidths_[h] = 1;
   return h;
@@ -152,7 +169,7 @@ Handle DeferredDevice::GetStockObject(int32_t which) {
 
 Handle DeferredDevice::SelectObject(Handle object) {
   Keep(kSelectObject, 0, 0, 0, 0, object);
-  const Handle previous = standIn_.SelectObject(object);
+  const Handle previous = standIn_->SelectObject(object);
   const auto pen = penWidths_.find(object);
   if (previous && pen != penWidths_.end()) penWidth_ = pen->second;
   return previous;
@@ -160,39 +177,39 @@ Handle DeferredDevice::SelectObject(Handle object) {
 
 bool DeferredDevice::DeleteObject(Handle object) {
   Keep(kDeleteObject, 0, 0, 0, 0, object);
-  return standIn_.DeleteObject(object);
+  return standIn_->DeleteObject(object);
 }
 
 int32_t DeferredDevice::SetROP2(int32_t rop) {
   Keep(kSetROP2, rop);
-  return standIn_.SetROP2(rop);
+  return standIn_->SetROP2(rop);
 }
 
 int32_t DeferredDevice::SetBkMode(int32_t mode) {
   Keep(kSetBkMode, mode);
-  return standIn_.SetBkMode(mode);
+  return standIn_->SetBkMode(mode);
 }
 
 ColorRef DeferredDevice::SetTextColor(ColorRef color) {
   Keep(kSetTextColor, 0, 0, 0, 0, color);
-  return standIn_.SetTextColor(color);
+  return standIn_->SetTextColor(color);
 }
 
 ColorRef DeferredDevice::SetBkColor(ColorRef color) {
   Keep(kSetBkColor, 0, 0, 0, 0, color);
-  return standIn_.SetBkColor(color);
+  return standIn_->SetBkColor(color);
 }
 
 int32_t DeferredDevice::SaveDC() {
   Keep(kSaveDC);
-  return standIn_.SaveDC();
+  return standIn_->SaveDC();
 }
 
 bool DeferredDevice::RestoreDC(int32_t level) {
   Keep(kRestoreDC, level);
   // The pen selected before is not known here; the widest kept is a safe reach.
   for (const auto& pen : penWidths_) penWidth_ = std::max(penWidth_, pen.second);
-  return standIn_.RestoreDC(level);
+  return standIn_->RestoreDC(level);
 }
 
 // ---- Drawing: kept ----

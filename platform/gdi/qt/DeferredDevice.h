@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -19,6 +20,8 @@ class DeferredDevice : public Device {
   // Calls kept for a device of width x height pixels (its clip box).
   DeferredDevice(int32_t width, int32_t height);
   ~DeferredDevice() override;
+  // Forgets every kept call and starts over for a device of the size, keeping the memory.
+  void Reset(int32_t width, int32_t height);
 
   // Paints every kept call on `target`, a fresh device (its handles numbered as a new device
   // numbers them) over an image of the same size. Safe to run for several targets at once.
@@ -105,8 +108,8 @@ class DeferredDevice : public Device {
   // A painting that uses the path bracket just ended.
   void UsePath(bool stroke);
 
-  QImageDevice standIn_;
-  int32_t width_, height_;
+  std::unique_ptr<QImageDevice> standIn_;
+  int32_t width_ = 0, height_ = 0;
   bool bandable_ = true;
   // What the recorded path bracket would leave on the devices that play it back.
   std::unordered_map<Handle, int32_t> penWidths_;

@@ -92,7 +92,8 @@ QImageDevice::QImageDevice(int32_t width, int32_t height) {
 
 QImageDevice::~QImageDevice() { EndPainting(); }
 
-std::unique_ptr<QImageDevice> QImageDevice::Band(QImageDevice& whole, int32_t top, int32_t bottom) {
+std::unique_ptr<QImageDevice> QImageDevice::Band(QImageDevice& whole, int32_t top, int32_t bottom,
+                                                 QImage* scratch) {
   QImage& image = whole.image();
   top = std::max(top, 0);
   bottom = std::min(bottom, image.height());
@@ -102,6 +103,13 @@ std::unique_ptr<QImageDevice> QImageDevice::Band(QImageDevice& whole, int32_t to
   band->image_ =
       QImage(image.bits(), image.width(), image.height(), image.bytesPerLine(), image.format());
   band->clip_ = QRect(0, top, image.width(), bottom - top);
+  if (scratch) {
+    if (scratch->size() != image.size() || scratch->format() != QImage::Format_ARGB32_Premultiplied)
+      *scratch = QImage(image.size(), QImage::Format_ARGB32_Premultiplied);
+    if (!scratch->isNull())
+      band->scratch_ = QImage(scratch->bits(), scratch->width(), scratch->height(),
+                              scratch->bytesPerLine(), scratch->format());
+  }
   return band;
 }
 
@@ -369,8 +377,8 @@ void QImageDevice::PaintAcross(const QRectF& bounds, double reach, const Draw& d
   if (scratch_.isNull()) {
     scratch_ = QImage(image_.size(), QImage::Format_ARGB32_Premultiplied);
     if (scratch_.isNull()) return;
-    scratchPainter_ = std::make_unique<QPainter>();
   }
+  if (!scratchPainter_) scratchPainter_ = std::make_unique<QPainter>();
   if (!scratchPainter_->isActive()) {
     if (!scratchPainter_->begin(&scratch_)) return;
     scratchPainter_->setRenderHint(QPainter::Antialiasing, false);

@@ -42,7 +42,10 @@ class QImageDevice : public Device {
   // coordinates, and draws nothing outside its rows, so that bands of one image can be painted
   // side by side on several threads (aliased drawing gives every pixel the same value whatever
   // the clip). `whole` must not paint while the band lives. Null when the rows are empty.
-  static std::unique_ptr<QImageDevice> Band(QImageDevice& whole, int32_t top, int32_t bottom);
+  // `scratch`, when given, is memory for the band's scratch image that outlives the band: an
+  // image of the whole one's size in Format_ARGB32_Premultiplied.
+  static std::unique_ptr<QImageDevice> Band(QImageDevice& whole, int32_t top, int32_t bottom,
+                                            QImage* scratch = nullptr);
 
   bool IsValid() const { return !image_.isNull(); }
   int32_t width() const { return image_.width(); }
