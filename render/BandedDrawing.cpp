@@ -12,32 +12,51 @@ BandedDrawing::BandedDrawing() : kept_(std::make_unique<gdi::DeferredDevice>(0, 
 
 BandedDrawing::~BandedDrawing() = default;
 
-void BandedDrawing::Draw(GdiPainter& painter, gdi::QImageDevice& window, const ShapeList& shapes,
-                         const Rect* area) {
-  if (shapes.Count() < kBandedShapes || window.height() < 2) {
-    DrawShapeList(shapes, 1, area);
+namespace {
+
+// The painter's device of the current draw target, swapped for `device`; returns the old one.
+gdi::Device* ExchangeTarget(GdiPainter& painter, gdi::Device* device) {
+  if (DrawTargetMode() == kDrawToBuffer) {
+    gdi::Device* old = painter.BufferDevice();
+    painter.SetBufferDevice(device);
+    return old;
+  }
+  return painter.ExchangeWindowDevice(device);
+}
+
+}  // namespace
+
+void BandedDrawing::Draw(GdiPainter& painter, gdi::QImageDevice& target, const ShapeList& shapes,
+                         int32_t mode, const Rect* area, const Finish& finish) {
+  const int32_t h = target.height();
+  if (shapes.Count() < kBandedShapes || h < 2 || PrintingFlag()) {
+    DrawShapeList(shapes, mode, area);
+    if (finish && target.IsValid()) finish(target.image(), 0, h);
     return;
   }
   gdi::DeferredDevice& kept = *kept_;
-  kept.Reset(window.width(), window.height());
-  gdi::Device* previous = painter.ExchangeWindowDevice(&kept);
-  DrawShapeList(shapes, 1, area);
-  painter.ExchangeWindowDevice(previous);
+  kept.Reset(target.width(), h);
+  gdi::Device* previous = ExchangeTarget(painter, &kept);
+  DrawShapeList(shapes, mode, area);
+  ExchangeTarget(painter, previous);
 
-  const int32_t h = window.height();
+  auto paint = [&kept, &finish](gdi::QImageDevice* band, int32_t top, int32_t bottom) {
+    if (!band) return;
+    kept.Replay(*band);
+    if (finish) finish(band->image(), top, bottom);
+  };
   if (!kept.Bandable()) {
-    if (auto whole = gdi::QImageDevice::Band(window, 0, h)) kept.Replay(*whole);
+    paint(gdi::QImageDevice::Band(target, 0, h).get(), 0, h);
     return;
   }
-  auto upper = gdi::QImageDevice::Band(window, 0, h / 2, &scratch_[0]);
-  auto lower = gdi::QImageDevice::Band(window, h / 2, h, &scratch_[1]);
-  if (!upper || !lower) return;
+  auto upper = gdi::QImageDevice::Band(target, 0, h / 2, &scratch_[0]);
+  auto lower = gdi::QImageDevice::Band(target, h / 2, h, &scratch_[1]);
   std::thread helper;
   try {
-    helper = std::thread([&kept, &lower] { kept.Replay(*lower); });
+    helper = std::thread([&] { paint(lower.get(), h / 2, h); });
   } catch (const std::system_error&) {
-    kept.Replay(*lower);  // no thread to be had: one after the other
+    paint(lower.get(), h / 2, h);  // no thread to be had: one after the other
   }
-  kept.Replay(*upper);
+  paint(upper.get(), 0, h / 2);
   if (helper.joinable()) helper.join();
 }

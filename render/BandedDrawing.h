@@ -1,11 +1,12 @@
-// Preview drawing of many shapes on two threads: the shapes are walked once into a kept list of
-// device calls, which then paints the upper and the lower half of the window image at the same
-// time. Aliased drawing gives each pixel the same value whatever the band, so the image is the
-// one a straight walk would paint.
+// Drawing of many shapes on two threads: the shapes are walked once into a kept list of device
+// calls, which then paints the upper and the lower half of the target image at the same time.
+// Aliased drawing gives each pixel the same value whatever the band, so the image is the one a
+// straight walk would paint.
 #pragma once
 
 #include <QImage>
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 #include "model/Geometry.h"
@@ -28,10 +29,13 @@ class BandedDrawing {
   BandedDrawing(const BandedDrawing&) = delete;
   BandedDrawing& operator=(const BandedDrawing&) = delete;
 
-  // DrawShapeList(shapes, 1, area) onto `window`, the painter's window device (DrawTargetMode
-  // 2).
-  void Draw(GdiPainter& painter, gdi::QImageDevice& window, const ShapeList& shapes,
-            const Rect* area);
+  // A pass over rows top .. bottom - 1 of the image once the shapes are painted there.
+  using Finish = std::function<void(QImage& image, int32_t top, int32_t bottom)>;
+
+  // DrawShapeList(shapes, mode, area) onto `target`, the painter's device of the current draw
+  // target (the buffer in DrawTargetMode 0, else the window), then `finish` if given.
+  void Draw(GdiPainter& painter, gdi::QImageDevice& target, const ShapeList& shapes, int32_t mode,
+            const Rect* area, const Finish& finish = {});
 
  private:
   std::unique_ptr<gdi::DeferredDevice> kept_;

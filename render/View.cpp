@@ -276,8 +276,7 @@ void View::Redraw(const Rect* area) {
     ClearWorking();
     DrawPageFrame();
     DrawGrid();
-    DrawShapeList(drawing_->shapes(), 0, nullptr);
-    MakeMonochrome(*working_);
+    banded_->Draw(painter_, *working_, drawing_->shapes(), 0, nullptr, MakeMonochrome);
     WorkingToClean();
     DrawHandles();
     WorkingToWindow();
@@ -296,7 +295,7 @@ void View::Redraw(const Rect* area) {
     FillBox(window_.get(), dr.left, dr.top, dr.right + 1, dr.bottom + 1, gdi::WHITE_BRUSH);
     DrawPageFrame();
     DrawGrid();
-    banded_->Draw(painter_, *window_, drawing_->shapes(), area);
+    banded_->Draw(painter_, *window_, drawing_->shapes(), 1, area);
     WindowToClean(&dr);
     DrawHandles();
     SetDrawTarget(kDrawToBuffer);
@@ -379,13 +378,12 @@ void View::DrawGrid() {
   }
 }
 
-void View::MakeMonochrome(gdi::QImageDevice& dev) {
-  QImage& img = dev.image();
+void View::MakeMonochrome(QImage& img, int32_t top, int32_t bottom) {
   // The size once: QImage's accessors are calls into the library, not inlined.
-  const int w = img.width(), h = img.height();
+  const int w = img.width();
   uchar* bits = img.bits();
   const qsizetype stride = img.bytesPerLine();
-  for (int y = 0; y < h; ++y) {
+  for (int y = std::max(top, 0); y < std::min(bottom, img.height()); ++y) {
     auto* row = reinterpret_cast<QRgb*>(bits + y * stride);
     // Light colours go white, dark black, and the middle greys a checker, as a monochrome
     // bitmap dithers them: luminance (30 R + 59 G + 11 B) / 100 from 192 up is white, from 64

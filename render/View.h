@@ -141,7 +141,8 @@ class View : public HandleMarker {
   void Blit(gdi::QImageDevice& to, gdi::QImageDevice& from, uint32_t rop, const gdi::DevRect* r);
   void DrawHandles();
   // Black and white as a monochrome bitmap shows the outline rendering.
-  void MakeMonochrome(gdi::QImageDevice& image);
+  // Rows top .. bottom - 1 of the image.
+  static void MakeMonochrome(QImage& image, int32_t top, int32_t bottom);
   void FillBox(gdi::Device* dc, int32_t l, int32_t t, int32_t r, int32_t b, int32_t brush);
   int32_t PageW() const;
   int32_t PageH() const;
