@@ -58,6 +58,7 @@ void DeferredDevice::Reset(int32_t width, int32_t height) {
   images_.clear();
   imageAreas_.clear();
   penWidths_.clear();
+  saved_.clear();
   penWidth_ = 1;
   position_ = DevPoint{};
   inPath_ = pathReady_ = pathSkippable_ = false;
@@ -202,14 +203,20 @@ ColorRef DeferredDevice::SetBkColor(ColorRef color) {
 
 int32_t DeferredDevice::SaveDC() {
   Keep(kSaveDC);
+  saved_.push_back({position_, penWidth_});
   return standIn_->SaveDC();
 }
 
 bool DeferredDevice::RestoreDC(int32_t level) {
   Keep(kRestoreDC, level);
-  // The pen selected before is not known here; the widest kept is a safe reach.
-  for (const auto& pen : penWidths_) penWidth_ = std::max(penWidth_, pen.second);
-  return standIn_->RestoreDC(level);
+  if (!standIn_->RestoreDC(level)) return false;
+  // The same level as the stand-in took back.
+  const int64_t depth = int64_t(saved_.size());
+  const int64_t target = level < 0 ? depth + level + 1 : level;
+  position_ = saved_[size_t(target - 1)].position;
+  penWidth_ = saved_[size_t(target - 1)].penWidth;
+  saved_.resize(size_t(target - 1));
+  return true;
 }
 
 // ---- Drawing: kept ----
@@ -519,16 +526,9 @@ void DeferredDevice::Replay(QImageDevice& t) const {
       case kSetPixel:
         t.SetPixel(op.a, op.b, op.u);
         break;
-      case kWritePixels: {
-        // Only the target's own rows: a band writes its share.
-        const DevRect clip = t.GetClipBox();
-        const int32_t top = std::max(op.b, clip.top), bottom = std::min(op.d, clip.bottom);
-        if (top >= bottom) break;
-        const size_t row = size_t(op.c - op.a) * 3;
-        t.WritePixels(DevRect{op.a, top, op.c, bottom},
-                      bytes_.data() + op.at + size_t(top - op.b) * row);
+      case kWritePixels:
+        t.WritePixels(DevRect{op.a, op.b, op.c, op.d}, bytes_.data() + op.at);
         break;
-      }
       case kStretchRgb:
         t.StretchRgb(DevRect{op.a, op.b, op.c, op.d}, int32_t(op.u), int32_t(op.n),
                      bytes_.data() + op.at);

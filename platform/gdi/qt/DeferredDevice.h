@@ -118,6 +118,11 @@ class DeferredDevice : public Device {
   bool inPath_ = false, pathReady_ = false, pathSkippable_ = false;
   size_t pathBegin_ = 0, pathEnd_ = 0;
   int32_t pathTop_ = 0, pathBottom_ = 0;
+  struct Saved {
+    DevPoint position;
+    int32_t penWidth;
+  };
+  std::vector<Saved> saved_;  // as SaveDC keeps them
   std::vector<Op> ops_;
   std::vector<DevPoint> points_;
   std::vector<int32_t> counts_;

@@ -792,7 +792,12 @@ bool QImageDevice::WritePixels(const DevRect& area, const uint8_t* rgb) {
   if (!rgb || !AreaInside(area, image_.width(), image_.height())) return false;
   uchar* bits = image_.bits();
   const qsizetype stride = image_.bytesPerLine();
-  for (int32_t y = area.top; y < area.bottom; ++y) {
+  const size_t rowBytes = size_t(area.right - area.left) * 3;
+  // A band writes only its own rows of the area.
+  const int32_t top = std::max(area.top, clip_.top());
+  const int32_t bottom = std::min(area.bottom, clip_.bottom() + 1);
+  rgb += size_t(std::max(0, top - area.top)) * rowBytes;
+  for (int32_t y = top; y < bottom; ++y) {
     auto* row = reinterpret_cast<QRgb*>(bits + y * stride);
     for (int32_t x = area.left; x < area.right; ++x, rgb += 3)
       row[x] = qRgb(rgb[0], rgb[1], rgb[2]);

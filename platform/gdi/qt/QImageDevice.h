@@ -41,7 +41,8 @@ class QImageDevice : public Device {
   // A device on rows top .. bottom - 1 of `whole`'s image: it shares the pixels and the
   // coordinates, and draws nothing outside its rows, so that bands of one image can be painted
   // side by side on several threads (aliased drawing gives every pixel the same value whatever
-  // the clip). `whole` must not paint while the band lives. Null when the rows are empty.
+  // the clip); only block transfers are not held to the rows. `whole` must not paint while the
+  // band lives. Null when the rows are empty.
   // `scratch`, when given, is memory for the band's scratch image that outlives the band: an
   // image of the whole one's size in Format_ARGB32_Premultiplied.
   static std::unique_ptr<QImageDevice> Band(QImageDevice& whole, int32_t top, int32_t bottom,
