@@ -1,6 +1,7 @@
 // Calls kept and played back on two bands of an image, one after the other, against the same
 // calls made straight on an image: every pixel the same, for wide, dashed and hairline pens,
-// pattern brushes, curved paths, figures across the band edge and pixels written directly.
+// pattern brushes, XOR drawing, curved paths, figures across the band edge and pixels written
+// directly.
 #include <gtest/gtest.h>
 
 #include <random>
@@ -31,6 +32,7 @@ void DrawFigures(gdi::Device& d, unsigned seed) {
     const gdi::Handle oldPen = d.SelectObject(pen), oldBrush = d.SelectObject(brush);
     d.SetBkColor(color);
     d.SetBkMode(pick(0, 1) ? gdi::TRANSPARENT : gdi::OPAQUE);
+    d.SetROP2(pick(0, 5) == 0 ? gdi::R2_XORPEN : gdi::R2_COPYPEN);
     gdi::DevPoint p[7];
     for (gdi::DevPoint& q : p) q = {pick(-20, kW + 20), pick(-20, kH + 20)};
     switch (pick(0, 5)) {

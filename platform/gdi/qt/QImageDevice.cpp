@@ -343,9 +343,10 @@ void QImageDevice::Paint(const QRectF& bounds, double reach, const Draw& draw) {
     }
     return;
   }
+  // The mask covers the figure whole even on a band, so its edges cut nothing a band shows.
   QRect area = bounds.adjusted(-kMaskMargin, -kMaskMargin, kMaskMargin, kMaskMargin)
                    .toAlignedRect()
-                   .intersected(clip_);
+                   .intersected(image_.rect());
   if (area.isEmpty()) return;
   QImage mask(area.size(), QImage::Format_ARGB32_Premultiplied);
   if (mask.isNull()) return;
@@ -402,6 +403,7 @@ void QImageDevice::PaintAcross(const QRectF& bounds, double reach, const Draw& d
 void QImageDevice::ApplyRop(const QImage& mask, int32_t left, int32_t top) {
   const int w = mask.width(), h = mask.height();
   for (int y = 0; y < h; ++y) {
+    if (top + y < clip_.top() || top + y > clip_.bottom()) continue;  // another band's row
     const auto* m = reinterpret_cast<const QRgb*>(mask.constScanLine(y));
     auto* d = reinterpret_cast<QRgb*>(image_.scanLine(top + y)) + left;
     for (int x = 0; x < w; ++x) {
