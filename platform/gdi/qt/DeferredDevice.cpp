@@ -402,7 +402,8 @@ bool DeferredDevice::BitBlt(int32_t x, int32_t y, int32_t w, int32_t h, Device* 
 }
 
 bool DeferredDevice::DrawGlyphRun(const GlyphRun& run) {
-  if (!run.fontPath || !run.text || run.length <= 0 || !run.advances) return false;
+  // Answered now, as the drawing would: a font that cannot be drawn is reported at once.
+  if (!QImageDevice::CanDrawGlyphRun(run)) return false;
   Glyphs g;
   g.run = run;
   g.font = run.fontPath;

@@ -77,6 +77,7 @@ class DeferredDevice : public Device {
   // Only within the kept image itself (source this device); false for any other source.
   bool BitBlt(int32_t x, int32_t y, int32_t w, int32_t h, Device* source, int32_t sx, int32_t sy,
               uint32_t rop) override;
+  // Kept when an image device could draw it (else false, as it would answer).
   bool DrawGlyphRun(const GlyphRun& run) override;
 
  private:

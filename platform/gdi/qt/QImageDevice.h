@@ -111,6 +111,8 @@ class QImageDevice : public Device {
   // Needs a QGuiApplication (QRawFont does); without one, or when the font file cannot be
   // loaded, nothing is drawn and the result is false.
   bool DrawGlyphRun(const GlyphRun& run) override;
+  // DrawGlyphRun's answer for an image, without drawing.
+  static bool CanDrawGlyphRun(const GlyphRun& run);
 
   // GetPixel's answer outside the image, as Windows' CLR_INVALID.
   static constexpr ColorRef kInvalidColor = 0xFFFFFFFF;
