@@ -1,13 +1,14 @@
 // Calls kept and played back on two bands of an image, one after the other, against the same
 // calls made straight on an image: every pixel the same, for wide, dashed and hairline pens,
-// pattern brushes, XOR drawing, curved paths, figures across the band edge and pixels written
-// directly.
+// pattern brushes, XOR drawing, curved paths, text, figures across the band edge and pixels
+// written directly.
 #include <gtest/gtest.h>
 
 #include <random>
 
 #include "platform/gdi/qt/DeferredDevice.h"
 #include "platform/gdi/qt/QImageDevice.h"
+#include "support/RenderTestSupport.h"
 
 namespace {
 
@@ -19,6 +20,7 @@ void DrawFigures(gdi::Device& d, unsigned seed) {
     return std::uniform_int_distribution<int>(lo, hi)(random);
   };
   const uint8_t rgb[12] = {255, 0, 0, 0, 255, 0, 0, 0, 255, 9, 9, 9};
+  const int32_t advances[4] = {14, 12, 12, 12};
   for (int i = 0; i < 120; ++i) {
     const gdi::ColorRef color = gdi::Rgb(pick(0, 255), pick(0, 255), pick(0, 255));
     const int width = pick(0, 9);
@@ -35,7 +37,7 @@ void DrawFigures(gdi::Device& d, unsigned seed) {
     d.SetROP2(pick(0, 5) == 0 ? gdi::R2_XORPEN : gdi::R2_COPYPEN);
     gdi::DevPoint p[7];
     for (gdi::DevPoint& q : p) q = {pick(-20, kW + 20), pick(-20, kH + 20)};
-    switch (pick(0, 5)) {
+    switch (pick(0, 6)) {
       case 0: {
         d.BeginPath();
         d.MoveToEx(p[0].x, p[0].y);
@@ -64,6 +66,20 @@ void DrawFigures(gdi::Device& d, unsigned seed) {
                    : d.WritePixels(gdi::DevRect{x, y, x + 2, y + 2}, rgb);
         break;
       }
+      case 5: {
+        gdi::GlyphRun run;
+        run.fontPath = "/usr/share/fonts/truetype/liberation/LiberationSans-Regular.ttf";
+        run.size = float(pick(6, 60));
+        run.color = color;
+        run.d = -1;
+        run.x = p[0].x;
+        run.y = p[0].y;
+        run.text = "Band";
+        run.length = 4;
+        run.advances = advances;
+        d.DrawGlyphRun(run);
+        break;
+      }
       default:
         d.SetPixel(p[0].x & 127, p[0].y & 127, color);
         break;
@@ -78,6 +94,7 @@ void DrawFigures(gdi::Device& d, unsigned seed) {
 }  // namespace
 
 TEST(BandedDrawing, BandsPaintWhatTheStraightCallsPaint) {
+  EnsureGuiApplication();  // for the text runs
   for (unsigned seed = 1; seed <= 20; ++seed) {
     gdi::QImageDevice straight(kW, kH), banded(kW, kH);
     DrawFigures(straight, seed);
