@@ -255,7 +255,7 @@ bool DeferredDevice::Polyline(const DevPoint* points, int32_t count) {
 bool DeferredDevice::PolyPolyline(const DevPoint* points, const int32_t* counts, int32_t polys) {
   int64_t total = 0;
   const size_t at = KeepCounts(counts, polys, &total);
-  if (!points || total < 0) return false;
+  if (!points || total < 0 || total > INT32_MAX) return false;
   Keep(kPolyPolyline, polys);
   ops_.back().n = at;
   ops_.back().at = KeepPoints(points, int32_t(total));
@@ -266,7 +266,7 @@ bool DeferredDevice::PolyPolyline(const DevPoint* points, const int32_t* counts,
 bool DeferredDevice::PolyPolygon(const DevPoint* points, const int32_t* counts, int32_t polys) {
   int64_t total = 0;
   const size_t at = KeepCounts(counts, polys, &total);
-  if (!points || total < 0) return false;
+  if (!points || total < 0 || total > INT32_MAX) return false;
   Keep(kPolyPolygon, polys);
   ops_.back().n = at;
   ops_.back().at = KeepPoints(points, int32_t(total));
