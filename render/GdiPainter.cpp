@@ -9,6 +9,8 @@
 #include "fonts/FontFace.h"
 #include "fonts/FontManager.h"
 #include "model/ImageData.h"
+#include "platform/gdi/qt/DeferredDevice.h"
+#include "platform/gdi/qt/QImageDevice.h"
 #include "render/GdiRenderer.h"
 
 namespace {
@@ -297,10 +299,6 @@ void GdiPainter::Image(GraphicsState& gs, const ImageData& image) {
   area.right = within(std::ceil(x2), clip.left, clip.right);
   area.bottom = within(std::ceil(y2), clip.top, clip.bottom);
   if (area.left >= area.right || area.top >= area.bottom) return;
-  int64_t aw = int64_t(area.right) - area.left, ah = int64_t(area.bottom) - area.top;
-  if (aw > kMaxImageArea / ah) return;
-  std::unique_ptr<uint8_t[]> buf(new (std::nothrow) uint8_t[size_t(aw * ah * 3)]);
-  if (!buf || !dc->ReadPixels(area, buf.get())) return;
 
   // Each device pixel samples at its centre, nearest image pixel. The image column u and row v
   // of a device point are linear in it; along a device row only the x term changes.
@@ -308,6 +306,21 @@ void GdiPainter::Image(GraphicsState& gs, const ImageData& image) {
   const double iw = double(image.width), ih = double(image.height);
   const double ua = inv.a * iw, uc = inv.c * iw, ut = inv.tx * iw;
   const double va = -inv.b * ih, vc = -inv.d * ih, vt = (1.0 - inv.ty) * ih;
+  const gdi::QImageDevice::NearestImage nearest{
+      image.pixels.data(), image.width, image.height, ua, uc, ut, va, vc, vt};
+  if (auto* direct = dynamic_cast<gdi::QImageDevice*>(dc)) {
+    direct->DrawNearest(area, nearest);
+    return;
+  }
+  if (auto* kept = dynamic_cast<gdi::DeferredDevice*>(dc)) {
+    kept->DrawNearest(area, nearest);
+    return;
+  }
+  int64_t aw = int64_t(area.right) - area.left, ah = int64_t(area.bottom) - area.top;
+  if (aw > kMaxImageArea / ah) return;
+  std::unique_ptr<uint8_t[]> buf(new (std::nothrow) uint8_t[size_t(aw * ah * 3)]);
+  if (!buf || !dc->ReadPixels(area, buf.get())) return;
+
   const uint8_t* pixels = image.pixels.data();
   if (va == 0 && uc == 0) {
     // Upright and unrotated, as placed images mostly are: the column depends on x alone and the

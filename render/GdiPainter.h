@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <utility>
 
 #include "model/Geometry.h"
 #include "model/GraphicsState.h"
@@ -46,6 +47,9 @@ class GdiPainter : public PathPainter {
   // Makes the feedback pen (solid, 1 pixel, 0xC0C0C0) and the dashed guide pen (PS_DASH, 1
   // pixel, black) on the window device, deleting those of the previous one.
   void SetWindowDevice(gdi::Device* device);
+  // The window device for a while without new pens, for drawing that a device keeps to paint
+  // later; returns the previous one to put back.
+  gdi::Device* ExchangeWindowDevice(gdi::Device* device) { return std::exchange(window_, device); }
   void SetPrinterDevice(gdi::Device* device) { printer_ = device; }
   gdi::Device* BufferDevice() const { return buffer_; }
   gdi::Device* WindowDevice() const { return window_; }

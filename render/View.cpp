@@ -8,6 +8,7 @@
 #include "model/Drawing.h"
 #include "model/GraphicsState.h"
 #include "platform/msgbox/Messages.h"
+#include "render/BandedDrawing.h"
 
 namespace {
 
@@ -39,7 +40,7 @@ float ClampZoom(float zoom) {
   return std::min(zoom, kMaxZoom);
 }
 
-View::View(Drawing* drawing) : drawing_(drawing) {
+View::View(Drawing* drawing) : drawing_(drawing), banded_(std::make_unique<BandedDrawing>()) {
   // Even before the first resize every buffer exists, so no caller meets a null device.
   Resize(1, 1, 1.0);
 }
@@ -275,8 +276,7 @@ void View::Redraw(const Rect* area) {
     ClearWorking();
     DrawPageFrame();
     DrawGrid();
-    DrawShapeList(drawing_->shapes(), 0, nullptr);
-    MakeMonochrome(*working_);
+    banded_->Draw(painter_, *working_, drawing_->shapes(), 0, nullptr, MakeMonochrome);
     WorkingToClean();
     DrawHandles();
     WorkingToWindow();
@@ -295,7 +295,7 @@ void View::Redraw(const Rect* area) {
     FillBox(window_.get(), dr.left, dr.top, dr.right + 1, dr.bottom + 1, gdi::WHITE_BRUSH);
     DrawPageFrame();
     DrawGrid();
-    DrawShapeList(drawing_->shapes(), 1, area);
+    banded_->Draw(painter_, *window_, drawing_->shapes(), 1, area);
     WindowToClean(&dr);
     DrawHandles();
     SetDrawTarget(kDrawToBuffer);
@@ -378,22 +378,23 @@ void View::DrawGrid() {
   }
 }
 
-void View::MakeMonochrome(gdi::QImageDevice& dev) {
-  QImage& img = dev.image();
+void View::MakeMonochrome(QImage& img, int32_t top, int32_t bottom) {
   // The size once: QImage's accessors are calls into the library, not inlined.
-  const int w = img.width(), h = img.height();
+  const int w = img.width();
   uchar* bits = img.bits();
   const qsizetype stride = img.bytesPerLine();
-  for (int y = 0; y < h; ++y) {
+  for (int y = std::max(top, 0); y < std::min(bottom, img.height()); ++y) {
     auto* row = reinterpret_cast<QRgb*>(bits + y * stride);
+    // Light colours go white, dark black, and the middle greys a checker, as a monochrome
+    // bitmap dithers them: luminance (30 R + 59 G + 11 B) / 100 from 192 up is white, from 64
+    // up white on every other pixel. White and black stay as they are. Without branches, so
+    // that the loop runs on several pixels at once.
     for (int x = 0; x < w; ++x) {
-      const QRgb v = row[x];
-      if (v == 0xFFFFFFFFu || v == 0xFF000000u) continue;
-      // Light colours go white, dark black, and the middle greys a checker, as a
-      // monochrome bitmap dithers them.
-      const int lum = (qRed(v) * 30 + qGreen(v) * 59 + qBlue(v) * 11) / 100;
-      const bool white = lum >= 192 || (lum >= 64 && ((x + y) & 1));
-      row[x] = white ? 0xFFFFFFFFu : 0xFF000000u;
+      const uint32_t v = row[x];
+      const uint32_t sum = ((v >> 16) & 255) * 30 + ((v >> 8) & 255) * 59 + (v & 255) * 11;
+      const uint32_t odd = uint32_t(x + y) & 1;
+      const uint32_t white = uint32_t(sum >= 19200) | (uint32_t(sum >= 6400) & odd);
+      row[x] = 0xFF000000u | (0x00FFFFFFu * white);
     }
   }
 }

@@ -14,6 +14,7 @@
 #include "platform/gdi/qt/QImageDevice.h"
 #include "render/GdiPainter.h"
 
+class BandedDrawing;
 class Drawing;
 
 // One scroll bar as the window applies it: positions 0 .. maximum, a thumb of `page`.
@@ -140,13 +141,15 @@ class View : public HandleMarker {
   void Blit(gdi::QImageDevice& to, gdi::QImageDevice& from, uint32_t rop, const gdi::DevRect* r);
   void DrawHandles();
   // Black and white as a monochrome bitmap shows the outline rendering.
-  void MakeMonochrome(gdi::QImageDevice& image);
+  // Rows top .. bottom - 1 of the image.
+  static void MakeMonochrome(QImage& image, int32_t top, int32_t bottom);
   void FillBox(gdi::Device* dc, int32_t l, int32_t t, int32_t r, int32_t b, int32_t brush);
   int32_t PageW() const;
   int32_t PageH() const;
 
   Drawing* drawing_;
   GdiPainter painter_;
+  std::unique_ptr<BandedDrawing> banded_;
   std::unique_ptr<gdi::QImageDevice> clean_, working_, overlay_, spare_, window_;
   int32_t width_ = 0, height_ = 0;
   double ratio_ = 1.0;

@@ -16,6 +16,13 @@ class Hairline {
   // Rows of `width` x `height` pixels, `stride` pixels apart; pixels outside are left alone.
   Hairline(uint32_t* pixels, int32_t stride, int32_t width, int32_t height, uint32_t color);
 
+  // Only rows top .. bottom - 1 are written; the steps stay those of the whole image, so a
+  // band of the image gets exactly its share of the line.
+  void LimitRows(int32_t top, int32_t bottom) {
+    top_ = top;
+    bottom_ = bottom;
+  }
+
   // The segments between successive points (no repeated neighbours); `closed` adds the segment
   // from the last point back to the first.
   void Polyline(const QPoint* points, int n, bool closed);
@@ -37,11 +44,13 @@ class Hairline {
   void Segment(double x1, double y1, double x2, double y2);
   void FindLastPixel(double x1, double y1, double x2, double y2);
   void Put(int x, int y) {
-    if (x >= 0 && x < width_ && y >= 0 && y < height_) pixels_[x + intptr_t(stride_) * y] = color_;
+    if (x >= 0 && x < width_ && y >= top_ && y < bottom_)
+      pixels_[x + intptr_t(stride_) * y] = color_;
   }
 
   uint32_t* pixels_;
   int32_t stride_, width_, height_;
+  int32_t top_ = 0, bottom_;
   uint32_t color_;
   double xmin_, xmax_, ymin_, ymax_;
   Pixel lastPixel_{0, 0};

@@ -85,11 +85,33 @@ QImageDevice::QImageDevice(int32_t width, int32_t height) {
     image_ = QImage(width, height, QImage::Format_RGB32);
     if (!image_.isNull()) image_.fill(0xFFFFFFFFu);
   }
+  clip_ = image_.rect();
   attr_.pen = GetStockObject(BLACK_PEN);
   attr_.brush = GetStockObject(WHITE_BRUSH);
 }
 
 QImageDevice::~QImageDevice() { EndPainting(); }
+
+std::unique_ptr<QImageDevice> QImageDevice::Band(QImageDevice& whole, int32_t top, int32_t bottom,
+                                                 QImage* scratch) {
+  QImage& image = whole.image();
+  top = std::max(top, 0);
+  bottom = std::min(bottom, image.height());
+  if (image.isNull() || top >= bottom) return nullptr;
+  auto band = std::make_unique<QImageDevice>(0, 0);
+  // Over the same memory: writes go to the whole image, never to a copy.
+  band->image_ =
+      QImage(image.bits(), image.width(), image.height(), image.bytesPerLine(), image.format());
+  band->clip_ = QRect(0, top, image.width(), bottom - top);
+  if (scratch) {
+    if (scratch->size() != image.size() || scratch->format() != QImage::Format_ARGB32_Premultiplied)
+      *scratch = QImage(image.size(), QImage::Format_ARGB32_Premultiplied);
+    if (!scratch->isNull())
+      band->scratch_ = QImage(scratch->bits(), scratch->width(), scratch->height(),
+                              scratch->bytesPerLine(), scratch->format());
+  }
+  return band;
+}
 
 const QImage& QImageDevice::image() const {
   EndPainting();
@@ -311,12 +333,17 @@ bool QImageDevice::MakeBrush(QBrush* out) {
 // ---- Painting ----
 
 template <typename Draw>
-void QImageDevice::Paint(const QRectF& bounds, const Draw& draw) {
+void QImageDevice::Paint(const QRectF& bounds, double reach, const Draw& draw) {
   if (image_.isNull()) return;
   if (attr_.rop == R2_COPYPEN || attr_.rop < R2_BLACK || attr_.rop > 16) {
-    if (QPainter* p = ImagePainter()) draw(*p);
+    if (!AcrossBand(bounds, reach)) {
+      if (QPainter* p = ImagePainter()) draw(*p);
+    } else {
+      PaintAcross(bounds, reach, draw);
+    }
     return;
   }
+  // The mask covers the figure whole even on a band, so its edges cut nothing a band shows.
   QRect area = bounds.adjusted(-kMaskMargin, -kMaskMargin, kMaskMargin, kMaskMargin)
                    .toAlignedRect()
                    .intersected(image_.rect());
@@ -333,9 +360,50 @@ void QImageDevice::Paint(const QRectF& bounds, const Draw& draw) {
   ApplyRop(mask, area.left(), area.top());
 }
 
+bool QImageDevice::AcrossBand(const QRectF& bounds, double reach) const {
+  if (clip_ == image_.rect()) return false;
+  const double m = reach + kMaskMargin;
+  return (clip_.top() > 0 && bounds.top() - m < clip_.top()) ||
+         (clip_.bottom() < image_.height() - 1 && bounds.bottom() + m >= clip_.bottom() + 1);
+}
+
+// A painter clip would cut lines and outlines at the band's edge, which moves their pixels a
+// little. So a figure across the edge is painted whole on a scratch image of the full size, with
+// the same coordinates, and the band takes the pixels of its rows that the figure covered.
+template <typename Draw>
+void QImageDevice::PaintAcross(const QRectF& bounds, double reach, const Draw& draw) {
+  const double m = reach + kMaskMargin;
+  const QRect area = bounds.adjusted(-m, -m, m, m).toAlignedRect().intersected(image_.rect());
+  if (area.isEmpty()) return;
+  if (scratch_.isNull()) {
+    scratch_ = QImage(image_.size(), QImage::Format_ARGB32_Premultiplied);
+    if (scratch_.isNull()) return;
+  }
+  if (!scratchPainter_) scratchPainter_ = std::make_unique<QPainter>();
+  if (!scratchPainter_->isActive()) {
+    if (!scratchPainter_->begin(&scratch_)) return;
+    scratchPainter_->setRenderHint(QPainter::Antialiasing, false);
+    scratchPainter_->setBrushOrigin(0, 0);
+  }
+  // Only the band's rows are read back, so only they are cleared: untouched pixels stay
+  // transparent, and every colour drawn is opaque.
+  const int x = area.left(), w = area.width();
+  const int top = std::max(area.top(), clip_.top());
+  const int bottom = std::min(area.bottom(), clip_.bottom());
+  for (int y = top; y <= bottom; ++y)
+    std::memset(reinterpret_cast<QRgb*>(scratch_.scanLine(y)) + x, 0, size_t(w) * 4);
+  draw(*scratchPainter_);
+  for (int y = top; y <= bottom; ++y) {
+    const auto* s = reinterpret_cast<const QRgb*>(scratch_.constScanLine(y)) + x;
+    auto* d = reinterpret_cast<QRgb*>(image_.scanLine(y)) + x;
+    for (int i = 0; i < w; ++i) d[i] = s[i] >> 24 ? s[i] | 0xFF000000u : d[i];
+  }
+}
+
 void QImageDevice::ApplyRop(const QImage& mask, int32_t left, int32_t top) {
   const int w = mask.width(), h = mask.height();
   for (int y = 0; y < h; ++y) {
+    if (top + y < clip_.top() || top + y > clip_.bottom()) continue;  // another band's row
     const auto* m = reinterpret_cast<const QRgb*>(mask.constScanLine(y));
     auto* d = reinterpret_cast<QRgb*>(image_.scanLine(top + y)) + left;
     for (int x = 0; x < w; ++x) {
@@ -365,9 +433,8 @@ void QImageDevice::StrokeShape(const QPainterPath& path) {
   int n = PenStrokes(pens);
   if (n == 0 || path.isEmpty()) return;
   if (n == 1 && attr_.rop == R2_COPYPEN && HairlinePen(pens[0])) {
-    Hairline line(reinterpret_cast<uint32_t*>(image_.bits()), int32_t(image_.bytesPerLine() / 4),
-                  image_.width(), image_.height(), pens[0].color().rgb());
-    line.Path(path);
+    if (OffImage(path.controlPointRect(), 1)) return;
+    HairlineOf(pens[0].color()).Path(path);
     return;
   }
   double w = PenPixels();
@@ -375,7 +442,7 @@ void QImageDevice::StrokeShape(const QPainterPath& path) {
   // Nothing of a figure well off the image can show (a miter reaches furthest), so the painter
   // is spared the outlining.
   if (OffImage(bounds, w * kMiterLimit)) return;
-  Paint(bounds, [&](QPainter& p) {
+  Paint(bounds, w * kMiterLimit, [&](QPainter& p) {
     p.setBrush(Qt::NoBrush);
     for (int i = 0; i < n; ++i) p.strokePath(path, pens[i]);
   });
@@ -383,7 +450,7 @@ void QImageDevice::StrokeShape(const QPainterPath& path) {
 
 void QImageDevice::FillShape(const QPainterPath& path, const QBrush& brush) {
   if (path.isEmpty() || OffImage(path.controlPointRect(), 0)) return;
-  Paint(path.controlPointRect(), [&](QPainter& p) { p.fillPath(path, brush); });
+  Paint(path.controlPointRect(), 0, [&](QPainter& p) { p.fillPath(path, brush); });
 }
 
 void QImageDevice::FillShape(const QPainterPath& path) {
@@ -410,22 +477,47 @@ void QImageDevice::FillPolys(const DevPoint* points, const int32_t* counts, int3
   QBrush brush;
   if (!MakeBrush(&brush)) return;
   int32_t n = polys == 1 ? counts[0] : 0;
-  QPainter* p = attr_.rop == R2_COPYPEN && n > 0 ? ImagePainter() : nullptr;
-  if (!p) {
+  if (attr_.rop != R2_COPYPEN || n <= 0 || image_.isNull()) {
     FillShape(PolyPath(points, counts, polys, true), brush);
     return;
   }
+  QRectF bounds;
+  if (PointsOffImage(points, n, 0, &bounds)) return;
   const int m = LoadPoints(points, n, false);
   if (m < 2) return;  // a path of one point is empty
-  p->setPen(Qt::NoPen);
-  p->setBrush(brush);
-  p->drawPolygon(points_.data(), m, Qt::OddEvenFill);
-  p->setBrush(Qt::NoBrush);
+  Paint(bounds, 0, [&](QPainter& p) {
+    p.setPen(Qt::NoPen);
+    p.setBrush(brush);
+    p.drawPolygon(points_.data(), m, Qt::OddEvenFill);
+    p.setBrush(Qt::NoBrush);
+  });
 }
 
 bool QImageDevice::OffImage(const QRectF& bounds, double reach) const {
   const double m = reach + kMaskMargin;
-  return !bounds.adjusted(-m, -m, m, m).intersects(QRectF(0, 0, image_.width(), image_.height()));
+  return !bounds.adjusted(-m, -m, m, m).intersects(QRectF(clip_));
+}
+
+bool QImageDevice::PointsOffImage(const DevPoint* points, int64_t n, double reach,
+                                  QRectF* bounds) const {
+  if (n <= 0) return true;
+  int32_t x1 = points[0].x, x2 = x1, y1 = points[0].y, y2 = y1;
+  for (int64_t i = 1; i < n; ++i) {
+    x1 = std::min(x1, points[i].x);
+    x2 = std::max(x2, points[i].x);
+    y1 = std::min(y1, points[i].y);
+    y2 = std::max(y2, points[i].y);
+  }
+  const QRectF box(x1, y1, double(x2) - x1, double(y2) - y1);
+  if (bounds) *bounds = box;
+  return OffImage(box, reach);
+}
+
+Hairline QImageDevice::HairlineOf(const QColor& color) {
+  Hairline line(reinterpret_cast<uint32_t*>(image_.bits()), int32_t(image_.bytesPerLine() / 4),
+                image_.width(), image_.height(), color.rgb());
+  line.LimitRows(clip_.top(), clip_.bottom() + 1);
+  return line;
 }
 
 // A pen the painter would draw as a one-pixel line without end caps, on an image small enough
@@ -441,21 +533,21 @@ void QImageDevice::StrokePolys(const DevPoint* points, const int32_t* counts, in
   QPen pens[2];
   int strokes = PenStrokes(pens);
   if (strokes == 0) return;
+  int64_t total = 0;
+  for (int32_t k = 0; k < polys; ++k) total += counts[k];
+  QRectF bounds;
+  if (PointsOffImage(points, total, PenPixels() * kMiterLimit, &bounds)) return;
   // Only the one-pixel line drawing gives the same pixels this way: wide pens outline the
   // figure differently, and several figures in one path share the line drawing's end pixels.
-  QPainter* p = attr_.rop == R2_COPYPEN && strokes == 1 && pens[0].style() == Qt::SolidLine &&
-                        pens[0].widthF() <= 1 && polys == 1
-                    ? ImagePainter()
-                    : nullptr;
-  if (!p) {
+  if (attr_.rop != R2_COPYPEN || strokes != 1 || pens[0].style() != Qt::SolidLine ||
+      pens[0].widthF() > 1 || polys != 1 || image_.isNull()) {
     StrokeShape(PolyPath(points, counts, polys, closed));
     return;
   }
   if (HairlinePen(pens[0])) {
     // The painter's own hairline pixels, set directly: the painter writes straight into the
     // same rows, so the order of drawing stays as it is.
-    Hairline line(reinterpret_cast<uint32_t*>(image_.bits()), int32_t(image_.bytesPerLine() / 4),
-                  image_.width(), image_.height(), pens[0].color().rgb());
+    Hairline line = HairlineOf(pens[0].color());
     const int m = LoadPoints(points, counts[0], closed);
     if (m > 2 && points_[0] == points_[size_t(m - 1)]) {
       line.Polyline(points_.data(), m - 1, true);
@@ -464,21 +556,18 @@ void QImageDevice::StrokePolys(const DevPoint* points, const int32_t* counts, in
     }
     return;
   }
-  p->setPen(pens[0]);
-  p->setBrush(Qt::NoBrush);
-  for (int32_t k = 0; k < polys; ++k) {
-    const int32_t n = counts[k];
-    if (n <= 0) continue;
-    const int m = LoadPoints(points, n, closed);
+  const int m = LoadPoints(points, counts[0], closed);
+  Paint(bounds, 1, [&](QPainter& p) {
+    p.setPen(pens[0]);
+    p.setBrush(Qt::NoBrush);
     // A path of one point is empty. One that comes back to its start is a closed outline to the
     // line drawing (no end pixel left out), as an implicitly closed polygon is.
     if (m > 2 && points_[0] == points_[size_t(m - 1)]) {
-      p->drawPolygon(points_.data(), m - 1, Qt::OddEvenFill);
+      p.drawPolygon(points_.data(), m - 1, Qt::OddEvenFill);
     } else if (m > 1) {
-      p->drawPolyline(points_.data(), m);
+      p.drawPolyline(points_.data(), m);
     }
-    points += n;
-  }
+  });
 }
 
 bool QImageDevice::MoveToEx(int32_t x, int32_t y) {
@@ -677,11 +766,14 @@ ColorRef QImageDevice::GetPixel(int32_t x, int32_t y) {
 
 ColorRef QImageDevice::SetPixel(int32_t x, int32_t y, ColorRef color) {
   if (!image_.valid(x, y)) return kInvalidColor;
+  if (!clip_.contains(x, y)) return color & 0xFFFFFF;
   reinterpret_cast<QRgb*>(image_.scanLine(y))[x] = ToQColor(color).rgb();
   return color & 0xFFFFFF;
 }
 
-DevRect QImageDevice::GetClipBox() { return DevRect{0, 0, image_.width(), image_.height()}; }
+DevRect QImageDevice::GetClipBox() {
+  return DevRect{clip_.left(), clip_.top(), clip_.right() + 1, clip_.bottom() + 1};
+}
 
 bool QImageDevice::ReadPixels(const DevRect& area, uint8_t* rgb) {
   if (!rgb || !AreaInside(area, image_.width(), image_.height())) return false;
@@ -702,7 +794,12 @@ bool QImageDevice::WritePixels(const DevRect& area, const uint8_t* rgb) {
   if (!rgb || !AreaInside(area, image_.width(), image_.height())) return false;
   uchar* bits = image_.bits();
   const qsizetype stride = image_.bytesPerLine();
-  for (int32_t y = area.top; y < area.bottom; ++y) {
+  const size_t rowBytes = size_t(area.right - area.left) * 3;
+  // A band writes only its own rows of the area.
+  const int32_t top = std::max(area.top, clip_.top());
+  const int32_t bottom = std::min(area.bottom, clip_.bottom() + 1);
+  rgb += size_t(std::max(0, top - area.top)) * rowBytes;
+  for (int32_t y = top; y < bottom; ++y) {
     auto* row = reinterpret_cast<QRgb*>(bits + y * stride);
     for (int32_t x = area.left; x < area.right; ++x, rgb += 3)
       row[x] = qRgb(rgb[0], rgb[1], rgb[2]);
@@ -719,10 +816,13 @@ bool QImageDevice::StretchRgb(const DevRect& dest, int32_t width, int32_t height
   QRect target(QPoint(std::min(dest.left, dest.right), std::min(dest.top, dest.bottom)),
                QSize(std::abs(dest.right - dest.left), std::abs(dest.bottom - dest.top)));
   if (target.isEmpty()) return false;
-  QPainter* p = ImagePainter();
-  if (!p) return false;
-  p->setRenderHint(QPainter::SmoothPixmapTransform, false);
-  p->drawImage(target, source);
+  // The picture is copied whatever the raster operation.
+  const int32_t rop = std::exchange(attr_.rop, R2_COPYPEN);
+  Paint(QRectF(target), 0, [&](QPainter& p) {
+    p.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    p.drawImage(target, source);
+  });
+  attr_.rop = rop;
   return true;
 }
 

@@ -12,6 +12,7 @@
 #include <QBrush>
 #include <QImage>
 #include <QPoint>
+#include <QRect>
 #include <cstdint>
 #include <memory>
 #include <unordered_map>
@@ -26,6 +27,8 @@ class QRectF;
 
 namespace gdi {
 
+class Hairline;
+
 class QImageDevice : public Device {
  public:
   // A white image of width x height pixels, 32 bits a pixel. IsValid() is false when the image
@@ -34,6 +37,16 @@ class QImageDevice : public Device {
   ~QImageDevice() override;
   QImageDevice(const QImageDevice&) = delete;
   QImageDevice& operator=(const QImageDevice&) = delete;
+
+  // A device on rows top .. bottom - 1 of `whole`'s image: it shares the pixels and the
+  // coordinates, and draws nothing outside its rows, so that bands of one image can be painted
+  // side by side on several threads (aliased drawing gives every pixel the same value whatever
+  // the clip); only block transfers are not held to the rows. `whole` must not paint while the
+  // band lives. Null when the rows are empty.
+  // `scratch`, when given, is memory for the band's scratch image that outlives the band: an
+  // image of the whole one's size in Format_ARGB32_Premultiplied.
+  static std::unique_ptr<QImageDevice> Band(QImageDevice& whole, int32_t top, int32_t bottom,
+                                            QImage* scratch = nullptr);
 
   bool IsValid() const { return !image_.isNull(); }
   int32_t width() const { return image_.width(); }
@@ -84,9 +97,22 @@ class QImageDevice : public Device {
   bool BitBlt(int32_t x, int32_t y, int32_t w, int32_t h, Device* source, int32_t sx, int32_t sy,
               uint32_t rop) override;
 
+  // An RGB image sampled nearest-neighbour at each device pixel's centre over `area` (inside the
+  // clip box), written straight into the rows; pixels whose centre falls outside the image keep
+  // what is there. Column u and row v of a device point (x, y) are ua x + uc y + ut and
+  // va x + vc y + vt.
+  struct NearestImage {
+    const uint8_t* rgb = nullptr;  // rows top first, 3 bytes a pixel, no padding
+    int32_t width = 0, height = 0;
+    double ua = 0, uc = 0, ut = 0, va = 0, vc = 0, vt = 0;
+  };
+  void DrawNearest(const DevRect& area, const NearestImage& image);
+
   // Needs a QGuiApplication (QRawFont does); without one, or when the font file cannot be
   // loaded, nothing is drawn and the result is false.
   bool DrawGlyphRun(const GlyphRun& run) override;
+  // DrawGlyphRun's answer for an image, without drawing.
+  static bool CanDrawGlyphRun(const GlyphRun& run);
 
   // GetPixel's answer outside the image, as Windows' CLR_INVALID.
   static constexpr ColorRef kInvalidColor = 0xFFFFFFFF;
@@ -120,8 +146,16 @@ class QImageDevice : public Device {
   // The selected brush; false for the null brush.
   bool MakeBrush(QBrush* out);
   bool HairlinePen(const QPen& pen) const;
-  // True when the rectangle, grown by `reach` and a pixel's rounding, lies wholly off the image.
+  // True when the rectangle, grown by `reach` and a pixel's rounding, lies wholly off the image
+  // (off the band's rows for a band).
   bool OffImage(const QRectF& bounds, double reach) const;
+  // The same for integer points, a figure of them drawn with a pen of `reach` pixels.
+  // Their bounding box goes to `bounds` when given.
+  bool PointsOffImage(const DevPoint* points, int64_t n, double reach,
+                      QRectF* bounds = nullptr) const;
+  // True on a band when a figure of these bounds and reach may touch rows of another band.
+  bool AcrossBand(const QRectF& bounds, double reach) const;
+  Hairline HairlineOf(const QColor& color);
   void StrokeShape(const QPainterPath& path);
   void FillShape(const QPainterPath& path, const QBrush& brush);
   void FillShape(const QPainterPath& path);
@@ -133,17 +167,24 @@ class QImageDevice : public Device {
   QPainter* ImagePainter();
   // Closes the painter so that the pixels may be read or written directly.
   void EndPainting() const;
-  // Paints through `draw`: straight into the image under R2_COPYPEN, else into a coverage mask
-  // over `bounds` whose covered pixels then take the raster operation once each.
+  // Paints through `draw` a figure within `bounds` grown by `reach`: straight into the image
+  // under R2_COPYPEN, else into a coverage mask over `bounds` whose covered pixels then take the
+  // raster operation once each.
   template <typename Draw>
-  void Paint(const QRectF& bounds, const Draw& draw);
+  void Paint(const QRectF& bounds, double reach, const Draw& draw);
+  template <typename Draw>
+  void PaintAcross(const QRectF& bounds, double reach, const Draw& draw);
   void ApplyRop(const QImage& mask, int32_t left, int32_t top);
   bool TakePath(QPainterPath* out);
   bool TakePolygon(std::vector<DevPoint>* out, bool* closed);
   bool PaintPath(bool fill, bool stroke);
 
   QImage image_;
+  QRect clip_;  // the whole image, or a band's rows
   mutable std::unique_ptr<QPainter> painter_;
+  // A band's full-size scratch image for figures across its edges, and its open painter.
+  QImage scratch_;
+  std::unique_ptr<QPainter> scratchPainter_;
   // The last pattern brush made, reused while pattern and colours stay.
   QBrush patternBrush_;
   int32_t patternOf_ = -1;

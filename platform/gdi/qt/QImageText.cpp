@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <utility>
 #include <vector>
@@ -65,22 +66,43 @@ const QPainterPath& GlyphPath(LoadedFace* face, uint32_t glyph) {
   return it->second;
 }
 
-}  // namespace
+// Bands of one image draw on several threads; the face cache is shared.
+std::mutex& CacheLock() {
+  static std::mutex lock;
+  return lock;
+}
 
-bool QImageDevice::DrawGlyphRun(const GlyphRun& run) {
-  if (image_.isNull() || !run.fontPath || !run.text || run.length <= 0 || !run.advances)
-    return false;
+// The run's face and glyphs; false when they cannot be drawn. Called with the cache locked.
+bool LoadGlyphs(const GlyphRun& run, LoadedFace** face, std::vector<quint32>* glyphs, int* count) {
+  if (!run.fontPath || !run.text || run.length <= 0 || !run.advances) return false;
   if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance())) return false;
-  LoadedFace* face = FaceOf(run.fontPath, run.faceIndex);
-  if (!face) return false;
-
+  *face = FaceOf(run.fontPath, run.faceIndex);
+  if (!*face) return false;
   std::vector<QChar> chars(size_t(run.length));
   for (int32_t i = 0; i < run.length; ++i)
     chars[size_t(i)] = QChar(char16_t(Cp1252ToUnicode(uint8_t(run.text[i]))));
-  std::vector<quint32> glyphs(size_t(run.length));
-  int count = run.length;
-  if (!face->font.glyphIndexesForChars(chars.data(), run.length, glyphs.data(), &count))
-    return false;
+  glyphs->resize(size_t(run.length));
+  *count = run.length;
+  return (*face)->font.glyphIndexesForChars(chars.data(), run.length, glyphs->data(), count);
+}
+
+}  // namespace
+
+bool QImageDevice::CanDrawGlyphRun(const GlyphRun& run) {
+  std::lock_guard<std::mutex> hold(CacheLock());
+  LoadedFace* face = nullptr;
+  std::vector<quint32> glyphs;
+  int count = 0;
+  return LoadGlyphs(run, &face, &glyphs, &count);
+}
+
+bool QImageDevice::DrawGlyphRun(const GlyphRun& run) {
+  if (image_.isNull()) return false;
+  std::unique_lock<std::mutex> hold(CacheLock());
+  LoadedFace* face = nullptr;
+  std::vector<quint32> glyphs;
+  int count = 0;
+  if (!LoadGlyphs(run, &face, &glyphs, &count)) return false;
 
   // Glyph space is y down at the run's size, each glyph at its pen position.
   const double k = double(run.size) / kOutlinePixels;
@@ -92,6 +114,7 @@ bool QImageDevice::DrawGlyphRun(const GlyphRun& run) {
     if (!g.isEmpty()) outline.addPath(QTransform(k, 0, 0, k, pen, 0).map(g));
     pen += double(run.advances[i]);
   }
+  hold.unlock();
   if (outline.isEmpty()) return true;
   // translate(x, y) . [a b c d] . scale(1, -1), applied to glyph space.
   QTransform world(run.a, run.b, -run.c, -run.d, run.x, run.y);

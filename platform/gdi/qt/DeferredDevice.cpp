@@ -1,0 +1,557 @@
+#include "platform/gdi/qt/DeferredDevice.h"
+
+#include <algorithm>
+#include <climits>
+
+namespace gdi {
+
+enum DeferredDevice::Code : uint8_t {
+  kCreatePen,
+  kExtCreatePen,
+  kCreateSolidBrush,
+  kCreatePatternBrush,
+  kGetStockObject,
+  kSelectObject,
+  kDeleteObject,
+  kSetROP2,
+  kSetBkMode,
+  kSetTextColor,
+  kSetBkColor,
+  kSaveDC,
+  kRestoreDC,
+  kMoveToEx,
+  kLineTo,
+  kPolygon,
+  kPolyline,
+  kPolyPolyline,
+  kPolyPolygon,
+  kRectangle,
+  kEllipse,
+  kBeginPath,
+  kEndPath,
+  kPolyBezierTo,
+  kCloseFigure,
+  kStrokePath,
+  kFillPath,
+  kStrokeAndFillPath,
+  kAbortPath,
+  kSetPixel,
+  kWritePixels,
+  kStretchRgb,
+  kBitBlt,
+  kGlyphRun,
+  kNearest,
+};
+
+DeferredDevice::DeferredDevice(int32_t width, int32_t height) { Reset(width, height); }
+
+void DeferredDevice::Reset(int32_t width, int32_t height) {
+  standIn_ = std::make_unique<QImageDevice>(0, 0);
+  width_ = width;
+  height_ = height;
+  bandable_ = true;
+  ops_.clear();
+  points_.clear();
+  counts_.clear();
+  bytes_.clear();
+  glyphs_.clear();
+  images_.clear();
+  imageAreas_.clear();
+  penWidths_.clear();
+  saved_.clear();
+  penWidth_ = 1;
+  position_ = DevPoint{};
+  inPath_ = pathReady_ = pathSkippable_ = false;
+}
+
+DeferredDevice::~DeferredDevice() = default;
+
+void DeferredDevice::Keep(Code code, int32_t a, int32_t b, int32_t c, int32_t d, uint32_t u) {
+  Op op{code};
+  op.a = a;
+  op.b = b;
+  op.c = c;
+  op.d = d;
+  op.u = u;
+  ops_.push_back(op);
+}
+
+size_t DeferredDevice::KeepPoints(const DevPoint* points, int32_t count) {
+  const size_t at = points_.size();
+  points_.insert(points_.end(), points, points + count);
+  return at;
+}
+
+// The counts of a poly call, false-safe: a negative count makes the call fail as it would.
+size_t DeferredDevice::KeepCounts(const int32_t* counts, int32_t polys, int64_t* total) {
+  *total = -1;
+  if (!counts || polys < 0) return 0;
+  int64_t sum = 0;
+  for (int32_t i = 0; i < polys; ++i) {
+    if (counts[i] < 0) return 0;
+    sum += counts[i];
+  }
+  *total = sum;
+  const size_t at = counts_.size();
+  counts_.insert(counts_.end(), counts, counts + polys);
+  return at;
+}
+
+void DeferredDevice::SetRows(const DevPoint* points, int64_t count, bool stroke) {
+  if (count <= 0) return;
+  int32_t top = points[0].y, bottom = top;
+  for (int64_t i = 1; i < count; ++i) {
+    top = std::min(top, points[i].y);
+    bottom = std::max(bottom, points[i].y);
+  }
+  const int64_t reach = Reach(stroke);
+  Op& op = ops_.back();
+  op.top = int32_t(std::max<int64_t>(INT32_MIN, int64_t(top) - reach));
+  op.bottom = int32_t(std::min<int64_t>(INT32_MAX, int64_t(bottom) + reach));
+}
+
+void DeferredDevice::PathPoints(const DevPoint* points, int32_t count) {
+  if (count <= 0) return;
+  position_ = points[count - 1];
+  if (!inPath_) return;
+  for (int32_t i = 0; i < count; ++i) {
+    pathTop_ = std::min(pathTop_, points[i].y);
+    pathBottom_ = std::max(pathBottom_, points[i].y);
+  }
+}
+
+void DeferredDevice::UsePath(bool stroke) {
+  if (!pathReady_) return;
+  pathReady_ = false;
+  if (!pathSkippable_) return;
+  const int64_t reach = Reach(stroke);
+  Op& use = ops_.back();
+  use.top = int32_t(std::max<int64_t>(INT32_MIN, int64_t(pathTop_) - reach));
+  use.bottom = int32_t(std::min<int64_t>(INT32_MAX, int64_t(pathBottom_) + reach));
+  Op& begin = ops_[pathBegin_];
+  begin.top = use.top;
+  begin.bottom = use.bottom;
+  begin.n = pathEnd_;
+}
+
+// ---- Objects and attributes: answered by the stand-in ----
+
+Handle DeferredDevice::CreatePen(uint32_t style, int32_t width, ColorRef color) {
+  Keep(kCreatePen, width, int32_t(color), 0, 0, style);
+  const Handle h = standIn_->CreatePen(style, width, color);
+  penWidths_[h] = std::max(1, width);
+  return h;
+}
+
+Handle DeferredDevice::ExtCreatePen(uint32_t style, int32_t width, ColorRef color) {
+  Keep(kExtCreatePen, width, int32_t(color), 0, 0, style);
+  const Handle h = standIn_->ExtCreatePen(style, width, color);
+  penWidths_[h] = std::max(1, width);
+  return h;
+}
+
+Handle DeferredDevice::CreateSolidBrush(ColorRef color) {
+  Keep(kCreateSolidBrush, 0, 0, 0, 0, color);
+  return standIn_->CreateSolidBrush(color);
+}
+
+Handle DeferredDevice::CreatePatternBrush(int32_t pattern) {
+  Keep(kCreatePatternBrush, pattern);
+  return standIn_->CreatePatternBrush(pattern);
+}
+
+Handle DeferredDevice::GetStockObject(int32_t which) {
+  Keep(kGetStockObject, which);
+  const Handle h = standIn_->GetStockObject(which);
+  StockObjectInfo stock;
+  if (h && DescribeStockObject(which, &stock) && stock.pen) penWidths_[h] = 1;
+  return h;
+}
+
+Handle DeferredDevice::SelectObject(Handle object) {
+  Keep(kSelectObject, 0, 0, 0, 0, object);
+  const Handle previous = standIn_->SelectObject(object);
+  const auto pen = penWidths_.find(object);
+  if (previous && pen != penWidths_.end()) penWidth_ = pen->second;
+  return previous;
+}
+
+bool DeferredDevice::DeleteObject(Handle object) {
+  Keep(kDeleteObject, 0, 0, 0, 0, object);
+  return standIn_->DeleteObject(object);
+}
+
+int32_t DeferredDevice::SetROP2(int32_t rop) {
+  Keep(kSetROP2, rop);
+  return standIn_->SetROP2(rop);
+}
+
+int32_t DeferredDevice::SetBkMode(int32_t mode) {
+  Keep(kSetBkMode, mode);
+  return standIn_->SetBkMode(mode);
+}
+
+ColorRef DeferredDevice::SetTextColor(ColorRef color) {
+  Keep(kSetTextColor, 0, 0, 0, 0, color);
+  return standIn_->SetTextColor(color);
+}
+
+ColorRef DeferredDevice::SetBkColor(ColorRef color) {
+  Keep(kSetBkColor, 0, 0, 0, 0, color);
+  return standIn_->SetBkColor(color);
+}
+
+int32_t DeferredDevice::SaveDC() {
+  Keep(kSaveDC);
+  saved_.push_back({position_, penWidth_});
+  return standIn_->SaveDC();
+}
+
+bool DeferredDevice::RestoreDC(int32_t level) {
+  Keep(kRestoreDC, level);
+  if (!standIn_->RestoreDC(level)) return false;
+  // The same level as the stand-in took back.
+  const int64_t depth = int64_t(saved_.size());
+  const int64_t target = level < 0 ? depth + level + 1 : level;
+  position_ = saved_[size_t(target - 1)].position;
+  penWidth_ = saved_[size_t(target - 1)].penWidth;
+  saved_.resize(size_t(target - 1));
+  return true;
+}
+
+// ---- Drawing: kept ----
+
+bool DeferredDevice::MoveToEx(int32_t x, int32_t y) {
+  Keep(kMoveToEx, x, y);
+  const DevPoint p{x, y};
+  PathPoints(&p, 1);
+  return true;
+}
+
+bool DeferredDevice::LineTo(int32_t x, int32_t y) {
+  Keep(kLineTo, x, y);
+  const DevPoint p[2] = {position_, {x, y}};
+  if (!inPath_) SetRows(p, 2, true);
+  PathPoints(p + 1, 1);
+  return true;
+}
+
+bool DeferredDevice::Polygon(const DevPoint* points, int32_t count) {
+  if (!points || count < 2) return false;
+  Keep(kPolygon, count);
+  ops_.back().at = KeepPoints(points, count);
+  SetRows(points, count, true);
+  return true;
+}
+
+bool DeferredDevice::Polyline(const DevPoint* points, int32_t count) {
+  if (!points || count < 2) return false;
+  Keep(kPolyline, count);
+  ops_.back().at = KeepPoints(points, count);
+  SetRows(points, count, true);
+  return true;
+}
+
+bool DeferredDevice::PolyPolyline(const DevPoint* points, const int32_t* counts, int32_t polys) {
+  int64_t total = 0;
+  const size_t at = KeepCounts(counts, polys, &total);
+  if (!points || total < 0 || total > INT32_MAX) return false;
+  Keep(kPolyPolyline, polys);
+  ops_.back().n = at;
+  ops_.back().at = KeepPoints(points, int32_t(total));
+  SetRows(points, total, true);
+  return true;
+}
+
+bool DeferredDevice::PolyPolygon(const DevPoint* points, const int32_t* counts, int32_t polys) {
+  int64_t total = 0;
+  const size_t at = KeepCounts(counts, polys, &total);
+  if (!points || total < 0 || total > INT32_MAX) return false;
+  Keep(kPolyPolygon, polys);
+  ops_.back().n = at;
+  ops_.back().at = KeepPoints(points, int32_t(total));
+  SetRows(points, total, true);
+  return true;
+}
+
+bool DeferredDevice::Rectangle(int32_t left, int32_t top, int32_t right, int32_t bottom) {
+  Keep(kRectangle, left, top, right, bottom);
+  const DevPoint corners[2] = {{left, top}, {right, bottom}};
+  SetRows(corners, 2, true);
+  return true;
+}
+
+bool DeferredDevice::Ellipse(int32_t left, int32_t top, int32_t right, int32_t bottom) {
+  Keep(kEllipse, left, top, right, bottom);
+  const DevPoint corners[2] = {{left, top}, {right, bottom}};
+  SetRows(corners, 2, true);
+  return true;
+}
+
+bool DeferredDevice::BeginPath() {
+  // A bracket may be left out by a band only when the devices hold no other path meanwhile.
+  pathSkippable_ = !inPath_ && !pathReady_;
+  Keep(kBeginPath);
+  pathBegin_ = ops_.size() - 1;
+  inPath_ = true;
+  pathReady_ = false;
+  pathTop_ = INT32_MAX;
+  pathBottom_ = INT32_MIN;
+  return true;
+}
+
+bool DeferredDevice::EndPath() {
+  Keep(kEndPath);
+  if (!inPath_) return true;
+  inPath_ = false;
+  pathReady_ = pathTop_ <= pathBottom_;
+  pathEnd_ = ops_.size() - 1;
+  ops_[pathBegin_].c = position_.x;
+  ops_[pathBegin_].d = position_.y;
+  return true;
+}
+
+bool DeferredDevice::PolyBezierTo(const DevPoint* points, int32_t count) {
+  if (!points || count < 0 || count % 3 != 0) return false;
+  Keep(kPolyBezierTo, count);
+  ops_.back().at = KeepPoints(points, count);
+  if (!inPath_ && count > 0) {
+    // Drawn from the current position on.
+    std::vector<DevPoint> all(points, points + count);
+    all.push_back(position_);
+    SetRows(all.data(), int64_t(all.size()), true);
+  }
+  PathPoints(points, count);
+  return true;
+}
+
+bool DeferredDevice::CloseFigure() {
+  Keep(kCloseFigure);
+  return true;
+}
+
+bool DeferredDevice::StrokePath() {
+  Keep(kStrokePath);
+  UsePath(true);
+  return true;
+}
+
+bool DeferredDevice::FillPath() {
+  Keep(kFillPath);
+  UsePath(false);
+  return true;
+}
+
+bool DeferredDevice::StrokeAndFillPath() {
+  Keep(kStrokeAndFillPath);
+  UsePath(true);
+  return true;
+}
+
+bool DeferredDevice::AbortPath() {
+  Keep(kAbortPath);
+  inPath_ = pathReady_ = false;
+  return true;
+}
+
+ColorRef DeferredDevice::GetPixel(int32_t, int32_t) { return QImageDevice::kInvalidColor; }
+
+ColorRef DeferredDevice::SetPixel(int32_t x, int32_t y, ColorRef color) {
+  if (x < 0 || y < 0 || x >= width_ || y >= height_) return QImageDevice::kInvalidColor;
+  Keep(kSetPixel, x, y, 0, 0, color);
+  ops_.back().top = ops_.back().bottom = y;
+  return color & 0xFFFFFF;
+}
+
+DevRect DeferredDevice::GetClipBox() { return DevRect{0, 0, width_, height_}; }
+
+bool DeferredDevice::ReadPixels(const DevRect&, uint8_t*) { return false; }
+
+bool DeferredDevice::WritePixels(const DevRect& area, const uint8_t* rgb) {
+  if (!rgb || area.left < 0 || area.top < 0 || area.right > width_ || area.bottom > height_ ||
+      area.left >= area.right || area.top >= area.bottom)
+    return false;
+  const size_t size = size_t(area.right - area.left) * size_t(area.bottom - area.top) * 3;
+  Keep(kWritePixels, area.left, area.top, area.right, area.bottom);
+  ops_.back().at = bytes_.size();
+  bytes_.insert(bytes_.end(), rgb, rgb + size);
+  return true;
+}
+
+bool DeferredDevice::StretchRgb(const DevRect& dest, int32_t width, int32_t height,
+                                const uint8_t* rgb) {
+  if (!rgb || width <= 0 || height <= 0 || width > INT32_MAX / 3) return false;
+  Keep(kStretchRgb, dest.left, dest.top, dest.right, dest.bottom);
+  Op& op = ops_.back();
+  op.u = uint32_t(width);
+  op.n = size_t(height);
+  op.at = bytes_.size();
+  bytes_.insert(bytes_.end(), rgb, rgb + size_t(width) * size_t(height) * 3);
+  return true;
+}
+
+bool DeferredDevice::BitBlt(int32_t x, int32_t y, int32_t w, int32_t h, Device* source, int32_t sx,
+                            int32_t sy, uint32_t rop) {
+  if (source != this && rop != DSTINVERT) return false;
+  bandable_ = false;
+  Keep(kBitBlt, x, y, w, h, rop);
+  Op& op = ops_.back();
+  op.at = size_t(uint32_t(sx));
+  op.n = size_t(uint32_t(sy));
+  return true;
+}
+
+bool DeferredDevice::DrawGlyphRun(const GlyphRun& run) {
+  // Answered now, as the drawing would: a font that cannot be drawn is reported at once.
+  if (!QImageDevice::CanDrawGlyphRun(run)) return false;
+  Glyphs g;
+  g.run = run;
+  g.font = run.fontPath;
+  g.text.assign(run.text, size_t(run.length));
+  g.advances.assign(run.advances, run.advances + run.length);
+  Keep(kGlyphRun);
+  ops_.back().at = glyphs_.size();
+  glyphs_.push_back(std::move(g));
+  return true;
+}
+
+void DeferredDevice::DrawNearest(const DevRect& area, const QImageDevice::NearestImage& image) {
+  Keep(kNearest);
+  ops_.back().at = images_.size();
+  images_.push_back(image);
+  imageAreas_.push_back(area);
+}
+
+// ---- Playback ----
+
+void DeferredDevice::Replay(QImageDevice& t) const {
+  const DevRect rows = t.GetClipBox();
+  for (size_t i = 0; i < ops_.size(); ++i) {
+    const Op& op = ops_[i];
+    if (op.bottom < rows.top || op.top >= rows.bottom) {
+      if (op.code == kBeginPath) {
+        i = op.n;  // the whole bracket, leaving the position where it ends
+        t.MoveToEx(op.c, op.d);
+      }
+      continue;
+    }
+    const DevPoint* pts = points_.data() + std::min(op.at, points_.size());
+    switch (op.code) {
+      case kCreatePen:
+        t.CreatePen(op.u, op.a, ColorRef(op.b));
+        break;
+      case kExtCreatePen:
+        t.ExtCreatePen(op.u, op.a, ColorRef(op.b));
+        break;
+      case kCreateSolidBrush:
+        t.CreateSolidBrush(op.u);
+        break;
+      case kCreatePatternBrush:
+        t.CreatePatternBrush(op.a);
+        break;
+      case kGetStockObject:
+        t.GetStockObject(op.a);
+        break;
+      case kSelectObject:
+        t.SelectObject(op.u);
+        break;
+      case kDeleteObject:
+        t.DeleteObject(op.u);
+        break;
+      case kSetROP2:
+        t.SetROP2(op.a);
+        break;
+      case kSetBkMode:
+        t.SetBkMode(op.a);
+        break;
+      case kSetTextColor:
+        t.SetTextColor(op.u);
+        break;
+      case kSetBkColor:
+        t.SetBkColor(op.u);
+        break;
+      case kSaveDC:
+        t.SaveDC();
+        break;
+      case kRestoreDC:
+        t.RestoreDC(op.a);
+        break;
+      case kMoveToEx:
+        t.MoveToEx(op.a, op.b);
+        break;
+      case kLineTo:
+        t.LineTo(op.a, op.b);
+        break;
+      case kPolygon:
+        t.Polygon(pts, op.a);
+        break;
+      case kPolyline:
+        t.Polyline(pts, op.a);
+        break;
+      case kPolyPolyline:
+        t.PolyPolyline(pts, counts_.data() + op.n, op.a);
+        break;
+      case kPolyPolygon:
+        t.PolyPolygon(pts, counts_.data() + op.n, op.a);
+        break;
+      case kRectangle:
+        t.Rectangle(op.a, op.b, op.c, op.d);
+        break;
+      case kEllipse:
+        t.Ellipse(op.a, op.b, op.c, op.d);
+        break;
+      case kBeginPath:
+        t.BeginPath();
+        break;
+      case kEndPath:
+        t.EndPath();
+        break;
+      case kPolyBezierTo:
+        t.PolyBezierTo(pts, op.a);
+        break;
+      case kCloseFigure:
+        t.CloseFigure();
+        break;
+      case kStrokePath:
+        t.StrokePath();
+        break;
+      case kFillPath:
+        t.FillPath();
+        break;
+      case kStrokeAndFillPath:
+        t.StrokeAndFillPath();
+        break;
+      case kAbortPath:
+        t.AbortPath();
+        break;
+      case kSetPixel:
+        t.SetPixel(op.a, op.b, op.u);
+        break;
+      case kWritePixels:
+        t.WritePixels(DevRect{op.a, op.b, op.c, op.d}, bytes_.data() + op.at);
+        break;
+      case kStretchRgb:
+        t.StretchRgb(DevRect{op.a, op.b, op.c, op.d}, int32_t(op.u), int32_t(op.n),
+                     bytes_.data() + op.at);
+        break;
+      case kBitBlt:
+        t.BitBlt(op.a, op.b, op.c, op.d, &t, int32_t(uint32_t(op.at)), int32_t(uint32_t(op.n)),
+                 op.u);
+        break;
+      case kGlyphRun: {
+        const Glyphs& g = glyphs_[op.at];
+        GlyphRun run = g.run;
+        run.fontPath = g.font.c_str();
+        run.text = g.text.data();
+        run.advances = g.advances.data();
+        t.DrawGlyphRun(run);
+        break;
+      }
+      case kNearest:
+        t.DrawNearest(imageAreas_[op.at], images_[op.at]);
+        break;
+    }
+  }
+}
+
+}  // namespace gdi

@@ -1,0 +1,136 @@
+// A device that keeps the drawing calls made on it, to be played back later on image devices:
+// the shapes are walked once, and the list then paints several bands of one image on several
+// threads. The answers drawing code needs at once (handles, previous attributes) come from a
+// stand-in image device of no pixels, which every playback device repeats call for call, so
+// the handles it gave out name the same objects there.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "platform/gdi/qt/QImageDevice.h"
+
+namespace gdi {
+
+class DeferredDevice : public Device {
+ public:
+  // Calls kept for a device of width x height pixels (its clip box).
+  DeferredDevice(int32_t width, int32_t height);
+  ~DeferredDevice() override;
+  // Forgets every kept call and starts over for a device of the size, keeping the memory.
+  void Reset(int32_t width, int32_t height);
+
+  // Paints every kept call on `target`, a fresh device (its handles numbered as a new device
+  // numbers them) over an image of the same size. Safe to run for several targets at once.
+  void Replay(QImageDevice& target) const;
+  // False when a kept call is a block transfer, which reads or rewrites pixels across bands;
+  // play back on one device then.
+  bool Bandable() const { return bandable_; }
+  bool Empty() const { return ops_.empty(); }
+
+  void DrawNearest(const DevRect& area, const QImageDevice::NearestImage& image);
+
+  Handle CreatePen(uint32_t style, int32_t width, ColorRef color) override;
+  Handle ExtCreatePen(uint32_t style, int32_t width, ColorRef color) override;
+  Handle CreateSolidBrush(ColorRef color) override;
+  Handle CreatePatternBrush(int32_t pattern) override;
+  Handle GetStockObject(int32_t which) override;
+  Handle SelectObject(Handle object) override;
+  bool DeleteObject(Handle object) override;
+
+  int32_t SetROP2(int32_t rop) override;
+  int32_t SetBkMode(int32_t mode) override;
+  ColorRef SetTextColor(ColorRef color) override;
+  ColorRef SetBkColor(ColorRef color) override;
+  int32_t SaveDC() override;
+  bool RestoreDC(int32_t level) override;
+
+  bool MoveToEx(int32_t x, int32_t y) override;
+  bool LineTo(int32_t x, int32_t y) override;
+  bool Polygon(const DevPoint* points, int32_t count) override;
+  bool Polyline(const DevPoint* points, int32_t count) override;
+  bool PolyPolyline(const DevPoint* points, const int32_t* counts, int32_t polys) override;
+  bool PolyPolygon(const DevPoint* points, const int32_t* counts, int32_t polys) override;
+  bool Rectangle(int32_t left, int32_t top, int32_t right, int32_t bottom) override;
+  bool Ellipse(int32_t left, int32_t top, int32_t right, int32_t bottom) override;
+
+  bool BeginPath() override;
+  bool EndPath() override;
+  bool PolyBezierTo(const DevPoint* points, int32_t count) override;
+  bool CloseFigure() override;
+  bool StrokePath() override;
+  bool FillPath() override;
+  bool StrokeAndFillPath() override;
+  bool AbortPath() override;
+
+  // Pixels cannot be read before the playback: GetPixel answers kInvalidColor and ReadPixels
+  // false.
+  ColorRef GetPixel(int32_t x, int32_t y) override;
+  ColorRef SetPixel(int32_t x, int32_t y, ColorRef color) override;
+  DevRect GetClipBox() override;
+  bool ReadPixels(const DevRect& area, uint8_t* rgb) override;
+  bool WritePixels(const DevRect& area, const uint8_t* rgb) override;
+  bool StretchRgb(const DevRect& dest, int32_t width, int32_t height, const uint8_t* rgb) override;
+  // Only within the kept image itself (source this device); false for any other source.
+  bool BitBlt(int32_t x, int32_t y, int32_t w, int32_t h, Device* source, int32_t sx, int32_t sy,
+              uint32_t rop) override;
+  // Kept when an image device could draw it (else false, as it would answer).
+  bool DrawGlyphRun(const GlyphRun& run) override;
+
+ private:
+  enum Code : uint8_t;
+  struct Op {
+    Code code;
+    int32_t a = 0, b = 0, c = 0, d = 0;  // arguments, or a range of the pools
+    uint32_t u = 0;
+    size_t at = 0, n = 0;  // points, counts, bytes or record of the call
+    // Rows the call can paint; a band that has none of them skips it. A path bracket's
+    // BeginPath carries the rows of the painting that uses the path, the index of its EndPath in
+    // n, and the current position after it in c, d.
+    int32_t top = INT32_MIN, bottom = INT32_MAX;
+  };
+  struct Glyphs {
+    GlyphRun run;
+    std::string font, text;
+    std::vector<int32_t> advances;
+  };
+  void Keep(Code code, int32_t a = 0, int32_t b = 0, int32_t c = 0, int32_t d = 0, uint32_t u = 0);
+  size_t KeepPoints(const DevPoint* points, int32_t count);
+  size_t KeepCounts(const int32_t* counts, int32_t polys, int64_t* total);
+  // How far beyond its points' rows a figure may paint: the selected pen's miter (five widths)
+  // and a rounding margin; `stroke` false for a fill.
+  int64_t Reach(bool stroke) const { return stroke ? int64_t(penWidth_) * 5 + 4 : 4; }
+  // The rows of the last kept call: those of the points, grown by the reach.
+  void SetRows(const DevPoint* points, int64_t count, bool stroke);
+  void PathPoints(const DevPoint* points, int32_t count);
+  // A painting that uses the path bracket just ended.
+  void UsePath(bool stroke);
+
+  std::unique_ptr<QImageDevice> standIn_;
+  int32_t width_ = 0, height_ = 0;
+  bool bandable_ = true;
+  // What the recorded path bracket would leave on the devices that play it back.
+  std::unordered_map<Handle, int32_t> penWidths_;
+  int32_t penWidth_ = 1;
+  DevPoint position_;
+  bool inPath_ = false, pathReady_ = false, pathSkippable_ = false;
+  size_t pathBegin_ = 0, pathEnd_ = 0;
+  int32_t pathTop_ = 0, pathBottom_ = 0;
+  struct Saved {
+    DevPoint position;
+    int32_t penWidth;
+  };
+  std::vector<Saved> saved_;  // as SaveDC keeps them
+  std::vector<Op> ops_;
+  std::vector<DevPoint> points_;
+  std::vector<int32_t> counts_;
+  std::vector<uint8_t> bytes_;
+  std::vector<Glyphs> glyphs_;
+  std::vector<QImageDevice::NearestImage> images_;
+  std::vector<DevRect> imageAreas_;
+};
+
+}  // namespace gdi

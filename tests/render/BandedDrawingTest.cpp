@@ -1,0 +1,109 @@
+// Calls kept and played back on two bands of an image, one after the other, against the same
+// calls made straight on an image: every pixel the same, for wide, dashed and hairline pens,
+// pattern brushes, XOR drawing, curved paths, text, figures across the band edge and pixels
+// written directly.
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "platform/gdi/qt/DeferredDevice.h"
+#include "platform/gdi/qt/QImageDevice.h"
+#include "support/RenderTestSupport.h"
+
+namespace {
+
+constexpr int kW = 160, kH = 120;
+
+void DrawFigures(gdi::Device& d, unsigned seed) {
+  std::mt19937 random(seed);
+  auto pick = [&random](int lo, int hi) {
+    return std::uniform_int_distribution<int>(lo, hi)(random);
+  };
+  const uint8_t rgb[12] = {255, 0, 0, 0, 255, 0, 0, 0, 255, 9, 9, 9};
+  const int32_t advances[4] = {14, 12, 12, 12};
+  for (int i = 0; i < 120; ++i) {
+    const gdi::ColorRef color = gdi::Rgb(pick(0, 255), pick(0, 255), pick(0, 255));
+    const int width = pick(0, 9);
+    const gdi::Handle pen =
+        pick(0, 3) == 0
+            ? d.CreatePen(uint32_t(pick(1, 4)), 1, color)
+            : d.ExtCreatePen(gdi::PS_GEOMETRIC | gdi::PS_ENDCAP_FLAT | gdi::PS_JOIN_MITER, width,
+                             color);
+    const gdi::Handle brush =
+        pick(0, 2) == 0 ? d.CreatePatternBrush(pick(0, 8)) : d.CreateSolidBrush(color ^ 0xFFFFFF);
+    const gdi::Handle oldPen = d.SelectObject(pen), oldBrush = d.SelectObject(brush);
+    d.SetBkColor(color);
+    d.SetBkMode(pick(0, 1) ? gdi::TRANSPARENT : gdi::OPAQUE);
+    d.SetROP2(pick(0, 5) == 0 ? gdi::R2_XORPEN : gdi::R2_COPYPEN);
+    gdi::DevPoint p[7];
+    for (gdi::DevPoint& q : p) q = {pick(-20, kW + 20), pick(-20, kH + 20)};
+    switch (pick(0, 6)) {
+      case 0: {
+        d.BeginPath();
+        d.MoveToEx(p[0].x, p[0].y);
+        d.PolyBezierTo(p + 1, 3);
+        d.LineTo(p[4].x, p[4].y);
+        if (pick(0, 1)) d.CloseFigure();
+        d.EndPath();
+        pick(0, 1) ? d.StrokePath() : d.StrokeAndFillPath();
+        break;
+      }
+      case 1:
+        d.Polygon(p, pick(3, 7));
+        break;
+      case 2: {
+        const int32_t counts[2] = {3, 4};
+        pick(0, 1) ? d.PolyPolyline(p, counts, 2) : d.PolyPolygon(p, counts, 2);
+        break;
+      }
+      case 3:
+        pick(0, 1) ? d.Ellipse(p[0].x, p[0].y, p[1].x, p[1].y)
+                   : d.Rectangle(p[0].x, p[0].y, p[1].x, p[1].y);
+        break;
+      case 4: {
+        const int32_t x = p[0].x & 127, y = p[0].y & 63;
+        pick(0, 1) ? d.StretchRgb(gdi::DevRect{p[0].x, p[0].y, p[1].x, p[1].y}, 2, 2, rgb)
+                   : d.WritePixels(gdi::DevRect{x, y, x + 2, y + 2}, rgb);
+        break;
+      }
+      case 5: {
+        gdi::GlyphRun run;
+        run.fontPath = "/usr/share/fonts/truetype/liberation/LiberationSans-Regular.ttf";
+        run.size = float(pick(6, 60));
+        run.color = color;
+        run.d = -1;
+        run.x = p[0].x;
+        run.y = p[0].y;
+        run.text = "Band";
+        run.length = 4;
+        run.advances = advances;
+        d.DrawGlyphRun(run);
+        break;
+      }
+      default:
+        d.SetPixel(p[0].x & 127, p[0].y & 127, color);
+        break;
+    }
+    d.SelectObject(oldPen);
+    d.SelectObject(oldBrush);
+    d.DeleteObject(pen);
+    d.DeleteObject(brush);
+  }
+}
+
+}  // namespace
+
+TEST(BandedDrawing, BandsPaintWhatTheStraightCallsPaint) {
+  EnsureGuiApplication();  // for the text runs
+  for (unsigned seed = 1; seed <= 20; ++seed) {
+    gdi::QImageDevice straight(kW, kH), banded(kW, kH);
+    DrawFigures(straight, seed);
+    gdi::DeferredDevice kept(kW, kH);
+    DrawFigures(kept, seed);
+    ASSERT_TRUE(kept.Bandable());
+    const int32_t edge = kH / 2 + int32_t(seed % 7);
+    kept.Replay(*gdi::QImageDevice::Band(banded, 0, edge));
+    kept.Replay(*gdi::QImageDevice::Band(banded, edge, kH));
+    ASSERT_TRUE(banded.image() == straight.image()) << "seed " << seed;
+  }
+}
