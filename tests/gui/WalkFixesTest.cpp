@@ -1,11 +1,15 @@
 // Faults found by using the program as its users do, each held by the test that would have
 // caught it.
 #include <QApplication>
+#include <QComboBox>
 #include <QDialog>
 #include <QTest>
 #include <QTimer>
 #include <functional>
 
+#include "app/Commands.h"
+#include "fonts/FontFace.h"
+#include "fonts/FontManager.h"
 #include "gui/GuiTestSupport.h"
 #include "model/Drawing.h"
 #include "ui/dialogs/Dialogs.h"
@@ -14,14 +18,21 @@ namespace {
 
 using WalkFixesTest = GuiTest;
 
-// Types into whatever has the keyboard once the modal dialog is up, then presses Return.
-void TypeIntoDialog(const QString& text, int tries = 300) {
-  QTimer::singleShot(10, [text, tries] {
+// Acts on the modal dialog once it is up and has given the keyboard to one of its controls.
+void OnModal(std::function<void(QDialog*)> act, int tries = 300) {
+  QTimer::singleShot(10, [act, tries] {
     auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-    if (!dialog || !dialog->isVisible() || !dialog->focusWidget()) {
-      if (tries > 0) TypeIntoDialog(text, tries - 1);
-      return;
+    if (dialog && dialog->isVisible() && dialog->focusWidget()) {
+      act(dialog);
+    } else if (tries > 0) {
+      OnModal(act, tries - 1);
     }
+  });
+}
+
+// Types into whatever has the keyboard, then presses Return.
+void TypeIntoDialog(const QString& text) {
+  OnModal([text](QDialog* dialog) {
     QTest::keyClicks(dialog->focusWidget(), text);
     QTest::keyClick(dialog->focusWidget(), Qt::Key_Return);
   });
@@ -48,4 +59,19 @@ TEST_F(WalkFixesTest, TypingIntoAFreshDialogReplacesItsFirstValue) {
     ASSERT_EQ(c.open(), 1) << c.name;
     EXPECT_EQ(c.first(), 40) << c.name;
   }
+}
+
+// Before any text is made the Font dialog shows the font new text will get, not an empty name.
+TEST_F(WalkFixesTest, FontDialogStartsFromTheDefaultFace) {
+  Start();
+  FontFace* face = TheFontManager() ? TheFontManager()->DefaultFace() : nullptr;
+  ASSERT_NE(face, nullptr);
+  QString shown;
+  OnModal([&](QDialog* dialog) {
+    shown = dialog->findChild<QComboBox*>("1006")->currentText();
+    dialog->reject();
+  });
+  DispatchCommand(501);
+  EXPECT_EQ(shown.toStdString(), std::string(face->PostScriptName()));
+  Finish();
 }
