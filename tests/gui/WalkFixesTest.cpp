@@ -7,12 +7,16 @@
 #include <QTimer>
 #include <functional>
 
+#include "app/AppState.h"
 #include "app/Commands.h"
+#include "app/DrawingWindow.h"
+#include "app/MainWindow.h"
 #include "fonts/FontFace.h"
 #include "fonts/FontManager.h"
 #include "gui/GuiTestSupport.h"
 #include "model/Drawing.h"
 #include "ui/dialogs/Dialogs.h"
+#include "ui/dialogs/ProgressWindow.h"
 
 namespace {
 
@@ -73,5 +77,17 @@ TEST_F(WalkFixesTest, FontDialogStartsFromTheDefaultFace) {
   });
   DispatchCommand(501);
   EXPECT_EQ(shown.toStdString(), std::string(face->PostScriptName()));
+  Finish();
+}
+
+// An export's progress window disables the main window; the drawing window has the keyboard
+// again afterwards, so arrow keys and Delete work without a click first.
+TEST_F(WalkFixesTest, DrawingWindowHasTheKeyboardAfterAnExport) {
+  Start();
+  App().mainWindow->activateWindow();
+  App().client->setFocus();
+  ASSERT_TRUE(IdleUntil([] { return App().client->hasFocus(); }, 2000));
+  { ProgressWindow progress(App().mainWindow); }
+  EXPECT_TRUE(IdleUntil([] { return App().client->hasFocus(); }, 2000));
   Finish();
 }

@@ -2,13 +2,17 @@
 
 #include <QCoreApplication>
 #include <QDialog>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QVBoxLayout>
 
 ProgressWindow::ProgressWindow(QWidget* owner) : owner_(owner) {
-  if (owner_) owner_->setEnabled(false);
+  if (owner_) {
+    focus_ = owner_->window()->focusWidget();
+    owner_->setEnabled(false);
+  }
   // No parent: a disabled owner would disable its child windows, Cancel with them.
   window_ = new QDialog(nullptr, Qt::Dialog);
   window_->setObjectName("PROGRESSDLG");
@@ -71,11 +75,20 @@ void ProgressWindow::Cancel() {
 
 void ProgressWindow::Close() {
   if (owner_) owner_->setEnabled(true);
+  bool hadKeyboard = false;
   if (window_) {
     QDialog* w = window_;
     window_ = nullptr;
+    hadKeyboard = w->windowHandle() && w->windowHandle() == QGuiApplication::focusWindow();
     QObject::disconnect(w, nullptr, nullptr, nullptr);
     w->hide();
     w->deleteLater();
+  }
+  // Disabling the owner took the keyboard from the control that had it; without this the
+  // arrow keys and Delete would reach nobody after an export until the user clicks somewhere.
+  if (owner_ && owner_->isVisible()) {
+    if (hadKeyboard || !QGuiApplication::focusWindow()) owner_->window()->activateWindow();
+    if (focus_) focus_->setFocus(Qt::OtherFocusReason);
+    focus_ = nullptr;
   }
 }
