@@ -68,14 +68,18 @@ void SelectAll(int) {
 }
 
 void Cut(int) {
+  Doc().status.clear();
   Doc().Cut();
   PublishClipboard(Doc());
+  if (!Doc().status.empty()) ShowDrawingStatus();  // what went to the clipboard
   RedrawFull();
 }
 
 void Copy(int) {
+  Doc().status.clear();
   Doc().Copy();
   PublishClipboard(Doc());
+  if (!Doc().status.empty()) ShowDrawingStatus();
 }
 
 void Paste(int) {

@@ -15,6 +15,8 @@
 #include "fonts/FontManager.h"
 #include "gui/GuiTestSupport.h"
 #include "model/Drawing.h"
+#include "model/SimpleShapes.h"
+#include "platform/msgbox/Messages.h"
 #include "ui/dialogs/Dialogs.h"
 #include "ui/dialogs/ProgressWindow.h"
 
@@ -89,5 +91,18 @@ TEST_F(WalkFixesTest, DrawingWindowHasTheKeyboardAfterAnExport) {
   ASSERT_TRUE(IdleUntil([] { return App().client->hasFocus(); }, 2000));
   { ProgressWindow progress(App().mainWindow); }
   EXPECT_TRUE(IdleUntil([] { return App().client->hasFocus(); }, 2000));
+  Finish();
+}
+
+// Copy and Cut say what went to the clipboard instead of leaving "1 object selected" up.
+TEST_F(WalkFixesTest, CopyAndCutReportTheClipboard) {
+  Drawing& d = Start().drawing();
+  auto* box = new BoxShape(100, 100, 200, 150);
+  d.AddShape(box);
+  d.Select(box);
+  DispatchCommand(205);
+  EXPECT_EQ(StatusText(), "1 object copied to internal clipboard");
+  DispatchCommand(204);
+  EXPECT_EQ(StatusText(), "1 object cut to internal clipboard");
   Finish();
 }
