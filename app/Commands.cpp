@@ -98,13 +98,18 @@ void Insert(int) {
 // ---- Arrange ----
 
 void Group(int) {
+  if (Doc().selection().Empty()) return;
   Doc().Group();
+  Doc().UpdateSelectionStatus();  // the selection is now the one group
+  ShowDrawingStatus();
   RedrawSelection();
 }
 
 void Ungroup(int) {
+  if (Doc().selection().Empty()) return;
   Doc().Ungroup();
   Doc().UpdateSelectionStatus();
+  ShowDrawingStatus();
   RedrawSelection();
 }
 

@@ -94,15 +94,19 @@ TEST_F(WalkFixesTest, DrawingWindowHasTheKeyboardAfterAnExport) {
   Finish();
 }
 
-// Copy and Cut say what went to the clipboard instead of leaving "1 object selected" up.
-TEST_F(WalkFixesTest, CopyAndCutReportTheClipboard) {
+// Group and Ungroup count the new selection; Copy and Cut say what went to the clipboard.
+TEST_F(WalkFixesTest, ArrangeAndClipboardCommandsKeepTheStatusTrue) {
   Drawing& d = Start().drawing();
-  auto* box = new BoxShape(100, 100, 200, 150);
-  d.AddShape(box);
-  d.Select(box);
+  d.AddShape(new BoxShape(100, 100, 200, 150));
+  d.AddShape(new BoxShape(300, 100, 400, 150));
+  d.SelectAll();
+  DispatchCommand(207);
+  EXPECT_EQ(StatusText(), "1 object selected");
+  DispatchCommand(208);
+  EXPECT_EQ(StatusText(), "2 objects selected");
   DispatchCommand(205);
-  EXPECT_EQ(StatusText(), "1 object copied to internal clipboard");
+  EXPECT_EQ(StatusText(), "2 objects copied to internal clipboard");
   DispatchCommand(204);
-  EXPECT_EQ(StatusText(), "1 object cut to internal clipboard");
+  EXPECT_EQ(StatusText(), "2 objects cut to internal clipboard");
   Finish();
 }
