@@ -110,3 +110,19 @@ TEST_F(WalkFixesTest, ArrangeAndClipboardCommandsKeepTheStatusTrue) {
   EXPECT_EQ(StatusText(), "2 objects cut to internal clipboard");
   Finish();
 }
+
+// A refused font name stays selected, so typing the right one replaces it.
+TEST_F(WalkFixesTest, FontDialogSelectsTheRefusedName) {
+  Start();
+  OnModal([](QDialog* dialog) {
+    QTest::keyClicks(dialog->focusWidget(), "Nope");
+    QTest::keyClick(dialog->focusWidget(), Qt::Key_Return);
+    QTest::keyClicks(dialog->focusWidget(), "LiberationMono");
+    QTest::keyClick(dialog->focusWidget(), Qt::Key_Return);
+  });
+  DispatchCommand(501);
+  EXPECT_EQ(errors_.size(), 1u);
+  ASSERT_NE(App().textFont, nullptr);
+  EXPECT_STREQ(App().textFont->PostScriptName(), "LiberationMono");
+  Finish();
+}
