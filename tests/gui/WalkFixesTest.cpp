@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDialog>
+#include <QScreen>
 #include <QTest>
 #include <QTimer>
 #include <functional>
@@ -93,6 +94,18 @@ TEST_F(WalkFixesTest, DrawingWindowHasTheKeyboardAfterAnExport) {
   ASSERT_TRUE(IdleUntil([] { return App().client->hasFocus(); }, 2000));
   { ProgressWindow progress(App().mainWindow); }
   EXPECT_TRUE(IdleUntil([] { return App().client->hasFocus(); }, 2000));
+  Finish();
+}
+
+// The progress window stays on the screen, Cancel with it, when the main window hangs off it.
+TEST_F(WalkFixesTest, ProgressWindowStaysOnTheScreen) {
+  Start();
+  QWidget* main = App().mainWindow;
+  const QRect screen = main->screen()->geometry();
+  main->move(screen.left() - 3 * main->width(), screen.top());
+  ProgressWindow progress(main);
+  ASSERT_NE(progress.window(), nullptr);
+  EXPECT_TRUE(screen.contains(progress.window()->frameGeometry())) << screen.width();
   Finish();
 }
 

@@ -8,6 +8,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "ui/dialogs/DialogSupport.h"
+
 ProgressWindow::ProgressWindow(QWidget* owner) : owner_(owner) {
   if (owner_) {
     focus_ = owner_->window()->focusWidget();
@@ -33,11 +35,9 @@ ProgressWindow::ProgressWindow(QWidget* owner) : owner_(owner) {
   QObject::connect(cancel, &QPushButton::clicked, window_, [this] { Cancel(); });
   // Closing the window is pressing Cancel.
   QObject::connect(window_, &QDialog::rejected, window_, [this] { Cancel(); });
-  if (owner_) {
-    const QPoint centre = owner_->frameGeometry().center();
-    window_->adjustSize();
-    window_->move(centre - QPoint(window_->width() / 2, window_->height() / 2));
-  }
+  // Kept on the screen even when the owner is partly off it, so Cancel can always be reached.
+  window_->adjustSize();
+  CenterOverParent(window_, owner_);
   window_->show();
   QCoreApplication::processEvents();
 }
