@@ -126,8 +126,9 @@ void Application::Start(const std::string& fileToOpen) {
   }
   window_->activateWindow();
 
-  // Reports an out-of-date Type 1 bridge itself.
-  ChooseFontManager();
+  // Reports an out-of-date Type 1 bridge itself. Its default face is the font of new text, and
+  // the one the Font dialog shows, until the user picks another.
+  if (FontManager* fonts = ChooseFontManager()) App().textFont = fonts->DefaultFace();
 
   splashTimer_.setSingleShot(true);
   QObject::connect(&splashTimer_, &QTimer::timeout, [this] { CloseSplash(); });
@@ -183,6 +184,7 @@ void Application::Finish() {
   window_.reset();
   App().mainWindow = nullptr;
   App().client = nullptr;
+  App().textFont = nullptr;  // a face of the manager about to go
   SetFontManager(nullptr);
 }
 

@@ -68,14 +68,18 @@ void SelectAll(int) {
 }
 
 void Cut(int) {
+  Doc().status.clear();
   Doc().Cut();
   PublishClipboard(Doc());
+  if (!Doc().status.empty()) ShowDrawingStatus();  // what went to the clipboard
   RedrawFull();
 }
 
 void Copy(int) {
+  Doc().status.clear();
   Doc().Copy();
   PublishClipboard(Doc());
+  if (!Doc().status.empty()) ShowDrawingStatus();
 }
 
 void Paste(int) {
@@ -94,13 +98,18 @@ void Insert(int) {
 // ---- Arrange ----
 
 void Group(int) {
+  if (Doc().selection().Empty()) return;
   Doc().Group();
+  Doc().UpdateSelectionStatus();  // the selection is now the one group
+  ShowDrawingStatus();
   RedrawSelection();
 }
 
 void Ungroup(int) {
+  if (Doc().selection().Empty()) return;
   Doc().Ungroup();
   Doc().UpdateSelectionStatus();
+  ShowDrawingStatus();
   RedrawSelection();
 }
 

@@ -1,6 +1,7 @@
 #include "ui/dialogs/DialogSupport.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDialog>
 #include <QGridLayout>
 #include <QGuiApplication>
@@ -44,11 +45,21 @@ int32_t RunDialog(QDialog& dialog, QWidget* owner) {
     if (w->focusPolicy() & Qt::TabFocus) chain.append(w);
   auto* ok = dialog.findChild<QPushButton*>("1");
   auto* cancel = dialog.findChild<QPushButton*>("2");
+  QWidget* first = chain.isEmpty() ? nullptr : chain[0];
   if (chain.size() > 2 && chain[0] == ok && chain[1] == cancel) {
     QWidget::setTabOrder(chain.last(), ok);
     QWidget::setTabOrder(ok, cancel);
-    chain[2]->setFocus();
-    if (auto* field = qobject_cast<QLineEdit*>(chain[2])) field->selectAll();
+    first = chain[2];
+  }
+  // The first control (or the one the dialog chose) takes the focus with its text selected,
+  // whichever order the dialog was built in, so typing a value replaces the old one instead of
+  // being appended to it.
+  if (dialog.focusWidget()) first = dialog.focusWidget();
+  if (first) {
+    first->setFocus();
+    auto* combo = qobject_cast<QComboBox*>(first);
+    QLineEdit* field = combo ? combo->lineEdit() : qobject_cast<QLineEdit*>(first);
+    if (field) field->selectAll();
   }
   dialog.adjustSize();
   CenterOverParent(&dialog, owner);

@@ -117,7 +117,9 @@ int32_t FontDialog(QWidget* owner, FontFace** face, float* size) {
     const double typed = ParseLeadingNumber(sizes->currentText());
     if (!(typed >= 1 && typed <= kMaxFontSize)) {
       ShowError(Format("Font size must be between 1 and %d", kMaxFontSize));
+      // Selected, so the corrected value replaces the wrong one rather than joining it.
       sizes->setFocus();
+      sizes->lineEdit()->selectAll();
       return false;
     }
     const QString name = names->currentText().trimmed();
@@ -127,6 +129,7 @@ int32_t FontDialog(QWidget* owner, FontFace** face, float* size) {
     } else if (!(chosen = FaceNamed(name))) {
       ShowError("Can't find specified font");
       names->setFocus();
+      names->lineEdit()->selectAll();
       return false;
     }
     chosenSize = float(typed);

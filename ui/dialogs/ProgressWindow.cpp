@@ -2,13 +2,19 @@
 
 #include <QCoreApplication>
 #include <QDialog>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "ui/dialogs/DialogSupport.h"
+
 ProgressWindow::ProgressWindow(QWidget* owner) : owner_(owner) {
-  if (owner_) owner_->setEnabled(false);
+  if (owner_) {
+    focus_ = owner_->window()->focusWidget();
+    owner_->setEnabled(false);
+  }
   // No parent: a disabled owner would disable its child windows, Cancel with them.
   window_ = new QDialog(nullptr, Qt::Dialog);
   window_->setObjectName("PROGRESSDLG");
@@ -29,11 +35,9 @@ ProgressWindow::ProgressWindow(QWidget* owner) : owner_(owner) {
   QObject::connect(cancel, &QPushButton::clicked, window_, [this] { Cancel(); });
   // Closing the window is pressing Cancel.
   QObject::connect(window_, &QDialog::rejected, window_, [this] { Cancel(); });
-  if (owner_) {
-    const QPoint centre = owner_->frameGeometry().center();
-    window_->adjustSize();
-    window_->move(centre - QPoint(window_->width() / 2, window_->height() / 2));
-  }
+  // Kept on the screen even when the owner is partly off it, so Cancel can always be reached.
+  window_->adjustSize();
+  CenterOverParent(window_, owner_);
   window_->show();
   QCoreApplication::processEvents();
 }
@@ -71,11 +75,20 @@ void ProgressWindow::Cancel() {
 
 void ProgressWindow::Close() {
   if (owner_) owner_->setEnabled(true);
+  bool hadKeyboard = false;
   if (window_) {
     QDialog* w = window_;
     window_ = nullptr;
+    hadKeyboard = w->windowHandle() && w->windowHandle() == QGuiApplication::focusWindow();
     QObject::disconnect(w, nullptr, nullptr, nullptr);
     w->hide();
     w->deleteLater();
+  }
+  // Disabling the owner took the keyboard from the control that had it; without this the
+  // arrow keys and Delete would reach nobody after an export until the user clicks somewhere.
+  if (owner_ && owner_->isVisible()) {
+    if (hadKeyboard || !QGuiApplication::focusWindow()) owner_->window()->activateWindow();
+    if (focus_) focus_->setFocus(Qt::OtherFocusReason);
+    focus_ = nullptr;
   }
 }

@@ -33,6 +33,7 @@ class ProgressWindow : public ProgressDialog {
   void Close();
 
   QPointer<QWidget> owner_;
+  QPointer<QWidget> focus_;  // the owner's control with the keyboard, given it back at the end
   QPointer<QDialog> window_;
   QLabel* text_ = nullptr;
   QProgressBar* bar_ = nullptr;
