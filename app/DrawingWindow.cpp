@@ -1,5 +1,6 @@
 #include "app/DrawingWindow.h"
 
+#include <QApplication>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFile>
@@ -13,7 +14,9 @@
 #include <QScrollBar>
 #include <QTimer>
 #include <QUrl>
+#include <QWheelEvent>
 #include <algorithm>
+#include <cstdlib>
 #include <string>
 
 #include "app/Commands.h"
@@ -72,7 +75,8 @@ struct DrawingWindow::Impl {
   bool endOfScrollQueued = false;
   bool captured = false;
   bool shiftDown = false;
-  QPointF last;  // last mouse position handed to a tool (viewport pixels)
+  QPoint wheelRest;  // wheel turns below one step, kept for the next event (touchpads)
+  QPointF last;      // last mouse position handed to a tool (viewport pixels)
 };
 
 DrawingWindow::DrawingWindow(Drawing* drawing, QWidget* parent)
@@ -99,6 +103,8 @@ DrawingWindow::DrawingWindow(Drawing* drawing, QWidget* parent)
     const bool horizontal = bar == horizontalScrollBar();
     // The thumb is not followed while dragged; its release moves the view.
     bar->setTracking(false);
+    // Without tracking a bar ignores the wheel; the window turns it into steps instead.
+    bar->installEventFilter(this);
     connect(bar, &QScrollBar::actionTriggered, this,
             [this, horizontal](int action) { BarAction(horizontal, action); });
     connect(bar, &QScrollBar::valueChanged, this,
@@ -203,6 +209,44 @@ void DrawingWindow::BarValue(bool horizontal, int value) {
     d_->view.VerticalThumb(value);
   UpdateScrollBars();
   EndOfScroll();
+}
+
+// The wheel scrolls by the bars' line steps, the desktop's number of lines per notch; Shift or
+// a sideways wheel scrolls across.
+void DrawingWindow::wheelEvent(QWheelEvent* event) {
+  event->accept();
+  QPoint delta = event->angleDelta();
+  if (event->modifiers() & Qt::ShiftModifier) delta = QPoint(delta.y() ? delta.y() : delta.x(), 0);
+  d_->wheelRest += delta;
+  const int perNotch = std::max(1, QApplication::wheelScrollLines());
+  constexpr int kNotch = 120;
+  const int across = d_->wheelRest.x() / kNotch, down = d_->wheelRest.y() / kNotch;
+  d_->wheelRest -= QPoint(across * kNotch, down * kNotch);
+  for (int i = 0; i < std::abs(across) * perNotch; ++i)
+    BarAction(true, across > 0 ? QAbstractSlider::SliderSingleStepSub
+                               : QAbstractSlider::SliderSingleStepAdd);
+  for (int i = 0; i < std::abs(down) * perNotch; ++i)
+    BarAction(false, down > 0 ? QAbstractSlider::SliderSingleStepSub
+                              : QAbstractSlider::SliderSingleStepAdd);
+}
+
+bool DrawingWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::Wheel &&
+      (watched == horizontalScrollBar() || watched == verticalScrollBar())) {
+    auto* wheel = static_cast<QWheelEvent*>(event);
+    if (watched == horizontalScrollBar() && !(wheel->modifiers() & Qt::ShiftModifier) &&
+        wheel->angleDelta().x() == 0) {
+      // Over the horizontal bar an upright wheel scrolls across, as the bar itself would.
+      QWheelEvent across(wheel->position(), wheel->globalPosition(), wheel->pixelDelta(),
+                         QPoint(wheel->angleDelta().y(), 0), wheel->buttons(), wheel->modifiers(),
+                         wheel->phase(), wheel->inverted());
+      wheelEvent(&across);
+    } else {
+      wheelEvent(wheel);
+    }
+    return true;
+  }
+  return QAbstractScrollArea::eventFilter(watched, event);
 }
 
 // Steps come in bursts while a button is held; the redraw waits until they stop.

@@ -66,6 +66,8 @@ class DrawingWindow : public QAbstractScrollArea {
   void mouseDoubleClickEvent(QMouseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
   void keyReleaseEvent(QKeyEvent* event) override;
+  void wheelEvent(QWheelEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
   bool viewportEvent(QEvent* event) override;
   bool event(QEvent* event) override;
   bool focusNextPrevChild(bool next) override;

@@ -6,6 +6,7 @@
 #include <QMimeData>
 #include <QScrollBar>
 #include <QUrl>
+#include <QWheelEvent>
 
 #include "app/DrawingWindow.h"
 #include "model/Drawing.h"
@@ -33,6 +34,32 @@ TEST(DrawingWindowTest, FirstSizeFitsThePageAndCentresTheThumbs) {
     EXPECT_TRUE(bar->isEnabled());
     EXPECT_LE(std::abs(bar->value() - bar->maximum() / 2), 1);
   }
+}
+
+// The wheel scrolls by the bars' 18-point line steps, lines per notch as the desktop says, over
+// the drawing and over either bar; Shift turns it across; part-notches add up.
+TEST(DrawingWindowTest, WheelScrollsByLineSteps) {
+  App();
+  Drawing drawing;
+  DrawingWindow window(&drawing);
+  window.resize(820, 620);
+  window.show();
+  QApplication::processEvents();
+  View& view = window.view();
+  const float lines = 18.0f * QApplication::wheelScrollLines();
+  auto turn = [&](QWidget* target, QPoint delta, Qt::KeyboardModifiers mods) {
+    QWheelEvent wheel(QPointF(5, 5), target->mapToGlobal(QPointF(5, 5)), QPoint(), delta,
+                      Qt::NoButton, mods, Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(target, &wheel);
+  };
+  turn(window.viewport(), QPoint(0, -120), Qt::NoModifier);  // down
+  EXPECT_EQ(V(view.ScrollX(), view.ScrollY()), V(0.0f, -lines));
+  turn(window.viewport(), QPoint(0, -120), Qt::ShiftModifier);  // right
+  turn(window.verticalScrollBar(), QPoint(0, 60), Qt::NoModifier);
+  EXPECT_EQ(V(view.ScrollX(), view.ScrollY()), V(lines, -lines));
+  turn(window.verticalScrollBar(), QPoint(0, 60), Qt::NoModifier);
+  turn(window.horizontalScrollBar(), QPoint(0, 120), Qt::NoModifier);  // left
+  EXPECT_EQ(V(view.ScrollX(), view.ScrollY()), V(0.0f, 0.0f));
 }
 
 // Dropped as bytes (image/x-wmf) or as a .wmf file, the picture joins the drawing selected.

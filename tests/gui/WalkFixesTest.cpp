@@ -26,13 +26,13 @@ namespace {
 using WalkFixesTest = GuiTest;
 
 // Acts on the modal dialog once it is up and has given the keyboard to one of its controls.
-void OnModal(std::function<void(QDialog*)> act, int tries = 300) {
+void OnFocusedModal(std::function<void(QDialog*)> act, int tries = 300) {
   QTimer::singleShot(10, [act, tries] {
     auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
     if (dialog && dialog->isVisible() && dialog->focusWidget()) {
       act(dialog);
     } else if (tries > 0) {
-      OnModal(act, tries - 1);
+      OnFocusedModal(act, tries - 1);
     }
   });
 }
@@ -40,7 +40,7 @@ void OnModal(std::function<void(QDialog*)> act, int tries = 300) {
 // Types into whatever has the keyboard, then presses Return; a dialog still up is cancelled so
 // a failing case reports instead of waiting for ever.
 void TypeIntoDialog(const QString& text) {
-  OnModal([text](QDialog* dialog) {
+  OnFocusedModal([text](QDialog* dialog) {
     QTest::keyClicks(dialog->focusWidget(), text);
     QTest::keyClick(dialog->focusWidget(), Qt::Key_Return);
     if (dialog->isVisible()) dialog->reject();
@@ -76,7 +76,7 @@ TEST_F(WalkFixesTest, FontDialogStartsFromTheDefaultFace) {
   FontFace* face = TheFontManager() ? TheFontManager()->DefaultFace() : nullptr;
   ASSERT_NE(face, nullptr);
   QString shown;
-  OnModal([&](QDialog* dialog) {
+  OnFocusedModal([&](QDialog* dialog) {
     shown = dialog->findChild<QComboBox*>("1006")->currentText();
     dialog->reject();
   });
@@ -129,7 +129,7 @@ TEST_F(WalkFixesTest, ArrangeAndClipboardCommandsKeepTheStatusTrue) {
 // A refused font name stays selected, so typing the right one replaces it.
 TEST_F(WalkFixesTest, FontDialogSelectsTheRefusedName) {
   Start();
-  OnModal([](QDialog* dialog) {
+  OnFocusedModal([](QDialog* dialog) {
     QTest::keyClicks(dialog->focusWidget(), "Nope");
     QTest::keyClick(dialog->focusWidget(), Qt::Key_Return);
     QTest::keyClicks(dialog->focusWidget(), "LiberationMono");
