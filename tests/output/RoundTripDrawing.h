@@ -41,36 +41,24 @@ struct ScopedFixedFonts : testfonts::ScopedFonts {
   ScopedFixedFonts() : ScopedFonts(MakeFixedFonts()) {}
 };
 
+// A native file around a body of shape lines: grid 6 by 7, shown and snapped.
+inline const char kHead[] =
+    "%!PS-Adobe-3.0 EPSF-3.0\n%%Creator: Ondara Draw, Version 3.1\n%%Orientation: Portrait\n"
+    "%%EndComments\n%%BeginProlog\n/Ln { } def\n%%EndProlog\n%%BeginSetup\n%QLX g 6 7 1 1\n"
+    "QLXDict begin\n%%EndSetup\n%%Page: 1 1\n%%BeginPageSetup\n/_QLX_savepage save def\n"
+    "0 0 m 10 10 L s\n%%EndPageSetup\n";
+inline const char kTail[] =
+    "%%PageTrailer\n_QLX_savepage restore\n%%Trailer\nend\nshowpage\n%%EOF\n";
+
 inline PaintStyle Style(float width, int32_t strokeOn, int32_t fillOn, Color stroke, Color fill,
                         int32_t pattern, int32_t dash) {
-  PaintStyle s;
-  s.lineWidth = width;
-  s.strokeOn = strokeOn;
-  s.fillOn = fillOn;
-  s.strokeColor = stroke;
-  s.fillColor = fill;
-  s.pattern = pattern;
-  s.dash = dash;
-  return s;
+  return PaintStyle{width, strokeOn, fillOn, stroke, fill, pattern, dash};
 }
 
 template <typename T>
 T* Styled(T* shape, const PaintStyle& style) {
   shape->SetPaintStyle(style);
   return shape;
-}
-
-inline CurveNode Node(float x, float y, float inX, float inY, float outX, float outY,
-                      uint8_t corner) {
-  CurveNode n;
-  n.x = x;
-  n.y = y;
-  n.inX = inX;
-  n.inY = inY;
-  n.outX = outX;
-  n.outY = outY;
-  n.corner = corner;
-  return n;
 }
 
 // Numbers are chosen so that "%g" and the matrices' "%.4g" write them exactly; colours are whole
@@ -128,14 +116,14 @@ inline void BuildRoundTripDrawing(Drawing* d) {
   d->AddShape(two);
   // Curves: open with smooth and corner nodes, closed with a corner first node.
   auto* curve = Styled(new CurveShape(), Style(1, 1, 0, black, white, -1, 0));
-  curve->AddNode(Node(20, 520, 20, 520, 40, 560, 0));
-  curve->AddNode(Node(80, 520, 60, 500, 100, 540, 1));
-  curve->AddNode(Node(140, 530, 120, 570, 140, 530, 0));
+  curve->AddNode(CurveNode{20, 520, 20, 520, 40, 560, 0});
+  curve->AddNode(CurveNode{80, 520, 60, 500, 100, 540, 1});
+  curve->AddNode(CurveNode{140, 530, 120, 570, 140, 530, 0});
   d->AddShape(curve);
   auto* blob = Styled(new CurveShape(), Style(1, 1, 1, teal, odd, 8, -1));
-  blob->AddNode(Node(200, 520, 190, 540, 210, 500, 1));
-  blob->AddNode(Node(260, 510, 250, 490, 270, 530, 0));
-  blob->AddNode(Node(240, 570, 260, 580, 220, 560, 0));
+  blob->AddNode(CurveNode{200, 520, 190, 540, 210, 500, 1});
+  blob->AddNode(CurveNode{260, 510, 250, 490, 270, 530, 0});
+  blob->AddNode(CurveNode{240, 570, 260, 580, 220, 560, 0});
   blob->Close();
   d->AddShape(blob);
   // A group holding a nested group, and a compound path of two polygons.
