@@ -15,6 +15,7 @@
 #include "model/Drawing.h"
 #include "output/ExportFile.h"
 #include "output/OutputSink.h"
+#include "output/WmfReader.h"
 #include "support/TestSupport.h"
 
 namespace testfonts {
@@ -76,6 +77,15 @@ inline bool ExportTo(Drawing& drawing, int32_t kind, const std::string& path,
   if (!sink.Open()) return false;
   const bool ok = ExportFile(drawing, kind, &sink, options) == 1;
   return sink.Close() == 1 && ok;
+}
+
+// Every record of a metafile; `ok` tells whether the reader took the file.
+inline std::vector<MetaRecord> ReadAllRecords(const std::string& bytes, MetafileInfo* info,
+                                              bool* ok) {
+  std::vector<MetaRecord> recs;
+  *ok = ReadMetafile(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), info,
+                     [&](const MetaRecord& r) { recs.push_back(r); });
+  return recs;
 }
 
 inline bool HaveTool(const char* name) {
