@@ -16,6 +16,7 @@
 #include "output/ExportFile.h"
 #include "output/OutputSink.h"
 #include "output/WmfReader.h"
+#include "platform/gdi/WmfDevice.h"
 #include "support/TestSupport.h"
 
 namespace testfonts {
@@ -86,6 +87,14 @@ inline std::vector<MetaRecord> ReadAllRecords(const std::string& bytes, Metafile
   *ok = ReadMetafile(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), info,
                      [&](const MetaRecord& r) { recs.push_back(r); });
   return recs;
+}
+
+// A placeable metafile of the recorded device's records.
+inline std::string Placeable(gdi::WmfDevice& dc, int16_t right, int16_t bottom, uint16_t upi) {
+  uint8_t header[22];
+  MakePlaceableHeader(0, 0, right, bottom, upi, header);
+  const std::vector<uint8_t>& body = dc.Finish();
+  return std::string(reinterpret_cast<char*>(header), 22) + std::string(body.begin(), body.end());
 }
 
 inline bool HaveTool(const char* name) {
