@@ -81,37 +81,16 @@ std::string Content(const std::string& pdf) {
   return body.substr(start, body.find("endstream") - start);
 }
 
-// Fixed metrics: every glyph 500 units wide, ascent 800, a bold italic TrueType face.
-class FakeFace : public FontFace {
- public:
-  FakeFace(const char* psName, int32_t trueType)
-      : FontFace("Fake", psName, kStyleBold | kStyleItalic), trueType_(trueType) {
-    for (int& w : metrics_.widths) w = 500;
-    metrics_.ascent = 800;
-    metrics_.descent = -200;
-    metrics_.bbox[0] = -10;
-    metrics_.bbox[1] = -200;
-    metrics_.bbox[2] = 900;
-    metrics_.bbox[3] = 800;
-    metrics_.capHeight = 640;
-    metrics_.italicAngle = -12;
-    metrics_.serif = true;
-    metrics_.firstChar = 32;
-    metrics_.lastChar = 65;
-  }
-  int32_t IsTrueType() const override { return trueType_; }
-  const FaceMetrics* Metrics() override { return &metrics_; }
-  int32_t Download(OutputSink*, int32_t) override { return 0; }
-
- private:
-  int32_t trueType_;
-  FaceMetrics metrics_;
-};
-
+// A bold italic TrueType face, every glyph 500 units wide, and the resident Helvetica.
 std::unique_ptr<FontManager> FakeFonts() {
+  SystemFace fake = testfonts::MakeSystemFace("Fake", "FakeSans-BoldItalic",
+                                              kStyleBold | kStyleItalic, 800, -200);
+  FaceMetrics& m = fake.metrics;
+  m.bbox[0] = -10, m.bbox[1] = -200, m.bbox[2] = 900, m.bbox[3] = 800;
+  m.capHeight = 640, m.italicAngle = -12, m.serif = true, m.firstChar = 32, m.lastChar = 65;
   auto fonts = std::make_unique<testfonts::FixedFonts>();
-  fonts->Add(std::make_unique<FakeFace>("FakeSans-BoldItalic", 1))
-      .Add(std::make_unique<FakeFace>("Helvetica", 0));
+  fonts->Add(std::make_unique<TrueTypeFontFace>(fake))
+      .Add(std::make_unique<Type1FontFace>(Type1Face{"Helvetica", "Helvetica", 0, "", ""}));
   return fonts;
 }
 
