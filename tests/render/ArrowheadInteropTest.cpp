@@ -83,9 +83,8 @@ TEST(ArrowheadInterop, EveryKindLooksTheSameInEveryDriver) {
                    {"wmf", pixels::Binarize(ReadPnm(base + "-wmf.ppm")), true}};
     for (const Driver& d : drivers) {
       SCOPED_TRACE(d.name);
-      ASSERT_EQ(d.picture.channels, 3);
-      ASSERT_EQ(d.picture.width, ours.width);
-      ASSERT_EQ(d.picture.height, ours.height);
+      ASSERT_EQ(V(d.picture.channels, d.picture.width, d.picture.height),
+                V(3, ours.width, ours.height));
       const Pnm mine = d.placedByScan ? pixels::Register(ours, d.picture) : ours;
       // The frame itself is libwmf's edge of the picture; only what lies inside it counts.
       const size_t differing =

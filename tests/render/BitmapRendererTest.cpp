@@ -49,12 +49,6 @@ class CancelAfter : public ProgressDialog {
   int32_t position_ = 0;
 };
 
-PaintStyle Filled(const Color& fill, bool stroke) {
-  PaintStyle s;
-  s.fillOn = 1, s.fillColor = fill, s.strokeOn = stroke ? 1 : 0;
-  return s;
-}
-
 TEST(BitmapRenderer, MaximumSmoothingRendersFourTimesAndWritesThePageSize) {
   StringSink sink;
   BitmapRenderer r(&sink, 4);
@@ -63,7 +57,7 @@ TEST(BitmapRenderer, MaximumSmoothingRendersFourTimesAndWritesThePageSize) {
   ASSERT_NE(r.Bitmap(), nullptr);
   EXPECT_EQ(V(r.Bitmap()->width(), r.Bitmap()->height()), V(2448, 3168));
   // Page point (x, y) at column 4x, row 3168 - 4y; lines four times as wide.
-  PaintStyle black = Filled(Color{0, 0, 0}, false);
+  const PaintStyle black{1, 0, 1, Color{}, Color{}, -1, -1};
   r.DrawBox(&black, nullptr, 100, 100, 101, 101);
   for (auto [x, ink] : {std::pair{401, kBlack}, {399, kWhite}, {404, kWhite}})
     EXPECT_EQ(r.Bitmap()->GetPixel(x, 3168 - 401), ink) << x;
