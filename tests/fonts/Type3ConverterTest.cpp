@@ -4,7 +4,6 @@
 
 #include "fonts/ConverterTestSupport.h"
 #include "fonts/Type3Converter.h"
-#include "support/TestSupport.h"
 
 namespace {
 

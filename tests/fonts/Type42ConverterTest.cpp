@@ -3,7 +3,6 @@
 #include "fonts/ConverterTestSupport.h"
 #include "fonts/Type3Converter.h"
 #include "fonts/Type42Converter.h"
-#include "support/TestSupport.h"
 
 namespace {
 

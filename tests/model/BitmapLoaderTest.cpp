@@ -92,11 +92,9 @@ TEST(BitmapLoader, RefusesMalformedHeaders) {
   mb[0] = 'M', mb[1] = 'B';
   EXPECT_EQ(Load(mb, &img), 0);
   // Pixels at the very end, far past it, inside the header; unknown header sizes.
-  for (auto [at, value] : {std::pair{size_t(10), uint32_t(ok.size())},
-                           {10, 0xFFFFFFF0u},
-                           {10, 20},
-                           {14, 20},
-                           {14, 0xFFFFFFF0u}}) {
+  const std::pair<size_t, uint32_t> fields[] = {
+      {10, uint32_t(ok.size())}, {10, 0xFFFFFFF0u}, {10, 20}, {14, 20}, {14, 0xFFFFFFF0u}};
+  for (auto [at, value] : fields) {
     Bytes b = ok;
     Set32(&b, at, value);
     EXPECT_EQ(Load(b, &img), 0) << at << " " << value;

@@ -5,7 +5,6 @@
 #include "model/SimpleShapes.h"
 #include "model/UndoActions.h"
 #include "support/ModelTestSupport.h"
-#include "support/TestSupport.h"
 
 namespace {
 

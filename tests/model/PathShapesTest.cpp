@@ -6,7 +6,6 @@
 
 #include "model/PathShapes.h"
 #include "support/ModelTestSupport.h"
-#include "support/TestSupport.h"
 
 namespace {
 

@@ -10,7 +10,6 @@
 #include "model/PathShapes.h"
 #include "model/SimpleShapes.h"
 #include "support/ModelTestSupport.h"
-#include "support/TestSupport.h"
 
 namespace {
 

@@ -9,7 +9,6 @@
 #include "model/TextShape.h"
 #include "model/UndoActions.h"
 #include "support/ModelTestSupport.h"
-#include "support/TestSupport.h"
 
 namespace {
 

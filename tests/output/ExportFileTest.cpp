@@ -15,7 +15,6 @@
 #include "output/OutputSink.h"
 #include "platform/msgbox/Messages.h"
 #include "support/OutputTestSupport.h"
-#include "support/TestSupport.h"
 
 namespace {
 

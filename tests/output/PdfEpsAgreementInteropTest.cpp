@@ -16,7 +16,6 @@
 #include "output/RoundTripDrawing.h"
 #include "support/OutputTestSupport.h"
 #include "support/PixelCompare.h"
-#include "support/TestSupport.h"
 
 namespace {
 

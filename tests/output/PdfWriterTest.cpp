@@ -12,7 +12,6 @@
 #include "model/PathShapes.h"
 #include "output/PdfWriter.h"
 #include "support/OutputTestSupport.h"
-#include "support/TestSupport.h"
 
 namespace {
 

@@ -15,7 +15,6 @@
 #include "output/QlxWriter.h"
 #include "output/RenderDrawing.h"
 #include "support/ModelTestSupport.h"
-#include "support/TestSupport.h"
 
 namespace {
 

@@ -128,10 +128,11 @@ TEST(RenderDrawingTest, PageInfoBoxTitleLandscapeAndGrid) {
 
   // Borders that would turn the box inside out (-1000, or -40 for the 50-point height) count
   // as 0; 10 grows it by 10.5, truncated; a small negative one shrinks it.
-  for (auto [border, box] : {std::pair{-1000.0f, std::array{50, 50, 150, 100}},
-                             {-40.0f, std::array{50, 50, 150, 100}},
-                             {10.0f, std::array{39, 39, 160, 110}},
-                             {-3.0f, std::array{52, 52, 147, 97}}}) {
+  const std::pair<float, std::array<int32_t, 4>> borders[] = {{-1000, {50, 50, 150, 100}},
+                                                              {-40, {50, 50, 150, 100}},
+                                                              {10, {39, 39, 160, 110}},
+                                                              {-3, {52, 52, 147, 97}}};
+  for (auto [border, box] : borders) {
     PageInfo p = MakePageInfo(d, border);
     EXPECT_EQ((std::array{p.llx, p.lly, p.urx, p.ury}), box) << border;
   }

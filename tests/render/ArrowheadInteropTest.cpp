@@ -55,11 +55,9 @@ TEST(ArrowheadInterop, EveryKindLooksTheSameInEveryDriver) {
     Drawing drawing;
     BuildArrows(&drawing, kind);
     const std::string base = dir + "/k" + std::to_string(kind);
-    for (auto [kind, ext] : {std::pair{kExportBmp, ".bmp"},
-                             {kExportEps, ".eps"},
-                             {kExportPdf, ".pdf"},
-                             {kExportWmf, ".wmf"}})
-      ASSERT_TRUE(ExportTo(drawing, kind, base + ext));
+    const std::pair<int32_t, const char*> files[] = {
+        {kExportBmp, ".bmp"}, {kExportEps, ".eps"}, {kExportPdf, ".pdf"}, {kExportWmf, ".wmf"}};
+    for (auto [format, ext] : files) ASSERT_TRUE(ExportTo(drawing, format, base + ext));
     ExpectGhostscriptClean(
         "-q -sDEVICE=ppmraw -r72 -dEPSCrop -dGraphicsAlphaBits=1 "
         "-dUseFastColor -sOutputFile=" +

@@ -25,7 +25,6 @@
 #include "support/OutputTestSupport.h"
 #include "support/PixelCompare.h"
 #include "support/RenderTestSupport.h"
-#include "support/TestSupport.h"
 
 namespace {
 

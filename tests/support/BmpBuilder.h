@@ -37,9 +37,8 @@ inline Bytes Build(const Bmp& s) {
     for (uint32_t v : {uint32_t(s.width), uint32_t(s.height), 1u, uint32_t(s.bits)}) Put16(&b, v);
   } else {
     for (uint32_t v : {uint32_t(s.width), uint32_t(s.height), 1u | (uint32_t(s.bits) << 16),
-                       s.compression, 0u, 0u, 0u, s.colorsUsed, 0u}) {
+                       s.compression, 0u, 0u, 0u, s.colorsUsed, 0u})
       Put32(&b, v);
-    }
     for (size_t i = 0; i < s.masks.size() && s.headerSize >= 52; ++i) Put32(&b, s.masks[i]);
     b.resize(14 + s.headerSize);
     for (size_t i = 0; i < s.masks.size() && s.headerSize < 52; ++i) Put32(&b, s.masks[i]);

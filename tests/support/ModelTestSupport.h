@@ -12,6 +12,7 @@
 #include "model/PathShapes.h"
 #include "model/Shape.h"
 #include "model/TextMetrics.h"
+#include "support/TestSupport.h"
 
 // Every character is size / 2 wide; ascent 0.75 and descent -0.25 of the size. At size 12 a
 // character is 6 wide, the ascent 9 and the descent -3.

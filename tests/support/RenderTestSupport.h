@@ -17,7 +17,5 @@ inline void EnsureGuiApplication() {
 }
 
 inline PageInfo PageBox(int32_t urx, int32_t ury, int32_t landscape = 0) {
-  PageInfo page;
-  page.urx = urx, page.ury = ury, page.landscape = landscape;
-  return page;
+  return PageInfo{0, 0, urx, ury, "", landscape, {}};
 }
