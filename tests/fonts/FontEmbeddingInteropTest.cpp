@@ -8,8 +8,6 @@
 // clang-format on
 
 #include <algorithm>
-#include <cctype>
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>

@@ -1,8 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <string>
-#include <vector>
-
 #include "model/ContainerShapes.h"
 #include "model/PathShapes.h"
 #include "model/SimpleShapes.h"

@@ -1,9 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <cmath>
-#include <string>
-#include <vector>
-
 #include "model/PathShapes.h"
 #include "support/ModelTestSupport.h"
 

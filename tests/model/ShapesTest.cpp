@@ -2,9 +2,7 @@
 
 #include <cmath>
 #include <memory>
-#include <string>
 #include <tuple>
-#include <vector>
 
 #include "model/ImageShape.h"
 #include "model/PathShapes.h"

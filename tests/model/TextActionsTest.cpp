@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <new>
 #include <utility>
 
 #include "model/ContainerShapes.h"

@@ -9,7 +9,6 @@
 #include <memory>
 #include <string>
 #include <tuple>
-#include <utility>
 #include <vector>
 
 #include "fonts/FontManager.h"

@@ -1,7 +1,6 @@
 // Text shapes painted through the graphics state: the screen, printing and feedback path.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <memory>
 
 #include "fonts/FontManager.h"

@@ -15,10 +15,8 @@
 // styles.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstdlib>
 #include <string>
-#include <vector>
 
 #include "fonts/FontManager.h"
 #include "model/Drawing.h"
