@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include "model/ContainerShapes.h"
-#include "model/PathShapes.h"
 #include "model/SimpleShapes.h"
 #include "support/ModelTestSupport.h"
 

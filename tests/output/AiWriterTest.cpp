@@ -7,7 +7,6 @@
 
 #include "fonts/StringSink.h"
 #include "model/ImageData.h"
-#include "model/PathShapes.h"
 #include "output/AiWriter.h"
 
 namespace {

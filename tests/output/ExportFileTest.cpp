@@ -13,7 +13,6 @@
 #include "model/TextShape.h"
 #include "output/ExportFile.h"
 #include "output/OutputSink.h"
-#include "platform/msgbox/Messages.h"
 #include "support/OutputTestSupport.h"
 
 namespace {

@@ -13,7 +13,6 @@
 #include "output/MetafileImport.h"
 #include "output/OutputDriver.h"
 #include "output/RoundTripDrawing.h"
-#include "output/WmfReader.h"
 #include "platform/gdi/WmfDevice.h"
 #include "support/ModelTestSupport.h"
 #include "support/OutputTestSupport.h"

@@ -10,7 +10,6 @@
 #include <cstdlib>
 #include <string>
 
-#include "fonts/FontManager.h"
 #include "model/Drawing.h"
 #include "output/ExportFile.h"
 #include "output/RoundTripDrawing.h"

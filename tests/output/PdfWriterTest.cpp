@@ -9,7 +9,6 @@
 #include "fonts/FontManager.h"
 #include "fonts/StringSink.h"
 #include "model/ImageData.h"
-#include "model/PathShapes.h"
 #include "output/PdfWriter.h"
 #include "support/OutputTestSupport.h"
 

@@ -12,7 +12,6 @@
 #include "model/TextShape.h"
 #include "output/PsReader.h"
 #include "output/RoundTripDrawing.h"
-#include "platform/msgbox/Messages.h"
 #include "support/TestSupport.h"
 
 namespace {

@@ -11,7 +11,6 @@
 #include "model/Drawing.h"
 #include "model/SimpleShapes.h"
 #include "output/ExportFile.h"
-#include "render/BitmapRenderer.h"
 #include "render/RegisterRender.h"
 #include "support/PixelCompare.h"
 #include "support/RenderTestSupport.h"

@@ -27,7 +27,6 @@
 #include "model/TextShape.h"
 #include "output/ExportFile.h"
 #include "output/RoundTripDrawing.h"
-#include "render/BitmapRenderer.h"
 #include "render/RegisterRender.h"
 #include "support/OutputTestSupport.h"
 #include "support/PixelCompare.h"

@@ -18,11 +18,9 @@
 #include <cstdlib>
 #include <string>
 
-#include "fonts/FontManager.h"
 #include "model/Drawing.h"
 #include "output/ExportFile.h"
 #include "output/RoundTripDrawing.h"
-#include "render/BitmapRenderer.h"
 #include "render/RegisterRender.h"
 #include "support/OutputTestSupport.h"
 #include "support/PixelCompare.h"

@@ -13,7 +13,6 @@
 #include "output/MetafileImport.h"
 #include "output/PsReader.h"
 #include "output/RoundTripDrawing.h"
-#include "output/WmfReader.h"
 #include "platform/gdi/WmfDevice.h"
 #include "render/RegisterRender.h"
 #include "support/OutputTestSupport.h"
