@@ -20,16 +20,6 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-Lines SplitLines(const std::string& text) {
-  Lines lines;
-  for (size_t start = 0, end; start < text.size(); start = end + 2) {
-    end = text.find("\r\n", start);
-    if (end == std::string::npos) return lines.push_back(text.substr(start) + "<no CR LF>"), lines;
-    lines.push_back(text.substr(start, end - start));
-  }
-  return lines;
-}
-
 // The shape lines between the page setup and the trailer.
 Lines Body(const std::string& text) {
   size_t from = text.find("%%EndPageSetup\r\n"), to = text.find("%%PageTrailer");
