@@ -15,8 +15,6 @@ BoxShape* AddBox(Drawing& d, float x1, float y1, float x2, float y2, float width
   return box;
 }
 
-std::vector<Shape*> Order(const ShapeList& list) { return {list.begin(), list.end()}; }
-
 void SelectOnly(Drawing& d, std::initializer_list<Shape*> shapes) {
   d.ClearSelection();
   for (Shape* s : shapes) d.Select(s);

@@ -93,6 +93,9 @@ inline void ExpectPoint(const Point& p, double x, double y, double eps = 1e-4) {
   EXPECT_NEAR(p.y, y, eps);
 }
 
+// The shapes of a list in order, for comparing lists.
+inline std::vector<Shape*> Order(const ShapeList& list) { return {list.begin(), list.end()}; }
+
 inline Rect BoundsOf(Shape* s, int32_t includeLine) {
   Rect r;
   s->GetBounds(&r, includeLine);
