@@ -106,8 +106,7 @@ TEST(DrawingArrangeTest, SpaceEvenlyByStrokedEdges) {
   int32_t before = d.undo().UndoCount();
   SelectOnly(d, {bottom, top});
   d.SpaceEvenly(0);
-  EXPECT_EQ(d.undo().UndoCount(), before + 1);
-  EXPECT_FLOAT_EQ(BoundsOf(top, 1).y2, 111);
+  EXPECT_EQ(V(d.undo().UndoCount(), BoundsOf(top, 1).y2), V(before + 1, 111));
 }
 
 TEST(DrawingClipboardTest, CopyPasteCutAndStatus) {

@@ -97,6 +97,22 @@ inline std::string Placeable(gdi::WmfDevice& dc, int16_t right, int16_t bottom, 
   return std::string(reinterpret_cast<char*>(header), 22) + std::string(body.begin(), body.end());
 }
 
+// A PDF of ours: the body of object n (after "n 0 obj\r\n", up to "endobj"), and the data of
+// its one page's content stream (object 6).
+inline std::string PdfObject(const std::string& pdf, int n) {
+  std::string header = "\r\n" + std::to_string(n) + " 0 obj\r\n";
+  size_t p = pdf.find(header);
+  if (p == std::string::npos) return {};
+  p += header.size();
+  return pdf.substr(p, pdf.find("endobj\r\n", p) - p);
+}
+
+inline std::string PdfContent(const std::string& pdf) {
+  std::string body = PdfObject(pdf, 6);
+  size_t start = body.find("stream\r\n") + 8;
+  return body.substr(start, body.find("endstream") - start);
+}
+
 inline bool HaveTool(const char* name) {
   return RunCommand(std::string("command -v ") + name + " >/dev/null 2>&1") == 0;
 }
