@@ -8,31 +8,11 @@
 #include "model/Drawing.h"
 #include "model/PathShapes.h"
 #include "model/SimpleShapes.h"
-#include "output/ProgressDialog.h"
 #include "output/RenderDrawing.h"
 #include "output/TraceDriver.h"
-#include "support/TestSupport.h"
+#include "support/OutputTestSupport.h"
 
 namespace {
-
-class FakeProgress : public ProgressDialog {
- public:
-  explicit FakeProgress(int cancelAt = -1) : cancelAt_(cancelAt) {}
-  void Start(int32_t t) override { total = t, ++starts; }
-  bool Advance() override {
-    ++advanced;
-    if (cancelAt_ >= 0 && advanced >= cancelAt_) cancelled = true;
-    return !cancelled;
-  }
-  bool Cancelled() const override { return cancelled; }
-
-  int32_t total = -1;
-  int starts = 0, advanced = 0;
-  bool cancelled = false;
-
- private:
-  int cancelAt_;
-};
 
 // The first word of every line, joined by spaces: the sequence of driver operations.
 std::string Ops(const TraceDriver& t) {

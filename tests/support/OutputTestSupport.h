@@ -15,6 +15,7 @@
 #include "model/Drawing.h"
 #include "output/ExportFile.h"
 #include "output/OutputSink.h"
+#include "output/ProgressDialog.h"
 #include "output/WmfReader.h"
 #include "platform/gdi/WmfDevice.h"
 #include "support/TestSupport.h"
@@ -70,6 +71,33 @@ struct ScopedSystemFonts {
 };
 
 }  // namespace testfonts
+
+// A progress window that counts its calls and keeps its texts; it is cancelled from the
+// `cancelAt`th step, or once the position reaches `cancelAtPosition` (never when negative).
+class FakeProgress : public ProgressDialog {
+ public:
+  explicit FakeProgress(int cancelAt = -1, int cancelAtPosition = -1)
+      : cancelAt_(cancelAt), cancelAtPosition_(cancelAtPosition) {}
+  void Start(int32_t t) override { total = t, ++starts; }
+  bool Advance() override {
+    ++advanced;
+    cancelled = cancelled || (cancelAt_ >= 0 && advanced >= cancelAt_);
+    return !cancelled;
+  }
+  bool Cancelled() const override {
+    return cancelled || (cancelAtPosition_ >= 0 && position >= cancelAtPosition_);
+  }
+  void SetText(const char* text) override { texts += std::string(text) + "|"; }
+  void SetPosition(int32_t at, int32_t) override { position = at; }
+
+  int32_t total = -1, position = 0;
+  int starts = 0, advanced = 0;
+  bool cancelled = false;
+  std::string texts;
+
+ private:
+  int cancelAt_, cancelAtPosition_;
+};
 
 // Exports `drawing` as `kind` into the file at `path`; true when written and closed.
 inline bool ExportTo(Drawing& drawing, int32_t kind, const std::string& path,
