@@ -2,7 +2,6 @@
 // (each pixel mapped back) sample the same nearest image pixels.
 #include <gtest/gtest.h>
 
-
 #include "fonts/StringSink.h"
 #include "model/ImageData.h"
 #include "platform/gdi/qt/QImageDevice.h"
