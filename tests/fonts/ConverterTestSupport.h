@@ -4,7 +4,6 @@
 
 #include <filesystem>
 #include <string>
-#include <vector>
 
 #include "fonts/StringSink.h"
 #include "fonts/TrueTypeBuilder.h"

@@ -8,8 +8,6 @@
 // clang-format on
 
 #include <algorithm>
-#include <cctype>
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
@@ -27,11 +25,7 @@ const std::string kNimbusAfm = "/usr/share/fonts/type1/urw-base35/NimbusSans-Reg
 
 // The page: 612 x 792 pixels at 72 dpi, one line of text at 48 points with its origin at (72, 400)
 // in PostScript coordinates.
-constexpr int kWidth = 612;
-constexpr int kHeight = 792;
-constexpr int kSize = 48;
-constexpr int kOriginX = 72;
-constexpr int kOriginY = 400;
+constexpr int kWidth = 612, kHeight = 792, kSize = 48, kOriginX = 72, kOriginY = 400;
 const char kText[] = "Hamburgefonstiv 0123";
 
 // Both rasterizers draw unhinted outlines by the pixel-centre rule here (Ghostscript with its
@@ -57,11 +51,9 @@ struct Ink {
 bool ReadPgmInk(const std::string& path, Ink* ink) {
   Pnm pgm = ReadPnm(path);
   if (pgm.channels != 1 || pgm.width != kWidth || pgm.height != kHeight) return false;
-  for (int y = 0; y < kHeight; ++y) {
-    for (int x = 0; x < kWidth; ++x) {
+  for (int y = 0; y < kHeight; ++y)
+    for (int x = 0; x < kWidth; ++x)
       if (uint8_t(pgm.pixels[size_t(y) * kWidth + size_t(x)]) < 128) ink->Add(x, y);
-    }
-  }
   return true;
 }
 
@@ -85,23 +77,19 @@ bool FreeTypeInk(const std::string& fontPath, Ink* ink) {
     // Whole pixels: the sub-pixel part of the pen moves the glyph less than the tolerances.
     int x0 = int((penX + 32) >> 6) + slot->bitmap_left;
     int y0 = (kHeight - kOriginY) - slot->bitmap_top;
-    for (unsigned r = 0; r < bm.rows; ++r) {
+    for (unsigned r = 0; r < bm.rows; ++r)
       for (unsigned c = 0; c < bm.width; ++c) {
         int x = x0 + int(c), y = y0 + int(r);
         if (x < 0 || y < 0 || x >= kWidth || y >= kHeight) continue;
-        uint8_t v = bm.buffer[long(r) * bm.pitch + long(c)];
-        canvas[size_t(y) * kWidth + size_t(x)] =
-            std::max(canvas[size_t(y) * kWidth + size_t(x)], v);
+        uint8_t& v = canvas[size_t(y) * kWidth + size_t(x)];
+        v = std::max(v, bm.buffer[long(r) * bm.pitch + long(c)]);
       }
-    }
     penX += slot->advance.x;
   }
   FT_Done_Face(face);
-  for (int y = 0; y < kHeight; ++y) {
-    for (int x = 0; x < kWidth; ++x) {
+  for (int y = 0; y < kHeight; ++y)
+    for (int x = 0; x < kWidth; ++x)
       if (canvas[size_t(y) * kWidth + size_t(x)] >= 128) ink->Add(x, y);
-    }
-  }
   return true;
 }
 
@@ -160,9 +148,8 @@ TEST(FontEmbeddingInterop, TrueTypeAsType42AndType3) {
 
 TEST(FontEmbeddingInterop, Type1FromPfb) {
   if (!HaveTool("gs")) GTEST_SKIP() << "Ghostscript not installed";
-  if (!std::filesystem::exists(kNimbusPfb) || !std::filesystem::exists(kNimbusAfm)) {
+  if (!std::filesystem::exists(kNimbusPfb) || !std::filesystem::exists(kNimbusAfm))
     GTEST_SKIP() << kNimbusPfb;
-  }
   Type1FontFace face({"Nimbus Sans", "NimbusSans-Regular", 0, kNimbusAfm, kNimbusPfb});
   StringSink sink;
   ASSERT_EQ(face.Download(&sink, 0), 1);

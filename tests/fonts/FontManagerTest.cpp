@@ -9,7 +9,6 @@
 #include "fonts/StandardFonts.h"
 #include "fonts/StringSink.h"
 #include "support/OutputTestSupport.h"
-#include "support/TestSupport.h"
 
 namespace {
 
@@ -78,13 +77,11 @@ TEST(FontFace, NamesKeysAndListingLines) {
   const std::vector<FontFace*>& list = fonts.GetFontList();
   EXPECT_EQ(list[1]->Key() + "|" + list[0]->Key(), "Arial,BOLDITALIC|Arial");
   // Settings keys ignore case, PostScript names do not; a family finds its plainest style.
-  for (auto [name, face] : {std::pair{"Arial,BOLDITALIC", list[1]},
-                            {"arial,bolditalic", list[1]},
-                            {"arial-bolditalicmt", nullptr},
-                            {"Arial", list[0]},
-                            {"Arial,ITALIC", nullptr},
-                            {"", nullptr}})
-    EXPECT_EQ(fonts.FindFace(name), face) << name;
+  const std::pair<const char*, FontFace*> lookups[] = {
+      {"Arial,BOLDITALIC", list[1]},   {"arial,bolditalic", list[1]},
+      {"arial-bolditalicmt", nullptr}, {"Arial", list[0]},
+      {"Arial,ITALIC", nullptr},       {"", nullptr}};
+  for (auto [name, face] : lookups) EXPECT_EQ(fonts.FindFace(name), face) << name;
 
   // Faces added later are found: the lookup is rebuilt.
   fonts.Add(TrueType("Arial", "Arial-ItalicMT", kStyleItalic));
@@ -123,12 +120,17 @@ TEST(FontManager, DefaultFaceAndMeasuringThroughTheModel) {
   EXPECT_TRUE(TheFontManager() == nullptr && CurrentTextMetrics() == nullptr);
 }
 
-TEST(FontManager, FaceWhoseFileHasGoneWritesNothing) {
+TEST(FontFace, FacesWhoseFilesHaveGoneMeasureAndWriteNothing) {
   std::string dir = TestWorkDir("font_manager_files");
   SystemFace gone = MakeSystemFace("Gone", "Gone", 0);
   gone.path = dir + "/missing.ttf";
+  // A face whose metrics cannot be read measures as empty instead of failing each time.
+  Type1FontFace broken(
+      Type1Face{"Broken", "Broken", 0, dir + "/missing.afm", dir + "/missing.pfb"});
   StringSink none;
-  EXPECT_EQ(TrueTypeFontFace(gone).Download(&none, 1), 0);
+  EXPECT_EQ(V(TrueTypeFontFace(gone).Download(&none, 1), broken.StringWidth("abc", 3, 12),
+              broken.Download(&none, 0)),
+            V(0, 0, 0));
   EXPECT_EQ(none.text, "");
 }
 
@@ -136,9 +138,8 @@ TEST(FontManager, CombinedListPutsType1FacesFirst) {
   const std::string afm = "/usr/share/fonts/type1/urw-base35/NimbusSans-Regular.afm";
   const std::string pfb = "/usr/share/fonts/X11/Type1/NimbusSans-Regular.pfb";
   const std::string ttf = kLiberation + "LiberationSans-Regular.ttf";
-  for (const std::string& p : {afm, pfb, ttf}) {
+  for (const std::string& p : {afm, pfb, ttf})
     if (!std::filesystem::exists(p)) GTEST_SKIP() << p << " not installed";
-  }
   std::string dir = TestWorkDir("font_manager_combined");
   CombinedFontManager fonts(dir + "/ulvex.ini");
   Type1Face nimbus{"Nimbus Sans", "NimbusSans-Regular", 0, afm, pfb};
@@ -151,13 +152,6 @@ TEST(FontManager, CombinedListPutsType1FacesFirst) {
   EXPECT_EQ(V(list[0]->IsTrueType(), list[1]->IsTrueType(), list[2]->IsTrueType()), V(0, 0, 1));
   EXPECT_EQ(fonts.DefaultFace(), list[2]);  // Liberation Sans
   EXPECT_TRUE(IsStandardFont(fonts.FindFace("Symbol")));
-
-  // A face whose metrics cannot be read measures as empty instead of failing each time.
-  Type1Face broken{"Broken", "Broken", 0, dir + "/missing.afm", dir + "/missing.pfb"};
-  Type1FontFace brokenFace(broken);
-  StringSink nothing;
-  EXPECT_EQ(V(brokenFace.StringWidth("abc", 3, 12), brokenFace.Download(&nothing, 0)), V(0, 0));
-  EXPECT_EQ(nothing.text, "");
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // laid out (sorted by tag, 4-byte aligned) behind a correct offset table and directory.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <initializer_list>
 #include <map>
@@ -39,12 +40,10 @@ inline Bytes SimpleGlyph(const std::vector<Contour>& contours) {
   std::vector<Point> all;
   for (const Contour& c : contours) all.insert(all.end(), c.begin(), c.end());
   int box[4] = {0, 0, 0, 0};
-  for (size_t i = 0; i < all.size(); ++i) {
-    const Point& p = all[i];
-    if (!i || p.x < box[0]) box[0] = p.x;
-    if (!i || p.y < box[1]) box[1] = p.y;
-    if (!i || p.x > box[2]) box[2] = p.x;
-    if (!i || p.y > box[3]) box[3] = p.y;
+  if (!all.empty()) box[0] = box[2] = all[0].x, box[1] = box[3] = all[0].y;
+  for (const Point& p : all) {
+    box[0] = std::min(box[0], p.x), box[1] = std::min(box[1], p.y);
+    box[2] = std::max(box[2], p.x), box[3] = std::max(box[3], p.y);
   }
   Bytes g;
   Put16s(g, {int(contours.size()), box[0], box[1], box[2], box[3]});
@@ -120,19 +119,17 @@ inline void BuildTables(const FontPlan& plan, std::map<std::string, Bytes>* tabl
   for (int v : plan.bbox) Put16(head, v);
   Put16s(head, {0, 8, 2, plan.indexToLocFormat, 0});  // macStyle, lowestRecPPEM, direction, loca
 
-  Bytes& hhea = t["hhea"];
-  Put32(hhea, 0x00010000);
-  for (int i = 0; i < 15; ++i) Put16(hhea, 0);
+  Bytes& hhea = t["hhea"] = Bytes(34, 0);  // version 1.0, then zeros up to the metrics count
+  hhea[1] = 1;
   Put16(hhea, int(plan.advances.size()));
 
   Bytes& hmtx = t["hmtx"];
   for (int a : plan.advances) Put16s(hmtx, {a, 0});
   for (int i = int(plan.advances.size()); i < numGlyphs; ++i) Put16(hmtx, 0);
 
-  Bytes& maxp = t["maxp"];
-  Put32(maxp, 0x00010000);
+  Bytes& maxp = t["maxp"] = Bytes{0, 1, 0, 0};
   Put16(maxp, numGlyphs);
-  for (int i = 0; i < 13; ++i) Put16(maxp, 0);
+  maxp.resize(32);
 
   Bytes& post = t["post"];
   Put32(post, plan.postFormat3 ? 0x00030000 : 0x00020000);

@@ -3,7 +3,6 @@
 #include "fonts/ConverterTestSupport.h"
 #include "fonts/Type3Converter.h"
 #include "fonts/Type42Converter.h"
-#include "support/TestSupport.h"
 
 namespace {
 
@@ -47,16 +46,6 @@ TEST(Type42Converter, FontInfoAndCharStrings) {
       Contains(r.text, "{/TrueDict where{pop}{(%%[ Error: no TrueType rasterizer ]%%)= flush}"));
   EXPECT_TRUE(r.text.ends_with("\r\nFontName currentdict end definefont pop\r\n%%EOF\r\n"));
   EXPECT_TRUE(r.log.empty()) << r.log;
-}
-
-TEST(Type42Converter, TooLongTableWritesNothing) {
-  ttb::FontPlan plan = ttb::SmallFont();
-  plan.extraTables["hmtx"] = ttb::Bytes(70000, 0);
-  Result r = Convert(ttb::BuildFont(plan));
-  EXPECT_EQ(r.ok, 0);
-  EXPECT_EQ(r.log, "TrueType font \"Test Font\" has a 'hmtx' table which is too long\n");
-  // Nothing of a font that cannot be carried whole reaches the document.
-  EXPECT_EQ(r.text, "");
 }
 
 // Names from the 'post' table (bad ones replaced), missing ASCII names from the 'cmap', and a
@@ -122,6 +111,9 @@ TEST(Type42Converter, CorruptFonts) {
       // An odd glyph length stops the glyph data; the table is zero-filled and the rest goes on.
       {with([](ttb::FontPlan& p) { p.glyphs[1].push_back(0); }), 1,
        "TrueType font \"Test Font\" contains a 'glyf' table without 2 ub1 padding\n"},
+      // Nothing of a font that cannot be carried whole reaches the document.
+      {with([](ttb::FontPlan& p) { p.extraTables["hmtx"] = ttb::Bytes(70000, 0); }), 0,
+       "TrueType font \"Test Font\" has a 'hmtx' table which is too long\n"},
       // unitsPerEm 0 would divide by zero.
       {with([](ttb::FontPlan& p) { p.unitsPerEm = 0; }), 0,
        "TrueType font \"\" is unusable because unitsPerEm = 0\n"},

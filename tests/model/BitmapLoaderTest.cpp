@@ -92,11 +92,9 @@ TEST(BitmapLoader, RefusesMalformedHeaders) {
   mb[0] = 'M', mb[1] = 'B';
   EXPECT_EQ(Load(mb, &img), 0);
   // Pixels at the very end, far past it, inside the header; unknown header sizes.
-  for (auto [at, value] : {std::pair{size_t(10), uint32_t(ok.size())},
-                           {10, 0xFFFFFFF0u},
-                           {10, 20},
-                           {14, 20},
-                           {14, 0xFFFFFFF0u}}) {
+  const std::pair<size_t, uint32_t> fields[] = {
+      {10, uint32_t(ok.size())}, {10, 0xFFFFFFF0u}, {10, 20}, {14, 20}, {14, 0xFFFFFFF0u}};
+  for (auto [at, value] : fields) {
     Bytes b = ok;
     Set32(&b, at, value);
     EXPECT_EQ(Load(b, &img), 0) << at << " " << value;
@@ -329,35 +327,23 @@ TEST_F(BitmapInterop, RleAndTopDown) {
   // This ImageMagick writes no RLE4, so the 4-bit file is encoded here and ImageMagick reads it.
   Bytes pal4 = Make("pal4", "-colors 16 -type Palette -compress None BMP3", 40, 4, 0);
   ASSERT_GT(pal4.size(), 118u);
-  const size_t stride = 20;  // 37 nibbles, padded
-  Bytes stream;
-  for (size_t row = 0; row < 23; ++row) {
-    const uint8_t* r = pal4.data() + Get32(pal4, 10) + row * stride;
-    auto at = [&](size_t x) { return uint8_t((r[x / 2] >> (x % 2 ? 0 : 4)) & 15); };
-    size_t x = 0;
-    while (x < 37) {
-      size_t run = 1;
-      while (x + run < 37 && at(x + run) == at(x)) ++run;
-      if (run >= 2 || 37 - x < 3) {
-        stream.insert(stream.end(), {uint8_t(run), uint8_t(at(x) * 17)});
-        x += run;
-        continue;
-      }
-      size_t n = 3;  // absolute run of literals
-      while (x + n < 37 && n < 40 && at(x + n) != at(x + n - 1)) ++n;
-      stream.insert(stream.end(), {0, uint8_t(n)});
-      for (size_t i = 0; i < n; i += 2) {
-        stream.push_back(uint8_t(at(x + i) << 4 | (i + 1 < n ? at(x + i + 1) : 0)));
-      }
-      if (((n + 1) / 2) % 2) stream.push_back(0);
-      x += n;
-    }
-    stream.insert(stream.end(), {0, 0});
-  }
-  stream.insert(stream.end(), {0, 1});
+  // Odd rows in absolute mode (19 bytes of 37 nibbles, padded to 16 bits), even rows as runs
+  // of two pixels and then the last one alone.
   Bytes rle4(pal4.begin(), pal4.begin() + Get32(pal4, 10));
   Set32(&rle4, 30, 2);
-  rle4.insert(rle4.end(), stream.begin(), stream.end());
+  for (size_t row = 0; row < 23; ++row) {
+    const uint8_t* r = pal4.data() + Get32(pal4, 10) + row * 20;
+    if (row % 2) {
+      rle4.insert(rle4.end(), {0, 37});
+      rle4.insert(rle4.end(), r, r + 19);
+      rle4.push_back(0);
+    } else {
+      for (size_t x = 0; x < 36; x += 2) rle4.insert(rle4.end(), {2, r[x / 2]});
+      rle4.insert(rle4.end(), {1, r[18]});
+    }
+    rle4.insert(rle4.end(), {0, 0});
+  }
+  rle4.insert(rle4.end(), {0, 1});
   Set32(&rle4, 2, uint32_t(rle4.size()));
   Write("rle4", rle4);
   ExpectSame("rle4");
@@ -371,10 +357,9 @@ TEST_F(BitmapInterop, RleAndTopDown) {
     ASSERT_GT(up.size(), 54u);
     size_t off = Get32(up, 10), rowBytes = (up.size() - off) / 23;
     Bytes down(up.begin(), up.begin() + off);
-    for (size_t r = 23; r-- > 0;) {
+    for (size_t r = 23; r-- > 0;)
       down.insert(down.end(), up.begin() + off + r * rowBytes,
                   up.begin() + off + (r + 1) * rowBytes);
-    }
     Set32(&down, 22, uint32_t(-23));
     Write(name + "_topdown", down);
     ExpectSame(name + "_topdown");

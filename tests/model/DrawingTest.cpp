@@ -5,7 +5,6 @@
 #include "model/SimpleShapes.h"
 #include "model/UndoActions.h"
 #include "support/ModelTestSupport.h"
-#include "support/TestSupport.h"
 
 namespace {
 
@@ -15,8 +14,6 @@ BoxShape* AddBox(Drawing& d, float x1, float y1, float x2, float y2, float width
   d.AddShape(box);
   return box;
 }
-
-std::vector<Shape*> Order(const ShapeList& list) { return {list.begin(), list.end()}; }
 
 void SelectOnly(Drawing& d, std::initializer_list<Shape*> shapes) {
   d.ClearSelection();
@@ -109,8 +106,7 @@ TEST(DrawingArrangeTest, SpaceEvenlyByStrokedEdges) {
   int32_t before = d.undo().UndoCount();
   SelectOnly(d, {bottom, top});
   d.SpaceEvenly(0);
-  EXPECT_EQ(d.undo().UndoCount(), before + 1);
-  EXPECT_FLOAT_EQ(BoundsOf(top, 1).y2, 111);
+  EXPECT_EQ(V(d.undo().UndoCount(), BoundsOf(top, 1).y2), V(before + 1, 111));
 }
 
 TEST(DrawingClipboardTest, CopyPasteCutAndStatus) {

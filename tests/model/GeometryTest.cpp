@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "model/Geometry.h"
-#include "support/TestSupport.h"
+#include "support/ModelTestSupport.h"
 
 TEST(Geometry, InverseOfSingularAndRegularMatrices) {
   MatrixD singular = Invert(MatrixD{0, 0, 0, 0, 5, 5});
@@ -16,7 +16,5 @@ TEST(Geometry, InverseOfSingularAndRegularMatrices) {
   const double got[6] = {id.a, id.b, id.c, id.d, id.tx, id.ty}, want[6] = {1, 0, 0, 1, 0, 0};
   for (int i = 0; i < 6; ++i) EXPECT_NEAR(got[i], want[i], 1e-12) << i;
   Point p = ITransform(m, 10, 20);
-  Point back = Transform(m, p.x, p.y);
-  EXPECT_NEAR(back.x, 10, 1e-4);
-  EXPECT_NEAR(back.y, 20, 1e-4);
+  ExpectPoint(Transform(m, p.x, p.y), 10, 20);
 }

@@ -7,7 +7,6 @@
 #include "model/DebugLog.h"
 #include "model/GraphicsState.h"
 #include "support/ModelTestSupport.h"
-#include "support/TestSupport.h"
 
 namespace {
 

@@ -1,15 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <random>
 #include <vector>
 
 #include "model/Drawing.h"
 #include "model/ShapeQuery.h"
 #include "model/SimpleShapes.h"
+#include "support/ModelTestSupport.h"
 
 namespace {
-
-std::vector<Shape*> Members(const ShapeList& list) { return {list.begin(), list.end()}; }
 
 // A drawing large enough to be indexed, edited at random through the drawing's commands and
 // the undo stack: after every edit, the query answers exactly as the plain walk in list order.
@@ -28,49 +28,27 @@ TEST(HitIndexTest, AnswersAsThePlainWalkAfterRandomEdits) {
     if (below(50) == 0) s->Rotate(x, y, uniform(0, 90));
     d.AddShape(s);
   };
+  const std::function<void()> edits[] = {
+      [&] { d.MoveBy(uniform(-60, 60), uniform(-60, 60)); },
+      [&] { d.MoveBy(uniform(-60, 60), uniform(-60, 60)); },
+      [&] { d.Clear(); },
+      [&] { d.Undo(); },
+      [&] { d.Redo(); },
+      [&] { d.Group(); },
+      [&] { d.SelectAll(), d.Ungroup(); },  // ungroups every group: a wholesale change
+      [&] { d.BringToFront(); },
+      [&] { d.SendToBack(); },
+      [&] {
+        for (int i = 0; i < 40; ++i) addShape();
+      },
+      [&] { d.Cut(), d.Paste(); },
+      [&] { d.RotateBy(uniform(-30, 30)); }};
   for (int step = 0; step < 300; ++step) {
     while (d.shapes().Count() < 10400) addShape();
     d.ClearSelection();
     const int picks = below(3) == 0 ? 300 : 1 + below(4);
     for (int i = 0; i < picks; ++i) d.Select(d.shapes()[below(d.shapes().Count())]);
-    switch (below(12)) {
-      case 0:
-      case 1:
-        d.MoveBy(uniform(-60, 60), uniform(-60, 60));
-        break;
-      case 2:
-        d.Clear();
-        break;
-      case 3:
-        d.Undo();
-        break;
-      case 4:
-        d.Redo();
-        break;
-      case 5:
-        d.Group();
-        break;
-      case 6:
-        d.SelectAll();  // ungroups every group: a wholesale change
-        d.Ungroup();
-        break;
-      case 7:
-        d.BringToFront();
-        break;
-      case 8:
-        d.SendToBack();
-        break;
-      case 9:
-        for (int i = 0; i < 40; ++i) addShape();
-        break;
-      case 10:
-        d.Cut();
-        d.Paste();
-        break;
-      default:
-        d.RotateBy(uniform(-30, 30));
-        break;
-    }
+    edits[below(12)]();
     ASSERT_GE(d.shapes().Count(), 10000);
     for (int k = 0; k < 6; ++k) {
       const float x = uniform(-20, 640), y = uniform(-20, 640);
@@ -79,7 +57,7 @@ TEST(HitIndexTest, AnswersAsThePlainWalkAfterRandomEdits) {
       ShapeList got, want;
       const bool found = ShapesTouchedBy(d.shapes(), x, y, x + w, y + h, flags, &got);
       ASSERT_EQ(found, WalkShapesTouchedBy(d.shapes(), Rect{x, y, x + w, y + h}, flags, &want));
-      ASSERT_EQ(Members(got), Members(want)) << "step " << step << " query " << k;
+      ASSERT_EQ(Order(got), Order(want)) << "step " << step << " query " << k;
     }
   }
 }

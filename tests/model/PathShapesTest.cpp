@@ -1,12 +1,7 @@
 #include <gtest/gtest.h>
 
-#include <cmath>
-#include <string>
-#include <vector>
-
 #include "model/PathShapes.h"
 #include "support/ModelTestSupport.h"
-#include "support/TestSupport.h"
 
 namespace {
 
@@ -39,8 +34,7 @@ TEST(PathShapesTest, PolygonSnapTriesTheClosingEdgeLastAndOnlyWhenClosed) {
   EXPECT_EQ(x, 22);
   poly.Close();
   ASSERT_EQ(poly.SnapToOutline(&x, &y, 3), 1);
-  EXPECT_NEAR(y, 2 * x, 1e-3);  // projected onto y = 2x
-  EXPECT_NEAR(x, 23.6f, 1e-3);
+  ExpectPoint(Point{x, y}, 23.6, 47.2, 1e-3);  // projected onto y = 2x
 
   // Near both the first and the closing edge: the first edge wins.
   x = 1, y = 1.5f;
@@ -54,24 +48,15 @@ TEST(PathShapesTest, PolygonSnapTriesTheClosingEdgeLastAndOnlyWhenClosed) {
   ExpectPoint(poly.points[1], 50, 0);
   ASSERT_EQ(poly.InsertNodeAt(50, 100, 2), 1);  // the closing edge: appended at the end
   ExpectPoint(poly.points[4], 25, 50, 1e-3);
-  EXPECT_EQ(poly.InsertNodeAt(500, 500, 2), 0);
-  EXPECT_EQ(poly.DeleteNode(9), 0);
-  EXPECT_EQ(poly.DeleteNode(0), 1);
-  EXPECT_EQ(poly.points.Count(), 4);
-  EXPECT_FLOAT_EQ(poly.points[0].x, 50);
+  EXPECT_EQ(V(poly.InsertNodeAt(500, 500, 2), poly.DeleteNode(9), poly.DeleteNode(0)), V(0, 0, 1));
+  EXPECT_EQ(V(poly.points.Count(), poly.points[0].x), V(4, 50));
 }
 
 TEST(PathShapesTest, CurveInsertionKeepsTheDrawnCurve) {
   for (int32_t closed : {0, 1}) {
     CurveShape c;
-    CurveNode a = MakeCurveNode(0, 0, 1);
-    a.outX = 30, a.outY = 80;
-    a.inX = -20, a.inY = -40;
-    CurveNode b = MakeCurveNode(120, 10, 0);
-    b.inX = 90, b.inY = 90;
-    b.outX = 150, b.outY = -60;
-    c.AddNode(a);
-    c.AddNode(b);
+    c.AddNode(CurveNode{0, 0, -20, -40, 30, 80, 1});
+    c.AddNode(CurveNode{120, 10, 90, 90, 150, -60, 0});
     c.closed = closed;
     c.Rotate(10, 10, 30);
     c.Scale(0, 0, 1.5f, 0.5f);
@@ -140,15 +125,9 @@ TEST(PathShapesTest, SmoothingOfOpenClosedAndTwoNodeCurves) {
 
 TEST(PathShapesTest, CurveBoundsUseOnlyTheControlsThePathUses) {
   CurveShape c;
-  CurveNode a = MakeCurveNode(0, 0, 0);
-  a.inX = -500;  // unused while open
-  a.outX = 10, a.outY = 80;
-  CurveNode b = MakeCurveNode(100, 0, 0);
-  b.inX = 90, b.inY = -30;
-  b.outY = 700;  // unused while open
-  c.AddNode(a);
-  c.AddNode(b);
-  ExpectRect(BoundsOf(&c, 0), 0, -30, 100, 80);  // the control box, above the drawn curve
+  c.AddNode(CurveNode{0, 0, -500, 0, 10, 80, 0});      // the incoming control unused while open
+  c.AddNode(CurveNode{100, 0, 90, -30, 100, 700, 0});  // the outgoing one unused while open
+  ExpectRect(BoundsOf(&c, 0), 0, -30, 100, 80);        // the control box, above the drawn curve
   c.Close();
   ExpectRect(BoundsOf(&c, 0), -500, -30, 100, 700);
   c.Move(1, 0);

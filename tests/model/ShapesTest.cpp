@@ -2,15 +2,12 @@
 
 #include <cmath>
 #include <memory>
-#include <string>
 #include <tuple>
-#include <vector>
 
 #include "model/ImageShape.h"
 #include "model/PathShapes.h"
 #include "model/SimpleShapes.h"
 #include "support/ModelTestSupport.h"
-#include "support/TestSupport.h"
 
 namespace {
 

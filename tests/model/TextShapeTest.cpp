@@ -8,7 +8,6 @@
 #include "model/Drawing.h"
 #include "model/TextShape.h"
 #include "support/ModelTestSupport.h"
-#include "support/TestSupport.h"
 
 namespace {
 

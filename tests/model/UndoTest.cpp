@@ -9,7 +9,6 @@
 #include "model/UndoActions.h"
 #include "model/UndoStack.h"
 #include "support/ModelTestSupport.h"
-#include "support/TestSupport.h"
 
 namespace {
 

@@ -1,19 +1,17 @@
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "fonts/StringSink.h"
 #include "model/ImageData.h"
-#include "model/PathShapes.h"
 #include "output/AiWriter.h"
+#include "support/TestSupport.h"
 
 namespace {
 
-// Runs one document through the Illustrator writer and returns its lines (without CR LF);
-// fails the test when any line lacks its CR.
+// Runs one document through the Illustrator writer and returns its lines (without CR LF).
 std::vector<std::string> WriteAi(const std::function<void(AiWriter&)>& body,
                                  PageInfo page = PageInfo{0, 0, 100, 50, "t", 0, {}}) {
   StringSink sink;
@@ -24,15 +22,7 @@ std::vector<std::string> WriteAi(const std::function<void(AiWriter&)>& body,
     body(writer);
     writer.EndDocument(nullptr);
   }
-  std::vector<std::string> lines;
-  std::istringstream in(sink.text);
-  std::string line;
-  while (std::getline(in, line)) {
-    EXPECT_TRUE(!line.empty() && line.back() == '\r') << "line without CR LF: " << line;
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    lines.push_back(line);
-  }
-  return lines;
+  return SplitLines(sink.text);
 }
 
 // The body: the lines between the header's last line and "%%Trailer".

@@ -2,6 +2,7 @@
 // world transforms, arcs, chords and pies, text size and the log of skipped records.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <string>
@@ -15,7 +16,8 @@
 #include "output/MetafileImport.h"
 #include "output/RoundTripDrawing.h"
 #include "output/WmfReader.h"
-#include "support/TestSupport.h"
+#include "support/ModelTestSupport.h"
+#include "support/OutputTestSupport.h"
 
 namespace {
 
@@ -53,19 +55,6 @@ class Emf {
   }
   std::string bytes_;
 };
-
-Rect Bounds(Shape* s) {
-  Rect r;
-  s->GetBounds(&r, 0);
-  return r;
-}
-
-std::vector<MetaRecord> ReadAll(const std::string& bytes, MetafileInfo* info, bool* ok) {
-  std::vector<MetaRecord> recs;
-  *ok = ReadMetafile(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), info,
-                     [&](const MetaRecord& r) { recs.push_back(r); });
-  return recs;
-}
 
 }  // namespace
 
@@ -118,7 +107,7 @@ TEST(EmfRecords, EachNewRecordKindMakesItsShape) {
   ASSERT_EQ(parts.Count(), 2);
   EXPECT_EQ(V(parts[0]->Kind(), parts[1]->Kind()), V(kPolygonShape, kCurveShape));
   EXPECT_TRUE(static_cast<PolygonShape*>(parts[0])->closed);
-  EXPECT_NEAR(Bounds(shapes[0]).x2 - Bounds(shapes[0]).x1, 400 * k, 0.01);
+  EXPECT_NEAR(BoundsOf(shapes[0], 0).x2 - BoundsOf(shapes[0], 0).x1, 400 * k, 0.01);
   EXPECT_NEAR(parts[0]->style().lineWidth, 10 * k, 1e-4);
   EXPECT_EQ(parts[0]->style().fillOn, 1);
 
@@ -126,29 +115,23 @@ TEST(EmfRecords, EachNewRecordKindMakesItsShape) {
   EXPECT_EQ(V(static_cast<CurveShape*>(shapes[2])->nodes.Count(), shapes[2]->style().fillOn),
             V(2, 0));
   // The world transform doubles the box's width.
-  EXPECT_NEAR(Bounds(shapes[3]).x2 - Bounds(shapes[3]).x1, 100 * k, 0.01);
-  EXPECT_NEAR(Bounds(shapes[3]).y2 - Bounds(shapes[3]).y1, 50 * k, 0.01);
+  EXPECT_NEAR(BoundsOf(shapes[3], 0).x2 - BoundsOf(shapes[3], 0).x1, 100 * k, 0.01);
+  EXPECT_NEAR(BoundsOf(shapes[3], 0).y2 - BoundsOf(shapes[3], 0).y1, 50 * k, 0.01);
   // From east to north, counter-clockwise: a quarter of the circle of radius 100 units.
   EXPECT_EQ(static_cast<CurveShape*>(shapes[6])->nodes.Count(),
             static_cast<CurveShape*>(shapes[5])->nodes.Count() + 1);  // the pie's centre
-  const Rect arc = Bounds(shapes[4]);
-  for (int i = 4; i <= 6; ++i) {
-    const Rect r = Bounds(shapes[i]);
-    EXPECT_NEAR(r.x2 - r.x1, 100 * k, 0.01) << i;
-    EXPECT_NEAR(r.y2 - r.y1, 100 * k, 0.01) << i;
-    EXPECT_NEAR(r.x1, arc.x1, 0.01) << i;
-    EXPECT_NEAR(r.y1, arc.y1, 0.01) << i;
-  }
+  const Rect arc = BoundsOf(shapes[4], 0);
+  for (int i = 4; i <= 6; ++i)
+    ExpectRect(BoundsOf(shapes[i], 0), arc.x1, arc.y1, arc.x1 + 100 * k, arc.y1 + 100 * k, 0.01f);
   EXPECT_TRUE(static_cast<CurveShape*>(shapes[5])->closed);
   auto* text = static_cast<TextShape*>(shapes[7]);
   EXPECT_NEAR(text->size(), 20 * k, 1e-3);  // the real size; the matrix only moves
   EXPECT_LT(std::hypot(text->matrix().a - 1, text->matrix().d - 1), 1e-5);
   // Two bitmap records are reported in one line.
-  bool logged = false;
-  for (const std::string& line : DebugLogLines()) {
-    logged = logged || line.find("Metafile import: 2 bitmap records skipped") != std::string::npos;
-  }
-  EXPECT_TRUE(logged);
+  const auto& log = DebugLogLines();
+  EXPECT_TRUE(std::any_of(log.begin(), log.end(), [](const std::string& line) {
+    return Contains(line, "Metafile import: 2 bitmap records skipped");
+  }));
   DestroyShapes(&shapes);
 }
 
@@ -166,7 +149,7 @@ TEST(EmfRecords, ReaderTakesTheFrameWideTextAndRefusesBadCounts) {
   e.Rec(84, text);
   MetafileInfo info;
   bool ok = false;
-  std::vector<MetaRecord> recs = ReadAll(e.Finish(), &info, &ok);
+  std::vector<MetaRecord> recs = ReadAllRecords(e.Finish(), &info, &ok);
   ASSERT_TRUE(ok);
   EXPECT_EQ(V(info.enhanced, info.placeable, info.unitsPerInch, info.right), V(1, 1, 100, 1000));
   ASSERT_EQ(recs.size(), 5u);
@@ -182,7 +165,7 @@ TEST(EmfRecords, ReaderTakesTheFrameWideTextAndRefusesBadCounts) {
   text[10] = 0xFFFFFF00u;
   offset.Rec(84, text);
   for (Emf* bad : {&count, &offset}) {
-    ReadAll(bad->Finish(), &info, &ok);
+    ReadAllRecords(bad->Finish(), &info, &ok);
     EXPECT_FALSE(ok);
   }
 }

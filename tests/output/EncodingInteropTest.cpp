@@ -13,7 +13,6 @@
 #include "output/ExportFile.h"
 #include "platform/fontsys/Cp1252.h"
 #include "support/OutputTestSupport.h"
-#include "support/TestSupport.h"
 
 namespace {
 

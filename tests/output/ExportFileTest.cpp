@@ -13,9 +13,7 @@
 #include "model/TextShape.h"
 #include "output/ExportFile.h"
 #include "output/OutputSink.h"
-#include "platform/msgbox/Messages.h"
 #include "support/OutputTestSupport.h"
-#include "support/TestSupport.h"
 
 namespace {
 

@@ -56,9 +56,8 @@ TEST_F(FileSinkTest, WritesEverythingAndRenamesOnClose) {
   EXPECT_EQ(sink.WriteString("late"), 0);  // closed again
   EXPECT_EQ(ReadFileBytes(path), std::string("abX\0Yfn 42 1.5\r\n", 16) + "<" + big + ">");
   EXPECT_EQ(DirEntries(dir), std::vector<std::string>{"out.qlx"});
-  struct stat st;
-  ASSERT_EQ(stat(path.c_str(), &st), 0);
-  EXPECT_EQ(st.st_mode & 0777, 0644u);  // as a freshly created file under umask 022
+  // As a freshly created file under umask 022.
+  EXPECT_EQ(std::filesystem::status(path).permissions(), std::filesystem::perms(0644));
   EXPECT_TRUE(log.texts.empty());
 }
 
@@ -81,9 +80,8 @@ TEST_F(FileSinkTest, ExistingTargetIsReplacedOnlyOnSuccess) {
   sink.WriteString("new contents");
   ASSERT_EQ(sink.Close(), 1);
   EXPECT_EQ(ReadFileBytes(path), "new contents");
-  struct stat st;
-  ASSERT_EQ(stat(path.c_str(), &st), 0);
-  EXPECT_EQ(st.st_mode & 0777, 0640u);  // a saved file keeps its permissions
+  // A saved file keeps its permissions.
+  EXPECT_EQ(std::filesystem::status(path).permissions(), std::filesystem::perms(0640));
   EXPECT_EQ(DirEntries(dir), std::vector<std::string>{"doc.qlx"});
 }
 

@@ -31,11 +31,8 @@ class InsertCommands : public ::testing::Test {
   std::string dir_;
 };
 
-const char kHead[] =
-    "%!PS-Adobe-3.0 EPSF-3.0\n%%Creator: Ondara Draw, Version 3.1\n%%Orientation: Portrait\n"
-    "%%EndComments\n%%BeginProlog\n%%EndProlog\n%%BeginSetup\n%QLX g 6 7 1 1\n"
-    "QLXDict begin\n%%EndSetup\n%%Page: 1 1\n%%BeginPageSetup\n%%EndPageSetup\n";
-const char kTail[] = "%%PageTrailer\n%%Trailer\nend\nshowpage\n%%EOF\n";
+using roundtrip::kHead;
+using roundtrip::kTail;
 // A box and a text in a font nobody has.
 const char kBody[] =
     "0 0 10 10 [1 0 0 1 0 0] Bx\ns\n/_NoSuchFont 10 11 0 1 z\n[1 0 0 1 0 0] e\n(one) t\nT\n";

@@ -13,20 +13,11 @@
 #include "output/MetafileImport.h"
 #include "output/OutputDriver.h"
 #include "output/RoundTripDrawing.h"
-#include "output/WmfReader.h"
 #include "platform/gdi/WmfDevice.h"
 #include "support/ModelTestSupport.h"
-#include "support/TestSupport.h"
+#include "support/OutputTestSupport.h"
 
 namespace {
-
-// A placeable metafile of the recorded device's records.
-std::string Placeable(gdi::WmfDevice& dc, int16_t right, int16_t bottom, uint16_t upi) {
-  uint8_t header[22];
-  MakePlaceableHeader(0, 0, right, bottom, upi, header);
-  const std::vector<uint8_t>& body = dc.Finish();
-  return std::string(reinterpret_cast<char*>(header), 22) + std::string(body.begin(), body.end());
-}
 
 int32_t Convert(const std::string& b, ShapeList* out) {
   return ConvertMetafile(reinterpret_cast<const uint8_t*>(b.data()), b.size(), out);

@@ -5,7 +5,6 @@
 
 #include "model/PathShapes.h"
 #include "output/OutputDriver.h"
-#include "support/TestSupport.h"
 
 namespace {
 

@@ -10,19 +10,16 @@
 #include <cstdlib>
 #include <string>
 
-#include "fonts/FontManager.h"
 #include "model/Drawing.h"
 #include "output/ExportFile.h"
 #include "output/RoundTripDrawing.h"
 #include "support/OutputTestSupport.h"
 #include "support/PixelCompare.h"
-#include "support/TestSupport.h"
 
 namespace {
 
-constexpr int kReduce = 4;
-constexpr int kChannelTolerance = 51;         // 20% of 255
-constexpr double kMostDifferingShare = 0.02;  // of the reduced pixels
+constexpr int kReduce = 4, kChannelTolerance = 51;  // 20% of 255
+constexpr double kMostDifferingShare = 0.02;        // of the reduced pixels
 
 }  // namespace
 
@@ -45,11 +42,9 @@ TEST(PdfEpsAgreementInterop, PopplerAndGhostscriptDrawTheSamePicture) {
   ASSERT_EQ(RunCommand("pdftoppm -r 72 -aa no -aaVector no -singlefile " + dir + "/d.pdf " + dir +
                        "/pdf >" + dir + "/pdftoppm.log 2>&1"),
             0);
-  Pnm eps = ReadPnm(dir + "/eps.ppm");
-  Pnm pdf = ReadPnm(dir + "/pdf.ppm");
+  Pnm eps = ReadPnm(dir + "/eps.ppm"), pdf = ReadPnm(dir + "/pdf.ppm");
   ASSERT_GT(eps.width, 0);
-  ASSERT_EQ(eps.width, pdf.width);
-  ASSERT_EQ(eps.height, pdf.height);
+  ASSERT_EQ(V(eps.width, eps.height), V(pdf.width, pdf.height));
 
   size_t inked = 0, pixels = 0;
   const size_t differing =

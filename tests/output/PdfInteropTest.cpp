@@ -2,9 +2,7 @@
 // reads its version, poppler renders it; Ghostscript runs the Illustrator body.
 #include <gtest/gtest.h>
 
-#include <cctype>
 #include <string>
-#include <vector>
 
 #include "model/Drawing.h"
 #include "model/SimpleShapes.h"

@@ -39,13 +39,6 @@ void FillDrawing(Drawing& drawing) {
   }
 }
 
-std::string ContentStream(const std::string& pdf) {
-  size_t start = pdf.find("stream\r\n");
-  size_t end = pdf.find("endstream");
-  if (start == std::string::npos || end == std::string::npos) return "";
-  return pdf.substr(start + 8, end - start - 8);
-}
-
 }  // namespace
 
 TEST(PdfNumbers, ExponentFormsBecomePlainDecimals) {
@@ -69,7 +62,7 @@ TEST(PdfNumbers, ContentHasNoExponentAndOnlyPdfWritesPlain) {
   FillDrawing(drawing);
   StringSink pdf, eps;
   ASSERT_EQ(ExportFile(drawing, kExportPdf, &pdf, ExportOptions{.border = 0}), 1);
-  const std::string content = ContentStream(pdf.text);
+  const std::string content = PdfContent(pdf.text);
   ASSERT_NE(content.find("Tm"), std::string::npos);
   const std::regex exponent("[0-9.][eE][-+]?[0-9]");
   EXPECT_FALSE(std::regex_search(content, exponent)) << content;

@@ -9,10 +9,8 @@
 #include "fonts/FontManager.h"
 #include "fonts/StringSink.h"
 #include "model/ImageData.h"
-#include "model/PathShapes.h"
 #include "output/PdfWriter.h"
 #include "support/OutputTestSupport.h"
-#include "support/TestSupport.h"
 
 namespace {
 
@@ -56,62 +54,26 @@ int CheckStructure(const std::string& pdf) {
   return size - 1;
 }
 
-// The body of object n (after "n 0 obj\r\n", up to "endobj").
-std::string Object(const std::string& pdf, int n) {
-  std::string header = "\r\n" + std::to_string(n) + " 0 obj\r\n";
-  size_t p = pdf.find(header);
-  if (p == std::string::npos) return {};
-  p += header.size();
-  return pdf.substr(p, pdf.find("endobj\r\n", p) - p);
-}
-
 // A stream's data must be exactly as long as the length object says.
 void CheckStreamLength(const std::string& pdf, int streamObject, int lengthObject) {
-  std::string body = Object(pdf, streamObject);
+  std::string body = PdfObject(pdf, streamObject);
   size_t start = body.find("stream\r\n");
   size_t end = body.find("endstream\r\n");
   ASSERT_NE(start, std::string::npos);
   ASSERT_NE(end, std::string::npos);
-  EXPECT_EQ(std::to_string(end - start - 8) + "\r\n", Object(pdf, lengthObject));
+  EXPECT_EQ(std::to_string(end - start - 8) + "\r\n", PdfObject(pdf, lengthObject));
 }
 
-std::string Content(const std::string& pdf) {
-  std::string body = Object(pdf, 6);
-  size_t start = body.find("stream\r\n") + 8;
-  return body.substr(start, body.find("endstream") - start);
-}
-
-// Fixed metrics: every glyph 500 units wide, ascent 800, a bold italic TrueType face.
-class FakeFace : public FontFace {
- public:
-  FakeFace(const char* psName, int32_t trueType)
-      : FontFace("Fake", psName, kStyleBold | kStyleItalic), trueType_(trueType) {
-    for (int& w : metrics_.widths) w = 500;
-    metrics_.ascent = 800;
-    metrics_.descent = -200;
-    metrics_.bbox[0] = -10;
-    metrics_.bbox[1] = -200;
-    metrics_.bbox[2] = 900;
-    metrics_.bbox[3] = 800;
-    metrics_.capHeight = 640;
-    metrics_.italicAngle = -12;
-    metrics_.serif = true;
-    metrics_.firstChar = 32;
-    metrics_.lastChar = 65;
-  }
-  int32_t IsTrueType() const override { return trueType_; }
-  const FaceMetrics* Metrics() override { return &metrics_; }
-  int32_t Download(OutputSink*, int32_t) override { return 0; }
-
- private:
-  int32_t trueType_;
-  FaceMetrics metrics_;
-};
-
+// A bold italic TrueType face, every glyph 500 units wide, and the resident Helvetica.
 std::unique_ptr<FontManager> FakeFonts() {
+  SystemFace fake = testfonts::MakeSystemFace("Fake", "FakeSans-BoldItalic",
+                                              kStyleBold | kStyleItalic, 800, -200);
+  FaceMetrics& m = fake.metrics;
+  m.bbox[0] = -10, m.bbox[1] = -200, m.bbox[2] = 900, m.bbox[3] = 800;
+  m.capHeight = 640, m.italicAngle = -12, m.serif = true, m.firstChar = 32, m.lastChar = 65;
   auto fonts = std::make_unique<testfonts::FixedFonts>();
-  fonts->Add(std::make_unique<FakeFace>("FakeSans-BoldItalic", 1))
-      .Add(std::make_unique<FakeFace>("Helvetica", 0));
+  fonts->Add(std::make_unique<TrueTypeFontFace>(fake))
+      .Add(std::make_unique<Type1FontFace>(Type1Face{"Helvetica", "Helvetica", 0, "", ""}));
   return fonts;
 }
 
@@ -139,13 +101,13 @@ TEST(PdfWriter, StandardFontTextAndImageMakeThirteenObjects) {
     w.DrawImage(&m, &image);
   });
   EXPECT_EQ(CheckStructure(pdf), 12);
-  EXPECT_EQ(Object(pdf, 9), "<<\r\n/F1 10 0 R\r\n>>\r\n");
+  EXPECT_EQ(PdfObject(pdf, 9), "<<\r\n/F1 10 0 R\r\n>>\r\n");
   // 13 pixels: a full line of 12, then the last pixel with the end marker.
-  EXPECT_TRUE(Contains(Object(pdf, 11), "\r\n242526>\r\nendstream"));
+  EXPECT_TRUE(Contains(PdfObject(pdf, 11), "\r\n242526>\r\nendstream"));
   CheckStreamLength(pdf, 11, 12);
   CheckStreamLength(pdf, 6, 7);
-  EXPECT_EQ(Object(pdf, 8), "<<\r\n/Im0 11 0 R\r\n>>\r\n");
-  EXPECT_EQ(Content(pdf),
+  EXPECT_EQ(PdfObject(pdf, 8), "<<\r\n/Im0 11 0 R\r\n>>\r\n");
+  EXPECT_EQ(PdfContent(pdf),
             "0 0 0 0 k\r\nBT\r\n/F1 12 Tf\r\n14 TL\r\n1 0 0 1 0 50 Tm\r\n0 "
             "Tw\r\n(Hi) Tj\r\nET\r\nq\r\n20 0 0 10 5 6 cm\r\n/Im0 Do\r\nQ\r\n");
 }
@@ -161,10 +123,10 @@ TEST(PdfWriter, ObjectTableGrowsBeyond255) {
   });
   // Objects 1-8, the empty font dictionary 9, then 200 images with their lengths.
   EXPECT_EQ(CheckStructure(pdf), 409);
-  EXPECT_EQ(Object(pdf, 9), "<<\r\n>>\r\n");
+  EXPECT_EQ(PdfObject(pdf, 9), "<<\r\n>>\r\n");
   CheckStreamLength(pdf, 408, 409);
-  EXPECT_NE(Object(pdf, 8).find("/Im199 408 0 R\r\n"), std::string::npos);
-  EXPECT_EQ(Content(pdf).find("/Im200"), std::string::npos);
+  EXPECT_NE(PdfObject(pdf, 8).find("/Im199 408 0 R\r\n"), std::string::npos);
+  EXPECT_EQ(PdfContent(pdf).find("/Im200"), std::string::npos);
 }
 
 TEST_F(PdfWriterFonts, NonResidentFontsGetWidthsAndDescriptors) {
@@ -180,8 +142,8 @@ TEST_F(PdfWriterFonts, NonResidentFontsGetWidthsAndDescriptors) {
       {"FakeSans-BoldItalic", "Helvetica"});
   // 9 the font dictionary, 10-12 the fonts, 13-14 the two descriptors.
   EXPECT_EQ(CheckStructure(pdf), 14);
-  EXPECT_EQ(Object(pdf, 9), "<<\r\n/F1 10 0 R\r\n/F2 11 0 R\r\n/F3 12 0 R\r\n>>\r\n");
-  std::string fonts = Object(pdf, 10) + Object(pdf, 11) + Object(pdf, 12);
+  EXPECT_EQ(PdfObject(pdf, 9), "<<\r\n/F1 10 0 R\r\n/F2 11 0 R\r\n/F3 12 0 R\r\n>>\r\n");
+  std::string fonts = PdfObject(pdf, 10) + PdfObject(pdf, 11) + PdfObject(pdf, 12);
   std::string widths = "/Widths [";
   for (int i = 0; i < 34; i++) widths += (i == 16 || i == 32) ? "\r\n 500" : " 500";
   EXPECT_TRUE(Contains(fonts,
@@ -194,11 +156,11 @@ TEST_F(PdfWriterFonts, NonResidentFontsGetWidthsAndDescriptors) {
   EXPECT_TRUE(Contains(fonts, "/BaseFont /Helvetica\r\n/Encoding /WinAnsiEncoding\r\n>>\r\n"));
   EXPECT_TRUE(Contains(fonts, "/Name /F3"));
   EXPECT_TRUE(Contains(fonts, "/FontDescriptor 14 0 R"));
-  EXPECT_EQ(Object(pdf, 13),
+  EXPECT_EQ(PdfObject(pdf, 13),
             "<<\r\n/Type /FontDescriptor\r\n/FontName /FakeSans-BoldItalic\r\n/FontBBox [ -10 "
             "-200 900 800 ]\r\n/Ascent 800\r\n/Descent -200\r\n/CapHeight 640\r\n/XHeight "
             "0\r\n/ItalicAngle -12\r\n/Flags 98\r\n/StemV 120\r\n>>\r\n");
-  EXPECT_NE(Content(pdf).find("/F3 10 Tf"), std::string::npos);
+  EXPECT_NE(PdfContent(pdf).find("/F3 10 Tf"), std::string::npos);
 }
 
 TEST(PdfWriter, LineFarBeyondAnyFixedBufferIsWrittenWhole) {
@@ -208,5 +170,5 @@ TEST(PdfWriter, LineFarBeyondAnyFixedBufferIsWrittenWhole) {
   std::string pdf = WritePdf([&](PdfWriter& w) {
     w.DrawText(&style, nullptr, longLine.c_str(), "Helvetica", 10, 12, kAlignLeft, rect);
   });
-  EXPECT_TRUE(Contains(Content(pdf), "(" + longLine + ") Tj\r\n"));
+  EXPECT_TRUE(Contains(PdfContent(pdf), "(" + longLine + ") Tj\r\n"));
 }

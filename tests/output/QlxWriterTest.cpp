@@ -15,21 +15,10 @@
 #include "output/QlxWriter.h"
 #include "output/RenderDrawing.h"
 #include "support/ModelTestSupport.h"
-#include "support/TestSupport.h"
 
 namespace {
 
 using Lines = std::vector<std::string>;
-
-Lines SplitLines(const std::string& text) {
-  Lines lines;
-  for (size_t start = 0, end; start < text.size(); start = end + 2) {
-    end = text.find("\r\n", start);
-    if (end == std::string::npos) return lines.push_back(text.substr(start) + "<no CR LF>"), lines;
-    lines.push_back(text.substr(start, end - start));
-  }
-  return lines;
-}
 
 // The shape lines between the page setup and the trailer.
 Lines Body(const std::string& text) {
@@ -91,16 +80,10 @@ TEST(QlxWriter, NumbersMatricesAndStrings) {
   EXPECT_EQ(FormatMatrix(MakeMatrix(0.00005f, 1.23456f, -0.00009f, 1, 300.5f, -2), 0),
             "[0 1.235 0 1 300.5 -2] ");
   EXPECT_EQ(FormatMatrix(MakeMatrix(1, 0, 0, 1, 123456, 0), 1), "1 0 0 1 1.235e+05 0 ");
-  // The fast formatting gives exactly the bytes of printf "%g" (the test runs in the C locale).
-  for (double v : {0.0, -1.0, 0.5, 1e-5, 0.0001, 123456.0, 1234567.0, 999999.0, 1e6, -0.0, 1.0 / 3,
-                   1e300, -2.5e-7, 612.3, 0.000123456, 99999.95, 1e-320}) {
-    char expect[64];
-    std::snprintf(expect, sizeof expect, "%g", v);
-    EXPECT_EQ(NumberText(v), expect) << v;
-    if (std::isinf(float(v))) continue;
-    std::snprintf(expect, sizeof expect, "%g", double(float(v)));
-    EXPECT_EQ(NumberText(float(v)), expect) << v;
-  }
+  // Numbers are printf's "%g" (checked over every binade by the formatting's own test); a float
+  // is written as its double.
+  EXPECT_EQ(NumberText(0.1f) + " " + NumberText(1e-5) + " " + NumberText(1234567.0),
+            "0.1 1e-05 1.23457e+06");
   // Not-a-number would be an undefined name to a printer.
   EXPECT_EQ(NumberText(std::nan("")), "0");
   EXPECT_EQ(EscapePsString("a(b)"), "a\\(b\\)");

@@ -8,31 +8,11 @@
 #include "model/Drawing.h"
 #include "model/PathShapes.h"
 #include "model/SimpleShapes.h"
-#include "output/ProgressDialog.h"
 #include "output/RenderDrawing.h"
 #include "output/TraceDriver.h"
-#include "support/TestSupport.h"
+#include "support/OutputTestSupport.h"
 
 namespace {
-
-class FakeProgress : public ProgressDialog {
- public:
-  explicit FakeProgress(int cancelAt = -1) : cancelAt_(cancelAt) {}
-  void Start(int32_t t) override { total = t, ++starts; }
-  bool Advance() override {
-    ++advanced;
-    if (cancelAt_ >= 0 && advanced >= cancelAt_) cancelled = true;
-    return !cancelled;
-  }
-  bool Cancelled() const override { return cancelled; }
-
-  int32_t total = -1;
-  int starts = 0, advanced = 0;
-  bool cancelled = false;
-
- private:
-  int cancelAt_;
-};
 
 // The first word of every line, joined by spaces: the sequence of driver operations.
 std::string Ops(const TraceDriver& t) {
@@ -128,10 +108,11 @@ TEST(RenderDrawingTest, PageInfoBoxTitleLandscapeAndGrid) {
 
   // Borders that would turn the box inside out (-1000, or -40 for the 50-point height) count
   // as 0; 10 grows it by 10.5, truncated; a small negative one shrinks it.
-  for (auto [border, box] : {std::pair{-1000.0f, std::array{50, 50, 150, 100}},
-                             {-40.0f, std::array{50, 50, 150, 100}},
-                             {10.0f, std::array{39, 39, 160, 110}},
-                             {-3.0f, std::array{52, 52, 147, 97}}}) {
+  const std::pair<float, std::array<int32_t, 4>> borders[] = {{-1000, {50, 50, 150, 100}},
+                                                              {-40, {50, 50, 150, 100}},
+                                                              {10, {39, 39, 160, 110}},
+                                                              {-3, {52, 52, 147, 97}}};
+  for (auto [border, box] : borders) {
     PageInfo p = MakePageInfo(d, border);
     EXPECT_EQ((std::array{p.llx, p.lly, p.urx, p.ury}), box) << border;
   }

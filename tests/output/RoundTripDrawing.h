@@ -9,7 +9,6 @@
 #include <memory>
 #include <string>
 #include <tuple>
-#include <utility>
 #include <vector>
 
 #include "fonts/FontManager.h"
@@ -41,36 +40,24 @@ struct ScopedFixedFonts : testfonts::ScopedFonts {
   ScopedFixedFonts() : ScopedFonts(MakeFixedFonts()) {}
 };
 
+// A native file around a body of shape lines: grid 6 by 7, shown and snapped.
+inline const char kHead[] =
+    "%!PS-Adobe-3.0 EPSF-3.0\n%%Creator: Ondara Draw, Version 3.1\n%%Orientation: Portrait\n"
+    "%%EndComments\n%%BeginProlog\n/Ln { } def\n%%EndProlog\n%%BeginSetup\n%QLX g 6 7 1 1\n"
+    "QLXDict begin\n%%EndSetup\n%%Page: 1 1\n%%BeginPageSetup\n/_QLX_savepage save def\n"
+    "0 0 m 10 10 L s\n%%EndPageSetup\n";
+inline const char kTail[] =
+    "%%PageTrailer\n_QLX_savepage restore\n%%Trailer\nend\nshowpage\n%%EOF\n";
+
 inline PaintStyle Style(float width, int32_t strokeOn, int32_t fillOn, Color stroke, Color fill,
                         int32_t pattern, int32_t dash) {
-  PaintStyle s;
-  s.lineWidth = width;
-  s.strokeOn = strokeOn;
-  s.fillOn = fillOn;
-  s.strokeColor = stroke;
-  s.fillColor = fill;
-  s.pattern = pattern;
-  s.dash = dash;
-  return s;
+  return PaintStyle{width, strokeOn, fillOn, stroke, fill, pattern, dash};
 }
 
 template <typename T>
 T* Styled(T* shape, const PaintStyle& style) {
   shape->SetPaintStyle(style);
   return shape;
-}
-
-inline CurveNode Node(float x, float y, float inX, float inY, float outX, float outY,
-                      uint8_t corner) {
-  CurveNode n;
-  n.x = x;
-  n.y = y;
-  n.inX = inX;
-  n.inY = inY;
-  n.outX = outX;
-  n.outY = outY;
-  n.corner = corner;
-  return n;
 }
 
 // Numbers are chosen so that "%g" and the matrices' "%.4g" write them exactly; colours are whole
@@ -128,14 +115,14 @@ inline void BuildRoundTripDrawing(Drawing* d) {
   d->AddShape(two);
   // Curves: open with smooth and corner nodes, closed with a corner first node.
   auto* curve = Styled(new CurveShape(), Style(1, 1, 0, black, white, -1, 0));
-  curve->AddNode(Node(20, 520, 20, 520, 40, 560, 0));
-  curve->AddNode(Node(80, 520, 60, 500, 100, 540, 1));
-  curve->AddNode(Node(140, 530, 120, 570, 140, 530, 0));
+  curve->AddNode(CurveNode{20, 520, 20, 520, 40, 560, 0});
+  curve->AddNode(CurveNode{80, 520, 60, 500, 100, 540, 1});
+  curve->AddNode(CurveNode{140, 530, 120, 570, 140, 530, 0});
   d->AddShape(curve);
   auto* blob = Styled(new CurveShape(), Style(1, 1, 1, teal, odd, 8, -1));
-  blob->AddNode(Node(200, 520, 190, 540, 210, 500, 1));
-  blob->AddNode(Node(260, 510, 250, 490, 270, 530, 0));
-  blob->AddNode(Node(240, 570, 260, 580, 220, 560, 0));
+  blob->AddNode(CurveNode{200, 520, 190, 540, 210, 500, 1});
+  blob->AddNode(CurveNode{260, 510, 250, 490, 270, 530, 0});
+  blob->AddNode(CurveNode{240, 570, 260, 580, 220, 560, 0});
   blob->Close();
   d->AddShape(blob);
   // A group holding a nested group, and a compound path of two polygons.
@@ -210,73 +197,47 @@ struct Fields {
 inline Fields FieldsOf(const Shape& s) {
   Fields f;
   f.Add({double(s.Kind())});
-  switch (s.Kind()) {
-    case kLineShape: {
-      auto& l = static_cast<const LineShape&>(s);
-      f.Add({l.x1, l.y1, l.x2, l.y2});
-      for (const Arrowhead* e : {&l.leftArrow(), &l.rightArrow()})  // a kind counts when on
-        f.Add({double(e->enabled != 0), double(e->enabled ? e->kind : 0)});
-      break;
+  const Matrix& m = s.matrix();
+  if (auto* l = dynamic_cast<const LineShape*>(&s)) {
+    f.Add({l->x1, l->y1, l->x2, l->y2});
+    for (const Arrowhead* e : {&l->leftArrow(), &l->rightArrow()})  // a kind counts when on
+      f.Add({double(e->enabled != 0), double(e->enabled ? e->kind : 0)});
+  } else if (auto* x = dynamic_cast<const BoxShape*>(&s)) {
+    f.Add({x->x1, x->y1, x->x2, x->y2});
+  } else if (auto* o = dynamic_cast<const OvalShape*>(&s)) {
+    f.Add({o->cx, o->cy, o->rx, o->ry});
+  } else if (auto* a = dynamic_cast<const ArcShape*>(&s)) {
+    f.Add({a->cx, a->cy, a->rx, a->ry, a->startAngle, a->endAngle});
+  } else if (auto* p = dynamic_cast<const PolygonShape*>(&s)) {
+    f.Add({double(p->closed), double(p->points.Count())});
+    for (const Point& q : p->points) f.AddPoint(m, q.x, q.y);
+  } else if (auto* c = dynamic_cast<const CurveShape*>(&s)) {
+    const int32_t n = c->nodes.Count();
+    f.Add({double(c->closed), double(n)});
+    // An open curve does not use the first node's incoming nor the last one's outgoing
+    // control, and the first node's corner flag names no segment.
+    for (int32_t i = 0; i < n; ++i) {
+      const CurveNode& k = c->nodes[i];
+      f.AddPoint(m, k.x, k.y);
+      if (c->closed || i > 0) f.AddPoint(m, k.inX, k.inY), f.Add({double(k.corner & 1)});
+      if (c->closed || i < n - 1) f.AddPoint(m, k.outX, k.outY);
     }
-    case kBoxShape: {
-      auto& x = static_cast<const BoxShape&>(s);
-      f.Add({x.x1, x.y1, x.x2, x.y2});
-      break;
-    }
-    case kOvalShape: {
-      auto& x = static_cast<const OvalShape&>(s);
-      f.Add({x.cx, x.cy, x.rx, x.ry});
-      break;
-    }
-    case kArcShape: {
-      auto& x = static_cast<const ArcShape&>(s);
-      f.Add({x.cx, x.cy, x.rx, x.ry, x.startAngle, x.endAngle});
-      break;
-    }
-    case kPolygonShape: {
-      auto& x = static_cast<const PolygonShape&>(s);
-      f.Add({double(x.closed), double(x.points.Count())});
-      for (const Point& p : x.points) f.AddPoint(s.matrix(), p.x, p.y);
-      break;
-    }
-    case kCurveShape: {
-      auto& x = static_cast<const CurveShape&>(s);
-      const int32_t n = x.nodes.Count();
-      f.Add({double(x.closed), double(n)});
-      for (int32_t i = 0; i < n; ++i) {
-        // An open curve does not use the first node's incoming nor the last one's outgoing
-        // control, and the first node's corner flag names no segment.
-        const CurveNode& c = x.nodes[i];
-        f.AddPoint(s.matrix(), c.x, c.y);
-        if (x.closed || i > 0) f.AddPoint(s.matrix(), c.inX, c.inY), f.Add({double(c.corner & 1)});
-        if (x.closed || i < n - 1) f.AddPoint(s.matrix(), c.outX, c.outY);
-      }
-      break;
-    }
-    case kTextShape: {
-      auto& x = static_cast<const TextShape&>(s);
-      f.bytes = std::string(x.text()) + "|" + x.font();
-      f.Add({x.size(), x.leading(), double(x.alignment())});
-      f.Add(s.style().fillColor);
-      f.tolerance = 0.05;
-      f.AddPoint(s.matrix(), x.frame().x1, x.frame().y1);
-      f.AddPoint(s.matrix(), x.frame().x2, x.frame().y2);
-      break;
-    }
-    case kImageShape: {
-      auto& x = static_cast<const ImageShape&>(s);
-      f.Add({double(x.image.width), double(x.image.height)});
-      f.bytes.assign(x.image.pixels.begin(), x.image.pixels.end());
-      f.Add(s.matrix());
-      break;
-    }
-    default:  // containers: their children are compared one by one
-      break;
-  }
+  } else if (auto* t = dynamic_cast<const TextShape*>(&s)) {
+    f.bytes = std::string(t->text()) + "|" + t->font();
+    f.Add({t->size(), t->leading(), double(t->alignment())});
+    f.Add(s.style().fillColor);
+    f.tolerance = 0.05;
+    f.AddPoint(m, t->frame().x1, t->frame().y1);
+    f.AddPoint(m, t->frame().x2, t->frame().y2);
+  } else if (auto* i = dynamic_cast<const ImageShape*>(&s)) {
+    f.Add({double(i->image.width), double(i->image.height)});
+    f.bytes.assign(i->image.pixels.begin(), i->image.pixels.end());
+    f.Add(m);
+  }  // containers: their children are compared one by one
   const int32_t k = s.Kind();
   if (k != kTextShape && k != kImageShape && k != kGroupShape && k != kCompoundShape)
     f.AddStyle(s, k != kLineShape);
-  if (k == kLineShape || k == kBoxShape || k == kOvalShape || k == kArcShape) f.Add(s.matrix());
+  if (k == kLineShape || k == kBoxShape || k == kOvalShape || k == kArcShape) f.Add(m);
   return f;
 }
 

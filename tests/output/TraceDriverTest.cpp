@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <string>
-
 #include "fonts/StringSink.h"
 #include "output/TraceDriver.h"
 

@@ -60,13 +60,14 @@ TEST(ProfileTest, WriteKeepsEverythingElse) {
 TEST(ProfileTest, RefusesWhatWouldNotReadBack) {
   std::string text = "[A]\r\nx=1\r\n";
   const std::string before = text;
-  EXPECT_FALSE(SetProfileValue(&text, "A", "k=v", "1"));
-  EXPECT_FALSE(SetProfileValue(&text, "A", ";k", "1"));
-  EXPECT_FALSE(SetProfileValue(&text, "A", "", "1"));
-  EXPECT_FALSE(SetProfileValue(&text, "A]", "k", "1"));
-  EXPECT_FALSE(SetProfileValue(&text, " A", "k", "1"));
-  EXPECT_FALSE(SetProfileValue(&text, "A", "k", "1\r\n[Injected]"));
-  EXPECT_FALSE(SetProfileValue(&text, "A", "k", std::string("a\0b", 3)));
+  const std::string bad[][3] = {{"A", "k=v", "1"},
+                                {"A", ";k", "1"},
+                                {"A", "", "1"},
+                                {"A]", "k", "1"},
+                                {" A", "k", "1"},
+                                {"A", "k", "1\r\n[Injected]"},
+                                {"A", "k", std::string("a\0b", 3)}};
+  for (const auto& b : bad) EXPECT_FALSE(SetProfileValue(&text, b[0], b[1], b[2])) << b[0] << b[1];
   EXPECT_EQ(text, before);
 }
 

@@ -101,19 +101,19 @@ TEST(SystemFontsTest, BrokenFontsAreSkipped) {
   std::string dir = TestWorkDir("fonts_broken");
   std::string font = ReadFileBytes(kLiberation + "LiberationSans-Regular.ttf");
   std::vector<std::string> files;
+  auto add = [&](const std::string& name, const std::string& bytes) {
+    files.push_back(dir + "/" + name);
+    WriteFileBytes(files.back(), bytes);
+  };
   for (size_t cut : {size_t(0), size_t(3), size_t(11), size_t(100), size_t(300), font.size() / 2,
-                     font.size() - 100}) {
-    files.push_back(dir + "/cut" + std::to_string(cut) + ".ttf");
-    WriteFileBytes(files.back(), font.substr(0, cut));
-  }
+                     font.size() - 100})
+    add("cut" + std::to_string(cut) + ".ttf", font.substr(0, cut));
   // A collection whose member count and offsets point past the end.
-  files.push_back(dir + "/lying.ttc");
-  WriteFileBytes(files.back(), std::string("ttcf\0\1\0\0\xFF\xFF\xFF\xFF\0\0\0\x10", 16));
+  add("lying.ttc", std::string("ttcf\0\1\0\0\xFF\xFF\xFF\xFF\0\0\0\x10", 16));
   // A required table missing ('hmtx'), and a CFF font.
   Tables t = ParseTables(font);
   t.erase(0x686D7478);
-  files.push_back(dir + "/nohmtx.ttf");
-  WriteFileBytes(files.back(), BuildFonts({t}, false));
+  add("nohmtx.ttf", BuildFonts({t}, false));
   files.push_back("/usr/share/fonts/opentype/urw-base35/NimbusSans-Bold.otf");
   std::vector<SystemFace> faces;
   ListFacesInFiles(files, dir + "/ulvex.ini", &faces);

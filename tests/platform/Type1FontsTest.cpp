@@ -4,17 +4,13 @@
 #include <vector>
 
 #include "platform/type1/Type1Fonts.h"
+#include "support/BmpBuilder.h"
 #include "support/TestSupport.h"
 
 namespace {
 
-void Put16(std::vector<uint8_t>* b, size_t at, int v) {
-  (*b)[at] = uint8_t(v);
-  (*b)[at + 1] = uint8_t(v >> 8);
-}
-void Put32(std::vector<uint8_t>* b, size_t at, uint32_t v) {
-  for (int i = 0; i < 4; ++i) (*b)[at + i] = uint8_t(v >> (8 * i));
-}
+using bmptest::Set32;
+void Put16(std::vector<uint8_t>* b, size_t at, int v) { Set32(b, at, uint32_t(v), 2); }
 
 // A PFM for characters 32..34 with extended metrics and the PostScript name at the end.
 std::vector<uint8_t> MakePfm(const std::string& name) {
@@ -27,9 +23,9 @@ std::vector<uint8_t> MakePfm(const std::string& name) {
   b[90] = 0x21;  // variable pitch, FF_SWISS
   b[95] = 32;
   b[96] = 34;
-  Put32(&b, 119, 147);       // extended metrics
-  Put32(&b, 123, 147 + 52);  // extent table
-  Put32(&b, 139, uint32_t(b.size()));
+  Set32(&b, 119, 147);       // extended metrics
+  Set32(&b, 123, 147 + 52);  // extent table
+  Set32(&b, 139, uint32_t(b.size()));
   b.insert(b.end(), name.begin(), name.end());
   b.push_back(0);
   return b;
@@ -39,7 +35,7 @@ std::vector<uint8_t> Segment(int type, const std::string& data) {
   std::vector<uint8_t> s(6, 0);
   s[0] = 128;
   s[1] = uint8_t(type);
-  Put32(&s, 2, uint32_t(data.size()));
+  Set32(&s, 2, uint32_t(data.size()));
   s.insert(s.end(), data.begin(), data.end());
   return s;
 }
@@ -93,7 +89,7 @@ TEST(Type1FontsTest, PfmNameAndMetrics) {
   // No NUL before the end, an offset past the end, an empty or overlong or unsafe name.
   EXPECT_FALSE(PfmPostScriptName(pfm.data(), pfm.size() - 1, &name));
   std::vector<uint8_t> bad = pfm;
-  Put32(&bad, 139, 0xFFFFFFFFu);
+  Set32(&bad, 139, 0xFFFFFFFFu);
   EXPECT_FALSE(PfmPostScriptName(bad.data(), bad.size(), &name));
   for (const std::string& n : {std::string(), std::string(64, 'N'), std::string("Bad Name")}) {
     bad = MakePfm(n);
@@ -110,7 +106,7 @@ TEST(Type1FontsTest, PfmNameAndMetrics) {
   // Tables that run past the end fail.
   for (auto [at, offset] : {std::pair{123, pfm.size() - 4}, {119, pfm.size() - 10}}) {
     bad = pfm;
-    Put32(&bad, size_t(at), uint32_t(offset));
+    Set32(&bad, size_t(at), uint32_t(offset));
     EXPECT_FALSE(ParsePfm(bad.data(), bad.size(), &m)) << at;
   }
   EXPECT_FALSE(ParsePfm(pfm.data(), 146, &m));

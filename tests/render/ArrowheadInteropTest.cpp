@@ -11,7 +11,6 @@
 #include "model/Drawing.h"
 #include "model/SimpleShapes.h"
 #include "output/ExportFile.h"
-#include "render/BitmapRenderer.h"
 #include "render/RegisterRender.h"
 #include "support/PixelCompare.h"
 #include "support/RenderTestSupport.h"
@@ -55,11 +54,9 @@ TEST(ArrowheadInterop, EveryKindLooksTheSameInEveryDriver) {
     Drawing drawing;
     BuildArrows(&drawing, kind);
     const std::string base = dir + "/k" + std::to_string(kind);
-    for (auto [kind, ext] : {std::pair{kExportBmp, ".bmp"},
-                             {kExportEps, ".eps"},
-                             {kExportPdf, ".pdf"},
-                             {kExportWmf, ".wmf"}})
-      ASSERT_TRUE(ExportTo(drawing, kind, base + ext));
+    const std::pair<int32_t, const char*> files[] = {
+        {kExportBmp, ".bmp"}, {kExportEps, ".eps"}, {kExportPdf, ".pdf"}, {kExportWmf, ".wmf"}};
+    for (auto [format, ext] : files) ASSERT_TRUE(ExportTo(drawing, format, base + ext));
     ExpectGhostscriptClean(
         "-q -sDEVICE=ppmraw -r72 -dEPSCrop -dGraphicsAlphaBits=1 "
         "-dUseFastColor -sOutputFile=" +
@@ -83,9 +80,8 @@ TEST(ArrowheadInterop, EveryKindLooksTheSameInEveryDriver) {
                    {"wmf", pixels::Binarize(ReadPnm(base + "-wmf.ppm")), true}};
     for (const Driver& d : drivers) {
       SCOPED_TRACE(d.name);
-      ASSERT_EQ(d.picture.channels, 3);
-      ASSERT_EQ(d.picture.width, ours.width);
-      ASSERT_EQ(d.picture.height, ours.height);
+      ASSERT_EQ(V(d.picture.channels, d.picture.width, d.picture.height),
+                V(3, ours.width, ours.height));
       const Pnm mine = d.placedByScan ? pixels::Register(ours, d.picture) : ours;
       // The frame itself is libwmf's edge of the picture; only what lies inside it counts.
       const size_t differing =

@@ -38,17 +38,13 @@ TEST(Arrowhead, AngleIsExactForVerticalLinesAndAtan2Otherwise) {
 TEST(Arrowhead, ScaleFollowsSolidWidthDashedIsOneNeverBelowOne) {
   for (auto [width, dash, scale] :
        {std::tuple{4.0f, -1, 4.0f}, {4.0f, 2, 1.0f}, {0.0f, -1, 1.0f}, {0.5f, -1, 1.0f}}) {
-    PaintStyle s;
-    s.lineWidth = width, s.dash = dash;
-    EXPECT_EQ(ArrowheadScale(s), scale) << width << " " << dash;
+    EXPECT_EQ(ArrowheadScale(PaintStyle{.lineWidth = width, .dash = dash}), scale)
+        << width << " " << dash;
   }
 }
 
 TEST(Arrowhead, OutlinesAreRotatedScaledAndPlacedAtTheTip) {
-  PaintStyle line;
-  line.lineWidth = 2;
-  line.strokeColor = Color{100, 0, 0};
-  line.fillColor = Color{0, 0, 100};
+  const PaintStyle line{2, 1, 0, Color{100, 0, 0}, Color{0, 0, 100}, -1, -1};
   ArrowheadOutline o;
   // Type 1 pointing right from (100, 50): the tip extends 9w beyond the end point.
   ASSERT_TRUE(MakeArrowheadOutline(line, 1, 100, 50, 0, 50, &o));

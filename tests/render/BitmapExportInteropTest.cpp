@@ -7,33 +7,22 @@
 #include "output/OutputSink.h"
 #include "render/BitmapRenderer.h"
 #include "support/OutputTestSupport.h"
-#include "support/TestSupport.h"
 
 namespace {
 
 // A page with a filled pattern box, a curve and a red square at a known place.
 bool Export(BitmapRenderer* r, FileSink* sink, int32_t llx, int32_t urx, int32_t ury) {
   if (!sink->Open()) return false;
-  PageInfo page;
-  page.llx = llx;
-  page.urx = urx;
-  page.ury = ury;
+  PageInfo page{llx, 0, urx, ury, "", 0, {}};
   if (r->BeginDocument(&page, 0, nullptr) != 1) return false;
-  PaintStyle style;
-  style.fillOn = 1;
-  style.pattern = 5;
-  style.fillColor = Color{0, 100, 0};
-  r->DrawBox(&style, nullptr, 20, 20, 200, 120);
+  const PaintStyle pattern{1, 1, 1, Color{}, Color{0, 100, 0}, 5, -1};
+  r->DrawBox(&pattern, nullptr, 20, 20, 200, 120);
   CurveNode nodes[2] = {MakeCurveNode(10, 10, 0), MakeCurveNode(300, 300, 0)};
   nodes[0].outX = 300;
   nodes[1].inX = 10;
-  style.fillOn = 0;
-  style.lineWidth = 3;
-  r->DrawCurve(&style, nullptr, nodes, 2, 0);
-  PaintStyle red;
-  red.strokeOn = 0;
-  red.fillOn = 1;
-  red.fillColor = Color{100, 0, 0};
+  const PaintStyle curve{3, 1, 0, Color{}, Color{}, -1, -1};
+  r->DrawCurve(&curve, nullptr, nodes, 2, 0);
+  const PaintStyle red{1, 0, 1, Color{}, Color{100, 0, 0}, -1, -1};
   r->DrawBox(&red, nullptr, 100, 200, 110, 210);
   r->EndDocument(nullptr);
   return sink->Close() == 1;

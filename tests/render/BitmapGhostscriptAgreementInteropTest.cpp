@@ -27,12 +27,10 @@
 #include "model/TextShape.h"
 #include "output/ExportFile.h"
 #include "output/RoundTripDrawing.h"
-#include "render/BitmapRenderer.h"
 #include "render/RegisterRender.h"
 #include "support/OutputTestSupport.h"
 #include "support/PixelCompare.h"
 #include "support/RenderTestSupport.h"
-#include "support/TestSupport.h"
 
 namespace {
 
@@ -52,12 +50,10 @@ TEST(BitmapGhostscriptAgreementInterop, OurBmpMatchesGhostscriptOnOurEps) {
   // The metric twins of the drawing's Arial and Times New Roman Bold, which the machine has:
   // both pictures then draw the same glyphs, ours from the font file, Ghostscript's from the
   // embedded copy.
-  for (Shape* s : drawing.shapes()) {
-    if (s->Kind() != kTextShape) continue;
-    auto* text = static_cast<TextShape*>(s);
-    const char* twin = text->font() == "ArialMT" ? "LiberationSans" : "LiberationSerif-Bold";
-    text->SetTextStyle(twin, text->size(), text->leading(), text->alignment());
-  }
+  for (Shape* s : drawing.shapes())
+    if (auto* t = s->Kind() == kTextShape ? static_cast<TextShape*>(s) : nullptr)
+      t->SetTextStyle(t->font() == "ArialMT" ? "LiberationSans" : "LiberationSerif-Bold", t->size(),
+                      t->leading(), t->alignment());
   FontManager* fonts = TheFontManager();
   if (!fonts || !fonts->FindFace("LiberationSans") || !fonts->FindFace("LiberationSerif-Bold"))
     GTEST_SKIP() << "needs fonts-liberation";
@@ -72,9 +68,7 @@ TEST(BitmapGhostscriptAgreementInterop, OurBmpMatchesGhostscriptOnOurEps) {
   Pnm ours = pixels::ReadBmp24(dir + "/d.bmp");
   Pnm gs = ReadPnm(dir + "/eps.ppm");
   ASSERT_GT(ours.width, 0);
-  ASSERT_EQ(gs.channels, 3);
-  ASSERT_EQ(ours.width, gs.width);
-  ASSERT_EQ(ours.height, gs.height);
+  ASSERT_EQ(V(gs.channels, gs.width, gs.height), V(3, ours.width, ours.height));
 
   const size_t pixels = size_t(ours.width) * size_t(ours.height);
   const size_t differing = pixels::CountDiffering(ours, gs, kChannelTolerance);

@@ -2,27 +2,22 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
-#include <cstdlib>
-#include <cstring>
 #include <string>
 #include <utility>
 #include <vector>
 
-#include "fonts/FontManager.h"
 #include "fonts/StringSink.h"
 #include "model/Drawing.h"
 #include "model/PathShapes.h"
 #include "model/SimpleShapes.h"
 #include "output/ExportFile.h"
-#include "output/OutputSink.h"
-#include "output/ProgressDialog.h"
 #include "platform/gdi/qt/QImageDevice.h"
 #include "render/BitmapRenderer.h"
 #include "render/BitmapWriters.h"
 #include "render/RegisterRender.h"
 #include "render/TerminalProgress.h"
+#include "support/OutputTestSupport.h"
 #include "support/RenderTestSupport.h"
-#include "support/TestSupport.h"
 
 namespace {
 
@@ -34,27 +29,6 @@ uint32_t U16(const std::string& b, size_t at) {
 }
 uint32_t U32(const std::string& b, size_t at) { return U16(b, at) | U16(b, at + 2) << 16; }
 
-class CancelAfter : public ProgressDialog {
- public:
-  explicit CancelAfter(int32_t rows) : rows_(rows) {}
-  void Start(int32_t) override {}
-  bool Advance() override { return true; }
-  bool Cancelled() const override { return position_ >= rows_; }
-  void SetText(const char* text) override { texts += std::string(text) + "|"; }
-  void SetPosition(int32_t position, int32_t) override { position_ = position; }
-  std::string texts;
-
- private:
-  int32_t rows_;
-  int32_t position_ = 0;
-};
-
-PaintStyle Filled(const Color& fill, bool stroke) {
-  PaintStyle s;
-  s.fillOn = 1, s.fillColor = fill, s.strokeOn = stroke ? 1 : 0;
-  return s;
-}
-
 TEST(BitmapRenderer, MaximumSmoothingRendersFourTimesAndWritesThePageSize) {
   StringSink sink;
   BitmapRenderer r(&sink, 4);
@@ -63,7 +37,7 @@ TEST(BitmapRenderer, MaximumSmoothingRendersFourTimesAndWritesThePageSize) {
   ASSERT_NE(r.Bitmap(), nullptr);
   EXPECT_EQ(V(r.Bitmap()->width(), r.Bitmap()->height()), V(2448, 3168));
   // Page point (x, y) at column 4x, row 3168 - 4y; lines four times as wide.
-  PaintStyle black = Filled(Color{0, 0, 0}, false);
+  const PaintStyle black{1, 0, 1, Color{}, Color{}, -1, -1};
   r.DrawBox(&black, nullptr, 100, 100, 101, 101);
   for (auto [x, ink] : {std::pair{401, kBlack}, {399, kWhite}, {404, kWhite}})
     EXPECT_EQ(r.Bitmap()->GetPixel(x, 3168 - 401), ink) << x;
@@ -153,7 +127,7 @@ TEST(BitmapWriters, ReductionAveragesAndStopsAtCancel) {
   EXPECT_EQ(out.pixel(0, 0), qRgb(0, 25, 0));  // green 100 / 4
   EXPECT_EQ(out.pixel(1, 0), qRgb(255, 255, 255));
 
-  CancelAfter cancel(2);
+  FakeProgress cancel(-1, 2);
   out = ReduceBitmap(image, 2, &cancel);
   EXPECT_EQ(cancel.texts, "Exporting bitmap...|");
   EXPECT_EQ(out.pixel(3, 1), qRgb(255, 255, 255));  // rows done are kept
@@ -164,7 +138,7 @@ TEST(BitmapWriters, ReductionAveragesAndStopsAtCancel) {
   BitmapRenderer r(&sink, 2);
   PageInfo page = PageBox(10, 10);
   ASSERT_EQ(r.BeginDocument(&page, 0, nullptr), 1);
-  CancelAfter already(0);
+  FakeProgress already(-1, 0);
   r.EndDocument(&already);
   EXPECT_EQ(already.texts, "Allocating memory...|");
   EXPECT_TRUE(sink.text.empty());

@@ -2,8 +2,6 @@
 // (each pixel mapped back) sample the same nearest image pixels.
 #include <gtest/gtest.h>
 
-#include <initializer_list>
-
 #include "fonts/StringSink.h"
 #include "model/ImageData.h"
 #include "platform/gdi/qt/QImageDevice.h"
@@ -28,30 +26,16 @@ TEST(GdiPainterImage, UprightAndTurnedPlacementsSampleTheSamePixels) {
   r.DrawImage(&upright, &image);
   r.DrawImage(&turned, &image);
   gdi::QImageDevice& dc = *r.Bitmap();
-  struct Probe {
+  // The upright image; the turned one, whose unit (u, v) lands on page (90 - 40 v, 10 + 40 u);
+  // outside both, untouched; the edges: the upright image covers pixel columns 10..49 and rows
+  // 50..89 exactly (its bottom-right pixel is white in the image too).
+  const struct {
     int x, y;
     gdi::ColorRef ink;
-  };
-  for (Probe p : {Probe{20, 40, red},
-                  {40, 40, green},
-                  {20, 20, blue},
-                  {40, 20, white},
-                  // unit (u, v) lands on page (90 - 40 v, 10 + 40 u)
-                  {60, 20, red},
-                  {60, 40, green},
-                  {80, 20, blue},
-                  {80, 40, white},
-                  // outside both: untouched
-                  {95, 30, white},
-                  {30, 60, white},
-                  // edges: the upright image covers pixel columns 10..49 and rows 50..89 exactly
-                  {10, 50, red},
-                  {9, 50, white},
-                  {10, 51, white},
-                  {49, 11, white},  // the bottom-right pixel is white in the image too
-                  {49, 12, white},
-                  {10, 11, blue},
-                  {10, 10, white}})
-    EXPECT_EQ(dc.GetPixel(p.x, 100 - p.y), p.ink) << p.x << "," << p.y;
+  } probes[] = {{20, 40, red},   {40, 40, green}, {20, 20, blue},  {40, 20, white}, {60, 20, red},
+                {60, 40, green}, {80, 20, blue},  {80, 40, white}, {95, 30, white}, {30, 60, white},
+                {10, 50, red},   {9, 50, white},  {10, 51, white}, {49, 11, white}, {49, 12, white},
+                {10, 11, blue},  {10, 10, white}};
+  for (const auto& p : probes) EXPECT_EQ(dc.GetPixel(p.x, 100 - p.y), p.ink) << p.x << "," << p.y;
   r.EndDocument(nullptr);
 }

@@ -6,6 +6,7 @@
 #include "model/ImageData.h"
 #include "platform/gdi/RecordingDevice.h"
 #include "render/GdiPainter.h"
+#include "support/RenderTestSupport.h"
 #include "support/TestSupport.h"
 
 namespace {
@@ -28,34 +29,16 @@ void ExpectClean(const RecordingDevice& dc, int32_t liveBefore = 0) {
               gdi::Rgb(0, 0, 0), gdi::Rgb(255, 255, 255)));
 }
 
-class GdiPainterTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    painter.SetBufferDevice(&buffer);
-    SetPathPainter(&painter);
-    SetDrawTargetMode(kDrawToBuffer);
-    SetPrintingFlag(false);
-  }
-  void TearDown() override {
-    SetPathPainter(nullptr);
-    SetDrawTargetMode(kDrawToBuffer);
-    SetPrintingFlag(false);
-  }
-  void Line() {
-    gs.moveto(0, 0);
-    gs.lineto(10, 0);
-  }
+using GdiPainterTest = PainterTest<RecordingDevice, 10, 10>;
 
-  RecordingDevice buffer{10, 10};
-  GdiPainter painter;
-  GraphicsState gs;
-};
+void Line(GraphicsState& gs) {
+  gs.moveto(0, 0);
+  gs.lineto(10, 0);
+}
 
 }  // namespace
 
 TEST_F(GdiPainterTest, FeedbackModeUsesXorAndNot) {
-  RecordingDevice window;
-  painter.SetWindowDevice(&window);
   gdi::Handle feedback = painter.FeedbackPen();
   ASSERT_NE(feedback, 0u);
   EXPECT_EQ(window.Find(feedback)->color, kFeedbackColor);
@@ -64,7 +47,7 @@ TEST_F(GdiPainterTest, FeedbackModeUsesXorAndNot) {
 
   SetDrawTargetMode(kDrawFeedback);
   gs.setrgbcolor(1, 0, 0);  // feedback ignores the colour
-  Line();
+  Line(gs);
   gs.stroke(0);
   EXPECT_EQ(window.lines(),
             (Lines{"SetROP2 7 -> 13", "SelectObject " + std::to_string(feedback) + " -> 8",
@@ -75,7 +58,7 @@ TEST_F(GdiPainterTest, FeedbackModeUsesXorAndNot) {
   // A wide feedback line XORs in the feedback colour, never in 0 (which would show nothing).
   window.clear();
   gs.setlinewidth(3);
-  Line();
+  Line(gs);
   gs.stroke(0);
   EXPECT_TRUE(HasPrefix(window, "CreatePen 0 3 0xC0C0C0"));
   ExpectClean(window, 2);
@@ -91,7 +74,7 @@ TEST_F(GdiPainterTest, FeedbackModeUsesXorAndNot) {
   painter.SetPrinterDevice(&printer);
   SetPrintingFlag(true);
   window.clear();
-  Line();
+  Line(gs);
   gs.stroke(1);
   EXPECT_TRUE(window.lines().empty() && HasPrefix(printer, "StrokePath"));
   EXPECT_FALSE(HasPrefix(printer, "SetROP2"));

@@ -10,8 +10,30 @@
 
 #include "platform/gdi/qt/Hairline.h"
 
+namespace {
+
+constexpr int kW = 64, kH = 48;
+const QColor kInk(10, 20, 30);
+
+// The painter's picture (a one-pixel pen) and the hairline's, each on a white image, are alike.
+template <typename Painter, typename Direct>
+bool SamePixels(Painter paint, Direct direct) {
+  QImage expected(kW, kH, QImage::Format_RGB32), actual(kW, kH, QImage::Format_RGB32);
+  expected.fill(0xFFFFFFFFu);
+  actual.fill(0xFFFFFFFFu);
+  QPainter p(&expected);
+  p.setPen(QPen(kInk, 0, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin));
+  paint(p);
+  p.end();
+  gdi::Hairline line(reinterpret_cast<uint32_t*>(actual.bits()), int32_t(actual.bytesPerLine() / 4),
+                     kW, kH, kInk.rgb());
+  direct(line);
+  return actual == expected;
+}
+
+}  // namespace
+
 TEST(Hairline, SamePixelsAsThePainter) {
-  constexpr int kW = 64, kH = 48;
   std::mt19937 random(7);
   std::uniform_int_distribution<int> x(-40, kW + 40), y(-40, kH + 40), count(2, 7);
   for (int trial = 0; trial < 400; ++trial) {
@@ -24,27 +46,16 @@ TEST(Hairline, SamePixelsAsThePainter) {
       if (points.empty() || p != points.back()) points.push_back(p);
     }
     const bool closed = trial % 3 == 0 && n > 2;
-    QImage expected(kW, kH, QImage::Format_RGB32), actual(kW, kH, QImage::Format_RGB32);
-    expected.fill(0xFFFFFFFFu);
-    actual.fill(0xFFFFFFFFu);
-    {
-      QPainter p(&expected);
-      p.setPen(QPen(QColor(10, 20, 30), 0, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin));
-      if (closed) {
-        p.drawPolygon(points.data(), n);
-      } else {
-        p.drawPolyline(points.data(), n);
-      }
-    }
-    gdi::Hairline line(reinterpret_cast<uint32_t*>(actual.bits()),
-                       int32_t(actual.bytesPerLine() / 4), kW, kH, QColor(10, 20, 30).rgb());
-    line.Polyline(points.data(), n, closed);
-    ASSERT_TRUE(actual == expected) << "trial " << trial;
+    ASSERT_TRUE(SamePixels(
+        [&](QPainter& p) {
+          closed ? p.drawPolygon(points.data(), n) : p.drawPolyline(points.data(), n);
+        },
+        [&](gdi::Hairline& line) { line.Polyline(points.data(), n, closed); }))
+        << "trial " << trial;
   }
 }
 
 TEST(Hairline, CurvedPathsSameAsThePainter) {
-  constexpr int kW = 64, kH = 48;
   std::mt19937 random(11);
   std::uniform_int_distribution<int> x(-30, kW + 30), y(-30, kH + 30), kind(0, 3);
   for (int trial = 0; trial < 300; ++trial) {
@@ -64,16 +75,8 @@ TEST(Hairline, CurvedPathsSameAsThePainter) {
       }
     }
     if (trial % 2) path.closeSubpath();
-    QImage expected(kW, kH, QImage::Format_RGB32), actual(kW, kH, QImage::Format_RGB32);
-    expected.fill(0xFFFFFFFFu);
-    actual.fill(0xFFFFFFFFu);
-    {
-      QPainter p(&expected);
-      p.strokePath(path, QPen(Qt::black, 1, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin));
-    }
-    gdi::Hairline line(reinterpret_cast<uint32_t*>(actual.bits()),
-                       int32_t(actual.bytesPerLine() / 4), kW, kH, 0xFF000000u);
-    line.Path(path);
-    ASSERT_TRUE(actual == expected) << "trial " << trial;
+    ASSERT_TRUE(SamePixels([&](QPainter& p) { p.strokePath(path, p.pen()); },
+                           [&](gdi::Hairline& line) { line.Path(path); }))
+        << "trial " << trial;
   }
 }

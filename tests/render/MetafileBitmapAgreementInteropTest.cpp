@@ -15,27 +15,21 @@
 // styles.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstdlib>
 #include <string>
-#include <vector>
 
-#include "fonts/FontManager.h"
 #include "model/Drawing.h"
 #include "output/ExportFile.h"
 #include "output/RoundTripDrawing.h"
-#include "render/BitmapRenderer.h"
 #include "render/RegisterRender.h"
 #include "support/OutputTestSupport.h"
 #include "support/PixelCompare.h"
 #include "support/RenderTestSupport.h"
-#include "support/TestSupport.h"
 
 namespace {
 
-constexpr int kReduce = 4;
-constexpr int kChannelTolerance = 51;         // 20% of 255
-constexpr double kMostDifferingShare = 0.05;  // of the reduced pixels
+constexpr int kReduce = 4, kChannelTolerance = 51;  // 20% of 255
+constexpr double kMostDifferingShare = 0.05;        // of the reduced pixels
 
 }  // namespace
 
@@ -50,16 +44,12 @@ TEST(MetafileBitmapAgreementInterop, LibwmfDrawsOurMetafileLikeOurBitmap) {
   std::string dir = TestWorkDir("wmf_bmp_agreement");
   ASSERT_TRUE(ExportTo(drawing, kExportBmp, dir + "/d.bmp"));
   ASSERT_TRUE(ExportTo(drawing, kExportWmf, dir + "/d.wmf"));
-  ASSERT_EQ(RunCommand("convert " + dir + "/d.bmp -depth 8 " + dir + "/bmp.ppm"), 0);
   ASSERT_EQ(RunCommand("convert " + dir + "/d.wmf -depth 8 -background white -flatten " + dir +
                        "/wmf.ppm >" + dir + "/convert.log 2>&1"),
             0);
-  Pnm ours = ReadPnm(dir + "/bmp.ppm");
-  Pnm wmf = ReadPnm(dir + "/wmf.ppm");
+  Pnm ours = pixels::ReadBmp24(dir + "/d.bmp"), wmf = ReadPnm(dir + "/wmf.ppm");
   ASSERT_GT(ours.width, 0);
-  ASSERT_EQ(wmf.channels, 3);
-  ASSERT_EQ(ours.width, wmf.width);
-  ASSERT_EQ(ours.height, wmf.height);
+  ASSERT_EQ(V(wmf.channels, wmf.width, wmf.height), V(3, ours.width, ours.height));
 
   // Without ink of ours the registration would compare libwmf's picture with itself.
   ASSERT_GT(pixels::CountInked(ours), 0u);

@@ -12,6 +12,7 @@
 
 #include <QImage>
 #include <QPainter>
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -24,13 +25,11 @@
 #include "support/OutputTestSupport.h"
 #include "support/PixelCompare.h"
 #include "support/RenderTestSupport.h"
-#include "support/TestSupport.h"
 
 namespace {
 
-constexpr int kReduce = 4;
-constexpr int kChannelTolerance = 51;         // 20% of 255
-constexpr double kMostDifferingShare = 0.05;  // of the reduced pixels
+constexpr int kReduce = 4, kChannelTolerance = 51;  // 20% of 255
+constexpr double kMostDifferingShare = 0.05;        // of the reduced pixels
 
 // An image file as RGB on white (LibreOffice's PNG leaves the page transparent).
 Pnm ReadOnWhite(const std::string& path) {
@@ -42,10 +41,9 @@ Pnm ReadOnWhite(const std::string& path) {
   painter.drawImage(0, 0, image);
   painter.end();
   Pnm out{flat.width(), flat.height(), 3, std::string(size_t(flat.width()) * flat.height() * 3, 0)};
-  for (int y = 0; y < flat.height(); ++y) {
+  for (int y = 0; y < flat.height(); ++y)
     std::memcpy(out.pixels.data() + size_t(y) * flat.width() * 3, flat.constScanLine(y),
                 size_t(flat.width()) * 3);
-  }
   return out;
 }
 
@@ -61,18 +59,14 @@ TEST_P(MetafileLibreOfficePictureInterop, LooksLikeLibreOfficesPicture) {
   const std::string kind = GetParam();
   const std::string metafile = libreoffice::ConvertScene(kind);
   const std::string png = libreoffice::ConvertScene("png");
-  ASSERT_FALSE(metafile.empty());
-  ASSERT_FALSE(png.empty());
+  ASSERT_FALSE(metafile.empty() || png.empty());
   Drawing drawing;
   ASSERT_EQ(ImportMetafile(metafile, &drawing.shapes()), 1);
   const std::string bmp = TestWorkDir("libreoffice_picture_" + kind) + "/ours.bmp";
   // LibreOffice smooths its edges; ours are smoothed too, at the "Normal" setting.
-  ExportOptions options;
-  options.smoothing = 2;
-  ASSERT_TRUE(ExportTo(drawing, kExportBmp, bmp, options));
+  ASSERT_TRUE(ExportTo(drawing, kExportBmp, bmp, ExportOptions{.smoothing = 2}));
   const Pnm ours = pixels::ReadBmp24(bmp), theirs = ReadOnWhite(png);
-  ASSERT_GT(pixels::CountInked(ours), 0u);
-  ASSERT_GT(pixels::CountInked(theirs), 0u);
+  ASSERT_GT(std::min(pixels::CountInked(ours), pixels::CountInked(theirs)), 0u);
 
   size_t inked = 0, total = 0;
   const size_t differing = pixels::CountReducedDiffering(

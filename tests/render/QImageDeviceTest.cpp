@@ -4,6 +4,7 @@
 #include "model/GraphicsState.h"
 #include "platform/gdi/qt/QImageDevice.h"
 #include "render/GdiPainter.h"
+#include "support/RenderTestSupport.h"
 #include "support/TestSupport.h"
 
 namespace {
@@ -28,26 +29,7 @@ int InkColumns(QImageDevice& dc, int y) {
   return n;
 }
 
-class PainterOnImage : public ::testing::Test {
- protected:
-  void SetUp() override {
-    painter.SetBufferDevice(&buffer);
-    painter.SetWindowDevice(&window);
-    SetPathPainter(&painter);
-    SetDrawTargetMode(kDrawToBuffer);
-    SetPrintingFlag(false);
-  }
-  void TearDown() override {
-    painter.SetWindowDevice(nullptr);
-    SetPathPainter(nullptr);
-    SetDrawTargetMode(kDrawToBuffer);
-  }
-
-  QImageDevice buffer{60, 30};
-  QImageDevice window{60, 30};
-  GdiPainter painter;
-  GraphicsState gs;
-};
+using PainterOnImage = PainterTest<QImageDevice, 60, 30>;
 
 TEST_F(PainterOnImage, LineWidthRules) {
   // A solid line of width 0 is one pixel high, not zero.
@@ -73,9 +55,7 @@ TEST_F(PainterOnImage, LineWidthRules) {
   gs.moveto(0, 27);
   gs.lineto(60, 27);
   gs.stroke(1);
-  int rows = 0;
-  for (int y = 22; y < 30; ++y) rows += buffer.GetPixel(30, y) == kBlack;
-  EXPECT_EQ(rows, 4);
+  EXPECT_EQ(InkRows(buffer, 30), 1 + 1 + 4);  // with the two lines above
 }
 
 TEST_F(PainterOnImage, FeedbackDrawnTwiceLeavesTheWindowUnchanged) {

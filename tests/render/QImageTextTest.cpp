@@ -6,7 +6,6 @@
 
 #include <QGuiApplication>
 #include <cmath>
-#include <cstdlib>
 #include <string>
 #include <vector>
 

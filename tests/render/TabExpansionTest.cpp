@@ -13,11 +13,9 @@
 #include "output/MetafileImport.h"
 #include "output/PsReader.h"
 #include "output/RoundTripDrawing.h"
-#include "output/WmfReader.h"
 #include "platform/gdi/WmfDevice.h"
 #include "render/RegisterRender.h"
 #include "support/OutputTestSupport.h"
-#include "support/TestSupport.h"
 
 namespace {
 
@@ -49,11 +47,7 @@ TEST(TabExpansion, TextFileMetafileAndOlderDrawingFile) {
 
   gdi::WmfDevice dc;
   dc.TextOutA(0, 0, "a\tb", 3);
-  uint8_t header[22];
-  MakePlaceableHeader(0, 0, 1000, 1000, 72, header);
-  const std::vector<uint8_t>& body = dc.Finish();
-  std::string wmf = std::string(reinterpret_cast<char*>(header), 22);
-  wmf.append(body.begin(), body.end());
+  const std::string wmf = Placeable(dc, 1000, 1000, 72);
   ShapeList shapes;
   ASSERT_EQ(ConvertMetafile(reinterpret_cast<const uint8_t*>(wmf.data()), wmf.size(), &shapes), 1);
   ASSERT_EQ(shapes.Count(), 1);
@@ -61,10 +55,11 @@ TEST(TabExpansion, TextFileMetafileAndOlderDrawingFile) {
   DestroyShapes(&shapes);
 
   roundtrip::ScopedFixedFonts fonts;
-  const std::string file =
-      "%!PS-Adobe-3.0 EPSF-3.0\n%%EndComments\n%%BeginProlog\n%%EndProlog\n%%BeginSetup\n"
-      "%QLX g 6 7 1 0\n%%EndSetup\n%%Page: 1 1\n%%EndPageSetup\n/_ArialMT 12 13 0 0 z\n"
-      "[1 0 0 1 0 0] e\n0 0 1000 -20 tbx\n(x\ty\\r) t\n(\tz) t\nT\n%%Trailer\n%%EOF\n";
+  const std::string file = roundtrip::kHead +
+                           std::string(
+                               "/_ArialMT 12 13 0 0 z\n[1 0 0 1 0 0] e\n0 0 1000 -20 tbx\n"
+                               "(x\ty\\r) t\n(\tz) t\nT\n") +
+                           roundtrip::kTail;
   PsReader reader;
   PageInfo page;
   std::vector<std::string> missing;

@@ -38,7 +38,7 @@ TEST_F(ViewTest, ZoomStaysWithinLimits) {
   for (const auto& c : cases) EXPECT_EQ(ClampZoom(c.in), c.out) << c.in;
 }
 
-TEST_F(ViewTest, FitCentresThePageWithThumbsInTheMiddle) {
+TEST_F(ViewTest, FitCentresThePageAndThumbsGiveBackTheOffset) {
   for (int landscape : {0, 1}) {
     drawing.landscape = landscape;
     view.SetScroll(5, 7);
@@ -52,9 +52,8 @@ TEST_F(ViewTest, FitCentresThePageWithThumbsInTheMiddle) {
   // The drawing's x runs down the screen in landscape.
   Point p = view.Transform(306 + 10, 396);
   EXPECT_NEAR(p.y - 300, 10 * view.zoom(), 0.01);
-}
 
-TEST_F(ViewTest, ThumbPositionGivesBackTheOffset) {
+  // The thumbs' positions give back the offset.
   view.SetZoom(1);
   view.SetScroll(36, -54);
   view.HorizontalThumb(view.HorizontalBar().position);
@@ -102,25 +101,18 @@ TEST_F(ViewTest, SelectRedrawCountsTheSelection) {
   AddBox(300, 300, 400, 400);
   AddBox(100, 500, 200, 600);
   view.Redraw(nullptr);
+  auto status = [&] { return view.SelectRedraw(), StatusText(); };
   drawing.Select(first);
-  view.SelectRedraw();
-  EXPECT_EQ(StatusText(), "1 object selected");
+  EXPECT_EQ(status(), "1 object selected");
   drawing.SelectAll();
-  view.SelectRedraw();
-  EXPECT_EQ(StatusText(), "3 objects selected");
+  EXPECT_EQ(status(), "3 objects selected");
   drawing.ClearSelection();
-  view.SelectRedraw();
-  EXPECT_EQ(StatusText(), "");
+  EXPECT_EQ(status(), "");
 }
 
 TEST_F(ViewTest, OutlineRenderingIsBlackAndWhite) {
   BoxShape* box = AddBox(100, 100, 400, 400);
-  PaintStyle style;
-  style.fillOn = 1;
-  style.fillColor = Color{80, 20, 10};
-  style.strokeColor = Color{0, 0, 100};
-  style.lineWidth = 6;
-  box->SetPaintStyle(style);
+  box->SetPaintStyle(PaintStyle{6, 1, 1, Color{0, 0, 100}, Color{80, 20, 10}, -1, -1});
   drawing.Select(box);
   view.preview = false;
   view.Redraw(nullptr);

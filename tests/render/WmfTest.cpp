@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -17,7 +16,7 @@
 #include "output/WmfReader.h"
 #include "platform/gdi/WmfDevice.h"
 #include "render/WmfWriter.h"
-#include "support/TestSupport.h"
+#include "support/OutputTestSupport.h"
 
 namespace {
 
@@ -32,13 +31,6 @@ std::string ExportWmf(Drawing& d, const std::string& path) {
   EXPECT_EQ(RenderDrawing(d, &writer, 0, 9.0f, nullptr), 1);
   EXPECT_TRUE(sink.Close());
   return ReadFileBytes(path);
-}
-
-std::vector<MetaRecord> ReadAll(const std::string& bytes, MetafileInfo* info, bool* ok) {
-  std::vector<MetaRecord> recs;
-  *ok = ReadMetafile(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), info,
-                     [&](const MetaRecord& r) { recs.push_back(r); });
-  return recs;
 }
 
 int Count(const std::vector<MetaRecord>& recs, MetaKind kind) {
@@ -68,7 +60,7 @@ TEST(WmfWriter, PlaceableHeaderAndRecordsOfEveryShapeKind) {
 
   MetafileInfo info;
   bool ok = false;
-  std::vector<MetaRecord> recs = ReadAll(bytes, &info, &ok);
+  std::vector<MetaRecord> recs = ReadAllRecords(bytes, &info, &ok);
   ASSERT_TRUE(ok);
   EXPECT_EQ(V(info.placeable, info.unitsPerInch), V(1, 72));
   EXPECT_GT(Count(recs, MetaKind::kPolygon), 10);
@@ -93,7 +85,7 @@ TEST(WmfReader, DamagedFilesAreRefusedWhole) {
   const std::string good = Bytes(dc.Finish());
   MetafileInfo info;
   bool ok = false;
-  ReadAll(good, &info, &ok);
+  ReadAllRecords(good, &info, &ok);
   ASSERT_TRUE(ok);
   ShapeList shapes;
   auto convert = [&](const std::string& b) {

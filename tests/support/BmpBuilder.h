@@ -1,4 +1,5 @@
-// Builds BMP files in memory, header fields given, for the bitmap reader and insertion tests.
+// Builds BMP files in memory, header fields given, for the bitmap reader and insertion tests;
+// its little-endian field setter serves the other Windows file formats too.
 #pragma once
 
 #include <cstdint>
@@ -10,8 +11,8 @@ using Bytes = std::vector<uint8_t>;
 
 inline void Put16(Bytes* b, uint32_t v) { b->insert(b->end(), {uint8_t(v), uint8_t(v >> 8)}); }
 inline void Put32(Bytes* b, uint32_t v) { Put16(b, v & 0xFFFF), Put16(b, v >> 16); }
-inline void Set32(Bytes* b, size_t at, uint32_t v) {
-  for (int i = 0; i < 4; ++i) (*b)[at + i] = uint8_t(v >> (8 * i));
+inline void Set32(Bytes* b, size_t at, uint32_t v, int bytes = 4) {
+  for (int i = 0; i < bytes; ++i) (*b)[at + i] = uint8_t(v >> (8 * i));
 }
 inline uint32_t Get32(const Bytes& b, size_t at) {
   return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (uint32_t(b[at + 3]) << 24);
@@ -37,9 +38,8 @@ inline Bytes Build(const Bmp& s) {
     for (uint32_t v : {uint32_t(s.width), uint32_t(s.height), 1u, uint32_t(s.bits)}) Put16(&b, v);
   } else {
     for (uint32_t v : {uint32_t(s.width), uint32_t(s.height), 1u | (uint32_t(s.bits) << 16),
-                       s.compression, 0u, 0u, 0u, s.colorsUsed, 0u}) {
+                       s.compression, 0u, 0u, 0u, s.colorsUsed, 0u})
       Put32(&b, v);
-    }
     for (size_t i = 0; i < s.masks.size() && s.headerSize >= 52; ++i) Put32(&b, s.masks[i]);
     b.resize(14 + s.headerSize);
     for (size_t i = 0; i < s.masks.size() && s.headerSize < 52; ++i) Put32(&b, s.masks[i]);

@@ -12,6 +12,7 @@
 #include "model/PathShapes.h"
 #include "model/Shape.h"
 #include "model/TextMetrics.h"
+#include "support/TestSupport.h"
 
 // Every character is size / 2 wide; ascent 0.75 and descent -0.25 of the size. At size 12 a
 // character is 6 wide, the ascent 9 and the descent -3.
@@ -91,6 +92,9 @@ inline void ExpectPoint(const Point& p, double x, double y, double eps = 1e-4) {
   EXPECT_NEAR(p.x, x, eps);
   EXPECT_NEAR(p.y, y, eps);
 }
+
+// The shapes of a list in order, for comparing lists.
+inline std::vector<Shape*> Order(const ShapeList& list) { return {list.begin(), list.end()}; }
 
 inline Rect BoundsOf(Shape* s, int32_t includeLine) {
   Rect r;

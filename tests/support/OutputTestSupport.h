@@ -15,6 +15,9 @@
 #include "model/Drawing.h"
 #include "output/ExportFile.h"
 #include "output/OutputSink.h"
+#include "output/ProgressDialog.h"
+#include "output/WmfReader.h"
+#include "platform/gdi/WmfDevice.h"
 #include "support/TestSupport.h"
 
 namespace testfonts {
@@ -69,6 +72,33 @@ struct ScopedSystemFonts {
 
 }  // namespace testfonts
 
+// A progress window that counts its calls and keeps its texts; it is cancelled from the
+// `cancelAt`th step, or once the position reaches `cancelAtPosition` (never when negative).
+class FakeProgress : public ProgressDialog {
+ public:
+  explicit FakeProgress(int cancelAt = -1, int cancelAtPosition = -1)
+      : cancelAt_(cancelAt), cancelAtPosition_(cancelAtPosition) {}
+  void Start(int32_t t) override { total = t, ++starts; }
+  bool Advance() override {
+    ++advanced;
+    cancelled = cancelled || (cancelAt_ >= 0 && advanced >= cancelAt_);
+    return !cancelled;
+  }
+  bool Cancelled() const override {
+    return cancelled || (cancelAtPosition_ >= 0 && position >= cancelAtPosition_);
+  }
+  void SetText(const char* text) override { texts += std::string(text) + "|"; }
+  void SetPosition(int32_t at, int32_t) override { position = at; }
+
+  int32_t total = -1, position = 0;
+  int starts = 0, advanced = 0;
+  bool cancelled = false;
+  std::string texts;
+
+ private:
+  int cancelAt_, cancelAtPosition_;
+};
+
 // Exports `drawing` as `kind` into the file at `path`; true when written and closed.
 inline bool ExportTo(Drawing& drawing, int32_t kind, const std::string& path,
                      const ExportOptions& options = ExportOptions()) {
@@ -76,6 +106,39 @@ inline bool ExportTo(Drawing& drawing, int32_t kind, const std::string& path,
   if (!sink.Open()) return false;
   const bool ok = ExportFile(drawing, kind, &sink, options) == 1;
   return sink.Close() == 1 && ok;
+}
+
+// Every record of a metafile; `ok` tells whether the reader took the file.
+inline std::vector<MetaRecord> ReadAllRecords(const std::string& bytes, MetafileInfo* info,
+                                              bool* ok) {
+  std::vector<MetaRecord> recs;
+  *ok = ReadMetafile(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), info,
+                     [&](const MetaRecord& r) { recs.push_back(r); });
+  return recs;
+}
+
+// A placeable metafile of the recorded device's records.
+inline std::string Placeable(gdi::WmfDevice& dc, int16_t right, int16_t bottom, uint16_t upi) {
+  uint8_t header[22];
+  MakePlaceableHeader(0, 0, right, bottom, upi, header);
+  const std::vector<uint8_t>& body = dc.Finish();
+  return std::string(reinterpret_cast<char*>(header), 22) + std::string(body.begin(), body.end());
+}
+
+// A PDF of ours: the body of object n (after "n 0 obj\r\n", up to "endobj"), and the data of
+// its one page's content stream (object 6).
+inline std::string PdfObject(const std::string& pdf, int n) {
+  std::string header = "\r\n" + std::to_string(n) + " 0 obj\r\n";
+  size_t p = pdf.find(header);
+  if (p == std::string::npos) return {};
+  p += header.size();
+  return pdf.substr(p, pdf.find("endobj\r\n", p) - p);
+}
+
+inline std::string PdfContent(const std::string& pdf) {
+  std::string body = PdfObject(pdf, 6);
+  size_t start = body.find("stream\r\n") + 8;
+  return body.substr(start, body.find("endstream") - start);
 }
 
 inline bool HaveTool(const char* name) {

@@ -10,30 +10,17 @@
 #include <string>
 #include <vector>
 
+#include "model/BitmapLoader.h"
 #include "support/OutputTestSupport.h"
 
 namespace pixels {
 
-// A 24-bit bottom-up BMP as top-down RGB; width 0 when the file is not one.
+// A 24-bit BMP as top-down RGB, read by our loader (checked against ImageMagick's reading);
+// width 0 when the file is not one.
 inline Pnm ReadBmp24(const std::string& path) {
-  Pnm out;
-  std::string b = ReadFileBytes(path);
-  auto u32 = [&](size_t at) {
-    return uint32_t(uint8_t(b[at])) | uint32_t(uint8_t(b[at + 1])) << 8 |
-           uint32_t(uint8_t(b[at + 2])) << 16 | uint32_t(uint8_t(b[at + 3])) << 24;
-  };
-  if (b.size() < 54 || b.compare(0, 2, "BM") != 0) return out;
-  const uint32_t bits = u32(10), w = u32(18), h = u32(22);
-  if ((u32(28) & 0xFFFF) != 24 || w == 0 || h == 0 || w > 100000 || h > 100000) return out;
-  const size_t stride = (size_t(w) * 3 + 3) & ~size_t(3);
-  if (bits > b.size() || (b.size() - bits) / stride < h) return out;
-  out = Pnm{int(w), int(h), 3, std::string(size_t(w) * h * 3, '\0')};
-  for (size_t y = 0; y < h; ++y) {
-    const char* row = b.data() + bits + (h - 1 - y) * stride;
-    for (size_t x = 0; x < w; ++x)
-      for (size_t c = 0; c < 3; ++c) out.pixels[(y * w + x) * 3 + c] = row[x * 3 + 2 - c];
-  }
-  return out;
+  ImageData img;
+  if (!LoadBmpFile(path.c_str(), &img)) return Pnm{};
+  return Pnm{img.width, img.height, 3, std::string(img.pixels.begin(), img.pixels.end())};
 }
 
 // No channel differs by more than `tolerance` (of 255).

@@ -18,6 +18,17 @@ inline bool Contains(const std::string& text, const std::string& part) {
   return text.find(part) != std::string::npos;
 }
 
+// The CR LF-ended lines of a text, without their ends; a last line without one is marked so.
+inline std::vector<std::string> SplitLines(const std::string& text) {
+  std::vector<std::string> lines;
+  for (size_t start = 0, end; start < text.size(); start = end + 2) {
+    end = text.find("\r\n", start);
+    if (end == std::string::npos) return lines.push_back(text.substr(start) + "<no CR LF>"), lines;
+    lines.push_back(text.substr(start, end - start));
+  }
+  return lines;
+}
+
 // Several fields compared as one list, so one check line covers a whole record.
 template <typename... T>
 std::vector<double> V(T... values) {
