@@ -19,7 +19,10 @@ namespace {
 // The application object is the suite's own (gui/GuiTestSupport.cpp).
 QApplication& App() { return *qApp; }
 
-TEST(DrawingWindowTest, FirstSizeFitsThePageAndCentresTheThumbs) {
+// The first size fits the page with the thumbs centred. The wheel then scrolls by the bars'
+// 18-point line steps, lines per notch as the desktop says, over the drawing and over either
+// bar; Shift turns it across; part-notches add up.
+TEST(DrawingWindowTest, FirstSizeFitsThePageAndTheWheelScrollsByLineSteps) {
   App();
   Drawing drawing;
   DrawingWindow window(&drawing);
@@ -34,18 +37,6 @@ TEST(DrawingWindowTest, FirstSizeFitsThePageAndCentresTheThumbs) {
     EXPECT_TRUE(bar->isEnabled());
     EXPECT_LE(std::abs(bar->value() - bar->maximum() / 2), 1);
   }
-}
-
-// The wheel scrolls by the bars' 18-point line steps, lines per notch as the desktop says, over
-// the drawing and over either bar; Shift turns it across; part-notches add up.
-TEST(DrawingWindowTest, WheelScrollsByLineSteps) {
-  App();
-  Drawing drawing;
-  DrawingWindow window(&drawing);
-  window.resize(820, 620);
-  window.show();
-  QApplication::processEvents();
-  View& view = window.view();
   const float lines = 18.0f * QApplication::wheelScrollLines();
   auto turn = [&](QWidget* target, QPoint delta, Qt::KeyboardModifiers mods) {
     QWheelEvent wheel(QPointF(5, 5), target->mapToGlobal(QPointF(5, 5)), QPoint(), delta,
