@@ -21,12 +21,7 @@ int Step16(int num, int den) { return int((int64_t(num) * 65536) / den); }
 }  // namespace
 
 Hairline::Hairline(uint32_t* pixels, int32_t stride, int32_t width, int32_t height, uint32_t color)
-    : pixels_(pixels),
-      stride_(stride),
-      width_(width),
-      height_(height),
-      bottom_(height),
-      color_(color) {
+    : pixels_(pixels), stride_(stride), width_(width), bottom_(height), color_(color) {
   // Lines are cut a pixel outside the image, so that the steps inside do not depend on how
   // far the line goes on beyond it.
   xmin_ = -1;

@@ -49,7 +49,7 @@ class Hairline {
   }
 
   uint32_t* pixels_;
-  int32_t stride_, width_, height_;
+  int32_t stride_, width_;
   int32_t top_ = 0, bottom_;
   uint32_t color_;
   double xmin_, xmax_, ymin_, ymax_;
