@@ -67,16 +67,19 @@ void ClearDrawing() {
   drawing->modified = 0;
 }
 
-bool OpenAsCurrentFile(const std::string& path) {
+namespace {
+
+// Reads `file` into the drawing, which then goes by `path`; a failed read leaves an empty,
+// untitled drawing, since whatever it left behind is not the named file.
+bool ReadDrawingAs(const std::string& file, const std::string& path, bool modified) {
   Drawing* drawing = App().drawing;
   drawing->path = path;
-  bool ok = OpenDrawingFile(path.c_str(), drawing) != 0;
+  const bool ok = OpenDrawingFile(file.c_str(), drawing) != 0;
   if (!ok) {
-    // Whatever a failed read left behind is not the named file.
     drawing->NewDrawing();
     drawing->path.clear();
   }
-  drawing->modified = 0;
+  drawing->modified = ok && modified ? 1 : 0;
   // A large drawing's hit index is built while the user waits for the file anyway, so the
   // first click on it answers at once.
   if (ok) UpdateHitIndex(drawing->shapes());
@@ -84,19 +87,14 @@ bool OpenAsCurrentFile(const std::string& path) {
   return ok;
 }
 
+}  // namespace
+
+bool OpenAsCurrentFile(const std::string& path) { return ReadDrawingAs(path, path, false); }
+
 bool RecoverDrawing(const std::string& file, const std::string& path) {
   ClearDrawing();
-  Drawing* drawing = App().drawing;
-  drawing->path = path;
-  bool ok = OpenDrawingFile(file.c_str(), drawing) != 0;
-  if (!ok) {
-    drawing->NewDrawing();
-    drawing->path.clear();
-  }
   // Not saved under its own name since the changes it holds.
-  drawing->modified = ok ? 1 : 0;
-  if (ok) UpdateHitIndex(drawing->shapes());
-  RestartView();
+  const bool ok = ReadDrawingAs(file, path, true);
   UpdateTitle();
   return ok;
 }

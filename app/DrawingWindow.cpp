@@ -215,8 +215,12 @@ void DrawingWindow::BarValue(bool horizontal, int value) {
 // a sideways wheel scrolls across.
 void DrawingWindow::wheelEvent(QWheelEvent* event) {
   event->accept();
-  QPoint delta = event->angleDelta();
-  if (event->modifiers() & Qt::ShiftModifier) delta = QPoint(delta.y() ? delta.y() : delta.x(), 0);
+  const QPoint delta = event->angleDelta();
+  const bool across = event->modifiers() & Qt::ShiftModifier;
+  WheelBy(across ? QPoint(delta.y() ? delta.y() : delta.x(), 0) : delta);
+}
+
+void DrawingWindow::WheelBy(QPoint delta) {
   d_->wheelRest += delta;
   const int perNotch = std::max(1, QApplication::wheelScrollLines());
   constexpr int kNotch = 120;
@@ -231,22 +235,19 @@ void DrawingWindow::wheelEvent(QWheelEvent* event) {
 }
 
 bool DrawingWindow::eventFilter(QObject* watched, QEvent* event) {
-  if (event->type() == QEvent::Wheel &&
-      (watched == horizontalScrollBar() || watched == verticalScrollBar())) {
-    auto* wheel = static_cast<QWheelEvent*>(event);
-    if (watched == horizontalScrollBar() && !(wheel->modifiers() & Qt::ShiftModifier) &&
-        wheel->angleDelta().x() == 0) {
-      // Over the horizontal bar an upright wheel scrolls across, as the bar itself would.
-      QWheelEvent across(wheel->position(), wheel->globalPosition(), wheel->pixelDelta(),
-                         QPoint(wheel->angleDelta().y(), 0), wheel->buttons(), wheel->modifiers(),
-                         wheel->phase(), wheel->inverted());
-      wheelEvent(&across);
-    } else {
-      wheelEvent(wheel);
-    }
-    return true;
+  if (event->type() != QEvent::Wheel ||
+      (watched != horizontalScrollBar() && watched != verticalScrollBar()))
+    return QAbstractScrollArea::eventFilter(watched, event);
+  auto* wheel = static_cast<QWheelEvent*>(event);
+  const QPoint delta = wheel->angleDelta();
+  if (watched == horizontalScrollBar() && delta.x() == 0) {
+    // Over the horizontal bar an upright wheel scrolls across, as the bar itself would.
+    wheel->accept();
+    WheelBy(QPoint(delta.y(), 0));
+  } else {
+    wheelEvent(wheel);
   }
-  return QAbstractScrollArea::eventFilter(watched, event);
+  return true;
 }
 
 // Steps come in bursts while a button is held; the redraw waits until they stop.

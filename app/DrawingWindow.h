@@ -78,6 +78,7 @@ class DrawingWindow : public QAbstractScrollArea {
  private:
   void UpdateScrollBars();
   void BarAction(bool horizontal, int action);
+  void WheelBy(QPoint delta);
   void BarValue(bool horizontal, int value);
   void EndOfScroll();
   void Tool(int32_t kind, QMouseEvent* event);

@@ -66,12 +66,8 @@ void FullRedraw() {
   }
 }
 
-}  // namespace
-
-bool SaveCurrentDrawing() {
-  Drawing* drawing = App().drawing;
-  if (!drawing) return false;
-  std::string path = drawing->path;
+// Writes the drawing under `path`, or under a name asked for first when `path` is empty.
+bool SaveDrawingAs(Drawing& drawing, std::string path) {
   if (path.empty()) {
     FileChoice choice;
     if (!RunFileDialog(FileDialogFor(FileDialogUse::kSaveAs), &choice)) return false;
@@ -80,10 +76,17 @@ bool SaveCurrentDrawing() {
   bool ok;
   {
     BusyScope busy("Saving...");
-    ok = SaveDrawing(*drawing, path) != 0;
+    ok = SaveDrawing(drawing, path) != 0;
   }
   UpdateTitle();
   return ok;
+}
+
+}  // namespace
+
+bool SaveCurrentDrawing() {
+  Drawing* drawing = App().drawing;
+  return drawing && SaveDrawingAs(*drawing, drawing->path);
 }
 
 void OpenCommand() {
@@ -105,16 +108,7 @@ bool SaveCommand() {
 bool SaveAsCommand() {
   SelectTool(kToolSelection);
   Drawing* drawing = App().drawing;
-  if (!drawing) return false;
-  FileChoice choice;
-  if (!RunFileDialog(FileDialogFor(FileDialogUse::kSaveAs), &choice)) return false;
-  bool ok;
-  {
-    BusyScope busy("Saving...");
-    ok = SaveDrawing(*drawing, choice.path) != 0;
-  }
-  UpdateTitle();
-  return ok;
+  return drawing && SaveDrawingAs(*drawing, "");
 }
 
 void ImportCommand() {
