@@ -6,12 +6,10 @@
 #include <QPageSetupDialog>
 #include <QPrintDialog>
 #include <QPrinter>
-#include <algorithm>
 
 #include "app/AppState.h"
 #include "app/MainWindow.h"
 #include "app/Print.h"
-#include "platform/spooler/Spooler.h"
 
 namespace {
 
@@ -168,8 +166,9 @@ bool RunPrintDialog(PrintChoice* choice) {
     choice->queue = printer.printerName().toStdString();
     choice->outputFile.clear();
   }
-  // One page per copy, so collation changes nothing. The orientation is the drawing's own.
-  choice->copies = std::clamp(printer.copyCount(), 1, kMaxCopies);
+  // One page per copy, so collation changes nothing. The orientation is the drawing's own;
+  // printing keeps the count within what a job may ask for.
+  choice->copies = printer.copyCount();
   choice->paper = printer.pageLayout().pageSize().key().toStdString();
   return true;
 }
