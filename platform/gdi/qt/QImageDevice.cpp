@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "platform/gdi/qt/Hairline.h"
+#include "platform/gdi/qt/Spans.h"
 
 namespace gdi {
 
@@ -80,7 +81,7 @@ bool AreaInside(const DevRect& a, int32_t w, int32_t h) {
 
 }  // namespace
 
-QImageDevice::QImageDevice(int32_t width, int32_t height) {
+QImageDevice::QImageDevice(int32_t width, int32_t height) : spans_(std::make_unique<Spans>()) {
   if (width > 0 && height > 0) {
     image_ = QImage(width, height, QImage::Format_RGB32);
     if (!image_.isNull()) image_.fill(0xFFFFFFFFu);
@@ -332,6 +333,88 @@ bool QImageDevice::MakeBrush(QBrush* out) {
 
 // ---- Painting ----
 
+bool QImageDevice::CopyRop() const {
+  return attr_.rop == R2_COPYPEN || attr_.rop < R2_BLACK || attr_.rop > 16;
+}
+
+bool QImageDevice::BrushSpans(uint32_t* color, const uint32_t** cell) {
+  const Object* o = Find(attr_.brush);
+  if (!o || o->style == kNullBrush) return false;
+  if (o->style == kSolidBrush) {
+    *color = ToQColor(o->color).rgb();
+    *cell = nullptr;
+    return true;
+  }
+  if (int32_t(o->style) != cellOf_ || attr_.textColor != cellText_ || attr_.bkColor != cellBack_) {
+    const QRgb zero = ToQColor(attr_.textColor).rgb(), one = ToQColor(attr_.bkColor).rgb();
+    for (int y = 0; y < 8; ++y)
+      for (int x = 0; x < 8; ++x)
+        cell_[y * 8 + x] = (kPatternBits[o->style][y] >> (7 - x)) & 1 ? one : zero;
+    cellOf_ = int32_t(o->style);
+    cellText_ = attr_.textColor;
+    cellBack_ = attr_.bkColor;
+  }
+  *color = 0;
+  *cell = cell_;
+  return true;
+}
+
+bool QImageDevice::SpanPen(int32_t* width, uint32_t* color) const {
+  const Object* o = Find(attr_.pen);
+  if (!o || !o->geometric || image_.isNull() || o->width <= 1) return false;
+  if ((o->style & kPenStyleMask) != PS_SOLID || (o->style & kEndCapMask) != PS_ENDCAP_FLAT ||
+      (o->style & kJoinMask) != PS_JOIN_MITER)
+    return false;
+  *width = o->width;
+  *color = ToQColor(o->color).rgb();
+  return true;
+}
+
+Spans::Target QImageDevice::SpanTarget() {
+  return Spans::Target{reinterpret_cast<uint32_t*>(image_.bits()),
+                       int64_t(image_.bytesPerLine() / 4), image_.width(), clip_.top(),
+                       clip_.bottom() + 1};
+}
+
+void QImageDevice::LoadSpans(const DevPoint* points, const int32_t* counts, int32_t polys,
+                             bool closed) {
+  spans_->Clear();
+  for (int32_t k = 0; k < polys; ++k) {
+    const int32_t n = counts[k];
+    if (n <= 0) continue;
+    spans_->MoveTo(points[0].x, points[0].y);
+    for (int32_t i = 1; i < n; ++i) spans_->LineTo(points[i].x, points[i].y);
+    if (closed) spans_->CloseFigure();
+    points += n;
+  }
+}
+
+void QImageDevice::LoadSpans() {
+  spans_->Clear();
+  for (size_t i = 0; i < path_.size(); ++i) {
+    const PathPoint& p = path_[i];
+    switch (p.kind) {
+      case 0:
+        spans_->MoveTo(p.x, p.y);
+        break;
+      case 1:
+        spans_->LineTo(p.x, p.y);
+        break;
+      case 2:
+        if (i + 2 < path_.size()) {
+          spans_->CubicTo(p.x, p.y, path_[i + 1].x, path_[i + 1].y, path_[i + 2].x, path_[i + 2].y);
+          i += 2;
+        }
+        break;
+      case 4:
+        spans_->CloseFigure();
+        break;
+      default:
+        break;
+    }
+  }
+}
+
 template <typename Draw>
 void QImageDevice::Paint(const QRectF& bounds, double reach, const Draw& draw) {
   if (image_.isNull()) return;
@@ -434,7 +517,7 @@ void QImageDevice::StrokeShape(const QPainterPath& path) {
   if (n == 0 || path.isEmpty()) return;
   if (n == 1 && attr_.rop == R2_COPYPEN && HairlinePen(pens[0])) {
     if (OffImage(path.controlPointRect(), 1)) return;
-    HairlineOf(pens[0].color()).Path(path);
+    HairlineOf(pens[0].color().rgb()).Path(path);
     return;
   }
   double w = PenPixels();
@@ -474,6 +557,15 @@ int QImageDevice::LoadPoints(const DevPoint* points, int32_t n, bool closed) {
 }
 
 void QImageDevice::FillPolys(const DevPoint* points, const int32_t* counts, int32_t polys) {
+  uint32_t color = 0;
+  const uint32_t* cell = nullptr;
+  if (CopyRop() && !image_.isNull()) {
+    if (BrushSpans(&color, &cell)) {
+      LoadSpans(points, counts, polys, true);
+      spans_->FillPath(SpanTarget(), false, color, cell);
+    }
+    return;
+  }
   QBrush brush;
   if (!MakeBrush(&brush)) return;
   int32_t n = polys == 1 ? counts[0] : 0;
@@ -513,9 +605,9 @@ bool QImageDevice::PointsOffImage(const DevPoint* points, int64_t n, double reac
   return OffImage(box, reach);
 }
 
-Hairline QImageDevice::HairlineOf(const QColor& color) {
+Hairline QImageDevice::HairlineOf(QRgb color) {
   Hairline line(reinterpret_cast<uint32_t*>(image_.bits()), int32_t(image_.bytesPerLine() / 4),
-                image_.width(), image_.height(), color.rgb());
+                image_.width(), image_.height(), color);
   line.LimitRows(clip_.top(), clip_.bottom() + 1);
   return line;
 }
@@ -528,13 +620,47 @@ bool QImageDevice::HairlinePen(const QPen& pen) const {
          image_.height() <= kMaxHairlineImage;
 }
 
+bool QImageDevice::HairlineObject(QRgb* color) const {
+  const Object* o = Find(attr_.pen);
+  if (!o || image_.isNull() || image_.width() > kMaxHairlineImage ||
+      image_.height() > kMaxHairlineImage || o->width > 1)
+    return false;
+  const uint32_t base = o->style & kPenStyleMask;
+  if (base == PS_NULL) return false;
+  // Geometric pens ignore the dash styles; cosmetic ones dash.
+  if (o->geometric ? (o->style & kEndCapMask) != PS_ENDCAP_FLAT : IsDashStyle(base)) return false;
+  *color = ToQColor(o->color).rgb();
+  return true;
+}
+
 void QImageDevice::StrokePolys(const DevPoint* points, const int32_t* counts, int32_t polys,
                                bool closed) {
+  QRgb hair = 0;
+  if (polys == 1 && attr_.rop == R2_COPYPEN && HairlineObject(&hair)) {
+    // The painter's own hairline pixels, set directly: the painter writes straight into the
+    // same rows, so the order of drawing stays as it is.
+    if (PointsOffImage(points, counts[0], kMiterLimit)) return;
+    Hairline line = HairlineOf(hair);
+    const int m = LoadPoints(points, counts[0], closed);
+    if (m > 2 && points_[0] == points_[size_t(m - 1)]) {
+      line.Polyline(points_.data(), m - 1, true);
+    } else if (m > 1) {
+      line.Polyline(points_.data(), m, false);
+    }
+    return;
+  }
   QPen pens[2];
   int strokes = PenStrokes(pens);
   if (strokes == 0) return;
   int64_t total = 0;
   for (int32_t k = 0; k < polys; ++k) total += counts[k];
+  int32_t width = 0;
+  uint32_t color = 0;
+  if (CopyRop() && SpanPen(&width, &color)) {
+    LoadSpans(points, counts, polys, closed);
+    spans_->Stroke(SpanTarget(), width, kMiterLimit, color);
+    return;
+  }
   QRectF bounds;
   if (PointsOffImage(points, total, PenPixels() * kMiterLimit, &bounds)) return;
   // Only the one-pixel line drawing gives the same pixels this way: wide pens outline the
@@ -542,18 +668,6 @@ void QImageDevice::StrokePolys(const DevPoint* points, const int32_t* counts, in
   if (attr_.rop != R2_COPYPEN || strokes != 1 || pens[0].style() != Qt::SolidLine ||
       pens[0].widthF() > 1 || polys != 1 || image_.isNull()) {
     StrokeShape(PolyPath(points, counts, polys, closed));
-    return;
-  }
-  if (HairlinePen(pens[0])) {
-    // The painter's own hairline pixels, set directly: the painter writes straight into the
-    // same rows, so the order of drawing stays as it is.
-    Hairline line = HairlineOf(pens[0].color());
-    const int m = LoadPoints(points, counts[0], closed);
-    if (m > 2 && points_[0] == points_[size_t(m - 1)]) {
-      line.Polyline(points_.data(), m - 1, true);
-    } else if (m > 1) {
-      line.Polyline(points_.data(), m, false);
-    }
     return;
   }
   const int m = LoadPoints(points, counts[0], closed);
@@ -742,6 +856,31 @@ bool QImageDevice::PaintPath(bool fill, bool stroke) {
     const int32_t n = int32_t(polygon_.size());
     if (fill) FillPolys(polygon_.data(), &n, 1);
     if (stroke) StrokePolys(polygon_.data(), &n, 1, closed);
+    return true;
+  }
+  if (!pathReady_) return false;
+  // Fills and wide outlines are converted straight from the recorded points; one-pixel and
+  // dashed outlines and the raster operations keep the painter's path.
+  bool loaded = false;
+  uint32_t color = 0;
+  const uint32_t* cell = nullptr;
+  int32_t width = 0;
+  if (fill && CopyRop() && !image_.isNull()) {
+    fill = false;
+    if (BrushSpans(&color, &cell)) {
+      LoadSpans();
+      loaded = true;
+      spans_->FillPath(SpanTarget(), false, color, cell);
+    }
+  }
+  if (stroke && CopyRop() && SpanPen(&width, &color)) {
+    stroke = false;
+    if (!loaded) LoadSpans();
+    spans_->Stroke(SpanTarget(), width, kMiterLimit, color);
+  }
+  if (!fill && !stroke) {
+    path_.clear();
+    pathReady_ = false;
     return true;
   }
   QPainterPath path;

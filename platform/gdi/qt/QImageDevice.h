@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "platform/gdi/Device.h"
+#include "platform/gdi/qt/Spans.h"
 
 class QPainter;
 class QPainterPath;
@@ -155,7 +156,10 @@ class QImageDevice : public Device {
                       QRectF* bounds = nullptr) const;
   // True on a band when a figure of these bounds and reach may touch rows of another band.
   bool AcrossBand(const QRectF& bounds, double reach) const;
-  Hairline HairlineOf(const QColor& color);
+  Hairline HairlineOf(QRgb color);
+  // The selected pen when the one-pixel line drawing draws it (solid, at most a pixel wide, a
+  // geometric one with flat ends), without making it a QPen.
+  bool HairlineObject(QRgb* color) const;
   void StrokeShape(const QPainterPath& path);
   void FillShape(const QPainterPath& path, const QBrush& brush);
   void FillShape(const QPainterPath& path);
@@ -175,6 +179,17 @@ class QImageDevice : public Device {
   template <typename Draw>
   void PaintAcross(const QRectF& bounds, double reach, const Draw& draw);
   void ApplyRop(const QImage& mask, int32_t left, int32_t top);
+  // Span conversion: only under the copy operation, which paints every pixel of a figure the
+  // same whatever else is there.
+  bool CopyRop() const;
+  // The selected brush as a pixel value or an 8 x 8 cell; false for the null brush.
+  bool BrushSpans(uint32_t* color, const uint32_t** cell);
+  // The selected pen when it is a wide geometric one with flat ends and miter joins.
+  bool SpanPen(int32_t* width, uint32_t* color) const;
+  void LoadSpans(const DevPoint* points, const int32_t* counts, int32_t polys, bool closed);
+  void LoadSpans();  // the recorded path
+  // The image's rows for span painting (only a band's own rows).
+  Spans::Target SpanTarget();
   bool TakePath(QPainterPath* out);
   bool TakePolygon(std::vector<DevPoint>* out, bool* closed);
   bool PaintPath(bool fill, bool stroke);
@@ -189,6 +204,11 @@ class QImageDevice : public Device {
   QBrush patternBrush_;
   int32_t patternOf_ = -1;
   ColorRef patternText_ = 0, patternBack_ = 0;
+  std::unique_ptr<Spans> spans_;
+  // The last pattern cell made for span filling, reused while pattern and colours stay.
+  uint32_t cell_[64] = {};
+  int32_t cellOf_ = -1;
+  ColorRef cellText_ = 0, cellBack_ = 0;
   std::vector<QPoint> points_;  // reused for every polygon
   std::vector<DevPoint> polygon_;
   std::unordered_map<Handle, Object> objects_;
