@@ -14,7 +14,7 @@ constexpr double kLimit = 1 << 22;
 // Rounded as the painter rounds, halves away from zero.
 int32_t Fixed26(double v) {
   const double d = std::clamp(v, -kLimit, kLimit) * 64;
-  return d >= 0 ? int32_t(d + 0.5) : int32_t(d - 0.5);
+  return int32_t(d + std::copysign(0.5, d));
 }
 
 // Halved until both control points lie within a quarter pixel (measured against the chord's
@@ -152,91 +152,70 @@ void Spans::FillPath(const Target& target, bool winding, uint32_t color, const u
   Fill(target, winding, color, pattern);
 }
 
-// A convex piece of a stroke, turned to wind one way so that overlapping pieces add up.
-void Spans::AddPiece(const Point* p, int n) {
-  double area = 0;
-  for (int i = 0; i < n; ++i) {
-    const Point& a = p[i];
-    const Point& b = p[(i + 1) % n];
-    area += a.x * b.y - b.x * a.y;
-  }
-  if (area == 0) return;
-  double top = p[0].y, bottom = p[0].y;
-  for (int i = 1; i < n; ++i) {
-    top = std::min(top, p[i].y);
-    bottom = std::max(bottom, p[i].y);
-  }
-  if (bottom < stroke_.target.top - 1 || top > stroke_.target.bottom + 1) return;
-  for (int i = 0; i < n; ++i) {
-    const int j = (i + 1) % n;
-    if (area > 0) {
-      AddLine(p[i].x, p[i].y, p[j].x, p[j].y);
-    } else {
-      AddLine(p[j].x, p[j].y, p[i].x, p[i].y);
-    }
-  }
-  // Painting a piece at a time gives the pixels of the pieces' union: a pixel lies inside the
-  // union exactly when it lies between some piece's two crossings of its row.
-  Fill(stroke_.target, true, stroke_.color);
-}
-
-void Spans::StrokeFigure(const Point* p, size_t n, bool closed, double half, double miterLimit) {
+// One wall of a stroke: the polyline's left side (the side of (-dy, dx)) offset by `half`,
+// walked from its first point to its last, with the joins on that side: the miter (or the cut
+// one) where the walls part, a detour through the corner itself where they cross. Together with
+// the wall walked back along the other side this gives the outline the painter's stroker makes;
+// filled with the non-zero rule it covers the pen's area once or more, and nothing else.
+void Spans::Wall(const Point* p, size_t n, bool closed, double half, double miterLimit) {
   const size_t segments = closed ? n : n - 1;
-  if (n < 2) return;
-  auto normal = [&](size_t i, Point* unit) {
-    const Point& a = p[i];
+  const double reach = miterLimit * 2 * half;
+  auto direction = [&](size_t i, Point* normal) {
+    const Point& a = p[i % n];
     const Point& b = p[(i + 1) % n];
     const double dx = b.x - a.x, dy = b.y - a.y, len = std::sqrt(dx * dx + dy * dy);
-    *unit = {dx / len, dy / len};
-    return Point{-dy / len * half, dx / len * half};
+    *normal = {-dy / len * half, dx / len * half};
+    return Point{dx / len, dy / len};
   };
-  Point unit{}, previousUnit{}, previousNormal{};
+  Point n1{}, u1 = direction(closed ? segments - 1 : 0, &n1);
+  Point start{};
+  bool first = true;
+  Point at{};
+  auto to = [&](double x, double y) {
+    if (first) {
+      start = at = {x, y};
+      first = false;
+      return;
+    }
+    AddLine(at.x, at.y, x, y);
+    at = {x, y};
+  };
+  if (!closed) to(p[0].x + n1.x, p[0].y + n1.y);
   for (size_t i = 0; i < segments; ++i) {
-    const Point& a = p[i];
-    const Point& b = p[(i + 1) % n];
-    const Point nv = normal(i, &unit);
-    const Point quad[4] = {{a.x + nv.x, a.y + nv.y},
-                           {b.x + nv.x, b.y + nv.y},
-                           {b.x - nv.x, b.y - nv.y},
-                           {a.x - nv.x, a.y - nv.y}};
-    AddPiece(quad, 4);
-    // The join at this segment's start, with the one before (the last one when closed).
-    const bool hasPrevious = i > 0 || closed;
-    if (hasPrevious) {
-      Point pu = previousUnit, pn = previousNormal;
-      if (i == 0) pn = normal(segments - 1, &pu);
-      const double cross = pu.x * unit.y - pu.y * unit.x;
-      const double cosine = pu.x * unit.x + pu.y * unit.y;
-      if (cross != 0 || cosine < 0) {
-        const double s = cross > 0 ? -1 : 1;  // the outer side, where the walls part
-        const Point outA{a.x + s * pn.x, a.y + s * pn.y}, outB{a.x + s * nv.x, a.y + s * nv.y};
-        // The walls meet at the tip unless it lies more than `miterLimit` widths beyond their
-        // ends; then each wall goes on that far and the join is cut across.
-        const double reach = miterLimit * 2 * half;
-        const double k = s / (1 + cosine);
-        const Point tip{a.x + (pn.x + nv.x) * k, a.y + (pn.y + nv.y) * k};
-        if (cosine > -1 && std::hypot(tip.x - outA.x, tip.y - outA.y) <= reach) {
-          const Point join[4] = {a, outA, tip, outB};
-          AddPiece(join, 4);
+    const Point& v = p[i];
+    Point n2{};
+    const Point u2 = direction(i, &n2);
+    if (i > 0 || closed) {
+      const double cross = u1.x * u2.y - u1.y * u2.x, cosine = u1.x * u2.x + u1.y * u2.y;
+      if (cross > 0) {
+        to(v.x + n1.x, v.y + n1.y);
+        to(v.x, v.y);
+      } else if (cross < 0 || cosine < 0) {
+        const double k = 1 / (1 + cosine);
+        const Point tip{v.x + (n1.x + n2.x) * k, v.y + (n1.y + n2.y) * k};
+        to(v.x + n1.x, v.y + n1.y);
+        if (cosine > -1 && std::hypot(tip.x - v.x - n1.x, tip.y - v.y - n1.y) <= reach) {
+          to(tip.x, tip.y);
         } else {
-          const Point join[5] = {a,
-                                 outA,
-                                 {outA.x + pu.x * reach, outA.y + pu.y * reach},
-                                 {outB.x - unit.x * reach, outB.y - unit.y * reach},
-                                 outB};
-          AddPiece(join, 5);
+          to(v.x + n1.x + u1.x * reach, v.y + n1.y + u1.y * reach);
+          to(v.x + n2.x - u2.x * reach, v.y + n2.y - u2.y * reach);
         }
       }
+      to(v.x + n2.x, v.y + n2.y);
     }
-    previousUnit = unit;
-    previousNormal = nv;
+    const Point& w = p[(i + 1) % n];
+    to(w.x + n2.x, w.y + n2.y);
+    u1 = u2;
+    n1 = n2;
   }
+  if (closed) AddLine(at.x, at.y, start.x, start.y);
+  wallEnd_ = at;
+  wallStart_ = start;
 }
 
 void Spans::Stroke(const Target& target, double width, double miterLimit, uint32_t color) {
   EndFigure(false);
   edges_.clear();
-  stroke_ = {target, color};
   const double half = width / 2;
   for (const Figure& f : figures_) {
     polyline_.clear();
@@ -249,8 +228,18 @@ void Spans::Stroke(const Target& target, double width, double miterLimit, uint32
     if (f.closed && n > 1 && polyline_[0].x == polyline_[n - 1].x &&
         polyline_[0].y == polyline_[n - 1].y)
       --n;
-    StrokeFigure(polyline_.data(), n, f.closed, half, miterLimit);
+    if (n < 2) continue;
+    // Out along one side and back along the other; an open figure's flat ends join the walls.
+    Wall(polyline_.data(), n, f.closed, half, miterLimit);
+    const Point end = wallEnd_, start = wallStart_;
+    std::reverse(polyline_.begin(), polyline_.begin() + long(n));
+    Wall(polyline_.data(), n, f.closed, half, miterLimit);
+    if (!f.closed) {
+      AddLine(end.x, end.y, wallStart_.x, wallStart_.y);
+      AddLine(wallEnd_.x, wallEnd_.y, start.x, start.y);
+    }
   }
+  Fill(target, true, color);
 }
 
 void Spans::Fill(const Target& t, bool winding, uint32_t color, const uint32_t* pattern) {

@@ -51,8 +51,7 @@ class Spans {
   void EndFigure(bool closed);
   void Fill(const Target& target, bool winding, uint32_t color, const uint32_t* pattern = nullptr);
   void AddLine(double ax, double ay, double bx, double by);
-  void AddPiece(const Point* p, int n);
-  void StrokeFigure(const Point* p, size_t n, bool closed, double half, double miterLimit);
+  void Wall(const Point* p, size_t n, bool closed, double half, double miterLimit);
 
   std::vector<Point> points_;
   std::vector<Figure> figures_;
@@ -61,10 +60,7 @@ class Spans {
   std::vector<Edge*> active_;
   std::vector<Point> polyline_;
   int32_t top_ = INT32_MAX, bottom_ = INT32_MIN;
-  struct {
-    Target target;
-    uint32_t color;
-  } stroke_{};
+  Point wallStart_{}, wallEnd_{};  // the last wall's ends
 };
 
 }  // namespace gdi
