@@ -15,6 +15,7 @@ class Spans {
  public:
   struct Point {
     double x, y;
+    bool smooth = false;  // a point inside a flattened curve
   };
 
   // The path: figures of straight pieces, curves flattened as they come.
