@@ -21,6 +21,8 @@ int32_t Fixed26(double v) {
 // Manhattan length) of the chord, at most nine times.
 constexpr double kFlatness = 0.25;
 constexpr int kMaxHalvings = 9;
+// Turns of less than about 25 degrees inside a flattened curve are bevelled.
+constexpr double kSmooth = 0.9;
 
 struct Cubic {
   double x1, y1, x2, y2, x3, y3, x4, y4;
@@ -211,7 +213,10 @@ void Spans::Wall(const Point* p, size_t n, bool closed, double half, double mite
         const double k = 1 / (1 + cosine);
         const Point tip{v.x + (n1.x + n2.x) * k, v.y + (n1.y + n2.y) * k};
         to(a.x, a.y);
-        if (cosine > -1 && std::hypot(tip.x - a.x, tip.y - a.y) <= reach) {
+        if (v.smooth && cosine > kSmooth) {
+          // Between pieces of a flattened curve the miter's tip lies within a sliver of a
+          // pixel of the bevel.
+        } else if (cosine > -1 && std::hypot(tip.x - a.x, tip.y - a.y) <= reach) {
           to(tip.x, tip.y);
         } else {
           to(a.x + u1.x * reach, a.y + u1.y * reach);
@@ -279,32 +284,35 @@ void Spans::Fill(const Target& t, bool winding, uint32_t color, const uint32_t* 
   active_.clear();
   size_t next = 0;
   for (; next < edges_.size() && edges_[next].top <= first; ++next) {
-    Edge& e = edges_[next];
+    Edge e = edges_[next];
     if (e.bottom < first) continue;
     e.x += e.delta * (first - e.top);  // the same steps the rows above would have taken
-    active_.push_back(&e);
+    active_.push_back(e);
   }
   for (int32_t y = first; y < last; ++y) {
-    for (; next < edges_.size() && edges_[next].top == y; ++next) active_.push_back(&edges_[next]);
+    for (; next < edges_.size() && edges_[next].top == y; ++next) active_.push_back(edges_[next]);
     if (active_.empty()) {
       if (next == edges_.size()) break;
       continue;
     }
-    for (size_t i = 1; i < active_.size(); ++i) {
-      Edge* e = active_[i];
+    Edge* active = active_.data();
+    const size_t count = active_.size();
+    for (size_t i = 1; i < count; ++i) {
+      if (active[i].x >= active[i - 1].x) continue;
+      const Edge e = active[i];
       size_t j = i;
-      for (; j > 0 && e->x < active_[j - 1]->x; --j) active_[j] = active_[j - 1];
-      active_[j] = e;
+      for (; j > 0 && e.x < active[j - 1].x; --j) active[j] = active[j - 1];
+      active[j] = e;
     }
     uint32_t* row = t.pixels + t.stride * y;
     const uint32_t* cell = pattern ? pattern + (y & 7) * 8 : nullptr;
     int64_t x = 0;
-    int count = 0;
+    int inside = 0;
     size_t kept = 0;
-    for (size_t i = 0; i < active_.size(); ++i) {
-      Edge* e = active_[i];
-      const int64_t at = std::clamp<int64_t>(e->x >> 16, 0, right);
-      if ((count & mask) && at > x) {
+    for (size_t i = 0; i < count; ++i) {
+      Edge& e = active[i];
+      const int64_t at = std::clamp<int64_t>(e.x >> 16, 0, right);
+      if ((inside & mask) && at > x) {
         if (cell) {
           for (int64_t k = x; k < at; ++k) row[k] = cell[k & 7];
         } else {
@@ -312,10 +320,10 @@ void Spans::Fill(const Target& t, bool winding, uint32_t color, const uint32_t* 
         }
       }
       x = at;
-      count += e->winding;
-      if (e->bottom != y) {
-        e->x += e->delta;
-        active_[kept++] = e;
+      inside += e.winding;
+      if (e.bottom != y) {
+        e.x += e.delta;
+        active[kept++] = e;
       }
     }
     active_.resize(kept);

@@ -58,7 +58,7 @@ class Spans {
   std::vector<Figure> figures_;
   size_t figureBegin_ = 0;
   std::vector<Edge> edges_;
-  std::vector<Edge*> active_;
+  std::vector<Edge> active_;
   std::vector<Point> polyline_;
   int32_t top_ = INT32_MAX, bottom_ = INT32_MIN;
   Point wallStart_{}, wallEnd_{};  // the last wall's ends
