@@ -18,22 +18,30 @@ void QImageDevice::DrawNearest(const DevRect& area, const NearestImage& img) {
   const qsizetype stride = image_.bytesPerLine();
   if (img.va == 0 && img.uc == 0) {
     // Upright and unrotated, as placed images mostly are: the column depends on x alone and the
-    // row on y alone, so the columns are found once.
-    std::vector<int32_t> columns(size_t(right - left), -1);
+    // row on y alone, so the columns are found once, as runs of device pixels that take the
+    // same one (an enlarged image has long runs).
+    struct Run {
+      int32_t begin, end, column;
+    };
+    std::vector<Run> runs;
     for (int32_t x = left; x < right; ++x) {
       const double u = img.ua * (double(x) + 0.5) + img.ut;
-      if (u >= 0 && u < iw) columns[size_t(x - left)] = int32_t(u);
+      if (!(u >= 0 && u < iw)) continue;
+      const int32_t column = int32_t(u);
+      if (!runs.empty() && runs.back().end == x && runs.back().column == column) {
+        ++runs.back().end;
+      } else {
+        runs.push_back({x, x + 1, column});
+      }
     }
     for (int32_t y = top; y < bottom; ++y) {
       const double v = img.vc * (double(y) + 0.5) + img.vt;
       if (!(v >= 0 && v < ih)) continue;
       const uint8_t* row = img.rgb + size_t(v) * w * 3;
-      auto* out = reinterpret_cast<QRgb*>(bits + y * stride) + left;
-      for (size_t x = 0; x < columns.size(); ++x) {
-        const int32_t col = columns[x];
-        if (col < 0) continue;
-        const uint8_t* s = row + size_t(col) * 3;
-        out[x] = qRgb(s[0], s[1], s[2]);
+      auto* out = reinterpret_cast<QRgb*>(bits + y * stride);
+      for (const Run& run : runs) {
+        const uint8_t* s = row + size_t(run.column) * 3;
+        std::fill(out + run.begin, out + run.end, qRgb(s[0], s[1], s[2]));
       }
     }
     return;
