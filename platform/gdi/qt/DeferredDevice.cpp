@@ -46,7 +46,7 @@ enum DeferredDevice::Code : uint8_t {
 DeferredDevice::DeferredDevice(int32_t width, int32_t height) { Reset(width, height); }
 
 void DeferredDevice::Reset(int32_t width, int32_t height) {
-  standIn_ = std::make_unique<QImageDevice>(0, 0);
+  objects_.Reset();
   width_ = width;
   height_ = height;
   bandable_ = true;
@@ -57,24 +57,12 @@ void DeferredDevice::Reset(int32_t width, int32_t height) {
   glyphs_.clear();
   images_.clear();
   imageAreas_.clear();
-  penWidths_.clear();
   saved_.clear();
-  penWidth_ = 1;
   position_ = DevPoint{};
   inPath_ = pathReady_ = pathSkippable_ = false;
 }
 
 DeferredDevice::~DeferredDevice() = default;
-
-void DeferredDevice::Keep(Code code, int32_t a, int32_t b, int32_t c, int32_t d, uint32_t u) {
-  Op op{code};
-  op.a = a;
-  op.b = b;
-  op.c = c;
-  op.d = d;
-  op.u = u;
-  ops_.push_back(op);
-}
 
 size_t DeferredDevice::KeepPoints(const DevPoint* points, int32_t count) {
   const size_t at = points_.size();
@@ -138,83 +126,72 @@ void DeferredDevice::UsePath(bool stroke) {
 
 Handle DeferredDevice::CreatePen(uint32_t style, int32_t width, ColorRef color) {
   Keep(kCreatePen, width, int32_t(color), 0, 0, style);
-  const Handle h = standIn_->CreatePen(style, width, color);
-  penWidths_[h] = std::max(1, width);
-  return h;
+  return objects_.CreatePen(width);
 }
 
 Handle DeferredDevice::ExtCreatePen(uint32_t style, int32_t width, ColorRef color) {
   Keep(kExtCreatePen, width, int32_t(color), 0, 0, style);
-  const Handle h = standIn_->ExtCreatePen(style, width, color);
-  penWidths_[h] = std::max(1, width);
-  return h;
+  return objects_.CreatePen(width);
 }
 
 Handle DeferredDevice::CreateSolidBrush(ColorRef color) {
   Keep(kCreateSolidBrush, 0, 0, 0, 0, color);
-  return standIn_->CreateSolidBrush(color);
+  return objects_.CreateBrush();
 }
 
 Handle DeferredDevice::CreatePatternBrush(int32_t pattern) {
   Keep(kCreatePatternBrush, pattern);
-  return standIn_->CreatePatternBrush(pattern);
+  return objects_.CreatePatternBrush(pattern);
 }
 
 Handle DeferredDevice::GetStockObject(int32_t which) {
   Keep(kGetStockObject, which);
-  const Handle h = standIn_->GetStockObject(which);
-  StockObjectInfo stock;
-  if (h && DescribeStockObject(which, &stock) && stock.pen) penWidths_[h] = 1;
-  return h;
+  return objects_.GetStockObject(which);
 }
 
 Handle DeferredDevice::SelectObject(Handle object) {
   Keep(kSelectObject, 0, 0, 0, 0, object);
-  const Handle previous = standIn_->SelectObject(object);
-  const auto pen = penWidths_.find(object);
-  if (previous && pen != penWidths_.end()) penWidth_ = pen->second;
-  return previous;
+  return objects_.SelectObject(object);
 }
 
 bool DeferredDevice::DeleteObject(Handle object) {
   Keep(kDeleteObject, 0, 0, 0, 0, object);
-  return standIn_->DeleteObject(object);
+  return objects_.DeleteObject(object);
 }
 
 int32_t DeferredDevice::SetROP2(int32_t rop) {
   Keep(kSetROP2, rop);
-  return standIn_->SetROP2(rop);
+  return objects_.SetROP2(rop);
 }
 
 int32_t DeferredDevice::SetBkMode(int32_t mode) {
   Keep(kSetBkMode, mode);
-  return standIn_->SetBkMode(mode);
+  return objects_.SetBkMode(mode);
 }
 
 ColorRef DeferredDevice::SetTextColor(ColorRef color) {
   Keep(kSetTextColor, 0, 0, 0, 0, color);
-  return standIn_->SetTextColor(color);
+  return objects_.SetTextColor(color);
 }
 
 ColorRef DeferredDevice::SetBkColor(ColorRef color) {
   Keep(kSetBkColor, 0, 0, 0, 0, color);
-  return standIn_->SetBkColor(color);
+  return objects_.SetBkColor(color);
 }
 
 int32_t DeferredDevice::SaveDC() {
   Keep(kSaveDC);
-  saved_.push_back({position_, penWidth_});
-  return standIn_->SaveDC();
+  saved_.push_back(position_);
+  return objects_.SaveDC();
 }
 
 bool DeferredDevice::RestoreDC(int32_t level) {
   Keep(kRestoreDC, level);
-  if (!standIn_->RestoreDC(level)) return false;
+  if (!objects_.RestoreDC(level)) return false;
   // The same level as the stand-in took back.
   const int64_t depth = int64_t(saved_.size());
   const int64_t target = level < 0 ? depth + level + 1 : level;
-  position_ = saved_[size_t(target - 1)].position;
-  penWidth_ = saved_[size_t(target - 1)].penWidth;
+  position_ = saved_[size_t(target - 1)];
   saved_.resize(size_t(target - 1));
   return true;
 }

@@ -1,17 +1,17 @@
 // A device that keeps the drawing calls made on it, to be played back later on image devices:
 // the shapes are walked once, and the list then paints several bands of one image on several
 // threads. The answers drawing code needs at once (handles, previous attributes) come from a
-// stand-in image device of no pixels, which every playback device repeats call for call, so
-// the handles it gave out name the same objects there.
+// stand-in that numbers objects as an image device does; every playback device repeats the calls
+// one for one, so the handles it gave out name the same objects there.
 #pragma once
 
 #include <cstdint>
 #include <memory>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 #include "platform/gdi/qt/QImageDevice.h"
+#include "platform/gdi/qt/StandInObjects.h"
 
 namespace gdi {
 
@@ -97,33 +97,37 @@ class DeferredDevice : public Device {
     std::string font, text;
     std::vector<int32_t> advances;
   };
-  void Keep(Code code, int32_t a = 0, int32_t b = 0, int32_t c = 0, int32_t d = 0, uint32_t u = 0);
+  // The new call, made in place: a call is kept for nearly every drawing step.
+  Op& Keep(Code code, int32_t a = 0, int32_t b = 0, int32_t c = 0, int32_t d = 0, uint32_t u = 0) {
+    Op& op = ops_.emplace_back();
+    op.code = code;
+    op.a = a;
+    op.b = b;
+    op.c = c;
+    op.d = d;
+    op.u = u;
+    return op;
+  }
   size_t KeepPoints(const DevPoint* points, int32_t count);
   size_t KeepCounts(const int32_t* counts, int32_t polys, int64_t* total);
   // How far beyond its points' rows a figure may paint: the selected pen's miter (five widths)
   // and a rounding margin; `stroke` false for a fill.
-  int64_t Reach(bool stroke) const { return stroke ? int64_t(penWidth_) * 5 + 4 : 4; }
+  int64_t Reach(bool stroke) const { return stroke ? int64_t(objects_.PenWidth()) * 5 + 4 : 4; }
   // The rows of the last kept call: those of the points, grown by the reach.
   void SetRows(const DevPoint* points, int64_t count, bool stroke);
   void PathPoints(const DevPoint* points, int32_t count);
   // A painting that uses the path bracket just ended.
   void UsePath(bool stroke);
 
-  std::unique_ptr<QImageDevice> standIn_;
+  StandInObjects objects_;
   int32_t width_ = 0, height_ = 0;
   bool bandable_ = true;
   // What the recorded path bracket would leave on the devices that play it back.
-  std::unordered_map<Handle, int32_t> penWidths_;
-  int32_t penWidth_ = 1;
   DevPoint position_;
   bool inPath_ = false, pathReady_ = false, pathSkippable_ = false;
   size_t pathBegin_ = 0, pathEnd_ = 0;
   int32_t pathTop_ = 0, pathBottom_ = 0;
-  struct Saved {
-    DevPoint position;
-    int32_t penWidth;
-  };
-  std::vector<Saved> saved_;  // as SaveDC keeps them
+  std::vector<DevPoint> saved_;  // positions, as SaveDC keeps them
   std::vector<Op> ops_;
   std::vector<DevPoint> points_;
   std::vector<int32_t> counts_;
