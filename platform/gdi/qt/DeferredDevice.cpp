@@ -5,44 +5,6 @@
 
 namespace gdi {
 
-enum DeferredDevice::Code : uint8_t {
-  kCreatePen,
-  kExtCreatePen,
-  kCreateSolidBrush,
-  kCreatePatternBrush,
-  kGetStockObject,
-  kSelectObject,
-  kDeleteObject,
-  kSetROP2,
-  kSetBkMode,
-  kSetTextColor,
-  kSetBkColor,
-  kSaveDC,
-  kRestoreDC,
-  kMoveToEx,
-  kLineTo,
-  kPolygon,
-  kPolyline,
-  kPolyPolyline,
-  kPolyPolygon,
-  kRectangle,
-  kEllipse,
-  kBeginPath,
-  kEndPath,
-  kPolyBezierTo,
-  kCloseFigure,
-  kStrokePath,
-  kFillPath,
-  kStrokeAndFillPath,
-  kAbortPath,
-  kSetPixel,
-  kWritePixels,
-  kStretchRgb,
-  kBitBlt,
-  kGlyphRun,
-  kNearest,
-};
-
 DeferredDevice::DeferredDevice(int32_t width, int32_t height) { Reset(width, height); }
 
 void DeferredDevice::Reset(int32_t width, int32_t height) {
@@ -63,12 +25,6 @@ void DeferredDevice::Reset(int32_t width, int32_t height) {
 }
 
 DeferredDevice::~DeferredDevice() = default;
-
-size_t DeferredDevice::KeepPoints(const DevPoint* points, int32_t count) {
-  const size_t at = points_.size();
-  points_.insert(points_.end(), points, points + count);
-  return at;
-}
 
 // The counts of a poly call, false-safe: a negative count makes the call fail as it would.
 size_t DeferredDevice::KeepCounts(const int32_t* counts, int32_t polys, int64_t* total) {
@@ -96,16 +52,6 @@ void DeferredDevice::SetRows(const DevPoint* points, int64_t count, bool stroke)
   Op& op = ops_.back();
   op.top = int32_t(std::max<int64_t>(INT32_MIN, int64_t(top) - reach));
   op.bottom = int32_t(std::min<int64_t>(INT32_MAX, int64_t(bottom) + reach));
-}
-
-void DeferredDevice::PathPoints(const DevPoint* points, int32_t count) {
-  if (count <= 0) return;
-  position_ = points[count - 1];
-  if (!inPath_) return;
-  for (int32_t i = 0; i < count; ++i) {
-    pathTop_ = std::min(pathTop_, points[i].y);
-    pathBottom_ = std::max(pathBottom_, points[i].y);
-  }
 }
 
 void DeferredDevice::UsePath(bool stroke) {
@@ -198,21 +144,6 @@ bool DeferredDevice::RestoreDC(int32_t level) {
 
 // ---- Drawing: kept ----
 
-bool DeferredDevice::MoveToEx(int32_t x, int32_t y) {
-  Keep(kMoveToEx, x, y);
-  const DevPoint p{x, y};
-  PathPoints(&p, 1);
-  return true;
-}
-
-bool DeferredDevice::LineTo(int32_t x, int32_t y) {
-  Keep(kLineTo, x, y);
-  const DevPoint p[2] = {position_, {x, y}};
-  if (!inPath_) SetRows(p, 2, true);
-  PathPoints(p + 1, 1);
-  return true;
-}
-
 bool DeferredDevice::Polygon(const DevPoint* points, int32_t count) {
   if (!points || count < 2) return false;
   Keep(kPolygon, count);
@@ -288,23 +219,11 @@ bool DeferredDevice::EndPath() {
   return true;
 }
 
-bool DeferredDevice::PolyBezierTo(const DevPoint* points, int32_t count) {
-  if (!points || count < 0 || count % 3 != 0) return false;
-  Keep(kPolyBezierTo, count);
-  ops_.back().at = KeepPoints(points, count);
-  if (!inPath_ && count > 0) {
-    // Drawn from the current position on.
-    std::vector<DevPoint> all(points, points + count);
-    all.push_back(position_);
-    SetRows(all.data(), int64_t(all.size()), true);
-  }
-  PathPoints(points, count);
-  return true;
-}
-
-bool DeferredDevice::CloseFigure() {
-  Keep(kCloseFigure);
-  return true;
+void DeferredDevice::BezierRows(const DevPoint* points, int32_t count) {
+  // Drawn from the current position on.
+  std::vector<DevPoint> all(points, points + count);
+  all.push_back(position_);
+  SetRows(all.data(), int64_t(all.size()), true);
 }
 
 bool DeferredDevice::StrokePath() {

@@ -5,6 +5,7 @@
 // one for one, so the handles it gave out name the same objects there.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -15,7 +16,7 @@
 
 namespace gdi {
 
-class DeferredDevice : public Device {
+class DeferredDevice final : public Device {
  public:
   // Calls kept for a device of width x height pixels (its clip box).
   DeferredDevice(int32_t width, int32_t height);
@@ -81,7 +82,43 @@ class DeferredDevice : public Device {
   bool DrawGlyphRun(const GlyphRun& run) override;
 
  private:
-  enum Code : uint8_t;
+  enum Code : uint8_t {
+    kCreatePen,
+    kExtCreatePen,
+    kCreateSolidBrush,
+    kCreatePatternBrush,
+    kGetStockObject,
+    kSelectObject,
+    kDeleteObject,
+    kSetROP2,
+    kSetBkMode,
+    kSetTextColor,
+    kSetBkColor,
+    kSaveDC,
+    kRestoreDC,
+    kMoveToEx,
+    kLineTo,
+    kPolygon,
+    kPolyline,
+    kPolyPolyline,
+    kPolyPolygon,
+    kRectangle,
+    kEllipse,
+    kBeginPath,
+    kEndPath,
+    kPolyBezierTo,
+    kCloseFigure,
+    kStrokePath,
+    kFillPath,
+    kStrokeAndFillPath,
+    kAbortPath,
+    kSetPixel,
+    kWritePixels,
+    kStretchRgb,
+    kBitBlt,
+    kGlyphRun,
+    kNearest,
+  };
   struct Op {
     Code code;
     int32_t a = 0, b = 0, c = 0, d = 0;  // arguments, or a range of the pools
@@ -116,6 +153,8 @@ class DeferredDevice : public Device {
   // The rows of the last kept call: those of the points, grown by the reach.
   void SetRows(const DevPoint* points, int64_t count, bool stroke);
   void PathPoints(const DevPoint* points, int32_t count);
+  // The rows of a kept PolyBezierTo outside a path bracket.
+  void BezierRows(const DevPoint* points, int32_t count);
   // A painting that uses the path bracket just ended.
   void UsePath(bool stroke);
 
@@ -136,5 +175,52 @@ class DeferredDevice : public Device {
   std::vector<QImageDevice::NearestImage> images_;
   std::vector<DevRect> imageAreas_;
 };
+
+// The calls every path bracket is made of, inline: the shapes' paths arrive one step at a time.
+
+inline size_t DeferredDevice::KeepPoints(const DevPoint* points, int32_t count) {
+  const size_t at = points_.size();
+  points_.insert(points_.end(), points, points + count);
+  return at;
+}
+
+inline void DeferredDevice::PathPoints(const DevPoint* points, int32_t count) {
+  if (count <= 0) return;
+  position_ = points[count - 1];
+  if (!inPath_) return;
+  for (int32_t i = 0; i < count; ++i) {
+    pathTop_ = std::min(pathTop_, points[i].y);
+    pathBottom_ = std::max(pathBottom_, points[i].y);
+  }
+}
+
+inline bool DeferredDevice::MoveToEx(int32_t x, int32_t y) {
+  Keep(kMoveToEx, x, y);
+  const DevPoint p{x, y};
+  PathPoints(&p, 1);
+  return true;
+}
+
+inline bool DeferredDevice::LineTo(int32_t x, int32_t y) {
+  Keep(kLineTo, x, y);
+  const DevPoint p[2] = {position_, {x, y}};
+  if (!inPath_) SetRows(p, 2, true);
+  PathPoints(p + 1, 1);
+  return true;
+}
+
+inline bool DeferredDevice::PolyBezierTo(const DevPoint* points, int32_t count) {
+  if (!points || count < 0 || count % 3 != 0) return false;
+  Op& op = Keep(kPolyBezierTo, count);
+  op.at = KeepPoints(points, count);
+  if (!inPath_ && count > 0) BezierRows(points, count);
+  PathPoints(points, count);
+  return true;
+}
+
+inline bool DeferredDevice::CloseFigure() {
+  Keep(kCloseFigure);
+  return true;
+}
 
 }  // namespace gdi
