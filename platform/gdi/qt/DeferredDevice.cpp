@@ -27,7 +27,7 @@ void DeferredDevice::Reset(int32_t width, int32_t height) {
 DeferredDevice::~DeferredDevice() = default;
 
 // The counts of a poly call, false-safe: a negative count makes the call fail as it would.
-size_t DeferredDevice::KeepCounts(const int32_t* counts, int32_t polys, int64_t* total) {
+uint32_t DeferredDevice::KeepCounts(const int32_t* counts, int32_t polys, int64_t* total) {
   *total = -1;
   if (!counts || polys < 0) return 0;
   int64_t sum = 0;
@@ -36,7 +36,7 @@ size_t DeferredDevice::KeepCounts(const int32_t* counts, int32_t polys, int64_t*
     sum += counts[i];
   }
   *total = sum;
-  const size_t at = counts_.size();
+  const uint32_t at = uint32_t(counts_.size());
   counts_.insert(counts_.end(), counts, counts + polys);
   return at;
 }
@@ -65,7 +65,7 @@ void DeferredDevice::UsePath(bool stroke) {
   Op& begin = ops_[pathBegin_];
   begin.top = use.top;
   begin.bottom = use.bottom;
-  begin.n = pathEnd_;
+  begin.n = uint32_t(pathEnd_);
 }
 
 // ---- Objects and attributes: answered by the stand-in ----
@@ -162,7 +162,7 @@ bool DeferredDevice::Polyline(const DevPoint* points, int32_t count) {
 
 bool DeferredDevice::PolyPolyline(const DevPoint* points, const int32_t* counts, int32_t polys) {
   int64_t total = 0;
-  const size_t at = KeepCounts(counts, polys, &total);
+  const uint32_t at = KeepCounts(counts, polys, &total);
   if (!points || total < 0 || total > INT32_MAX) return false;
   Keep(kPolyPolyline, polys);
   ops_.back().n = at;
@@ -173,7 +173,7 @@ bool DeferredDevice::PolyPolyline(const DevPoint* points, const int32_t* counts,
 
 bool DeferredDevice::PolyPolygon(const DevPoint* points, const int32_t* counts, int32_t polys) {
   int64_t total = 0;
-  const size_t at = KeepCounts(counts, polys, &total);
+  const uint32_t at = KeepCounts(counts, polys, &total);
   if (!points || total < 0 || total > INT32_MAX) return false;
   Keep(kPolyPolygon, polys);
   ops_.back().n = at;
@@ -268,20 +268,23 @@ bool DeferredDevice::WritePixels(const DevRect& area, const uint8_t* rgb) {
       area.left >= area.right || area.top >= area.bottom)
     return false;
   const size_t size = size_t(area.right - area.left) * size_t(area.bottom - area.top) * 3;
+  if (!RoomForBytes(size)) return false;
   Keep(kWritePixels, area.left, area.top, area.right, area.bottom);
-  ops_.back().at = bytes_.size();
+  ops_.back().at = uint32_t(bytes_.size());
   bytes_.insert(bytes_.end(), rgb, rgb + size);
   return true;
 }
 
 bool DeferredDevice::StretchRgb(const DevRect& dest, int32_t width, int32_t height,
                                 const uint8_t* rgb) {
-  if (!rgb || width <= 0 || height <= 0 || width > INT32_MAX / 3) return false;
+  if (!rgb || width <= 0 || height <= 0 || width > INT32_MAX / 3 ||
+      !RoomForBytes(size_t(width) * size_t(height) * 3))
+    return false;
   Keep(kStretchRgb, dest.left, dest.top, dest.right, dest.bottom);
   Op& op = ops_.back();
   op.u = uint32_t(width);
-  op.n = size_t(height);
-  op.at = bytes_.size();
+  op.n = uint32_t(height);
+  op.at = uint32_t(bytes_.size());
   bytes_.insert(bytes_.end(), rgb, rgb + size_t(width) * size_t(height) * 3);
   return true;
 }
@@ -292,8 +295,8 @@ bool DeferredDevice::BitBlt(int32_t x, int32_t y, int32_t w, int32_t h, Device* 
   bandable_ = false;
   Keep(kBitBlt, x, y, w, h, rop);
   Op& op = ops_.back();
-  op.at = size_t(uint32_t(sx));
-  op.n = size_t(uint32_t(sy));
+  op.at = uint32_t(sx);
+  op.n = uint32_t(sy);
   return true;
 }
 
@@ -306,14 +309,14 @@ bool DeferredDevice::DrawGlyphRun(const GlyphRun& run) {
   g.text.assign(run.text, size_t(run.length));
   g.advances.assign(run.advances, run.advances + run.length);
   Keep(kGlyphRun);
-  ops_.back().at = glyphs_.size();
+  ops_.back().at = uint32_t(glyphs_.size());
   glyphs_.push_back(std::move(g));
   return true;
 }
 
 void DeferredDevice::DrawNearest(const DevRect& area, const QImageDevice::NearestImage& image) {
   Keep(kNearest);
-  ops_.back().at = images_.size();
+  ops_.back().at = uint32_t(images_.size());
   images_.push_back(image);
   imageAreas_.push_back(area);
 }
@@ -331,7 +334,7 @@ void DeferredDevice::Replay(QImageDevice& t) const {
       }
       continue;
     }
-    const DevPoint* pts = points_.data() + std::min(op.at, points_.size());
+    const DevPoint* pts = points_.data() + std::min<size_t>(op.at, points_.size());
     switch (op.code) {
       case kCreatePen:
         t.CreatePen(op.u, op.a, ColorRef(op.b));
@@ -431,8 +434,7 @@ void DeferredDevice::Replay(QImageDevice& t) const {
                      bytes_.data() + op.at);
         break;
       case kBitBlt:
-        t.BitBlt(op.a, op.b, op.c, op.d, &t, int32_t(uint32_t(op.at)), int32_t(uint32_t(op.n)),
-                 op.u);
+        t.BitBlt(op.a, op.b, op.c, op.d, &t, int32_t(op.at), int32_t(op.n), op.u);
         break;
       case kGlyphRun: {
         const Glyphs& g = glyphs_[op.at];

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <algorithm>
+#include <climits>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -123,7 +124,9 @@ class DeferredDevice final : public Device {
     Code code;
     int32_t a = 0, b = 0, c = 0, d = 0;  // arguments, or a range of the pools
     uint32_t u = 0;
-    size_t at = 0, n = 0;  // points, counts, bytes or record of the call
+    // Points, counts, bytes or record of the call: 32 bits, as no pool grows past 4G entries
+    // (WritePixels and StretchRgb refuse more bytes), so that a call takes 40 bytes.
+    uint32_t at = 0, n = 0;
     // Rows the call can paint; a band that has none of them skips it. A path bracket's
     // BeginPath carries the rows of the painting that uses the path, the index of its EndPath in
     // n, and the current position after it in c, d.
@@ -145,8 +148,10 @@ class DeferredDevice final : public Device {
     op.u = u;
     return op;
   }
-  size_t KeepPoints(const DevPoint* points, int32_t count);
-  size_t KeepCounts(const int32_t* counts, int32_t polys, int64_t* total);
+  uint32_t KeepPoints(const DevPoint* points, int32_t count);
+  uint32_t KeepCounts(const int32_t* counts, int32_t polys, int64_t* total);
+  // Can the byte pool take `size` more and still be indexed by a call?
+  bool RoomForBytes(size_t size) const { return size <= UINT32_MAX - bytes_.size(); }
   // How far beyond its points' rows a figure may paint: the selected pen's miter (five widths)
   // and a rounding margin; `stroke` false for a fill.
   int64_t Reach(bool stroke) const { return stroke ? int64_t(objects_.PenWidth()) * 5 + 4 : 4; }
@@ -178,8 +183,8 @@ class DeferredDevice final : public Device {
 
 // The calls every path bracket is made of, inline: the shapes' paths arrive one step at a time.
 
-inline size_t DeferredDevice::KeepPoints(const DevPoint* points, int32_t count) {
-  const size_t at = points_.size();
+inline uint32_t DeferredDevice::KeepPoints(const DevPoint* points, int32_t count) {
+  const uint32_t at = uint32_t(points_.size());
   points_.insert(points_.end(), points, points + count);
   return at;
 }

@@ -18,16 +18,6 @@ Handle StandInObjects::Add(Kind kind, int32_t width) {
   return kFirstHandle + Handle(objects_.size() - 1);
 }
 
-StandInObjects::Object* StandInObjects::Find(Handle h) {
-  Object* o = nullptr;
-  if (h >= 1 && h <= Handle(kStockObjects)) {
-    o = &stock_[h - 1];
-  } else if (h >= kFirstHandle && h - kFirstHandle < objects_.size()) {
-    o = &objects_[h - kFirstHandle];
-  }
-  return o && o->kind != kNone ? o : nullptr;
-}
-
 Handle StandInObjects::GetStockObject(int32_t which) {
   StockObjectInfo stock;
   if (which < 0 || which >= kStockObjects || !DescribeStockObject(which, &stock)) return 0;
@@ -36,16 +26,6 @@ Handle StandInObjects::GetStockObject(int32_t which) {
   o.stock = true;
   o.width = 1;
   return Handle(which + 1);
-}
-
-Handle StandInObjects::SelectObject(Handle object) {
-  const Object* o = Find(object);
-  if (!o) return 0;
-  if (o->kind == kPen) {
-    attr_.penWidth = o->width;
-    return Exchange(attr_.pen, object);
-  }
-  return Exchange(attr_.brush, object);
 }
 
 bool StandInObjects::DeleteObject(Handle object) {

@@ -72,4 +72,26 @@ class StandInObjects {
   std::vector<Attributes> saved_;
 };
 
+// Inline: every shape selects its pens and brushes in and out again.
+
+inline StandInObjects::Object* StandInObjects::Find(Handle h) {
+  Object* o = nullptr;
+  if (h >= 1 && h <= Handle(kStockObjects)) {
+    o = &stock_[h - 1];
+  } else if (h >= kFirstHandle && h - kFirstHandle < objects_.size()) {
+    o = &objects_[h - kFirstHandle];
+  }
+  return o && o->kind != kNone ? o : nullptr;
+}
+
+inline Handle StandInObjects::SelectObject(Handle object) {
+  const Object* o = Find(object);
+  if (!o) return 0;
+  if (o->kind == kPen) {
+    attr_.penWidth = o->width;
+    return Exchange(attr_.pen, object);
+  }
+  return Exchange(attr_.brush, object);
+}
+
 }  // namespace gdi
