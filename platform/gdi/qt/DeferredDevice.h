@@ -158,6 +158,7 @@ class DeferredDevice final : public Device {
   // The rows of the last kept call: those of the points, grown by the reach.
   void SetRows(const DevPoint* points, int64_t count, bool stroke);
   void PathPoints(const DevPoint* points, int32_t count);
+  void PathPoint(int32_t x, int32_t y);
   // The rows of a kept PolyBezierTo outside a path bracket.
   void BezierRows(const DevPoint* points, int32_t count);
   // A painting that uses the path bracket just ended.
@@ -191,7 +192,8 @@ inline uint32_t DeferredDevice::KeepPoints(const DevPoint* points, int32_t count
 
 inline void DeferredDevice::PathPoints(const DevPoint* points, int32_t count) {
   if (count <= 0) return;
-  position_ = points[count - 1];
+  position_.x = points[count - 1].x;
+  position_.y = points[count - 1].y;
   if (!inPath_) return;
   for (int32_t i = 0; i < count; ++i) {
     pathTop_ = std::min(pathTop_, points[i].y);
@@ -199,18 +201,29 @@ inline void DeferredDevice::PathPoints(const DevPoint* points, int32_t count) {
   }
 }
 
+// The position is set field by field rather than through a point on the stack: reading a point
+// back whole just after writing its halves stalls the processor, once a step.
+inline void DeferredDevice::PathPoint(int32_t x, int32_t y) {
+  position_.x = x;
+  position_.y = y;
+  if (!inPath_) return;
+  pathTop_ = std::min(pathTop_, y);
+  pathBottom_ = std::max(pathBottom_, y);
+}
+
 inline bool DeferredDevice::MoveToEx(int32_t x, int32_t y) {
   Keep(kMoveToEx, x, y);
-  const DevPoint p{x, y};
-  PathPoints(&p, 1);
+  PathPoint(x, y);
   return true;
 }
 
 inline bool DeferredDevice::LineTo(int32_t x, int32_t y) {
   Keep(kLineTo, x, y);
-  const DevPoint p[2] = {position_, {x, y}};
-  if (!inPath_) SetRows(p, 2, true);
-  PathPoints(p + 1, 1);
+  if (!inPath_) {
+    const DevPoint p[2] = {position_, {x, y}};
+    SetRows(p, 2, true);
+  }
+  PathPoint(x, y);
   return true;
 }
 
