@@ -368,8 +368,8 @@ void GraphicsState::rectpath(float x1, float y1, float x2, float y2) {
 }
 
 // The device width is the length of the user width laid along the x axis, so the default
-// [1 0 0 -1] matrix with a uniform zoom z gives width * z.
-// Along an axis the length is the one coordinate's size, which is what hypot answers then.
+// [1 0 0 -1] matrix with a uniform zoom z gives width * z. When that length lies along a device
+// axis it is the one coordinate's size, exactly what hypot would answer, without its cost.
 void GraphicsState::setlinewidth(float userWidth) {
   const MatrixD& m = st_.ctm;
   const double x = userWidth, y = 0;
