@@ -49,37 +49,60 @@ double NormalizeAngle(double a) {
   return a;
 }
 
+// A point as one pair of lanes: each lane's arithmetic is the same IEEE operation as on a lone
+// double, so the flattened points are those of plain doubles, with half the instructions.
+using Lanes = double __attribute__((vector_size(16)));
+
+Lanes ToLanes(const DPoint& p) { return Lanes{p.x, p.y}; }
+
 // Is the curve flat enough to stand for its chord?
-bool CurveIsFlat(const DPoint& p0, const DPoint& p1, const DPoint& p2, const DPoint& p3) {
-  double cx = p3.x - p0.x;
-  double cy = p3.y - p0.y;
-  double chord2 = cx * cx + cy * cy;
+bool CurveIsFlat(Lanes p0, Lanes p1, Lanes p2, Lanes p3) {
+  const Lanes chord = p3 - p0;  // cx, cy
+  const Lanes square = chord * chord;
+  const double chord2 = square[0] + square[1];
+  const Lanes e1 = p1 - p0, e2 = p2 - p0;
   if (chord2 < 0.001) {
     // End points coincide: flat only when the controls sit at the end points too, so a closed
     // loop drawn as one segment is still subdivided instead of vanishing.
-    double d1 = (p1.x - p0.x) * (p1.x - p0.x) + (p1.y - p0.y) * (p1.y - p0.y);
-    double d2 = (p2.x - p0.x) * (p2.x - p0.x) + (p2.y - p0.y) * (p2.y - p0.y);
-    return d1 <= 1.0 && d2 <= 1.0;
+    const Lanes s1 = e1 * e1, s2 = e2 * e2;
+    return s1[0] + s1[1] <= 1.0 && s2[0] + s2[1] <= 1.0;
   }
-  double c1 = (p1.x - p0.x) * cy - (p1.y - p0.y) * cx;
-  double c2 = (p2.x - p0.x) * cy - (p2.y - p0.y) * cx;
+  // (p1.x - p0.x) * cy - (p1.y - p0.y) * cx, and the same for p2.
+  const Lanes across = Lanes{chord[1], chord[0]};
+  const Lanes t1 = e1 * across, t2 = e2 * across;
+  const double c1 = t1[0] - t1[1], c2 = t2[0] - t2[1];
   return c1 * c1 <= chord2 && c2 * c2 <= chord2;
 }
 
-bool FlattenCurve(const DPoint& p0, const DPoint& p1, const DPoint& p2, const DPoint& p3, int depth,
+// The curve cut in halves until each piece is flat, its pieces' end points appended in order.
+// Walked with a stack of the right halves still to do rather than by recursion: this runs for
+// every curve of every redraw, and the points and their order are the same either way.
+bool FlattenCurve(const DPoint& p0, const DPoint& p1, const DPoint& p2, const DPoint& p3,
                   GrowArray<gdi::DevPoint>* out, int32_t* count) {
-  if (depth >= kMaxCurveDepth || CurveIsFlat(p0, p1, p2, p3)) {
-    if (!out->Append(RoundPoint(p3))) return false;
-    ++*count;
-    return true;
+  struct Piece {
+    Lanes p0, p1, p2, p3;
+    int depth;
+  };
+  Piece pending[kMaxCurveDepth];
+  int waiting = 0;
+  Piece c{ToLanes(p0), ToLanes(p1), ToLanes(p2), ToLanes(p3), 0};
+  for (;;) {
+    if (c.depth >= kMaxCurveDepth || CurveIsFlat(c.p0, c.p1, c.p2, c.p3)) {
+      if (!out->Append(gdi::DevPoint{RoundDevice(c.p3[0]), RoundDevice(c.p3[1])})) return false;
+      ++*count;
+      if (waiting == 0) return true;
+      c = pending[--waiting];
+      continue;
+    }
+    const Lanes l1 = (c.p0 + c.p1) / 2;
+    const Lanes l2 = (c.p0 + 2 * c.p1 + c.p2) / 4;
+    const Lanes m = (c.p0 + 3 * c.p1 + 3 * c.p2 + c.p3) / 8;
+    const Lanes r1 = (c.p1 + 2 * c.p2 + c.p3) / 4;
+    const Lanes r2 = (c.p2 + c.p3) / 2;
+    // Each level waits with at most one right half, so depth 16 needs 16 places.
+    pending[waiting++] = Piece{m, r1, r2, c.p3, c.depth + 1};
+    c = Piece{c.p0, l1, l2, m, c.depth + 1};
   }
-  DPoint l1{(p0.x + p1.x) / 2, (p0.y + p1.y) / 2};
-  DPoint l2{(p0.x + 2 * p1.x + p2.x) / 4, (p0.y + 2 * p1.y + p2.y) / 4};
-  DPoint m{(p0.x + 3 * p1.x + 3 * p2.x + p3.x) / 8, (p0.y + 3 * p1.y + 3 * p2.y + p3.y) / 8};
-  DPoint r1{(p1.x + 2 * p2.x + p3.x) / 4, (p1.y + 2 * p2.y + p3.y) / 4};
-  DPoint r2{(p2.x + p3.x) / 2, (p2.y + p3.y) / 2};
-  return FlattenCurve(p0, l1, l2, m, depth + 1, out, count) &&
-         FlattenCurve(m, r1, r2, p3, depth + 1, out, count);
 }
 
 // Exact test of a segment with integer end points against a closed axis-aligned rectangle:
@@ -186,13 +209,21 @@ void GraphicsState::rotate(double degrees) {
   concat(MatrixD{c, s, -s, c, 0, 0});
 }
 
+// Multiply's arithmetic, written out here because every shape's drawing concatenates.
 void GraphicsState::concat(const MatrixD& m) {
-  MatrixD old = st_.ctm;
-  st_.ctm = Multiply(m, old);
-  ReexpressCurrentPoint(old);
+  const MatrixD old = st_.ctm;
+  MatrixD r;  // m may be the current matrix itself
+  r.a = m.a * old.a + m.b * old.c;
+  r.b = m.a * old.b + m.b * old.d;
+  r.c = m.c * old.a + m.d * old.c;
+  r.d = m.c * old.b + m.d * old.d;
+  r.tx = m.tx * old.a + m.ty * old.c + old.tx;
+  r.ty = m.tx * old.b + m.ty * old.d + old.ty;
+  st_.ctm = r;
+  if (st_.cpDefined) ReexpressCurrentPoint(old);
 }
 
-void GraphicsState::concat(const Matrix& m) { concat(ToMatrixD(m)); }
+void GraphicsState::concat(const Matrix& m) { concat(MatrixD{m.a, m.b, m.c, m.d, m.tx, m.ty}); }
 
 Point GraphicsState::transform(double x, double y) const { return Transform(st_.ctm, x, y); }
 
@@ -212,10 +243,15 @@ void GraphicsState::ReexpressCurrentPoint(const MatrixD& oldCtm) {
   st_.cpy = float(user.y);
 }
 
+// The transform written out here, as in Transform, since every path point comes this way.
 void GraphicsState::AddElement(int32_t kind, const Point* pts, int32_t n) {
   PathElement e;
   e.kind = kind;
-  for (int32_t i = 0; i < n && i < 3; ++i) e.p[i] = transform(pts[i].x, pts[i].y);
+  const MatrixD& m = st_.ctm;
+  for (int32_t i = 0; i < n && i < 3; ++i) {
+    const double x = pts[i].x, y = pts[i].y;
+    e.p[i] = Point{float(m.a * x + m.c * y + m.tx), float(m.b * x + m.d * y + m.ty)};
+  }
   path_.Append(e);
 }
 
@@ -271,26 +307,31 @@ void GraphicsState::rmoveto(float dx, float dy) { moveto(st_.cpx + dx, st_.cpy +
 
 void GraphicsState::rlineto(float dx, float dy) { lineto(st_.cpx + dx, st_.cpy + dy); }
 
-void GraphicsState::arc(float cx, float cy, float r, float a1, float a2) {
+int ArcSteps(float cx, float cy, float r, float a1, float a2, ArcStep out[kMaxArcSteps]) {
+  int n = 0;
+  auto move = [&](float x, float y) { out[n++] = ArcStep{1, {{x, y}, {}, {}}}; };
+  auto curve = [&](float x1, float y1, float x2, float y2, float x3, float y3) {
+    out[n++] = ArcStep{0, {{x1, y1}, {x2, y2}, {x3, y3}}};
+  };
   if (a1 == 0 && a2 == 360) {
     const float k = float(r * kQuarterCircle);
-    moveto(cx + r, cy);
-    curveto(cx + r, cy + k, cx + k, cy + r, cx, cy + r);
-    curveto(cx - k, cy + r, cx - r, cy + k, cx - r, cy);
-    curveto(cx - r, cy - k, cx - k, cy - r, cx, cy - r);
-    curveto(cx + k, cy - r, cx + r, cy - k, cx + r, cy);
-    return;
+    move(cx + r, cy);
+    curve(cx + r, cy + k, cx + k, cy + r, cx, cy + r);
+    curve(cx - k, cy + r, cx - r, cy + k, cx - r, cy);
+    curve(cx - r, cy - k, cx - k, cy - r, cx, cy - r);
+    curve(cx + k, cy - r, cx + r, cy - k, cx + r, cy);
+    return n;
   }
   if (a1 < 0) a1 += 360;
   if (a2 < 0) a2 += 360;
   auto run = [&](double from, double to, bool withMove) {
     double starts[8], sweeps[8];
-    int n = std::min(ArcPieces(from, to, starts, sweeps, 8), 8);
-    for (int i = 0; i < n; ++i) {
+    int pieces = std::min(ArcPieces(from, to, starts, sweeps, 8), 8);
+    for (int i = 0; i < pieces; ++i) {
       Point p[4];
       ArcPiece(cx, cy, r, starts[i], sweeps[i], p);
-      if (i == 0 && withMove) moveto(p[0].x, p[0].y);
-      curveto(p[1].x, p[1].y, p[2].x, p[2].y, p[3].x, p[3].y);
+      if (i == 0 && withMove) move(p[0].x, p[0].y);
+      curve(p[1].x, p[1].y, p[2].x, p[2].y, p[3].x, p[3].y);
     }
   };
   if (a1 > a2) {
@@ -298,6 +339,23 @@ void GraphicsState::arc(float cx, float cy, float r, float a1, float a2) {
     run(0, a2, false);
   } else {
     run(a1, a2, true);
+  }
+  return n;
+}
+
+void GraphicsState::arc(float cx, float cy, float r, float a1, float a2) {
+  ArcStep steps[kMaxArcSteps];
+  arcsteps(steps, ArcSteps(cx, cy, r, a1, a2, steps));
+}
+
+void GraphicsState::arcsteps(const ArcStep* steps, int count) {
+  for (int i = 0; i < count; ++i) {
+    const Point* p = steps[i].p;
+    if (steps[i].move) {
+      moveto(p[0].x, p[0].y);
+    } else {
+      curveto(p[0].x, p[0].y, p[1].x, p[1].y, p[2].x, p[2].y);
+    }
   }
 }
 
@@ -310,10 +368,19 @@ void GraphicsState::rectpath(float x1, float y1, float x2, float y2) {
 }
 
 // The device width is the length of the user width laid along the x axis, so the default
-// [1 0 0 -1] matrix with a uniform zoom z gives width * z.
+// [1 0 0 -1] matrix with a uniform zoom z gives width * z. When that length lies along a device
+// axis it is the one coordinate's size, exactly what hypot would answer, without its cost.
 void GraphicsState::setlinewidth(float userWidth) {
-  Point d = dtransform(userWidth, 0);
-  st_.lineWidth = float(std::hypot(double(d.x), double(d.y)));
+  const MatrixD& m = st_.ctm;
+  const double x = userWidth, y = 0;
+  const Point d{float(m.a * x + m.c * y), float(m.b * x + m.d * y)};
+  if (d.y == 0) {
+    st_.lineWidth = float(std::fabs(double(d.x)));
+  } else if (d.x == 0) {
+    st_.lineWidth = float(std::fabs(double(d.y)));
+  } else {
+    st_.lineWidth = float(std::hypot(double(d.x), double(d.y)));
+  }
 }
 
 void GraphicsState::setrgbcolor(float r, float g, float b) {
@@ -386,7 +453,7 @@ bool GraphicsState::flatten() {
         break;
       case kPathCurveTo:
         ensureOpen(ToD(e.p[0]));
-        if (!FlattenCurve(current, ToD(e.p[0]), ToD(e.p[1]), ToD(e.p[2]), 0, &flat_, &count))
+        if (!FlattenCurve(current, ToD(e.p[0]), ToD(e.p[1]), ToD(e.p[2]), &flat_, &count))
           ok = false;
         current = ToD(e.p[2]);
         break;

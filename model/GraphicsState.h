@@ -37,6 +37,16 @@ struct GState {
 
 class GraphicsState;
 
+// One step of an arc path in user space: a moveto to p[0], or a curveto through p[0..2].
+struct ArcStep {
+  int32_t move = 0;
+  Point p[3];
+};
+// A move and two runs of up to eight pieces each.
+inline constexpr int kMaxArcSteps = 17;
+// The steps arc(cx, cy, r, a1, a2) takes; returns their count.
+int ArcSteps(float cx, float cy, float r, float a1, float a2, ArcStep out[kMaxArcSteps]);
+
 // The painting end: what stroke, fill and image drawing do on the current draw target.
 class PathPainter {
  public:
@@ -92,6 +102,8 @@ class GraphicsState {
   void rlineto(float dx, float dy);
   // Counter-clockwise from a1 to a2 degrees; exactly 0..360 is a circle of four quarters.
   void arc(float cx, float cy, float r, float a1, float a2);
+  // The path steps of an arc as ArcSteps gives them, so a shape can keep them between redraws.
+  void arcsteps(const ArcStep* steps, int count);
   // Closed rectangle path through the two corners.
   void rectpath(float x1, float y1, float x2, float y2);
 
@@ -124,6 +136,9 @@ class GraphicsState {
   const GState& state() const { return st_; }
   GState& state() { return st_; }
   const GrowArray<PathElement>& path() const { return path_; }
+  // Makes a copy taken from path() the current path again, so one shape's path is built once
+  // for its fill and its stroke. False, the path unchanged, when there is no memory.
+  bool setpath(const GrowArray<PathElement>& copy) { return path_.CopyFrom(copy); }
   int32_t SaveDepth() const { return saves_.Count(); }
 
   // Forgets the path and both stacks and resets the state (a fresh drawing pass).

@@ -185,10 +185,15 @@ void Shape::DrawPath(int32_t mode) {
     gs.grestore();
     return;
   }
+  // BuildPath leaves the state as it found it and adds only the path, and the state is the same
+  // for the stroke as it was for the fill, so the fill's path is the stroke's too.
+  static GrowArray<PathElement> built;
+  bool reuse = false;
   if (style_.fillOn) {
     gs.gsave();
     gs.newpath();
     BuildPath();
+    reuse = style_.strokeOn && built.CopyFrom(gs.path());
     const Color& c = style_.fillColor;
     gs.setrgbcolor(c.red / 100, c.green / 100, c.blue / 100);
     gs.setpattern(style_.pattern);
@@ -198,7 +203,7 @@ void Shape::DrawPath(int32_t mode) {
   if (style_.strokeOn) {
     gs.gsave();
     gs.newpath();
-    BuildPath();
+    if (!reuse || !gs.setpath(built)) BuildPath();
     // BuildPath restores the matrix it concatenated, so the width is converted through the
     // view's matrix only: a shape's own scaling never thickens its line.
     gs.setlinewidth(style_.lineWidth);

@@ -1,6 +1,7 @@
 #include "model/SimpleShapes.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <new>
 
@@ -235,7 +236,23 @@ void ArcShape::BuildPath() {
   gs.concat(matrix_);
   gs.translate(cx, cy);
   gs.scale(rx, ry);
-  gs.arc(0, 0, 1, startAngle, endAngle);
+  // Compared bit for bit, so that -0 and NaN angles find their own steps too.
+  if (stepCount_ < 0 ||
+      std::bit_cast<uint32_t>(stepsFrom_) != std::bit_cast<uint32_t>(startAngle) ||
+      std::bit_cast<uint32_t>(stepsTo_) != std::bit_cast<uint32_t>(endAngle)) {
+    ArcStep steps[kMaxArcSteps];
+    const int n = ArcSteps(0, 0, 1, startAngle, endAngle, steps);
+    if (n > kKeptSteps) {
+      gs.arcsteps(steps, n);
+      gs.grestore();
+      return;
+    }
+    std::copy(steps, steps + n, steps_);
+    stepCount_ = n;
+    stepsFrom_ = startAngle;
+    stepsTo_ = endAngle;
+  }
+  gs.arcsteps(steps_, stepCount_);
   gs.grestore();
 }
 

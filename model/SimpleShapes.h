@@ -1,6 +1,7 @@
 // Lines, boxes, ovals and arcs: a few floats in local coordinates.
 #pragma once
 
+#include "model/GraphicsState.h"
 #include "model/Shape.h"
 
 class LineShape : public Shape {
@@ -73,6 +74,14 @@ class ArcShape : public Shape {
   int32_t HitInterior(float x, float y) override;
 
   float cx = 0, cy = 0, rx = 0, ry = 0, startAngle = 0, endAngle = 0;
+
+ private:
+  // The unit arc's path steps, kept for the angles they were made for: their trigonometry is
+  // the dearest part of drawing an arc, and the angles seldom change between redraws.
+  static constexpr int kKeptSteps = 9;
+  float stepsFrom_ = 0, stepsTo_ = 0;
+  int32_t stepCount_ = -1;  // none kept
+  ArcStep steps_[kKeptSteps];
 };
 
 // The editing tools of each class; the GUI registers them at start-up (null until then).

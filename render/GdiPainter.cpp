@@ -4,6 +4,7 @@
 #include <cmath>
 #include <memory>
 #include <new>
+#include <typeinfo>
 #include <vector>
 
 #include "fonts/FontFace.h"
@@ -83,7 +84,12 @@ int32_t PenWidth(double width) {
   return std::max<int32_t>(1, int32_t(w + 0.5));
 }
 
-bool ReplayPath(gdi::Device* dc, const GraphicsState& gs) {
+namespace {
+
+// Over the device's own class where it is known, so that the kept calls of a banded redraw are
+// made without a virtual call a step.
+template <typename Dc>
+bool ReplayPathOn(Dc* dc, const GraphicsState& gs) {
   const GrowArray<PathElement>& path = gs.path();
   if (path.Empty()) return false;
   dc->BeginPath();
@@ -113,6 +119,14 @@ bool ReplayPath(gdi::Device* dc, const GraphicsState& gs) {
   }
   dc->EndPath();
   return true;
+}
+
+}  // namespace
+
+bool ReplayPath(gdi::Device* dc, const GraphicsState& gs) {
+  if (dc && typeid(*dc) == typeid(gdi::DeferredDevice))
+    return ReplayPathOn(static_cast<gdi::DeferredDevice*>(dc), gs);
+  return ReplayPathOn(dc, gs);
 }
 
 gdi::Device* DrawTargetDevice() {

@@ -3,7 +3,9 @@
 #include <cmath>
 #include <memory>
 #include <tuple>
+#include <vector>
 
+#include "model/GraphicsState.h"
 #include "model/ImageShape.h"
 #include "model/PathShapes.h"
 #include "model/SimpleShapes.h"
@@ -109,3 +111,26 @@ TEST_F(ShapeTest, ImageDrawsPixelsOnlyWhenItHasThemAndHitsItsSquare) {
 }
 
 }  // namespace
+
+// An arc keeps its path steps between drawings; new angles must give the new arc's path.
+TEST(ArcShapePath, FollowsItsAnglesAfterADrawing) {
+  auto pathOf = [](ArcShape& arc) {
+    GraphicsState& gs = TheGraphicsState();
+    gs.newpath();
+    arc.BuildPath();
+    std::vector<float> coords;
+    for (const PathElement& e : gs.path())
+      for (const Point& p : e.p) coords.insert(coords.end(), {float(e.kind), p.x, p.y});
+    gs.newpath();
+    return coords;
+  };
+  ArcShape arc(10, 20, 30, 40, 30, 300);
+  pathOf(arc);
+  arc.startAngle = 200;
+  arc.endAngle = 20;
+  ArcShape fresh(10, 20, 30, 40, 200, 20);
+  EXPECT_EQ(pathOf(arc), pathOf(fresh));
+  arc.endAngle = 90;
+  fresh.endAngle = 90;
+  EXPECT_EQ(pathOf(arc), pathOf(fresh));
+}

@@ -4,7 +4,9 @@
 // written directly.
 #include <gtest/gtest.h>
 
+#include <iterator>
 #include <random>
+#include <vector>
 
 #include "platform/gdi/qt/DeferredDevice.h"
 #include "platform/gdi/qt/QImageDevice.h"
@@ -105,5 +107,40 @@ TEST(BandedDrawing, BandsPaintWhatTheStraightCallsPaint) {
     kept.Replay(*gdi::QImageDevice::Band(banded, 0, edge));
     kept.Replay(*gdi::QImageDevice::Band(banded, edge, kH));
     ASSERT_TRUE(banded.image() == straight.image()) << "seed " << seed;
+  }
+}
+
+// The kept-call device answers object and attribute calls itself; every answer must be the one
+// an image device gives, or the handles played back would name other objects.
+TEST(BandedDrawing, KeptCallsAnswerAsAnImageDevice) {
+  using Call = uint32_t (*)(gdi::Device&, int32_t, gdi::Handle);
+  const Call calls[] = {
+      [](gdi::Device& d, int32_t n, gdi::Handle) { return d.CreatePen(1, n, 0); },
+      [](gdi::Device& d, int32_t n, gdi::Handle) { return d.ExtCreatePen(0, n, 0); },
+      [](gdi::Device& d, int32_t, gdi::Handle) { return d.CreateSolidBrush(7); },
+      [](gdi::Device& d, int32_t n, gdi::Handle) { return d.CreatePatternBrush(n); },
+      [](gdi::Device& d, int32_t n, gdi::Handle) { return d.GetStockObject(n); },
+      [](gdi::Device& d, int32_t, gdi::Handle h) { return d.SelectObject(h); },
+      [](gdi::Device& d, int32_t, gdi::Handle h) { return uint32_t(d.DeleteObject(h)); },
+      [](gdi::Device& d, int32_t, gdi::Handle) { return uint32_t(d.SaveDC()); },
+      [](gdi::Device& d, int32_t n, gdi::Handle) { return uint32_t(d.RestoreDC(n % 4)); },
+      [](gdi::Device& d, int32_t n, gdi::Handle) {
+        return uint32_t(d.SetROP2(n) + d.SetBkMode(n)) + d.SetTextColor(n) + d.SetBkColor(n);
+      },
+  };
+  std::mt19937 random(7);
+  auto pick = [&random](int lo, int hi) {
+    return std::uniform_int_distribution<int>(lo, hi)(random);
+  };
+  gdi::QImageDevice image(0, 0);
+  gdi::DeferredDevice kept(kW, kH);
+  std::vector<gdi::Handle> handles = {0, 1, 5, 9, 10, 99, 100};
+  for (int i = 0; i < 4000; ++i) {
+    const Call call = calls[pick(0, int(std::size(calls)) - 1)];
+    const int32_t n = pick(-3, 9);
+    const gdi::Handle h = handles[size_t(pick(0, int(handles.size()) - 1))];
+    const uint32_t answer = call(image, n, h);
+    ASSERT_EQ(call(kept, n, h), answer) << "call " << i;
+    handles.push_back(answer);
   }
 }

@@ -5,48 +5,10 @@
 
 namespace gdi {
 
-enum DeferredDevice::Code : uint8_t {
-  kCreatePen,
-  kExtCreatePen,
-  kCreateSolidBrush,
-  kCreatePatternBrush,
-  kGetStockObject,
-  kSelectObject,
-  kDeleteObject,
-  kSetROP2,
-  kSetBkMode,
-  kSetTextColor,
-  kSetBkColor,
-  kSaveDC,
-  kRestoreDC,
-  kMoveToEx,
-  kLineTo,
-  kPolygon,
-  kPolyline,
-  kPolyPolyline,
-  kPolyPolygon,
-  kRectangle,
-  kEllipse,
-  kBeginPath,
-  kEndPath,
-  kPolyBezierTo,
-  kCloseFigure,
-  kStrokePath,
-  kFillPath,
-  kStrokeAndFillPath,
-  kAbortPath,
-  kSetPixel,
-  kWritePixels,
-  kStretchRgb,
-  kBitBlt,
-  kGlyphRun,
-  kNearest,
-};
-
 DeferredDevice::DeferredDevice(int32_t width, int32_t height) { Reset(width, height); }
 
 void DeferredDevice::Reset(int32_t width, int32_t height) {
-  standIn_ = std::make_unique<QImageDevice>(0, 0);
+  objects_.Reset();
   width_ = width;
   height_ = height;
   bandable_ = true;
@@ -57,33 +19,15 @@ void DeferredDevice::Reset(int32_t width, int32_t height) {
   glyphs_.clear();
   images_.clear();
   imageAreas_.clear();
-  penWidths_.clear();
   saved_.clear();
-  penWidth_ = 1;
   position_ = DevPoint{};
   inPath_ = pathReady_ = pathSkippable_ = false;
 }
 
 DeferredDevice::~DeferredDevice() = default;
 
-void DeferredDevice::Keep(Code code, int32_t a, int32_t b, int32_t c, int32_t d, uint32_t u) {
-  Op op{code};
-  op.a = a;
-  op.b = b;
-  op.c = c;
-  op.d = d;
-  op.u = u;
-  ops_.push_back(op);
-}
-
-size_t DeferredDevice::KeepPoints(const DevPoint* points, int32_t count) {
-  const size_t at = points_.size();
-  points_.insert(points_.end(), points, points + count);
-  return at;
-}
-
 // The counts of a poly call, false-safe: a negative count makes the call fail as it would.
-size_t DeferredDevice::KeepCounts(const int32_t* counts, int32_t polys, int64_t* total) {
+uint32_t DeferredDevice::KeepCounts(const int32_t* counts, int32_t polys, int64_t* total) {
   *total = -1;
   if (!counts || polys < 0) return 0;
   int64_t sum = 0;
@@ -92,7 +36,7 @@ size_t DeferredDevice::KeepCounts(const int32_t* counts, int32_t polys, int64_t*
     sum += counts[i];
   }
   *total = sum;
-  const size_t at = counts_.size();
+  const uint32_t at = uint32_t(counts_.size());
   counts_.insert(counts_.end(), counts, counts + polys);
   return at;
 }
@@ -110,16 +54,6 @@ void DeferredDevice::SetRows(const DevPoint* points, int64_t count, bool stroke)
   op.bottom = int32_t(std::min<int64_t>(INT32_MAX, int64_t(bottom) + reach));
 }
 
-void DeferredDevice::PathPoints(const DevPoint* points, int32_t count) {
-  if (count <= 0) return;
-  position_ = points[count - 1];
-  if (!inPath_) return;
-  for (int32_t i = 0; i < count; ++i) {
-    pathTop_ = std::min(pathTop_, points[i].y);
-    pathBottom_ = std::max(pathBottom_, points[i].y);
-  }
-}
-
 void DeferredDevice::UsePath(bool stroke) {
   if (!pathReady_) return;
   pathReady_ = false;
@@ -131,110 +65,84 @@ void DeferredDevice::UsePath(bool stroke) {
   Op& begin = ops_[pathBegin_];
   begin.top = use.top;
   begin.bottom = use.bottom;
-  begin.n = pathEnd_;
+  begin.n = uint32_t(pathEnd_);
 }
 
 // ---- Objects and attributes: answered by the stand-in ----
 
 Handle DeferredDevice::CreatePen(uint32_t style, int32_t width, ColorRef color) {
   Keep(kCreatePen, width, int32_t(color), 0, 0, style);
-  const Handle h = standIn_->CreatePen(style, width, color);
-  penWidths_[h] = std::max(1, width);
-  return h;
+  return objects_.CreatePen(width);
 }
 
 Handle DeferredDevice::ExtCreatePen(uint32_t style, int32_t width, ColorRef color) {
   Keep(kExtCreatePen, width, int32_t(color), 0, 0, style);
-  const Handle h = standIn_->ExtCreatePen(style, width, color);
-  penWidths_[h] = std::max(1, width);
-  return h;
+  return objects_.CreatePen(width);
 }
 
 Handle DeferredDevice::CreateSolidBrush(ColorRef color) {
   Keep(kCreateSolidBrush, 0, 0, 0, 0, color);
-  return standIn_->CreateSolidBrush(color);
+  return objects_.CreateBrush();
 }
 
 Handle DeferredDevice::CreatePatternBrush(int32_t pattern) {
   Keep(kCreatePatternBrush, pattern);
-  return standIn_->CreatePatternBrush(pattern);
+  return objects_.CreatePatternBrush(pattern);
 }
 
 Handle DeferredDevice::GetStockObject(int32_t which) {
   Keep(kGetStockObject, which);
-  const Handle h = standIn_->GetStockObject(which);
-  StockObjectInfo stock;
-  if (h && DescribeStockObject(which, &stock) && stock.pen) penWidths_[h] = 1;
-  return h;
+  return objects_.GetStockObject(which);
 }
 
 Handle DeferredDevice::SelectObject(Handle object) {
   Keep(kSelectObject, 0, 0, 0, 0, object);
-  const Handle previous = standIn_->SelectObject(object);
-  const auto pen = penWidths_.find(object);
-  if (previous && pen != penWidths_.end()) penWidth_ = pen->second;
-  return previous;
+  return objects_.SelectObject(object);
 }
 
 bool DeferredDevice::DeleteObject(Handle object) {
   Keep(kDeleteObject, 0, 0, 0, 0, object);
-  return standIn_->DeleteObject(object);
+  return objects_.DeleteObject(object);
 }
 
 int32_t DeferredDevice::SetROP2(int32_t rop) {
   Keep(kSetROP2, rop);
-  return standIn_->SetROP2(rop);
+  return objects_.SetROP2(rop);
 }
 
 int32_t DeferredDevice::SetBkMode(int32_t mode) {
   Keep(kSetBkMode, mode);
-  return standIn_->SetBkMode(mode);
+  return objects_.SetBkMode(mode);
 }
 
 ColorRef DeferredDevice::SetTextColor(ColorRef color) {
   Keep(kSetTextColor, 0, 0, 0, 0, color);
-  return standIn_->SetTextColor(color);
+  return objects_.SetTextColor(color);
 }
 
 ColorRef DeferredDevice::SetBkColor(ColorRef color) {
   Keep(kSetBkColor, 0, 0, 0, 0, color);
-  return standIn_->SetBkColor(color);
+  return objects_.SetBkColor(color);
 }
 
 int32_t DeferredDevice::SaveDC() {
   Keep(kSaveDC);
-  saved_.push_back({position_, penWidth_});
-  return standIn_->SaveDC();
+  saved_.push_back(position_);
+  return objects_.SaveDC();
 }
 
 bool DeferredDevice::RestoreDC(int32_t level) {
   Keep(kRestoreDC, level);
-  if (!standIn_->RestoreDC(level)) return false;
+  if (!objects_.RestoreDC(level)) return false;
   // The same level as the stand-in took back.
   const int64_t depth = int64_t(saved_.size());
   const int64_t target = level < 0 ? depth + level + 1 : level;
-  position_ = saved_[size_t(target - 1)].position;
-  penWidth_ = saved_[size_t(target - 1)].penWidth;
+  position_ = saved_[size_t(target - 1)];
   saved_.resize(size_t(target - 1));
   return true;
 }
 
 // ---- Drawing: kept ----
-
-bool DeferredDevice::MoveToEx(int32_t x, int32_t y) {
-  Keep(kMoveToEx, x, y);
-  const DevPoint p{x, y};
-  PathPoints(&p, 1);
-  return true;
-}
-
-bool DeferredDevice::LineTo(int32_t x, int32_t y) {
-  Keep(kLineTo, x, y);
-  const DevPoint p[2] = {position_, {x, y}};
-  if (!inPath_) SetRows(p, 2, true);
-  PathPoints(p + 1, 1);
-  return true;
-}
 
 bool DeferredDevice::Polygon(const DevPoint* points, int32_t count) {
   if (!points || count < 2) return false;
@@ -254,7 +162,7 @@ bool DeferredDevice::Polyline(const DevPoint* points, int32_t count) {
 
 bool DeferredDevice::PolyPolyline(const DevPoint* points, const int32_t* counts, int32_t polys) {
   int64_t total = 0;
-  const size_t at = KeepCounts(counts, polys, &total);
+  const uint32_t at = KeepCounts(counts, polys, &total);
   if (!points || total < 0 || total > INT32_MAX) return false;
   Keep(kPolyPolyline, polys);
   ops_.back().n = at;
@@ -265,7 +173,7 @@ bool DeferredDevice::PolyPolyline(const DevPoint* points, const int32_t* counts,
 
 bool DeferredDevice::PolyPolygon(const DevPoint* points, const int32_t* counts, int32_t polys) {
   int64_t total = 0;
-  const size_t at = KeepCounts(counts, polys, &total);
+  const uint32_t at = KeepCounts(counts, polys, &total);
   if (!points || total < 0 || total > INT32_MAX) return false;
   Keep(kPolyPolygon, polys);
   ops_.back().n = at;
@@ -311,23 +219,11 @@ bool DeferredDevice::EndPath() {
   return true;
 }
 
-bool DeferredDevice::PolyBezierTo(const DevPoint* points, int32_t count) {
-  if (!points || count < 0 || count % 3 != 0) return false;
-  Keep(kPolyBezierTo, count);
-  ops_.back().at = KeepPoints(points, count);
-  if (!inPath_ && count > 0) {
-    // Drawn from the current position on.
-    std::vector<DevPoint> all(points, points + count);
-    all.push_back(position_);
-    SetRows(all.data(), int64_t(all.size()), true);
-  }
-  PathPoints(points, count);
-  return true;
-}
-
-bool DeferredDevice::CloseFigure() {
-  Keep(kCloseFigure);
-  return true;
+void DeferredDevice::BezierRows(const DevPoint* points, int32_t count) {
+  // Drawn from the current position on.
+  std::vector<DevPoint> all(points, points + count);
+  all.push_back(position_);
+  SetRows(all.data(), int64_t(all.size()), true);
 }
 
 bool DeferredDevice::StrokePath() {
@@ -372,20 +268,23 @@ bool DeferredDevice::WritePixels(const DevRect& area, const uint8_t* rgb) {
       area.left >= area.right || area.top >= area.bottom)
     return false;
   const size_t size = size_t(area.right - area.left) * size_t(area.bottom - area.top) * 3;
+  if (!RoomForBytes(size)) return false;
   Keep(kWritePixels, area.left, area.top, area.right, area.bottom);
-  ops_.back().at = bytes_.size();
+  ops_.back().at = uint32_t(bytes_.size());
   bytes_.insert(bytes_.end(), rgb, rgb + size);
   return true;
 }
 
 bool DeferredDevice::StretchRgb(const DevRect& dest, int32_t width, int32_t height,
                                 const uint8_t* rgb) {
-  if (!rgb || width <= 0 || height <= 0 || width > INT32_MAX / 3) return false;
+  if (!rgb || width <= 0 || height <= 0 || width > INT32_MAX / 3 ||
+      !RoomForBytes(size_t(width) * size_t(height) * 3))
+    return false;
   Keep(kStretchRgb, dest.left, dest.top, dest.right, dest.bottom);
   Op& op = ops_.back();
   op.u = uint32_t(width);
-  op.n = size_t(height);
-  op.at = bytes_.size();
+  op.n = uint32_t(height);
+  op.at = uint32_t(bytes_.size());
   bytes_.insert(bytes_.end(), rgb, rgb + size_t(width) * size_t(height) * 3);
   return true;
 }
@@ -396,8 +295,8 @@ bool DeferredDevice::BitBlt(int32_t x, int32_t y, int32_t w, int32_t h, Device* 
   bandable_ = false;
   Keep(kBitBlt, x, y, w, h, rop);
   Op& op = ops_.back();
-  op.at = size_t(uint32_t(sx));
-  op.n = size_t(uint32_t(sy));
+  op.at = uint32_t(sx);
+  op.n = uint32_t(sy);
   return true;
 }
 
@@ -410,14 +309,14 @@ bool DeferredDevice::DrawGlyphRun(const GlyphRun& run) {
   g.text.assign(run.text, size_t(run.length));
   g.advances.assign(run.advances, run.advances + run.length);
   Keep(kGlyphRun);
-  ops_.back().at = glyphs_.size();
+  ops_.back().at = uint32_t(glyphs_.size());
   glyphs_.push_back(std::move(g));
   return true;
 }
 
 void DeferredDevice::DrawNearest(const DevRect& area, const QImageDevice::NearestImage& image) {
   Keep(kNearest);
-  ops_.back().at = images_.size();
+  ops_.back().at = uint32_t(images_.size());
   images_.push_back(image);
   imageAreas_.push_back(area);
 }
@@ -435,7 +334,7 @@ void DeferredDevice::Replay(QImageDevice& t) const {
       }
       continue;
     }
-    const DevPoint* pts = points_.data() + std::min(op.at, points_.size());
+    const DevPoint* pts = points_.data() + std::min<size_t>(op.at, points_.size());
     switch (op.code) {
       case kCreatePen:
         t.CreatePen(op.u, op.a, ColorRef(op.b));
@@ -535,8 +434,7 @@ void DeferredDevice::Replay(QImageDevice& t) const {
                      bytes_.data() + op.at);
         break;
       case kBitBlt:
-        t.BitBlt(op.a, op.b, op.c, op.d, &t, int32_t(uint32_t(op.at)), int32_t(uint32_t(op.n)),
-                 op.u);
+        t.BitBlt(op.a, op.b, op.c, op.d, &t, int32_t(op.at), int32_t(op.n), op.u);
         break;
       case kGlyphRun: {
         const Glyphs& g = glyphs_[op.at];

@@ -1,21 +1,23 @@
 // A device that keeps the drawing calls made on it, to be played back later on image devices:
 // the shapes are walked once, and the list then paints several bands of one image on several
 // threads. The answers drawing code needs at once (handles, previous attributes) come from a
-// stand-in image device of no pixels, which every playback device repeats call for call, so
-// the handles it gave out name the same objects there.
+// stand-in that numbers objects as an image device does; every playback device repeats the calls
+// one for one, so the handles it gave out name the same objects there.
 #pragma once
 
+#include <algorithm>
+#include <climits>
 #include <cstdint>
 #include <memory>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 #include "platform/gdi/qt/QImageDevice.h"
+#include "platform/gdi/qt/StandInObjects.h"
 
 namespace gdi {
 
-class DeferredDevice : public Device {
+class DeferredDevice final : public Device {
  public:
   // Calls kept for a device of width x height pixels (its clip box).
   DeferredDevice(int32_t width, int32_t height);
@@ -81,12 +83,50 @@ class DeferredDevice : public Device {
   bool DrawGlyphRun(const GlyphRun& run) override;
 
  private:
-  enum Code : uint8_t;
+  enum Code : uint8_t {
+    kCreatePen,
+    kExtCreatePen,
+    kCreateSolidBrush,
+    kCreatePatternBrush,
+    kGetStockObject,
+    kSelectObject,
+    kDeleteObject,
+    kSetROP2,
+    kSetBkMode,
+    kSetTextColor,
+    kSetBkColor,
+    kSaveDC,
+    kRestoreDC,
+    kMoveToEx,
+    kLineTo,
+    kPolygon,
+    kPolyline,
+    kPolyPolyline,
+    kPolyPolygon,
+    kRectangle,
+    kEllipse,
+    kBeginPath,
+    kEndPath,
+    kPolyBezierTo,
+    kCloseFigure,
+    kStrokePath,
+    kFillPath,
+    kStrokeAndFillPath,
+    kAbortPath,
+    kSetPixel,
+    kWritePixels,
+    kStretchRgb,
+    kBitBlt,
+    kGlyphRun,
+    kNearest,
+  };
   struct Op {
     Code code;
     int32_t a = 0, b = 0, c = 0, d = 0;  // arguments, or a range of the pools
     uint32_t u = 0;
-    size_t at = 0, n = 0;  // points, counts, bytes or record of the call
+    // Points, counts, bytes or record of the call: 32 bits, as no pool grows past 4G entries
+    // (WritePixels and StretchRgb refuse more bytes), so that a call takes 40 bytes.
+    uint32_t at = 0, n = 0;
     // Rows the call can paint; a band that has none of them skips it. A path bracket's
     // BeginPath carries the rows of the painting that uses the path, the index of its EndPath in
     // n, and the current position after it in c, d.
@@ -97,33 +137,42 @@ class DeferredDevice : public Device {
     std::string font, text;
     std::vector<int32_t> advances;
   };
-  void Keep(Code code, int32_t a = 0, int32_t b = 0, int32_t c = 0, int32_t d = 0, uint32_t u = 0);
-  size_t KeepPoints(const DevPoint* points, int32_t count);
-  size_t KeepCounts(const int32_t* counts, int32_t polys, int64_t* total);
+  // The new call, made in place: a call is kept for nearly every drawing step.
+  Op& Keep(Code code, int32_t a = 0, int32_t b = 0, int32_t c = 0, int32_t d = 0, uint32_t u = 0) {
+    Op& op = ops_.emplace_back();
+    op.code = code;
+    op.a = a;
+    op.b = b;
+    op.c = c;
+    op.d = d;
+    op.u = u;
+    return op;
+  }
+  uint32_t KeepPoints(const DevPoint* points, int32_t count);
+  uint32_t KeepCounts(const int32_t* counts, int32_t polys, int64_t* total);
+  // Can the byte pool take `size` more and still be indexed by a call?
+  bool RoomForBytes(size_t size) const { return size <= UINT32_MAX - bytes_.size(); }
   // How far beyond its points' rows a figure may paint: the selected pen's miter (five widths)
   // and a rounding margin; `stroke` false for a fill.
-  int64_t Reach(bool stroke) const { return stroke ? int64_t(penWidth_) * 5 + 4 : 4; }
+  int64_t Reach(bool stroke) const { return stroke ? int64_t(objects_.PenWidth()) * 5 + 4 : 4; }
   // The rows of the last kept call: those of the points, grown by the reach.
   void SetRows(const DevPoint* points, int64_t count, bool stroke);
   void PathPoints(const DevPoint* points, int32_t count);
+  void PathPoint(int32_t x, int32_t y);
+  // The rows of a kept PolyBezierTo outside a path bracket.
+  void BezierRows(const DevPoint* points, int32_t count);
   // A painting that uses the path bracket just ended.
   void UsePath(bool stroke);
 
-  std::unique_ptr<QImageDevice> standIn_;
+  StandInObjects objects_;
   int32_t width_ = 0, height_ = 0;
   bool bandable_ = true;
   // What the recorded path bracket would leave on the devices that play it back.
-  std::unordered_map<Handle, int32_t> penWidths_;
-  int32_t penWidth_ = 1;
   DevPoint position_;
   bool inPath_ = false, pathReady_ = false, pathSkippable_ = false;
   size_t pathBegin_ = 0, pathEnd_ = 0;
   int32_t pathTop_ = 0, pathBottom_ = 0;
-  struct Saved {
-    DevPoint position;
-    int32_t penWidth;
-  };
-  std::vector<Saved> saved_;  // as SaveDC keeps them
+  std::vector<DevPoint> saved_;  // positions, as SaveDC keeps them
   std::vector<Op> ops_;
   std::vector<DevPoint> points_;
   std::vector<int32_t> counts_;
@@ -132,5 +181,64 @@ class DeferredDevice : public Device {
   std::vector<QImageDevice::NearestImage> images_;
   std::vector<DevRect> imageAreas_;
 };
+
+// The calls every path bracket is made of, inline: the shapes' paths arrive one step at a time.
+
+inline uint32_t DeferredDevice::KeepPoints(const DevPoint* points, int32_t count) {
+  const uint32_t at = uint32_t(points_.size());
+  points_.insert(points_.end(), points, points + count);
+  return at;
+}
+
+inline void DeferredDevice::PathPoints(const DevPoint* points, int32_t count) {
+  if (count <= 0) return;
+  position_.x = points[count - 1].x;
+  position_.y = points[count - 1].y;
+  if (!inPath_) return;
+  for (int32_t i = 0; i < count; ++i) {
+    pathTop_ = std::min(pathTop_, points[i].y);
+    pathBottom_ = std::max(pathBottom_, points[i].y);
+  }
+}
+
+// The position is set field by field rather than through a point on the stack: reading a point
+// back whole just after writing its halves stalls the processor, once a step.
+inline void DeferredDevice::PathPoint(int32_t x, int32_t y) {
+  position_.x = x;
+  position_.y = y;
+  if (!inPath_) return;
+  pathTop_ = std::min(pathTop_, y);
+  pathBottom_ = std::max(pathBottom_, y);
+}
+
+inline bool DeferredDevice::MoveToEx(int32_t x, int32_t y) {
+  Keep(kMoveToEx, x, y);
+  PathPoint(x, y);
+  return true;
+}
+
+inline bool DeferredDevice::LineTo(int32_t x, int32_t y) {
+  Keep(kLineTo, x, y);
+  if (!inPath_) {
+    const DevPoint p[2] = {position_, {x, y}};
+    SetRows(p, 2, true);
+  }
+  PathPoint(x, y);
+  return true;
+}
+
+inline bool DeferredDevice::PolyBezierTo(const DevPoint* points, int32_t count) {
+  if (!points || count < 0 || count % 3 != 0) return false;
+  Op& op = Keep(kPolyBezierTo, count);
+  op.at = KeepPoints(points, count);
+  if (!inPath_ && count > 0) BezierRows(points, count);
+  PathPoints(points, count);
+  return true;
+}
+
+inline bool DeferredDevice::CloseFigure() {
+  Keep(kCloseFigure);
+  return true;
+}
 
 }  // namespace gdi
