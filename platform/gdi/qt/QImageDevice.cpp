@@ -515,9 +515,14 @@ void QImageDevice::StrokeShape(const QPainterPath& path) {
   QPen pens[2];
   int n = PenStrokes(pens);
   if (n == 0 || path.isEmpty()) return;
-  if (n == 1 && attr_.rop == R2_COPYPEN && HairlinePen(pens[0])) {
+  // One-pixel pens, dashed ones too (after their gap pen), are drawn directly.
+  if (attr_.rop == R2_COPYPEN && HairlinePen(pens[0]) && (n == 1 || HairlinePen(pens[1]))) {
     if (OffImage(path.controlPointRect(), 1)) return;
-    HairlineOf(pens[0].color().rgb()).Path(path);
+    for (int i = 0; i < n; ++i) {
+      Hairline line = HairlineOf(pens[i].color().rgb());
+      line.SetDashPattern(pens[i].dashPattern());
+      line.Path(path);
+    }
     return;
   }
   double w = PenPixels();
@@ -612,10 +617,12 @@ Hairline QImageDevice::HairlineOf(QRgb color) {
   return line;
 }
 
-// A pen the painter would draw as a one-pixel line without end caps, on an image small enough
-// for the direct line drawing.
+// A pen the painter would draw as a one-pixel line, solid or dashed, without end caps, on an
+// image small enough for the direct line drawing.
 bool QImageDevice::HairlinePen(const QPen& pen) const {
-  return !image_.isNull() && pen.style() == Qt::SolidLine && pen.widthF() <= 1 &&
+  const bool dashed =
+      pen.style() == Qt::CustomDashLine && pen.dashPattern().size() <= Hairline::kMaxDashes;
+  return !image_.isNull() && (pen.style() == Qt::SolidLine || dashed) && pen.widthF() <= 1 &&
          pen.capStyle() == Qt::FlatCap && image_.width() <= kMaxHairlineImage &&
          image_.height() <= kMaxHairlineImage;
 }
