@@ -670,6 +670,18 @@ void QImageDevice::StrokePolys(const DevPoint* points, const int32_t* counts, in
   }
   QRectF bounds;
   if (PointsOffImage(points, total, PenPixels() * kMiterLimit, &bounds)) return;
+  // One dashed figure (after its gap pen) straight into the rows, dashed as its path would be.
+  if (polys == 1 && attr_.rop == R2_COPYPEN && HairlinePen(pens[0]) &&
+      (strokes == 1 || HairlinePen(pens[1]))) {
+    const int m = LoadPoints(points, counts[0], closed);
+    const bool ring = m > 2 && points_[0] == points_[size_t(m - 1)];
+    for (int i = 0; i < strokes; ++i) {
+      Hairline line = HairlineOf(pens[i].color().rgb());
+      line.SetDashPattern(pens[i].dashPattern());
+      line.Polyline(points_.data(), ring ? m - 1 : m, ring);
+    }
+    return;
+  }
   // Only the one-pixel line drawing gives the same pixels this way: wide pens outline the
   // figure differently, and several figures in one path share the line drawing's end pixels.
   if (attr_.rop != R2_COPYPEN || strokes != 1 || pens[0].style() != Qt::SolidLine ||
