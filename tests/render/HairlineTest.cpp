@@ -5,6 +5,7 @@
 #include <QImage>
 #include <QPainter>
 #include <QPainterPath>
+#include <algorithm>
 #include <random>
 #include <vector>
 
@@ -15,18 +16,26 @@ namespace {
 constexpr int kW = 64, kH = 48;
 const QColor kInk(10, 20, 30);
 
-// The painter's picture (a one-pixel pen) and the hairline's, each on a white image, are alike.
+// The painter's picture (a one-pixel pen, dashed as given) and the hairline's, each on a white
+// image, are alike; the hairline draws only rows top .. bottom - 1.
 template <typename Painter, typename Direct>
-bool SamePixels(Painter paint, Direct direct) {
+bool SamePixels(Painter paint, Direct direct, const QList<qreal>& dashes = {}, int top = 0,
+                int bottom = kH) {
   QImage expected(kW, kH, QImage::Format_RGB32), actual(kW, kH, QImage::Format_RGB32);
   expected.fill(0xFFFFFFFFu);
   actual.fill(0xFFFFFFFFu);
   QPainter p(&expected);
-  p.setPen(QPen(kInk, 0, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin));
+  QPen pen(kInk, 0, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin);
+  if (!dashes.empty()) pen.setDashPattern(dashes);
+  p.setPen(pen);
   paint(p);
   p.end();
+  for (int y = 0; y < kH; ++y)
+    if (y < top || y >= bottom) std::fill_n(reinterpret_cast<QRgb*>(expected.scanLine(y)), kW, ~0u);
   gdi::Hairline line(reinterpret_cast<uint32_t*>(actual.bits()), int32_t(actual.bytesPerLine() / 4),
                      kW, kH, kInk.rgb());
+  line.LimitRows(top, bottom);
+  if (!line.SetDashPattern(dashes)) return false;
   direct(line);
   return actual == expected;
 }
@@ -77,6 +86,48 @@ TEST(Hairline, CurvedPathsSameAsThePainter) {
     if (trial % 2) path.closeSubpath();
     ASSERT_TRUE(SamePixels([&](QPainter& p) { p.strokePath(path, p.pen()); },
                            [&](gdi::Hairline& line) { line.Path(path); }))
+        << "trial " << trial;
+  }
+}
+
+// Each dash style along polylines and curved figures, open and closed, partly off the image
+// and drawn into a band of rows.
+TEST(Hairline, DashesSameAsThePainter) {
+  const QList<qreal> styles[] = {{18, 6}, {3, 3}, {9, 6, 3, 6}, {9, 3, 3, 3, 3, 3}};
+  std::mt19937 random(13);
+  std::uniform_int_distribution<int> x(-30, kW + 30), y(-30, kH + 30), kind(0, 4), row(0, kH);
+  for (int trial = 0; trial < 800; ++trial) {
+    QPainterPath path;
+    std::vector<QPoint> points{{x(random), y(random)}};
+    path.moveTo(points[0]);
+    const bool polyline = trial % 2;
+    for (int i = 0; i < 5; ++i) {
+      const int k = polyline ? 0 : kind(random);
+      QPoint p(x(random), y(random));
+      if (k == 0 || k == 1) {
+        if (p == points.back()) continue;
+        points.push_back(p);
+        path.lineTo(p);
+      } else if (k == 2) {
+        path.closeSubpath();
+        path.moveTo(p);
+      } else {
+        path.cubicTo(x(random), y(random), x(random), y(random), p.x(), p.y());
+      }
+    }
+    const bool closed = trial % 3 == 0 && points.size() > 2;
+    if (closed) path.closeSubpath();
+    // A figure back at its start is closed, its points not repeating the start.
+    const bool ring = points.size() > 2 && points.back() == points[0];
+    const int n = int(points.size()) - ring;
+    int top = row(random), bottom = row(random);
+    if (trial % 4 != 1) top = 0, bottom = kH;
+    ASSERT_TRUE(SamePixels([&](QPainter& p) { p.strokePath(path, p.pen()); },
+                           [&](gdi::Hairline& line) {
+                             polyline ? line.Polyline(points.data(), n, closed || ring)
+                                      : line.Path(path);
+                           },
+                           styles[trial % 4], std::min(top, bottom), std::max(top, bottom)))
         << "trial " << trial;
   }
 }

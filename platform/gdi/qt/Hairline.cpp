@@ -1,6 +1,7 @@
 #include "platform/gdi/qt/Hairline.h"
 
 #include <QPainterPath>
+#include <algorithm>
 #include <climits>
 #include <cmath>
 #include <cstdlib>
@@ -28,6 +29,52 @@ Hairline::Hairline(uint32_t* pixels, int32_t stride, int32_t width, int32_t heig
   xmax_ = double(width) + 1;
   ymin_ = -1;
   ymax_ = double(height) + 1;
+}
+
+bool Hairline::SetDashPattern(const QList<qreal>& lengths) {
+  patternSize_ = patternLength_ = patternOffset_ = 0;
+  const int n = int(lengths.size());
+  if (n > kMaxDashes) return false;
+  int forwards = 0, backwards = 0;
+  for (int i = 0; i < n; ++i) {
+    // Every length counts at least 1/64 pixel, so that the pattern always moves on.
+    auto fixed = [](qreal v) { return int(std::clamp(v * 64.0, 1.0, 65536.0)); };
+    pattern_[i] = forwards += fixed(lengths[i]);
+    reversePattern_[i] = backwards += fixed(lengths[n - 1 - i]);
+  }
+  patternSize_ = n;
+  patternLength_ = forwards;
+  return true;
+}
+
+// Where in the pattern a run of pixels starts (from the centre of its first pixel), moving the
+// pattern on past the run for the next one. A run drawn backwards takes the reversed pattern
+// from where the run ends, so that a line dashes the same whichever way it is drawn.
+struct Hairline::Dasher {
+  const int* pattern;
+  int size, length, offset, index, on;
+  bool On() const { return (index + on) & 1; }
+  void Next() {
+    offset += 64;
+    if (offset >= pattern[index]) index = (index + 1) % size;
+    offset %= length;
+  }
+};
+
+Hairline::Dasher Hairline::StartDashes(bool backwards, int pixels) {
+  const int delta = pixels * 64;
+  Dasher d{backwards ? reversePattern_ : pattern_, patternSize_, patternLength_, 0, 0, 0};
+  if (backwards) {
+    d.offset = patternLength_ - patternOffset_ - delta + 32;
+  } else {
+    d.offset = patternOffset_ + 32;
+    d.on = 1;
+  }
+  d.offset %= patternLength_;
+  if (d.offset < 0) d.offset += patternLength_;
+  while (d.offset >= d.pattern[d.index]) ++d.index;
+  patternOffset_ = (patternOffset_ + delta) % patternLength_;
+  return d;
 }
 
 // True when the whole line lies outside; otherwise the ends are moved onto the cut lines. A
@@ -189,10 +236,19 @@ void Hairline::Segment(double rx1, double ry1, double rx2, double ry2) {
       }
       lastDir_ = dir;
       lastAxisAligned_ = axisAligned;
-      do {
-        Put(x >> 16, y);
-        x += xinc;
-      } while (++y < ys);
+      if (!patternLength_) {
+        do {
+          Put(x >> 16, y);
+          x += xinc;
+        } while (++y < ys);
+      } else {
+        Dasher dash = StartDashes(swapped, ys - y);
+        do {
+          if (dash.On()) Put(x >> 16, y);
+          dash.Next();
+          x += xinc;
+        } while (++y < ys);
+      }
     }
   } else {
     if (dx == 0) return;
@@ -244,10 +300,19 @@ void Hairline::Segment(double rx1, double ry1, double rx2, double ry2) {
       }
       lastDir_ = dir;
       lastAxisAligned_ = axisAligned;
-      do {
-        Put(x, y >> 16);
-        y += yinc;
-      } while (++x < xs);
+      if (!patternLength_) {
+        do {
+          Put(x, y >> 16);
+          y += yinc;
+        } while (++x < xs);
+      } else {
+        Dasher dash = StartDashes(swapped, xs - x);
+        do {
+          if (dash.On()) Put(x, y >> 16);
+          dash.Next();
+          y += yinc;
+        } while (++x < xs);
+      }
     }
   }
   lastPixel_ = last;
@@ -258,6 +323,7 @@ void Hairline::Polyline(const QPoint* points, int n, bool closed) {
   lastPixel_ = {kNoPixel, kNoPixel};
   lastDir_ = kNone;
   lastAxisAligned_ = false;
+  patternOffset_ = 0;
   const QPoint& a = points[0];
   const QPoint& z = points[n - 1];
   if (closed || (a.x() == z.x() && a.y() == z.y())) FindLastPixel(z.x(), z.y(), a.x(), a.y());
@@ -278,6 +344,7 @@ void Hairline::Path(const QPainterPath& path) {
       const QPainterPath::Element& a = path.elementAt(start);
       const QPainterPath::Element& z = path.elementAt(end - 1);
       lastPixel_ = {kNoPixel, kNoPixel};
+      patternOffset_ = 0;
       if (a.x == z.x && a.y == z.y) {
         const QPainterPath::Element& y = path.elementAt(end - 2);
         FindLastPixel(y.x, y.y, z.x, z.y);

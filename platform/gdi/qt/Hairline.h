@@ -4,6 +4,7 @@
 // a turn would leave a gap), so that outlines drawn either way match exactly.
 #pragma once
 
+#include <QList>
 #include <QPoint>
 #include <cstdint>
 
@@ -23,6 +24,13 @@ class Hairline {
     bottom_ = bottom;
   }
 
+  static constexpr int kMaxDashes = 8;
+
+  // Dashes as the painter's one-pixel pen takes them: alternate on and off lengths in pixels,
+  // restarting with each figure; empty (the default) draws solid. False, and solid, when the
+  // pattern has more lengths than the line keeps.
+  bool SetDashPattern(const QList<qreal>& lengths);
+
   // The segments between successive points (no repeated neighbours); `closed` adds the segment
   // from the last point back to the first.
   void Polyline(const QPoint* points, int n, bool closed);
@@ -38,11 +46,13 @@ class Hairline {
   struct PointF {
     double x, y;
   };
+  struct Dasher;
   void Cubic(const PointF& p1, const PointF& p2, const PointF& p3, const PointF& p4);
   void Subdivide(PointF* points, int level);
   bool Clip(double& x1, double& y1, double& x2, double& y2);
   void Segment(double x1, double y1, double x2, double y2);
   void FindLastPixel(double x1, double y1, double x2, double y2);
+  Dasher StartDashes(bool backwards, int pixels);
   void Put(int x, int y) {
     if (x >= 0 && x < width_ && y >= top_ && y < bottom_)
       pixels_[x + intptr_t(stride_) * y] = color_;
@@ -56,6 +66,10 @@ class Hairline {
   Pixel lastPixel_{0, 0};
   int lastDir_ = kNone;
   bool lastAxisAligned_ = false;
+  // Running ends of the dashes in 1/64 pixel, forwards and for lines drawn backwards; the
+  // length is 0 for a solid line.
+  int pattern_[kMaxDashes], reversePattern_[kMaxDashes];
+  int patternSize_ = 0, patternLength_ = 0, patternOffset_ = 0;
 };
 
 }  // namespace gdi

@@ -515,9 +515,14 @@ void QImageDevice::StrokeShape(const QPainterPath& path) {
   QPen pens[2];
   int n = PenStrokes(pens);
   if (n == 0 || path.isEmpty()) return;
-  if (n == 1 && attr_.rop == R2_COPYPEN && HairlinePen(pens[0])) {
+  // One-pixel pens, dashed ones too (after their gap pen), are drawn directly.
+  if (attr_.rop == R2_COPYPEN && HairlinePen(pens[0]) && (n == 1 || HairlinePen(pens[1]))) {
     if (OffImage(path.controlPointRect(), 1)) return;
-    HairlineOf(pens[0].color().rgb()).Path(path);
+    for (int i = 0; i < n; ++i) {
+      Hairline line = HairlineOf(pens[i].color().rgb());
+      line.SetDashPattern(pens[i].dashPattern());
+      line.Path(path);
+    }
     return;
   }
   double w = PenPixels();
@@ -612,10 +617,12 @@ Hairline QImageDevice::HairlineOf(QRgb color) {
   return line;
 }
 
-// A pen the painter would draw as a one-pixel line without end caps, on an image small enough
-// for the direct line drawing.
+// A pen the painter would draw as a one-pixel line, solid or dashed, without end caps, on an
+// image small enough for the direct line drawing.
 bool QImageDevice::HairlinePen(const QPen& pen) const {
-  return !image_.isNull() && pen.style() == Qt::SolidLine && pen.widthF() <= 1 &&
+  const bool dashed =
+      pen.style() == Qt::CustomDashLine && pen.dashPattern().size() <= Hairline::kMaxDashes;
+  return !image_.isNull() && (pen.style() == Qt::SolidLine || dashed) && pen.widthF() <= 1 &&
          pen.capStyle() == Qt::FlatCap && image_.width() <= kMaxHairlineImage &&
          image_.height() <= kMaxHairlineImage;
 }
@@ -663,6 +670,18 @@ void QImageDevice::StrokePolys(const DevPoint* points, const int32_t* counts, in
   }
   QRectF bounds;
   if (PointsOffImage(points, total, PenPixels() * kMiterLimit, &bounds)) return;
+  // One dashed figure (after its gap pen) straight into the rows, dashed as its path would be.
+  if (polys == 1 && attr_.rop == R2_COPYPEN && HairlinePen(pens[0]) &&
+      (strokes == 1 || HairlinePen(pens[1]))) {
+    const int m = LoadPoints(points, counts[0], closed);
+    const bool ring = m > 2 && points_[0] == points_[size_t(m - 1)];
+    for (int i = 0; i < strokes; ++i) {
+      Hairline line = HairlineOf(pens[i].color().rgb());
+      line.SetDashPattern(pens[i].dashPattern());
+      line.Polyline(points_.data(), ring ? m - 1 : m, ring);
+    }
+    return;
+  }
   // Only the one-pixel line drawing gives the same pixels this way: wide pens outline the
   // figure differently, and several figures in one path share the line drawing's end pixels.
   if (attr_.rop != R2_COPYPEN || strokes != 1 || pens[0].style() != Qt::SolidLine ||
