@@ -12,6 +12,35 @@
 
 namespace {
 
+// Rows of pixels to copy into as bands finish: taken on the drawing thread before the bands
+// start, so that no band thread touches the image object itself.
+struct Rows {
+  uchar* bits = nullptr;
+  qsizetype stride = 0;
+  int32_t width = 0, height = 0;
+};
+
+Rows RowsOf(gdi::QImageDevice& device) {
+  if (!device.IsValid()) return {};
+  QImage& image = device.image();
+  return {image.bits(), image.bytesPerLine(), image.width(), image.height()};
+}
+
+// Columns left .. right - 1 of rows top .. bottom - 1, as the block transfer copies them.
+void CopyRows(const QImage& from, const Rows& to, int32_t left, int32_t right, int32_t top,
+              int32_t bottom) {
+  if (!to.bits || from.width() != to.width || from.height() != to.height) return;
+  left = std::max(left, 0);
+  right = std::min(right, to.width);
+  top = std::max(top, 0);
+  bottom = std::min(bottom, to.height);
+  for (int32_t y = top; y < bottom; ++y) {
+    const auto* s = reinterpret_cast<const QRgb*>(from.constScanLine(y));
+    auto* d = reinterpret_cast<QRgb*>(to.bits + y * to.stride);
+    for (int32_t x = left; x < right; ++x) d[x] = s[x] | 0xFF000000u;
+  }
+}
+
 // The page's right and bottom edges carry a grey shadow this thick (logical pixels), its
 // centre kShadowOffset beyond the edge and starting kShadowInset along it.
 constexpr int32_t kShadowWidth = 10;
@@ -276,10 +305,21 @@ void View::Redraw(const Rect* area) {
     ClearWorking();
     DrawPageFrame();
     DrawGrid();
-    banded_->Draw(painter_, *working_, drawing_->shapes(), 0, nullptr, MakeMonochrome);
-    WorkingToClean();
+    // Each band, once painted, turns black and white and goes to the clean buffer and the
+    // window on its own thread; handles then go on the working buffer and to the window.
+    const Rows clean = RowsOf(*clean_), window = RowsOf(*window_);
+    banded_->Draw(painter_, *working_, drawing_->shapes(), 0, nullptr,
+                  [&clean, &window](QImage& image, int32_t top, int32_t bottom) {
+                    MakeMonochrome(image, top, bottom);
+                    CopyRows(image, clean, 0, image.width(), top, bottom);
+                    CopyRows(image, window, 0, image.width(), top, bottom);
+                  });
     DrawHandles();
-    WorkingToWindow();
+    if (drawing_->selection().Empty()) {
+      WindowChanged();
+    } else {
+      WorkingToWindow();
+    }
   } else {
     SetDrawTarget(kDrawToWindow);
     gdi::DevRect dr{0, 0, window_->width() - 1, window_->height() - 1};
@@ -295,8 +335,13 @@ void View::Redraw(const Rect* area) {
     FillBox(window_.get(), dr.left, dr.top, dr.right + 1, dr.bottom + 1, gdi::WHITE_BRUSH);
     DrawPageFrame();
     DrawGrid();
-    banded_->Draw(painter_, *window_, drawing_->shapes(), 1, area);
-    WindowToClean(&dr);
+    // Each band, once painted, goes to the clean buffer on its own thread.
+    const Rows clean = RowsOf(*clean_);
+    banded_->Draw(painter_, *window_, drawing_->shapes(), 1, area,
+                  [&clean, &dr](QImage& image, int32_t top, int32_t bottom) {
+                    CopyRows(image, clean, dr.left, dr.right + 1, std::max(top, dr.top),
+                             std::min(bottom, dr.bottom + 1));
+                  });
     DrawHandles();
     SetDrawTarget(kDrawToBuffer);
     WindowChanged();

@@ -5,6 +5,7 @@
 #include "model/Drawing.h"
 #include "model/SimpleShapes.h"
 #include "platform/msgbox/Messages.h"
+#include "render/BandedDrawing.h"
 #include "render/View.h"
 #include "support/TestSupport.h"
 
@@ -143,6 +144,27 @@ TEST_F(ViewTest, DoubleDensityDoublesBuffersButNotMarkerSizes) {
     }
   // 5 logical pixels inside a white border, 7 in all.
   EXPECT_EQ(V(black, first, Pixel(100 - 6, 100)), V(10, 100 - 4, kWhite));
+}
+
+// A drawing large enough to be painted in bands: the clean buffer gets every band's pixels
+// without handles, and the window the same with them, in both modes.
+TEST_F(ViewTest, BandsReachTheCleanBufferAndTheWindow) {
+  for (int i = 0; i < kBandedShapes + 20; ++i) {
+    const float x = float(i % 20) * 30, y = float(i / 20) * 30;
+    AddBox(x, y, x + 25, y + 25);
+  }
+  BoxShape* selected = AddBox(200, 200, 300, 300);
+  for (bool preview : {true, false}) {
+    view.preview = preview;
+    drawing.ClearSelection();
+    view.Redraw(nullptr);
+    const QImage plain = view.Window().image().copy();
+    EXPECT_EQ(view.Clean().image(), plain) << preview;
+    drawing.Select(selected);
+    view.Redraw(nullptr);
+    EXPECT_EQ(view.Clean().image(), plain) << preview;
+    EXPECT_NE(view.Window().image(), plain) << preview;
+  }
 }
 
 }  // namespace

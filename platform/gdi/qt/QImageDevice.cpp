@@ -645,8 +645,7 @@ void QImageDevice::StrokePolys(const DevPoint* points, const int32_t* counts, in
   QRgb hair = 0;
   if (polys == 1 && attr_.rop == R2_COPYPEN && HairlineObject(&hair)) {
     // The painter's own hairline pixels, set directly: the painter writes straight into the
-    // same rows, so the order of drawing stays as it is.
-    if (PointsOffImage(points, counts[0], kMiterLimit)) return;
+    // same rows, so the order of drawing stays as it is. It cuts off-image segments itself.
     Hairline line = HairlineOf(hair);
     const int m = LoadPoints(points, counts[0], closed);
     if (m > 2 && points_[0] == points_[size_t(m - 1)]) {
