@@ -1,5 +1,7 @@
 #include "render/BandedDrawing.h"
 
+#include <algorithm>
+#include <chrono>
 #include <system_error>
 #include <thread>
 
@@ -26,6 +28,21 @@ gdi::Device* ExchangeTarget(GdiPainter& painter, gdi::Device* device) {
 
 }  // namespace
 
+int32_t BandedDrawing::SplitRow(int32_t height, double walkMillis) const {
+  const int32_t half = height / 2;
+  if (lastHeight_ != height || lastSplit_ <= 0 || lastSplit_ >= height ||
+      !(lastUpper_ > 0 && lastLower_ > 0))
+    return half;
+  const double split = lastSplit_, upperRate = lastUpper_ / split;
+  const double lowerRate = lastLower_ / (height - split);
+  const double share = (lastUpper_ + lastLower_ - walkMillis) / 2;
+  const double row =
+      share <= lastUpper_ ? share / upperRate : split + (share - lastUpper_) / lowerRate;
+  // Halfway from the last split, so that one slow redraw does not throw the bands about.
+  const double damped = (split + row) / 2;
+  return std::clamp(int32_t(damped), height / 8, height - height / 8);
+}
+
 void BandedDrawing::Draw(GdiPainter& painter, gdi::QImageDevice& target, const ShapeList& shapes,
                          int32_t mode, const Rect* area, const Finish& finish) {
   const int32_t h = target.height();
@@ -34,6 +51,11 @@ void BandedDrawing::Draw(GdiPainter& painter, gdi::QImageDevice& target, const S
     if (finish && target.IsValid()) finish(target.image(), 0, h);
     return;
   }
+  using Clock = std::chrono::steady_clock;
+  auto millis = [](Clock::time_point since) {
+    return std::chrono::duration<double, std::milli>(Clock::now() - since).count();
+  };
+  const auto start = Clock::now();
   gdi::DeferredDevice& kept = *kept_;
   kept.Reset(target.width(), h);
   gdi::Device* previous = ExchangeTarget(painter, &kept);
@@ -49,14 +71,27 @@ void BandedDrawing::Draw(GdiPainter& painter, gdi::QImageDevice& target, const S
     paint(gdi::QImageDevice::Band(target, 0, h).get(), 0, h);
     return;
   }
-  auto upper = gdi::QImageDevice::Band(target, 0, h / 2, &scratch_[0]);
-  auto lower = gdi::QImageDevice::Band(target, h / 2, h, &scratch_[1]);
+  const int32_t split = SplitRow(h, millis(start));
+  auto upper = gdi::QImageDevice::Band(target, 0, split, &scratch_[0]);
+  auto lower = gdi::QImageDevice::Band(target, split, h, &scratch_[1]);
+  double lowerMillis = 0;
+  auto paintLower = [&] {
+    const auto begin = Clock::now();
+    paint(lower.get(), split, h);
+    lowerMillis = millis(begin);
+  };
   std::thread helper;
   try {
-    helper = std::thread([&] { paint(lower.get(), h / 2, h); });
+    helper = std::thread(paintLower);
   } catch (const std::system_error&) {
-    paint(lower.get(), h / 2, h);  // no thread to be had: one after the other
+    paintLower();  // no thread to be had: one after the other
   }
-  paint(upper.get(), 0, h / 2);
+  const auto upperStart = Clock::now();
+  paint(upper.get(), 0, split);
+  const double upperMillis = millis(upperStart);
   if (helper.joinable()) helper.join();
+  lastSplit_ = split;
+  lastHeight_ = h;
+  lastUpper_ = upperMillis;
+  lastLower_ = lowerMillis;
 }
