@@ -1,6 +1,8 @@
 // The QImage device against GDI's pixel rules, driven the way the renderer drives it.
 #include <gtest/gtest.h>
 
+#include <QPainter>
+
 #include "model/GraphicsState.h"
 #include "platform/gdi/qt/QImageDevice.h"
 #include "render/GdiPainter.h"
@@ -111,6 +113,33 @@ TEST(QImageDevice, PixelRulesAndBounds) {
   // A transfer that reaches beyond either image is clipped, not read out of bounds.
   EXPECT_TRUE(copy.BitBlt(-5, -5, 100, 100, &dc, 3, 3, gdi::SRCCOPY));
   EXPECT_EQ(copy.GetPixel(0, 0), dc.GetPixel(8, 8));
+}
+
+// A figure with a corner millions of pixels away still crosses the image where it should: the
+// device leaves such figures to the painter, which clips them first.
+TEST(QImageDevice, FarReachingFiguresCrossTheImageAsThePainterDraws) {
+  const gdi::DevPoint wedge[3] = {{5, 5}, {60'000'000, 12}, {5, 25}};
+  QImageDevice dc(40, 30);
+  dc.SelectObject(dc.CreateSolidBrush(gdi::Rgb(255, 0, 0)));
+  dc.SelectObject(dc.ExtCreatePen(gdi::PS_GEOMETRIC | gdi::PS_ENDCAP_FLAT | gdi::PS_JOIN_MITER, 3,
+                                  gdi::Rgb(0, 0, 255)));
+  dc.Polygon(wedge, 3);
+  QImage expected(40, 30, QImage::Format_RGB32);
+  expected.fill(0xFFFFFFFFu);
+  {
+    QPainter p(&expected);
+    QPolygon polygon;
+    for (const gdi::DevPoint& q : wedge) polygon << QPoint(q.x, q.y);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(255, 0, 0));
+    p.drawPolygon(polygon, Qt::OddEvenFill);
+    QPen pen(QColor(0, 0, 255), 3, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin);
+    pen.setMiterLimit(5);
+    p.setPen(pen);
+    p.setBrush(Qt::NoBrush);
+    p.drawPolygon(polygon, Qt::OddEvenFill);
+  }
+  EXPECT_EQ(dc.image(), expected);
 }
 
 }  // namespace

@@ -565,11 +565,12 @@ void QImageDevice::FillPolys(const DevPoint* points, const int32_t* counts, int3
   uint32_t color = 0;
   const uint32_t* cell = nullptr;
   if (CopyRop() && !image_.isNull()) {
-    if (BrushSpans(&color, &cell)) {
-      LoadSpans(points, counts, polys, true);
+    if (!BrushSpans(&color, &cell)) return;
+    LoadSpans(points, counts, polys, true);
+    if (spans_->Within()) {
       spans_->FillPath(SpanTarget(), false, color, cell);
+      return;
     }
-    return;
   }
   QBrush brush;
   if (!MakeBrush(&brush)) return;
@@ -664,8 +665,10 @@ void QImageDevice::StrokePolys(const DevPoint* points, const int32_t* counts, in
   uint32_t color = 0;
   if (CopyRop() && SpanPen(&width, &color)) {
     LoadSpans(points, counts, polys, closed);
-    spans_->Stroke(SpanTarget(), width, kMiterLimit, color);
-    return;
+    if (spans_->Within(width * (kMiterLimit + 1))) {
+      spans_->Stroke(SpanTarget(), width, kMiterLimit, color);
+      return;
+    }
   }
   QRectF bounds;
   if (PointsOffImage(points, total, PenPixels() * kMiterLimit, &bounds)) return;
@@ -883,18 +886,25 @@ bool QImageDevice::PaintPath(bool fill, bool stroke) {
   uint32_t color = 0;
   const uint32_t* cell = nullptr;
   int32_t width = 0;
+  // Figures reaching too far out keep the painter, which clips them first.
   if (fill && CopyRop() && !image_.isNull()) {
-    fill = false;
-    if (BrushSpans(&color, &cell)) {
+    if (!BrushSpans(&color, &cell)) {
+      fill = false;
+    } else {
       LoadSpans();
       loaded = true;
-      spans_->FillPath(SpanTarget(), false, color, cell);
+      if (spans_->Within()) {
+        spans_->FillPath(SpanTarget(), false, color, cell);
+        fill = false;
+      }
     }
   }
   if (stroke && CopyRop() && SpanPen(&width, &color)) {
-    stroke = false;
     if (!loaded) LoadSpans();
-    spans_->Stroke(SpanTarget(), width, kMiterLimit, color);
+    if (spans_->Within(width * (kMiterLimit + 1))) {
+      spans_->Stroke(SpanTarget(), width, kMiterLimit, color);
+      stroke = false;
+    }
   }
   if (!fill && !stroke) {
     path_.clear();

@@ -7,13 +7,9 @@ namespace gdi {
 
 namespace {
 
-// Coordinates beyond this many pixels are held here, so that the fixed-point steps stay within
-// 64 bits; such figures are far outside any image.
-constexpr double kLimit = 1 << 22;
-
 // Rounded as the painter rounds, halves away from zero.
 int32_t Fixed26(double v) {
-  const double d = std::clamp(v, -kLimit, kLimit) * 64;
+  const double d = std::clamp(v, -Spans::kLimit, Spans::kLimit) * 64;
   return int32_t(d + std::copysign(0.5, d));
 }
 
@@ -60,6 +56,8 @@ void Spans::Clear() {
   edges_.clear();
   top_ = INT32_MAX;
   bottom_ = INT32_MIN;
+  extent_ = 0;
+  finite_ = true;
 }
 
 void Spans::EndFigure(bool closed) {
@@ -69,15 +67,20 @@ void Spans::EndFigure(bool closed) {
 
 void Spans::MoveTo(double x, double y) {
   EndFigure(false);
+  Extend(x, y);
   points_.push_back({x, y});
 }
 
 void Spans::LineTo(double x, double y) {
+  Extend(x, y);
   if (points_.size() == figureBegin_) points_.push_back({x, y});  // a line without a start
   points_.push_back({x, y});
 }
 
 void Spans::CubicTo(double x1, double y1, double x2, double y2, double x3, double y3) {
+  Extend(x1, y1);
+  Extend(x2, y2);
+  Extend(x3, y3);
   if (points_.size() == figureBegin_) points_.push_back({x1, y1});
   const Point start = points_.back();
   Cubic stack[kMaxHalvings + 1];

@@ -5,6 +5,8 @@
 // exactly its share of every figure.
 #pragma once
 
+#include <algorithm>
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -24,6 +26,12 @@ class Spans {
   void LineTo(double x, double y);
   void CubicTo(double x1, double y1, double x2, double y2, double x3, double y3);
   void CloseFigure();
+
+  // True when every point of the path, grown by `reach` pixels, lies within the coordinates the
+  // fixed-point steps can hold (about four million pixels from the origin); figures beyond
+  // need clipping first, which the painter does.
+  bool Within(double reach = 0) const { return finite_ && extent_ + reach < kLimit; }
+  static constexpr double kLimit = 1 << 22;
 
   // Paints the path's inside (odd-even, or non-zero winding) on rows top .. bottom - 1 of rows
   // `stride` pixels apart and `width` pixels wide: in `color`, or with `pattern` an 8 x 8 cell
@@ -62,6 +70,12 @@ class Spans {
   std::vector<Point> polyline_;
   int32_t top_ = INT32_MAX, bottom_ = INT32_MIN;
   Point wallStart_{}, wallEnd_{};  // the last wall's ends
+  double extent_ = 0;              // the largest coordinate's size since Clear
+  bool finite_ = true;
+  void Extend(double x, double y) {
+    finite_ = finite_ && std::isfinite(x) && std::isfinite(y);
+    extent_ = std::max({extent_, std::abs(x), std::abs(y)});
+  }
 };
 
 }  // namespace gdi
