@@ -44,11 +44,13 @@ int32_t BandedDrawing::SplitRow(int32_t height, double walkMillis) const {
 }
 
 void BandedDrawing::Draw(GdiPainter& painter, gdi::QImageDevice& target, const ShapeList& shapes,
-                         int32_t mode, const Rect* area, const Finish& finish) {
+                         int32_t mode, const Rect* area, const Passes& passes) {
   const int32_t h = target.height();
   if (shapes.Count() < kBandedShapes || h < 2 || PrintingFlag()) {
+    if (!target.IsValid()) return;
+    if (passes.before) passes.before(target, 0, h);
     DrawShapeList(shapes, mode, area);
-    if (finish && target.IsValid()) finish(target.image(), 0, h);
+    if (passes.after) passes.after(target, 0, h);
     return;
   }
   using Clock = std::chrono::steady_clock;
@@ -62,10 +64,11 @@ void BandedDrawing::Draw(GdiPainter& painter, gdi::QImageDevice& target, const S
   DrawShapeList(shapes, mode, area);
   ExchangeTarget(painter, previous);
 
-  auto paint = [&kept, &finish](gdi::QImageDevice* band, int32_t top, int32_t bottom) {
+  auto paint = [&kept, &passes](gdi::QImageDevice* band, int32_t top, int32_t bottom) {
     if (!band) return;
+    if (passes.before) passes.before(*band, top, bottom);
     kept.Replay(*band);
-    if (finish) finish(band->image(), top, bottom);
+    if (passes.after) passes.after(*band, top, bottom);
   };
   if (!kept.Bandable()) {
     paint(gdi::QImageDevice::Band(target, 0, h).get(), 0, h);

@@ -31,13 +31,19 @@ class BandedDrawing {
   BandedDrawing(const BandedDrawing&) = delete;
   BandedDrawing& operator=(const BandedDrawing&) = delete;
 
-  // A pass over rows top .. bottom - 1 of the image once the shapes are painted there.
-  using Finish = std::function<void(QImage& image, int32_t top, int32_t bottom)>;
+  // A pass over rows top .. bottom - 1 of `band`, a device that draws only there. Passes run on
+  // the bands' threads: they may read but not change shared state, and draw with stock objects
+  // only (the kept calls' handles are numbered from a fresh device).
+  using RowPass = std::function<void(gdi::QImageDevice& band, int32_t top, int32_t bottom)>;
+  struct Passes {
+    RowPass before;  // ahead of the shapes
+    RowPass after;   // once the shapes are painted
+  };
 
   // DrawShapeList(shapes, mode, area) onto `target`, the painter's device of the current draw
-  // target (the buffer in DrawTargetMode 0, else the window), then `finish` if given.
+  // target (the buffer in DrawTargetMode 0, else the window), with the passes given.
   void Draw(GdiPainter& painter, gdi::QImageDevice& target, const ShapeList& shapes, int32_t mode,
-            const Rect* area, const Finish& finish = {});
+            const Rect* area, const Passes& passes = {});
 
  private:
   // The first row of the lower band, for an image `height` rows high after a walk of

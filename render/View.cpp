@@ -41,6 +41,21 @@ void CopyRows(const QImage& from, const Rows& to, int32_t left, int32_t right, i
   }
 }
 
+// Columns left .. right - 1 of rows top .. bottom - 1 set to `pixel`.
+void Fill(QImage& image, int32_t left, int32_t right, int32_t top, int32_t bottom, QRgb pixel) {
+  left = std::max(left, 0);
+  right = std::min(right, image.width());
+  top = std::max(top, 0);
+  bottom = std::min(bottom, image.height());
+  if (left >= right) return;
+  uchar* bits = image.bits();
+  const qsizetype stride = image.bytesPerLine();
+  for (int32_t y = top; y < bottom; ++y) {
+    auto* row = reinterpret_cast<QRgb*>(bits + y * stride);
+    std::fill(row + left, row + right, pixel);
+  }
+}
+
 // The page's right and bottom edges carry a grey shadow this thick (logical pixels), its
 // centre kShadowOffset beyond the edge and starting kShadowInset along it.
 constexpr int32_t kShadowWidth = 10;
@@ -286,6 +301,11 @@ void View::EndDrawing() {
 
 void View::SetDrawTarget(int32_t mode) { SetDrawTargetMode(mode); }
 
+void View::DrawUnderlay(gdi::Device* dc, bool grid) const {
+  DrawPageFrame(dc);
+  if (grid) DrawGrid(dc);
+}
+
 gdi::Device* View::TargetDevice() {
   return DrawTargetMode() == kDrawToBuffer ? static_cast<gdi::Device*>(working_.get())
                                            : window_.get();
@@ -302,18 +322,23 @@ void View::Redraw(const Rect* area) {
   BeginDrawing();
   if (!preview) {
     SetDrawTarget(kDrawToBuffer);
-    ClearWorking();
-    DrawPageFrame();
-    DrawGrid();
-    // Each band, once painted, turns black and white and goes to the clean buffer and the
-    // window on its own thread; handles then go on the working buffer and to the window.
+    // Each band is cleared, gets the page frame, the grid and the shapes, turns black and
+    // white and goes to the clean buffer and the window, on its own thread; handles then go on
+    // the working buffer and to the window.
     const Rows clean = RowsOf(*clean_), window = RowsOf(*window_);
-    banded_->Draw(painter_, *working_, drawing_->shapes(), 0, nullptr,
-                  [&clean, &window](QImage& image, int32_t top, int32_t bottom) {
-                    MakeMonochrome(image, top, bottom);
-                    CopyRows(image, clean, 0, image.width(), top, bottom);
-                    CopyRows(image, window, 0, image.width(), top, bottom);
-                  });
+    const bool grid = GridShown();
+    BandedDrawing::Passes passes;
+    passes.before = [this, grid](gdi::QImageDevice& band, int32_t top, int32_t bottom) {
+      Fill(band.image(), 0, band.width(), top, bottom, 0xFFFFFFFFu);
+      DrawUnderlay(&band, grid);
+    };
+    passes.after = [&clean, &window](gdi::QImageDevice& band, int32_t top, int32_t bottom) {
+      QImage& image = band.image();
+      MakeMonochrome(image, top, bottom);
+      CopyRows(image, clean, 0, image.width(), top, bottom);
+      CopyRows(image, window, 0, image.width(), top, bottom);
+    };
+    banded_->Draw(painter_, *working_, drawing_->shapes(), 0, nullptr, passes);
     DrawHandles();
     if (drawing_->selection().Empty()) {
       WindowChanged();
@@ -331,17 +356,22 @@ void View::Redraw(const Rect* area) {
       dr.right = std::min(window_->width() - 1, Trunc(std::max(a.x, b.x) - 0.5));
       dr.bottom = std::min(window_->height() - 1, Trunc(std::max(a.y, b.y) - 0.5));
     }
-    // The invalidated area is erased first, as the window's background brush would.
-    FillBox(window_.get(), dr.left, dr.top, dr.right + 1, dr.bottom + 1, gdi::WHITE_BRUSH);
-    DrawPageFrame();
-    DrawGrid();
-    // Each band, once painted, goes to the clean buffer on its own thread.
+    // On each band's own thread: the invalidated area erased first, as the window's background
+    // brush would, then the page frame, the grid and the shapes, then the copy to the clean
+    // buffer.
     const Rows clean = RowsOf(*clean_);
-    banded_->Draw(painter_, *window_, drawing_->shapes(), 1, area,
-                  [&clean, &dr](QImage& image, int32_t top, int32_t bottom) {
-                    CopyRows(image, clean, dr.left, dr.right + 1, std::max(top, dr.top),
-                             std::min(bottom, dr.bottom + 1));
-                  });
+    const bool grid = GridShown();
+    BandedDrawing::Passes passes;
+    passes.before = [this, grid, &dr](gdi::QImageDevice& band, int32_t top, int32_t bottom) {
+      Fill(band.image(), dr.left, dr.right + 1, std::max(top, dr.top),
+           std::min(bottom, dr.bottom + 1), 0xFFFFFFFFu);
+      DrawUnderlay(&band, grid);
+    };
+    passes.after = [&clean, &dr](gdi::QImageDevice& band, int32_t top, int32_t bottom) {
+      CopyRows(band.image(), clean, dr.left, dr.right + 1, std::max(top, dr.top),
+               std::min(bottom, dr.bottom + 1));
+    };
+    banded_->Draw(painter_, *window_, drawing_->shapes(), 1, area, passes);
     DrawHandles();
     SetDrawTarget(kDrawToBuffer);
     WindowChanged();
@@ -374,8 +404,7 @@ void View::SelectRedraw() {
   SetStatusText(n > 0 ? CountMessage("%d %s selected", n) : std::string());
 }
 
-void View::DrawPageFrame() {
-  gdi::Device* dc = TargetDevice();
+void View::DrawPageFrame(gdi::Device* dc) const {
   Point a = Transform(0, 0), b = Transform(float(PageW()), float(PageH()));
   const int32_t ax = Trunc(a.x + 0.5), ay = Trunc(a.y + 0.5);
   const int32_t bx = Trunc(b.x + 0.5), by = Trunc(b.y + 0.5);
@@ -395,25 +424,31 @@ void View::DrawPageFrame() {
     FillBox(dc, r, t, r + s, btm + s, gdi::BLACK_BRUSH);
   }
   const int32_t off = kShadowOffset * s, in = kShadowInset * s, w = kShadowWidth * s;
-  ShadowBar(r + off, t + in, r + off, btm + in, w);
-  ShadowBar(l + in, btm + off, r + off, btm + off, w);
+  ShadowBar(dc, r + off, t + in, r + off, btm + in, w);
+  ShadowBar(dc, l + in, btm + off, r + off, btm + off, w);
 }
 
-void View::DrawGrid() {
-  if (!drawing_ || !drawing_->grid.show) return;
+bool View::GridShown() const {
+  if (!drawing_ || !drawing_->grid.show) return false;
   const GridSettings& g = drawing_->grid;
-  Point d = DTransform(matrix_, g.hSpacing, g.vSpacing);
-  const double dx = std::fabs(d.x), dy = std::fabs(d.y);
-  if (dx < kGridTooDense * ratio_ || dy < kGridTooDense * ratio_) {
+  const Point d = DTransform(matrix_, g.hSpacing, g.vSpacing);
+  if (std::fabs(d.x) < kGridTooDense * ratio_ || std::fabs(d.y) < kGridTooDense * ratio_) {
     SetStatusText("Grid is too dense to display");
-    return;
+    return false;
   }
+  return true;
+}
+
+void View::DrawGrid(gdi::Device* dc) const {
+  const GridSettings& g = drawing_->grid;
+  const Point d = DTransform(matrix_, g.hSpacing, g.vSpacing);
+  const double dx = std::fabs(d.x), dy = std::fabs(d.y);
   Point a = Transform(0, 0), b = Transform(float(PageW()), float(PageH()));
   const double left = std::min(a.x, b.x), right = std::max(a.x, b.x);
   const double top = std::min(a.y, b.y), bottom = std::max(a.y, b.y);
   auto dots = [&](double rowStep, double dotStep) {
     for (double y = bottom; y >= top; y -= rowStep)
-      for (double x = left; x < right; x += dotStep) GridDot(Trunc(x + 0.5), Trunc(y + 0.5));
+      for (double x = left; x < right; x += dotStep) GridDot(dc, Trunc(x + 0.5), Trunc(y + 0.5));
   };
   if (dx >= kGridEveryLine * ratio_ && dy >= kGridEveryLine * ratio_) {
     dots(dy, dx);
@@ -472,9 +507,6 @@ void View::CleanToWindow(const gdi::DevRect* r) { Blit(*window_, *clean_, gdi::S
 void View::WindowToClean(const gdi::DevRect* r) { Blit(*clean_, *window_, gdi::SRCCOPY, r); }
 void View::CleanToWorking(const gdi::DevRect* r) { Blit(*working_, *clean_, gdi::SRCCOPY, r); }
 void View::WorkingToClean(const gdi::DevRect* r) { Blit(*clean_, *working_, gdi::SRCCOPY, r); }
-void View::ClearWorking() {
-  if (working_->IsValid()) working_->image().fill(0xFFFFFFFFu);
-}
 
 void View::Invalidate(const gdi::DevRect* r) {
   gdi::DevRect all{0, 0, window_->width(), window_->height()};
@@ -490,7 +522,8 @@ void View::WindowChanged(const gdi::DevRect* r) {
 
 // ---- Markers ----
 
-void View::FillBox(gdi::Device* dc, int32_t l, int32_t t, int32_t r, int32_t b, int32_t brush) {
+void View::FillBox(gdi::Device* dc, int32_t l, int32_t t, int32_t r, int32_t b,
+                   int32_t brush) const {
   gdi::Handle oldPen = dc->SelectObject(dc->GetStockObject(gdi::NULL_PEN));
   gdi::Handle oldBrush = dc->SelectObject(dc->GetStockObject(brush));
   dc->Rectangle(l, t, r, b);
@@ -564,8 +597,9 @@ void View::GuideLine(int32_t x1, int32_t y1, int32_t x2, int32_t y2) {
   if (made) dc->DeleteObject(pen);
 }
 
-void View::GridDot(int32_t x, int32_t y) {
-  gdi::Device* dc = TargetDevice();
+void View::GridDot(int32_t x, int32_t y) { GridDot(TargetDevice(), x, y); }
+
+void View::GridDot(gdi::Device* dc, int32_t x, int32_t y) const {
   for (int32_t j = 0; j < scale_; ++j)
     for (int32_t i = 0; i < scale_; ++i) dc->SetPixel(x + i, y + j, gdi::Rgb(0, 0, 0));
 }
@@ -589,9 +623,9 @@ void View::BoldLine(int32_t x1, int32_t y1, int32_t x2, int32_t y2) {
   dc->DeleteObject(pen);
 }
 
-void View::ShadowBar(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t thickness) {
+void View::ShadowBar(gdi::Device* dc, int32_t x1, int32_t y1, int32_t x2, int32_t y2,
+                     int32_t thickness) const {
   const int32_t h = thickness / 2;
-  gdi::Device* dc = TargetDevice();
   if (x1 == x2)
     FillBox(dc, x1 - h, std::min(y1, y2), x1 - h + thickness, std::max(y1, y2), gdi::GRAY_BRUSH);
   else if (y1 == y2)

@@ -99,13 +99,17 @@ class View : public HandleMarker {
   // DrawTargetMode 0 (buffer), 1 (XOR feedback on the window) or 2 (the window).
   void SetDrawTarget(int32_t mode);
   gdi::Device* TargetDevice();
+  // The page frame, and the grid when `grid`, on `dc` (a band's device on its own thread).
+  void DrawUnderlay(gdi::Device* dc, bool grid) const;
 
   // Redraws the page area (page coordinates), or everything for null.
   void Redraw(const Rect* area);
   // After a change of selection: the handles anew and the selection status line.
   void SelectRedraw();
-  void DrawPageFrame();
-  void DrawGrid();
+  void DrawPageFrame(gdi::Device* dc) const;
+  // False when the grid is off, or too dense to show (which the status line then says).
+  bool GridShown() const;
+  void DrawGrid(gdi::Device* dc) const;
 
   // Blits; each rectangle is in device pixels with right and bottom inclusive, null for all.
   void WorkingToWindow(const gdi::DevRect* r = nullptr);
@@ -116,7 +120,6 @@ class View : public HandleMarker {
   void WindowToClean(const gdi::DevRect* r = nullptr);
   void CleanToWorking(const gdi::DevRect* r = nullptr);
   void WorkingToClean(const gdi::DevRect* r = nullptr);
-  void ClearWorking();
 
   // Asks for a redraw of the device rectangle (inclusive; null: all), through the callback the
   // window sets. The callback receives a rectangle with exclusive right and bottom.
@@ -132,10 +135,12 @@ class View : public HandleMarker {
   void ControlMark(int32_t x, int32_t y) override;  // node dot
   void GuideLine(int32_t x1, int32_t y1, int32_t x2, int32_t y2) override;
   void GridDot(int32_t x, int32_t y);
+  void GridDot(gdi::Device* dc, int32_t x, int32_t y) const;
   // Horizontal or vertical only.
   void DottedLine(int32_t x1, int32_t y1, int32_t x2, int32_t y2);
   void BoldLine(int32_t x1, int32_t y1, int32_t x2, int32_t y2);
-  void ShadowBar(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t thickness);
+  void ShadowBar(gdi::Device* dc, int32_t x1, int32_t y1, int32_t x2, int32_t y2,
+                 int32_t thickness) const;
 
  private:
   void Blit(gdi::QImageDevice& to, gdi::QImageDevice& from, uint32_t rop, const gdi::DevRect* r);
@@ -143,7 +148,7 @@ class View : public HandleMarker {
   // Black and white as a monochrome bitmap shows the outline rendering.
   // Rows top .. bottom - 1 of the image.
   static void MakeMonochrome(QImage& image, int32_t top, int32_t bottom);
-  void FillBox(gdi::Device* dc, int32_t l, int32_t t, int32_t r, int32_t b, int32_t brush);
+  void FillBox(gdi::Device* dc, int32_t l, int32_t t, int32_t r, int32_t b, int32_t brush) const;
   int32_t PageW() const;
   int32_t PageH() const;
 

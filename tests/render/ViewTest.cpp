@@ -82,7 +82,7 @@ TEST_F(ViewTest, MarkersDrawTheirPixels) {
   view.ControlMark(60, 20);
   view.CentreMark(80, 20);
   view.DottedLine(0, 40, 20, 40);
-  view.ShadowBar(100, 10, 100, 30, 10);
+  view.ShadowBar(view.TargetDevice(), 100, 10, 100, 30, 10);
   const struct {
     int x, y;
     gdi::ColorRef color;
