@@ -131,3 +131,53 @@ TEST(Hairline, DashesSameAsThePainter) {
         << "trial " << trial;
   }
 }
+
+// The elements built without the path object are the path's own, for moves, lines, curves and
+// closes in any order (repeated points, empty curves, a move after a move, a close at the start).
+TEST(HairlinePath, KeepsTheElementsThePathKeeps) {
+  std::mt19937 random(5);
+  auto pick = [&random](int n) { return std::uniform_int_distribution<int>(0, n)(random); };
+  for (int t = 0; t < 500; ++t) {
+    QPainterPath path;
+    gdi::HairlinePath built;
+    double x = 0, y = 0;
+    auto point = [&] {
+      if (pick(2) != 0) x = pick(4), y = pick(4);  // often the current point again
+    };
+    for (int i = pick(10); i > 0; --i) {
+      switch (pick(3)) {
+        case 0:
+          point();
+          path.moveTo(x, y);
+          built.MoveTo(x, y);
+          break;
+        case 1:
+          point();
+          path.lineTo(x, y);
+          built.LineTo(x, y);
+          break;
+        case 2: {
+          double c[6];
+          for (double& v : c) v = pick(1) ? (point(), x) : y;
+          path.cubicTo(c[0], c[1], c[2], c[3], c[4], c[5]);
+          built.CubicTo(c[0], c[1], c[2], c[3], c[4], c[5]);
+          break;
+        }
+        default:
+          path.closeSubpath();
+          built.CloseFigure();
+          break;
+      }
+    }
+    // An untouched path holds nothing; the builder's lone move stands for it.
+    const int n = std::max(path.elementCount(), 1);
+    ASSERT_EQ(built.size(), n) << "path " << t;
+    for (int i = 0; i < path.elementCount(); ++i) {
+      const QPainterPath::Element e = path.elementAt(i);
+      const gdi::Hairline::Element& b = built.data()[i];
+      ASSERT_EQ((std::vector<double>{b.x, b.y, double(b.type)}),
+                (std::vector<double>{e.x, e.y, double(e.type)}))
+          << "path " << t << " element " << i;
+    }
+  }
+}

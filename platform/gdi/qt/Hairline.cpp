@@ -333,28 +333,37 @@ void Hairline::Polyline(const QPoint* points, int n, bool closed) {
 }
 
 void Hairline::Path(const QPainterPath& path) {
-  const int n = path.elementCount();
+  Figures(path.elementCount(), [&path](int i) { return path.elementAt(i); });
+}
+
+void Hairline::Path(const Element* elements, int n) {
+  Figures(n, [elements](int i) { return elements[i]; });
+}
+
+template <typename At>
+void Hairline::Figures(int n, const At& at) {
+  constexpr int kMove = QPainterPath::MoveToElement, kCurve = QPainterPath::CurveToElement;
   lastDir_ = kNone;
   lastAxisAligned_ = false;
   for (int start = 0; start < n;) {
     int end = start + 1;
-    while (end < n && path.elementAt(end).type != QPainterPath::MoveToElement) ++end;
+    while (end < n && int(at(end).type) != kMove) ++end;
     // A lone move draws nothing.
     if (end - start >= 2) {
-      const QPainterPath::Element& a = path.elementAt(start);
-      const QPainterPath::Element& z = path.elementAt(end - 1);
+      const auto a = at(start);
+      const auto z = at(end - 1);
       lastPixel_ = {kNoPixel, kNoPixel};
       patternOffset_ = 0;
       if (a.x == z.x && a.y == z.y) {
-        const QPainterPath::Element& y = path.elementAt(end - 2);
+        const auto y = at(end - 2);
         FindLastPixel(y.x, y.y, z.x, z.y);
       }
       PointF p{a.x, a.y};
       for (int i = start + 1; i < end;) {
-        const QPainterPath::Element& e = path.elementAt(i);
-        if (e.type == QPainterPath::CurveToElement && i + 2 < end) {
-          const QPainterPath::Element& c = path.elementAt(i + 1);
-          const QPainterPath::Element& d = path.elementAt(i + 2);
+        const auto e = at(i);
+        if (int(e.type) == kCurve && i + 2 < end) {
+          const auto c = at(i + 1);
+          const auto d = at(i + 2);
           Cubic(p, {e.x, e.y}, {c.x, c.y}, {d.x, d.y});
           p = {d.x, d.y};
           i += 3;
@@ -367,6 +376,56 @@ void Hairline::Path(const QPainterPath& path) {
     }
     start = end;
   }
+}
+
+void HairlinePath::Clear() {
+  elements_.assign(1, {0, 0, QPainterPath::MoveToElement});
+  start_ = 0;
+  restart_ = false;
+}
+
+void HairlinePath::StartAgain() {
+  if (!restart_) return;
+  Hairline::Element e = elements_[start_];
+  e.type = QPainterPath::MoveToElement;
+  elements_.push_back(e);
+  start_ = elements_.size() - 1;
+  restart_ = false;
+}
+
+void HairlinePath::MoveTo(double x, double y) {
+  restart_ = false;
+  if (elements_.back().type == QPainterPath::MoveToElement) {
+    elements_.back() = {x, y, QPainterPath::MoveToElement};
+  } else {
+    elements_.push_back({x, y, QPainterPath::MoveToElement});
+  }
+  start_ = elements_.size() - 1;
+}
+
+void HairlinePath::LineTo(double x, double y) {
+  StartAgain();
+  const Hairline::Element& last = elements_.back();
+  if (last.x == x && last.y == y) return;
+  elements_.push_back({x, y, QPainterPath::LineToElement});
+}
+
+void HairlinePath::CubicTo(double x1, double y1, double x2, double y2, double x3, double y3) {
+  const Hairline::Element& last = elements_.back();
+  if (last.x == x1 && last.y == y1 && x1 == x2 && y1 == y2 && x2 == x3 && y2 == y3) return;
+  StartAgain();
+  elements_.push_back({x1, y1, QPainterPath::CurveToElement});
+  elements_.push_back({x2, y2, QPainterPath::CurveToDataElement});
+  elements_.push_back({x3, y3, QPainterPath::CurveToDataElement});
+}
+
+void HairlinePath::CloseFigure() {
+  if (Empty()) return;
+  restart_ = true;
+  const Hairline::Element first = elements_[start_];
+  const Hairline::Element& last = elements_.back();
+  if (first.x == last.x && first.y == last.y) return;
+  elements_.push_back({first.x, first.y, QPainterPath::LineToElement});
 }
 
 // Halved at most six times, until both control points lie within a quarter of the chord's

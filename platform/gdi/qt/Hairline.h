@@ -7,6 +7,7 @@
 #include <QList>
 #include <QPoint>
 #include <cstdint>
+#include <vector>
 
 class QPainterPath;
 
@@ -37,6 +38,12 @@ class Hairline {
   // Each figure of the path, its curves cut into straight pieces by halving; a figure that ends
   // where it starts joins up there.
   void Path(const QPainterPath& path);
+  // The same for elements kept as the path keeps them (see HairlinePath).
+  struct Element {
+    double x, y;
+    int type;  // QPainterPath::ElementType
+  };
+  void Path(const Element* elements, int n);
 
  private:
   enum Direction { kNone = 0, kDown = 1, kUp = 2, kRight = 4, kLeft = 8 };
@@ -47,6 +54,8 @@ class Hairline {
     double x, y;
   };
   struct Dasher;
+  template <typename At>
+  void Figures(int n, const At& at);
   void Cubic(const PointF& p1, const PointF& p2, const PointF& p3, const PointF& p4);
   void Subdivide(PointF* points, int level);
   bool Clip(double& x1, double& y1, double& x2, double& y2);
@@ -70,6 +79,29 @@ class Hairline {
   // length is 0 for a solid line.
   int pattern_[kMaxDashes], reversePattern_[kMaxDashes];
   int patternSize_ = 0, patternLength_ = 0, patternOffset_ = 0;
+};
+
+// A path's elements built as QPainterPath builds them, without the path object: it starts at
+// (0, 0); a move right after a move replaces it; a line to the current point and a curve with
+// every point there are dropped; a close returns to the figure's start unless there already,
+// and the next piece then starts a new figure at that start.
+class HairlinePath {
+ public:
+  void Clear();
+  void MoveTo(double x, double y);
+  void LineTo(double x, double y);
+  void CubicTo(double x1, double y1, double x2, double y2, double x3, double y3);
+  void CloseFigure();
+  // Only a move: nothing to draw.
+  bool Empty() const { return elements_.size() == 1 && elements_[0].type == 0; }
+  const Hairline::Element* data() const { return elements_.data(); }
+  int size() const { return int(elements_.size()); }
+
+ private:
+  void StartAgain();
+  std::vector<Hairline::Element> elements_{{0, 0, 0}};
+  size_t start_ = 0;  // the current figure's move
+  bool restart_ = false;
 };
 
 }  // namespace gdi

@@ -906,6 +906,27 @@ bool QImageDevice::PaintPath(bool fill, bool stroke) {
       stroke = false;
     }
   }
+  // A solid one-pixel outline goes to the line writer from the recorded points, built into the
+  // elements the painter's path would hold.
+  QRgb hair = 0;
+  if (stroke && attr_.rop == R2_COPYPEN && HairlineObject(&hair)) {
+    stroke = false;
+    hairPath_.Clear();
+    for (size_t i = 0; i < path_.size(); ++i) {
+      const PathPoint& p = path_[i];
+      if (p.kind == 0) {
+        hairPath_.MoveTo(p.x, p.y);
+      } else if (p.kind == 1) {
+        hairPath_.LineTo(p.x, p.y);
+      } else if (p.kind == 2 && i + 2 < path_.size()) {
+        hairPath_.CubicTo(p.x, p.y, path_[i + 1].x, path_[i + 1].y, path_[i + 2].x, path_[i + 2].y);
+        i += 2;
+      } else if (p.kind == 4) {
+        hairPath_.CloseFigure();
+      }
+    }
+    if (!hairPath_.Empty()) HairlineOf(hair).Path(hairPath_.data(), hairPath_.size());
+  }
   if (!fill && !stroke) {
     path_.clear();
     pathReady_ = false;

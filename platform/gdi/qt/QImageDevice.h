@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "platform/gdi/Device.h"
+#include "platform/gdi/qt/Hairline.h"
 #include "platform/gdi/qt/Spans.h"
 
 class QPainter;
@@ -27,8 +28,6 @@ class QPen;
 class QRectF;
 
 namespace gdi {
-
-class Hairline;
 
 class QImageDevice : public Device {
  public:
@@ -205,6 +204,7 @@ class QImageDevice : public Device {
   int32_t patternOf_ = -1;
   ColorRef patternText_ = 0, patternBack_ = 0;
   std::unique_ptr<Spans> spans_;
+  HairlinePath hairPath_;  // a recorded path as the painter would hold it, for one-pixel lines
   // The last pattern cell made for span filling, reused while pattern and colours stay.
   uint32_t cell_[64] = {};
   int32_t cellOf_ = -1;
