@@ -84,17 +84,6 @@ Matrix ToMatrix(const MatrixD& m) {
 
 MatrixD ToMatrixD(const Matrix& m) { return MatrixD{m.a, m.b, m.c, m.d, m.tx, m.ty}; }
 
-MatrixD Multiply(const MatrixD& m1, const MatrixD& m2) {
-  MatrixD r;
-  r.a = m1.a * m2.a + m1.b * m2.c;
-  r.b = m1.a * m2.b + m1.b * m2.d;
-  r.c = m1.c * m2.a + m1.d * m2.c;
-  r.d = m1.c * m2.b + m1.d * m2.d;
-  r.tx = m1.tx * m2.a + m1.ty * m2.c + m2.tx;
-  r.ty = m1.tx * m2.b + m1.ty * m2.d + m2.ty;
-  return r;
-}
-
 Matrix Multiply(const Matrix& m1, const Matrix& m2) {
   return ToMatrix(Multiply(ToMatrixD(m1), ToMatrixD(m2)));
 }

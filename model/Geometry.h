@@ -84,8 +84,17 @@ void AddPointToRect(Rect* r, float x, float y);
 Matrix MakeMatrix(float a, float b, float c, float d, float tx, float ty);
 Matrix ToMatrix(const MatrixD& m);
 MatrixD ToMatrixD(const Matrix& m);
-// M1 followed by M2, the PostScript concat order.
-MatrixD Multiply(const MatrixD& m1, const MatrixD& m2);
+// M1 followed by M2, the PostScript concat order; inline, as every shape's drawing concatenates.
+inline MatrixD Multiply(const MatrixD& m1, const MatrixD& m2) {
+  MatrixD r;
+  r.a = m1.a * m2.a + m1.b * m2.c;
+  r.b = m1.a * m2.b + m1.b * m2.d;
+  r.c = m1.c * m2.a + m1.d * m2.c;
+  r.d = m1.c * m2.b + m1.d * m2.d;
+  r.tx = m1.tx * m2.a + m1.ty * m2.c + m2.tx;
+  r.ty = m1.tx * m2.b + m1.ty * m2.d + m2.ty;
+  return r;
+}
 Matrix Multiply(const Matrix& m1, const Matrix& m2);
 MatrixD Invert(const MatrixD& m);
 Matrix Invert(const Matrix& m);

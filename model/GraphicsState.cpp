@@ -209,17 +209,9 @@ void GraphicsState::rotate(double degrees) {
   concat(MatrixD{c, s, -s, c, 0, 0});
 }
 
-// Multiply's arithmetic, written out here because every shape's drawing concatenates.
 void GraphicsState::concat(const MatrixD& m) {
-  const MatrixD old = st_.ctm;
-  MatrixD r;  // m may be the current matrix itself
-  r.a = m.a * old.a + m.b * old.c;
-  r.b = m.a * old.b + m.b * old.d;
-  r.c = m.c * old.a + m.d * old.c;
-  r.d = m.c * old.b + m.d * old.d;
-  r.tx = m.tx * old.a + m.ty * old.c + old.tx;
-  r.ty = m.tx * old.b + m.ty * old.d + old.ty;
-  st_.ctm = r;
+  const MatrixD old = st_.ctm;  // m may be the current matrix itself
+  st_.ctm = Multiply(m, old);
   if (st_.cpDefined) ReexpressCurrentPoint(old);
 }
 
