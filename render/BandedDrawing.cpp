@@ -28,14 +28,14 @@ gdi::Device* ExchangeTarget(GdiPainter& painter, gdi::Device* device) {
 
 }  // namespace
 
-int32_t BandedDrawing::SplitRow(int32_t height, double walkMillis) const {
+int32_t BandedDrawing::SplitRow(int32_t height) const {
   const int32_t half = height / 2;
   if (lastHeight_ != height || lastSplit_ <= 0 || lastSplit_ >= height ||
       !(lastUpper_ > 0 && lastLower_ > 0))
     return half;
   const double split = lastSplit_, upperRate = lastUpper_ / split;
   const double lowerRate = lastLower_ / (height - split);
-  const double share = (lastUpper_ + lastLower_ - walkMillis) / 2;
+  const double share = (lastUpper_ + lastLower_) / 2;
   const double row =
       share <= lastUpper_ ? share / upperRate : split + (share - lastUpper_) / lowerRate;
   // Halfway from the last split, so that one slow redraw does not throw the bands about.
@@ -57,7 +57,6 @@ void BandedDrawing::Draw(GdiPainter& painter, gdi::QImageDevice& target, const S
   auto millis = [](Clock::time_point since) {
     return std::chrono::duration<double, std::milli>(Clock::now() - since).count();
   };
-  const auto start = Clock::now();
   gdi::DeferredDevice& kept = *kept_;
   kept.Reset(target.width(), h);
   gdi::Device* previous = ExchangeTarget(painter, &kept);
@@ -74,7 +73,7 @@ void BandedDrawing::Draw(GdiPainter& painter, gdi::QImageDevice& target, const S
     paint(gdi::QImageDevice::Band(target, 0, h).get(), 0, h);
     return;
   }
-  const int32_t split = SplitRow(h, millis(start));
+  const int32_t split = SplitRow(h);
   auto upper = gdi::QImageDevice::Band(target, 0, split, &scratch_[0]);
   auto lower = gdi::QImageDevice::Band(target, split, h, &scratch_[1]);
   double lowerMillis = 0;

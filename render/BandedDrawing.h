@@ -1,7 +1,6 @@
 // Drawing of many shapes on two threads: the shapes are walked once into a kept list of device
 // calls, which then paints an upper and a lower band of the target image at the same time. The
-// drawing thread walks first, so its band is made smaller by what the last redraw showed, until
-// both finish together.
+// bands' rows follow where the last redraw's painting lay, so that both finish together.
 // Aliased drawing gives each pixel the same value whatever the band, so the image is the one a
 // straight walk would paint.
 #pragma once
@@ -46,10 +45,9 @@ class BandedDrawing {
             const Rect* area, const Passes& passes = {});
 
  private:
-  // The first row of the lower band, for an image `height` rows high after a walk of
-  // `walkMillis`: the rows where the upper band's share of the last redraw's painting, taken as
-  // even within each band, leaves both threads the same time.
-  int32_t SplitRow(int32_t height, double walkMillis) const;
+  // The first row of the lower band for an image `height` rows high: where the last redraw's
+  // painting, taken as even within each band, splits in halves.
+  int32_t SplitRow(int32_t height) const;
 
   std::unique_ptr<gdi::DeferredDevice> kept_;
   QImage scratch_[2];
