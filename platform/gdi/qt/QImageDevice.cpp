@@ -389,31 +389,34 @@ void QImageDevice::LoadSpans(const DevPoint* points, const int32_t* counts, int3
   }
 }
 
-void QImageDevice::LoadSpans() {
-  spans_->Clear();
+template <typename Sink>
+void QImageDevice::ReplayRecordedPath(Sink& sink) const {
+  sink.Clear();
   for (size_t i = 0; i < path_.size(); ++i) {
     const PathPoint& p = path_[i];
     switch (p.kind) {
       case 0:
-        spans_->MoveTo(p.x, p.y);
+        sink.MoveTo(p.x, p.y);
         break;
       case 1:
-        spans_->LineTo(p.x, p.y);
+        sink.LineTo(p.x, p.y);
         break;
       case 2:
         if (i + 2 < path_.size()) {
-          spans_->CubicTo(p.x, p.y, path_[i + 1].x, path_[i + 1].y, path_[i + 2].x, path_[i + 2].y);
+          sink.CubicTo(p.x, p.y, path_[i + 1].x, path_[i + 1].y, path_[i + 2].x, path_[i + 2].y);
           i += 2;
         }
         break;
       case 4:
-        spans_->CloseFigure();
+        sink.CloseFigure();
         break;
       default:
         break;
     }
   }
 }
+
+void QImageDevice::LoadSpans() { ReplayRecordedPath(*spans_); }
 
 template <typename Draw>
 void QImageDevice::Paint(const QRectF& bounds, double reach, const Draw& draw) {
@@ -641,6 +644,16 @@ bool QImageDevice::HairlineObject(QRgb* color) const {
   return true;
 }
 
+// A figure that comes back to its start is a closed outline to the line drawing (no end pixel
+// left out), as an implicitly closed polygon is; a figure of one point draws nothing.
+void QImageDevice::HairlinePolyline(Hairline& line, int m) const {
+  if (m > 2 && points_[0] == points_[size_t(m - 1)]) {
+    line.Polyline(points_.data(), m - 1, true);
+  } else if (m > 1) {
+    line.Polyline(points_.data(), m, false);
+  }
+}
+
 void QImageDevice::StrokePolys(const DevPoint* points, const int32_t* counts, int32_t polys,
                                bool closed) {
   QRgb hair = 0;
@@ -648,19 +661,10 @@ void QImageDevice::StrokePolys(const DevPoint* points, const int32_t* counts, in
     // The painter's own hairline pixels, set directly: the painter writes straight into the
     // same rows, so the order of drawing stays as it is. It cuts off-image segments itself.
     Hairline line = HairlineOf(hair);
-    const int m = LoadPoints(points, counts[0], closed);
-    if (m > 2 && points_[0] == points_[size_t(m - 1)]) {
-      line.Polyline(points_.data(), m - 1, true);
-    } else if (m > 1) {
-      line.Polyline(points_.data(), m, false);
-    }
+    HairlinePolyline(line, LoadPoints(points, counts[0], closed));
     return;
   }
-  QPen pens[2];
-  int strokes = PenStrokes(pens);
-  if (strokes == 0) return;
-  int64_t total = 0;
-  for (int32_t k = 0; k < polys; ++k) total += counts[k];
+  // Wide pens with flat ends and miters are converted before any QPen is made.
   int32_t width = 0;
   uint32_t color = 0;
   if (CopyRop() && SpanPen(&width, &color)) {
@@ -670,17 +674,21 @@ void QImageDevice::StrokePolys(const DevPoint* points, const int32_t* counts, in
       return;
     }
   }
+  QPen pens[2];
+  int strokes = PenStrokes(pens);
+  if (strokes == 0) return;
+  int64_t total = 0;
+  for (int32_t k = 0; k < polys; ++k) total += counts[k];
   QRectF bounds;
   if (PointsOffImage(points, total, PenPixels() * kMiterLimit, &bounds)) return;
   // One dashed figure (after its gap pen) straight into the rows, dashed as its path would be.
   if (polys == 1 && attr_.rop == R2_COPYPEN && HairlinePen(pens[0]) &&
       (strokes == 1 || HairlinePen(pens[1]))) {
     const int m = LoadPoints(points, counts[0], closed);
-    const bool ring = m > 2 && points_[0] == points_[size_t(m - 1)];
     for (int i = 0; i < strokes; ++i) {
       Hairline line = HairlineOf(pens[i].color().rgb());
       line.SetDashPattern(pens[i].dashPattern());
-      line.Polyline(points_.data(), ring ? m - 1 : m, ring);
+      HairlinePolyline(line, m);
     }
     return;
   }
@@ -911,20 +919,7 @@ bool QImageDevice::PaintPath(bool fill, bool stroke) {
   QRgb hair = 0;
   if (stroke && attr_.rop == R2_COPYPEN && HairlineObject(&hair)) {
     stroke = false;
-    hairPath_.Clear();
-    for (size_t i = 0; i < path_.size(); ++i) {
-      const PathPoint& p = path_[i];
-      if (p.kind == 0) {
-        hairPath_.MoveTo(p.x, p.y);
-      } else if (p.kind == 1) {
-        hairPath_.LineTo(p.x, p.y);
-      } else if (p.kind == 2 && i + 2 < path_.size()) {
-        hairPath_.CubicTo(p.x, p.y, path_[i + 1].x, path_[i + 1].y, path_[i + 2].x, path_[i + 2].y);
-        i += 2;
-      } else if (p.kind == 4) {
-        hairPath_.CloseFigure();
-      }
-    }
+    ReplayRecordedPath(hairPath_);
     if (!hairPath_.Empty()) HairlineOf(hair).Path(hairPath_.data(), hairPath_.size());
   }
   if (!fill && !stroke) {

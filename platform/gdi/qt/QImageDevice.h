@@ -187,6 +187,11 @@ class QImageDevice : public Device {
   bool SpanPen(int32_t* width, uint32_t* color) const;
   void LoadSpans(const DevPoint* points, const int32_t* counts, int32_t polys, bool closed);
   void LoadSpans();  // the recorded path
+  // The recorded path's steps into anything with Clear, MoveTo, LineTo, CubicTo, CloseFigure.
+  template <typename Sink>
+  void ReplayRecordedPath(Sink& sink) const;
+  // Points_[0 .. m - 1], as LoadPoints left them, through the line writer.
+  void HairlinePolyline(Hairline& line, int m) const;
   // The image's rows for span painting (only a band's own rows).
   Spans::Target SpanTarget();
   bool TakePath(QPainterPath* out);
