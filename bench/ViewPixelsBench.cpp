@@ -1,7 +1,8 @@
 // One view redraw of a generated drawing, timed in CPU time (which the machine's load does
 // not inflate as it does wall time), with the window images written as PPM files so that two
 // builds can be compared pixel for pixel. Also the small workload to profile under callgrind.
-// Usage: ViewPixelsBench [shapes (default 10000) [redraws (default 5) [output directory]]]
+// Usage: ViewPixelsBench [shapes (default 10000) [redraws (default 5) [output directory
+//        [preview | outline (default both)]]]]
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -44,12 +45,14 @@ int main(int argc, char** argv) {
   const int shapes = argc > 1 ? std::max(1, std::atoi(argv[1])) : 10000;
   const int runs = argc > 2 ? std::max(1, std::atoi(argv[2])) : 5;
   const std::string dir = argc > 3 ? argv[3] : "";
+  const std::string only = argc > 4 ? argv[4] : "";
   Drawing drawing;
   if (!GenerateDrawing(&drawing, shapes)) return 1;
   View view(&drawing);
   if (!view.Resize(1280, 1024)) return 1;
   view.FitInWindow();
   for (bool preview : {true, false}) {
+    if (!only.empty() && only != (preview ? "preview" : "outline")) continue;
     view.preview = preview;
     view.Redraw(nullptr);
     std::vector<double> times, all;
@@ -65,7 +68,7 @@ int main(int argc, char** argv) {
     std::printf("%s %d shapes: median %.2f ms thread CPU (min %.2f), %.2f ms process CPU\n",
                 preview ? "preview" : "outline", shapes, times[times.size() / 2], times[0],
                 all[all.size() / 2]);
-    if (!dir.empty() &&
+    if (!dir.empty() && dir != "-" &&
         !WritePpm(view.Window().image(), dir + "/view-" + std::to_string(shapes) +
                                              (preview ? "-preview" : "-outline") + ".ppm"))
       return 1;
