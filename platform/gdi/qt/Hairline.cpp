@@ -237,10 +237,19 @@ void Hairline::Segment(double rx1, double ry1, double rx2, double ry2) {
       lastDir_ = dir;
       lastAxisAligned_ = axisAligned;
       if (!patternLength_) {
-        do {
-          Put(x >> 16, y);
-          x += xinc;
-        } while (++y < ys);
+        if (RunInside(x >> 16, (x + (ys - y - 1) * xinc) >> 16, y, ys - 1)) {
+          uint32_t* row = pixels_ + intptr_t(stride_) * y;
+          do {
+            row[x >> 16] = color_;
+            row += stride_;
+            x += xinc;
+          } while (++y < ys);
+        } else {
+          do {
+            Put(x >> 16, y);
+            x += xinc;
+          } while (++y < ys);
+        }
       } else {
         Dasher dash = StartDashes(swapped, ys - y);
         do {
@@ -301,10 +310,17 @@ void Hairline::Segment(double rx1, double ry1, double rx2, double ry2) {
       lastDir_ = dir;
       lastAxisAligned_ = axisAligned;
       if (!patternLength_) {
-        do {
-          Put(x, y >> 16);
-          y += yinc;
-        } while (++x < xs);
+        if (RunInside(x, xs - 1, y >> 16, (y + (xs - x - 1) * yinc) >> 16)) {
+          do {
+            pixels_[x + intptr_t(stride_) * (y >> 16)] = color_;
+            y += yinc;
+          } while (++x < xs);
+        } else {
+          do {
+            Put(x, y >> 16);
+            y += yinc;
+          } while (++x < xs);
+        }
       } else {
         Dasher dash = StartDashes(swapped, xs - x);
         do {

@@ -6,6 +6,7 @@
 
 #include <QList>
 #include <QPoint>
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -62,6 +63,12 @@ class Hairline {
   void Segment(double x1, double y1, double x2, double y2);
   void FindLastPixel(double x1, double y1, double x2, double y2);
   Dasher StartDashes(bool backwards, int pixels);
+  // Whether every pixel between the two ends of a straight run (either way round) may be
+  // written, so that the run needs no test a pixel.
+  bool RunInside(int x1, int x2, int y1, int y2) const {
+    return std::min(x1, x2) >= 0 && std::max(x1, x2) < width_ && std::min(y1, y2) >= top_ &&
+           std::max(y1, y2) < bottom_;
+  }
   void Put(int x, int y) {
     if (x >= 0 && x < width_ && y >= top_ && y < bottom_)
       pixels_[x + intptr_t(stride_) * y] = color_;
