@@ -375,16 +375,17 @@ Rect BoundsOfList(const ShapeList& list, int32_t includeLine) {
   return r;
 }
 
+bool ShapeDrawnIn(Shape& shape, const Rect* area) {
+  if (shape.IsHidden()) return false;
+  if (!area) return true;
+  Rect b;
+  shape.GetBounds(&b, 1);  // the stroke reaches beyond the geometry
+  return RectsIntersect(b, *area);
+}
+
 void DrawShapeList(const ShapeList& list, int32_t mode, const Rect* area) {
-  for (Shape* shape : list) {
-    if (shape->IsHidden()) continue;
-    if (area) {
-      Rect b;
-      shape->GetBounds(&b, 1);  // the stroke reaches beyond the geometry
-      if (!RectsIntersect(b, *area)) continue;
-    }
-    shape->Draw(mode);
-  }
+  for (Shape* shape : list)
+    if (ShapeDrawnIn(*shape, area)) shape->Draw(mode);
 }
 
 namespace {

@@ -127,6 +127,8 @@ int32_t AnyShapeHitAt(const ShapeList& list, float x, float y);
 Rect BoundsOfList(const ShapeList& list, int32_t includeLine);
 // Draws every shape that is not hidden, in order (optionally only those meeting `area`).
 void DrawShapeList(const ShapeList& list, int32_t mode, const Rect* area);
+// Whether DrawShapeList draws `shape`.
+bool ShapeDrawnIn(Shape& shape, const Rect* area);
 // Adds every leaf shape of the list (groups replaced by their children, recursively).
 bool CollectLeafShapes(const ShapeList& list, ShapeList* out);
 // Number of shapes counting each container once plus its children, recursively.

@@ -1,6 +1,7 @@
 // Drawing of many shapes on two threads: the shapes are walked once into a kept list of device
-// calls, which then paints an upper and a lower band of the target image at the same time. The
-// bands' rows follow where the last redraw's painting lay, so that both finish together.
+// calls, which paints a lower band of the target image piece by piece during the walk and an
+// upper band after it. The bands' rows follow where the last redraw's painting and walk lay, so
+// that both threads finish together.
 // Aliased drawing gives each pixel the same value whatever the band, so the image is the one a
 // straight walk would paint.
 #pragma once
@@ -21,6 +22,8 @@ class QImageDevice;
 
 // Below this many shapes the straight walk is quicker than keeping and starting a thread.
 inline constexpr int32_t kBandedShapes = 256;
+// The walk hands its calls to the lower band in pieces of about this many calls.
+inline constexpr size_t kPieceCalls = 4096;
 
 // Keeps its memory (the call list, the bands' scratch images) from one redraw to the next.
 class BandedDrawing {
@@ -51,7 +54,8 @@ class BandedDrawing {
 
   std::unique_ptr<gdi::DeferredDevice> kept_;
   QImage scratch_[2];
-  // The last redraw's bands: the split, the image height and each band's painting time.
+  // The last redraw's bands: the split, the image height, each band's painting time and the
+  // walk's.
   int32_t lastSplit_ = 0, lastHeight_ = 0;
-  double lastUpper_ = 0, lastLower_ = 0;
+  double lastUpper_ = 0, lastLower_ = 0, lastWalk_ = 0;
 };

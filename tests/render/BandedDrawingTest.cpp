@@ -4,8 +4,10 @@
 // written directly.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <iterator>
 #include <random>
+#include <thread>
 #include <vector>
 
 #include "platform/gdi/qt/DeferredDevice.h"
@@ -16,7 +18,8 @@ namespace {
 
 constexpr int kW = 160, kH = 120;
 
-void DrawFigures(gdi::Device& d, unsigned seed) {
+// `between` runs after each figure.
+void DrawFigures(gdi::Device& d, unsigned seed, const std::function<void()>& between = {}) {
   std::mt19937 random(seed);
   auto pick = [&random](int lo, int hi) {
     return std::uniform_int_distribution<int>(lo, hi)(random);
@@ -90,24 +93,48 @@ void DrawFigures(gdi::Device& d, unsigned seed) {
     d.SelectObject(oldBrush);
     d.DeleteObject(pen);
     d.DeleteObject(brush);
+    if (between) between();
   }
 }
 
 }  // namespace
 
+// The lower band plays the pieces on its own thread while the figures are still being kept.
 TEST(BandedDrawing, BandsPaintWhatTheStraightCallsPaint) {
   EnsureGuiApplication();  // for the text runs
   for (unsigned seed = 1; seed <= 20; ++seed) {
     gdi::QImageDevice straight(kW, kH), banded(kW, kH);
     DrawFigures(straight, seed);
     gdi::DeferredDevice kept(kW, kH);
-    DrawFigures(kept, seed);
-    ASSERT_TRUE(kept.Bandable());
     const int32_t edge = kH / 2 + int32_t(seed % 7);
+    auto lower = gdi::QImageDevice::Band(banded, edge, kH);
+    bool streamed = false;
+    std::thread player([&] { streamed = kept.Stream(*lower); });
+    DrawFigures(kept, seed, [&] {
+      if (seed % 3 != 0) kept.Seal();
+    });
+    kept.Finish();
+    ASSERT_TRUE(kept.Bandable());
     kept.Replay(*gdi::QImageDevice::Band(banded, 0, edge));
-    kept.Replay(*gdi::QImageDevice::Band(banded, edge, kH));
+    player.join();
+    ASSERT_TRUE(streamed);
     ASSERT_TRUE(banded.image() == straight.image()) << "seed " << seed;
   }
+}
+
+// A block transfer reads across the bands: the stream stops at its piece, and the whole list
+// still plays on one device.
+TEST(BandedDrawing, StreamStopsAtABlockTransfer) {
+  gdi::DeferredDevice kept(kW, kH);
+  kept.Rectangle(1, 1, 9, 9);
+  kept.Seal();
+  ASSERT_TRUE(kept.BitBlt(0, 0, kW, kH, &kept, 0, 0, gdi::DSTINVERT));
+  kept.Finish();
+  gdi::QImageDevice band(kW, kH), whole(kW, kH);
+  EXPECT_FALSE(kept.Bandable());
+  EXPECT_FALSE(kept.Stream(*gdi::QImageDevice::Band(band, 0, kH)));
+  kept.Replay(whole);
+  EXPECT_EQ(whole.GetPixel(50, 50), gdi::Rgb(0, 0, 0));
 }
 
 // The kept-call device answers object and attribute calls itself; every answer must be the one

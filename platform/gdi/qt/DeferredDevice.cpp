@@ -12,19 +12,55 @@ void DeferredDevice::Reset(int32_t width, int32_t height) {
   width_ = width;
   height_ = height;
   bandable_ = true;
-  ops_.clear();
-  points_.clear();
-  counts_.clear();
-  bytes_.clear();
-  glyphs_.clear();
-  images_.clear();
-  imageAreas_.clear();
+  now_.Clear();
+  for (size_t i = 0; i < sealed_; ++i) pieces_[i]->Clear();
+  sealed_ = 0;
+  finished_ = false;
   saved_.clear();
   position_ = DevPoint{};
   inPath_ = pathReady_ = pathSkippable_ = false;
 }
 
 DeferredDevice::~DeferredDevice() = default;
+
+void DeferredDevice::Calls::Clear() {
+  ops.clear();
+  points.clear();
+  counts.clear();
+  bytes.clear();
+  glyphs.clear();
+  images.clear();
+  imageAreas.clear();
+  bandable = true;
+}
+
+bool DeferredDevice::Empty() const {
+  for (size_t i = 0; i < sealed_; ++i)
+    if (!pieces_[i]->ops.empty()) return false;
+  return now_.ops.empty();
+}
+
+void DeferredDevice::SealLocked() {
+  if (now_.ops.empty()) return;
+  if (sealed_ == pieces_.size()) pieces_.push_back(std::make_unique<Calls>());
+  // The piece takes the calls; the device keeps on with the piece's emptied memory.
+  std::swap(*pieces_[sealed_], now_);
+  ++sealed_;
+  more_.notify_all();
+}
+
+void DeferredDevice::Seal() {
+  if (inPath_ || pathReady_) return;  // the bracket's rows are filled in when it is used
+  std::lock_guard<std::mutex> hold(mutex_);
+  SealLocked();
+}
+
+void DeferredDevice::Finish() {
+  std::lock_guard<std::mutex> hold(mutex_);
+  SealLocked();
+  finished_ = true;
+  more_.notify_all();
+}
 
 // The counts of a poly call, false-safe: a negative count makes the call fail as it would.
 uint32_t DeferredDevice::KeepCounts(const int32_t* counts, int32_t polys, int64_t* total) {
@@ -36,8 +72,8 @@ uint32_t DeferredDevice::KeepCounts(const int32_t* counts, int32_t polys, int64_
     sum += counts[i];
   }
   *total = sum;
-  const uint32_t at = uint32_t(counts_.size());
-  counts_.insert(counts_.end(), counts, counts + polys);
+  const uint32_t at = uint32_t(now_.counts.size());
+  now_.counts.insert(now_.counts.end(), counts, counts + polys);
   return at;
 }
 
@@ -49,7 +85,7 @@ void DeferredDevice::SetRows(const DevPoint* points, int64_t count, bool stroke)
     bottom = std::max(bottom, points[i].y);
   }
   const int64_t reach = Reach(stroke);
-  Op& op = ops_.back();
+  Op& op = now_.ops.back();
   op.top = int32_t(std::max<int64_t>(INT32_MIN, int64_t(top) - reach));
   op.bottom = int32_t(std::min<int64_t>(INT32_MAX, int64_t(bottom) + reach));
 }
@@ -59,10 +95,10 @@ void DeferredDevice::UsePath(bool stroke) {
   pathReady_ = false;
   if (!pathSkippable_) return;
   const int64_t reach = Reach(stroke);
-  Op& use = ops_.back();
+  Op& use = now_.ops.back();
   use.top = int32_t(std::max<int64_t>(INT32_MIN, int64_t(pathTop_) - reach));
   use.bottom = int32_t(std::min<int64_t>(INT32_MAX, int64_t(pathBottom_) + reach));
-  Op& begin = ops_[pathBegin_];
+  Op& begin = now_.ops[pathBegin_];
   begin.top = use.top;
   begin.bottom = use.bottom;
   begin.n = uint32_t(pathEnd_);
@@ -147,7 +183,7 @@ bool DeferredDevice::RestoreDC(int32_t level) {
 bool DeferredDevice::Polygon(const DevPoint* points, int32_t count) {
   if (!points || count < 2) return false;
   Keep(kPolygon, count);
-  ops_.back().at = KeepPoints(points, count);
+  now_.ops.back().at = KeepPoints(points, count);
   SetRows(points, count, true);
   return true;
 }
@@ -155,7 +191,7 @@ bool DeferredDevice::Polygon(const DevPoint* points, int32_t count) {
 bool DeferredDevice::Polyline(const DevPoint* points, int32_t count) {
   if (!points || count < 2) return false;
   Keep(kPolyline, count);
-  ops_.back().at = KeepPoints(points, count);
+  now_.ops.back().at = KeepPoints(points, count);
   SetRows(points, count, true);
   return true;
 }
@@ -165,8 +201,8 @@ bool DeferredDevice::PolyPolyline(const DevPoint* points, const int32_t* counts,
   const uint32_t at = KeepCounts(counts, polys, &total);
   if (!points || total < 0 || total > INT32_MAX) return false;
   Keep(kPolyPolyline, polys);
-  ops_.back().n = at;
-  ops_.back().at = KeepPoints(points, int32_t(total));
+  now_.ops.back().n = at;
+  now_.ops.back().at = KeepPoints(points, int32_t(total));
   SetRows(points, total, true);
   return true;
 }
@@ -176,8 +212,8 @@ bool DeferredDevice::PolyPolygon(const DevPoint* points, const int32_t* counts, 
   const uint32_t at = KeepCounts(counts, polys, &total);
   if (!points || total < 0 || total > INT32_MAX) return false;
   Keep(kPolyPolygon, polys);
-  ops_.back().n = at;
-  ops_.back().at = KeepPoints(points, int32_t(total));
+  now_.ops.back().n = at;
+  now_.ops.back().at = KeepPoints(points, int32_t(total));
   SetRows(points, total, true);
   return true;
 }
@@ -200,7 +236,7 @@ bool DeferredDevice::BeginPath() {
   // A bracket may be left out by a band only when the devices hold no other path meanwhile.
   pathSkippable_ = !inPath_ && !pathReady_;
   Keep(kBeginPath);
-  pathBegin_ = ops_.size() - 1;
+  pathBegin_ = now_.ops.size() - 1;
   inPath_ = true;
   pathReady_ = false;
   pathTop_ = INT32_MAX;
@@ -213,9 +249,9 @@ bool DeferredDevice::EndPath() {
   if (!inPath_) return true;
   inPath_ = false;
   pathReady_ = pathTop_ <= pathBottom_;
-  pathEnd_ = ops_.size() - 1;
-  ops_[pathBegin_].c = position_.x;
-  ops_[pathBegin_].d = position_.y;
+  pathEnd_ = now_.ops.size() - 1;
+  now_.ops[pathBegin_].c = position_.x;
+  now_.ops[pathBegin_].d = position_.y;
   return true;
 }
 
@@ -255,7 +291,7 @@ ColorRef DeferredDevice::GetPixel(int32_t, int32_t) { return QImageDevice::kInva
 ColorRef DeferredDevice::SetPixel(int32_t x, int32_t y, ColorRef color) {
   if (x < 0 || y < 0 || x >= width_ || y >= height_) return QImageDevice::kInvalidColor;
   Keep(kSetPixel, x, y, 0, 0, color);
-  ops_.back().top = ops_.back().bottom = y;
+  now_.ops.back().top = now_.ops.back().bottom = y;
   return color & 0xFFFFFF;
 }
 
@@ -270,8 +306,8 @@ bool DeferredDevice::WritePixels(const DevRect& area, const uint8_t* rgb) {
   const size_t size = size_t(area.right - area.left) * size_t(area.bottom - area.top) * 3;
   if (!RoomForBytes(size)) return false;
   Keep(kWritePixels, area.left, area.top, area.right, area.bottom);
-  ops_.back().at = uint32_t(bytes_.size());
-  bytes_.insert(bytes_.end(), rgb, rgb + size);
+  now_.ops.back().at = uint32_t(now_.bytes.size());
+  now_.bytes.insert(now_.bytes.end(), rgb, rgb + size);
   return true;
 }
 
@@ -281,20 +317,20 @@ bool DeferredDevice::StretchRgb(const DevRect& dest, int32_t width, int32_t heig
       !RoomForBytes(size_t(width) * size_t(height) * 3))
     return false;
   Keep(kStretchRgb, dest.left, dest.top, dest.right, dest.bottom);
-  Op& op = ops_.back();
+  Op& op = now_.ops.back();
   op.u = uint32_t(width);
   op.n = uint32_t(height);
-  op.at = uint32_t(bytes_.size());
-  bytes_.insert(bytes_.end(), rgb, rgb + size_t(width) * size_t(height) * 3);
+  op.at = uint32_t(now_.bytes.size());
+  now_.bytes.insert(now_.bytes.end(), rgb, rgb + size_t(width) * size_t(height) * 3);
   return true;
 }
 
 bool DeferredDevice::BitBlt(int32_t x, int32_t y, int32_t w, int32_t h, Device* source, int32_t sx,
                             int32_t sy, uint32_t rop) {
   if (source != this && rop != DSTINVERT) return false;
-  bandable_ = false;
+  bandable_ = now_.bandable = false;
   Keep(kBitBlt, x, y, w, h, rop);
-  Op& op = ops_.back();
+  Op& op = now_.ops.back();
   op.at = uint32_t(sx);
   op.n = uint32_t(sy);
   return true;
@@ -309,24 +345,43 @@ bool DeferredDevice::DrawGlyphRun(const GlyphRun& run) {
   g.text.assign(run.text, size_t(run.length));
   g.advances.assign(run.advances, run.advances + run.length);
   Keep(kGlyphRun);
-  ops_.back().at = uint32_t(glyphs_.size());
-  glyphs_.push_back(std::move(g));
+  now_.ops.back().at = uint32_t(now_.glyphs.size());
+  now_.glyphs.push_back(std::move(g));
   return true;
 }
 
 void DeferredDevice::DrawNearest(const DevRect& area, const QImageDevice::NearestImage& image) {
   Keep(kNearest);
-  ops_.back().at = uint32_t(images_.size());
-  images_.push_back(image);
-  imageAreas_.push_back(area);
+  now_.ops.back().at = uint32_t(now_.images.size());
+  now_.images.push_back(image);
+  now_.imageAreas.push_back(area);
 }
 
 // ---- Playback ----
 
 void DeferredDevice::Replay(QImageDevice& t) const {
+  for (size_t i = 0; i < sealed_; ++i) Play(*pieces_[i], t);
+  Play(now_, t);
+}
+
+bool DeferredDevice::Stream(QImageDevice& t) const {
+  for (size_t k = 0;; ++k) {
+    const Calls* piece;
+    {
+      std::unique_lock<std::mutex> hold(mutex_);
+      more_.wait(hold, [&] { return k < sealed_ || finished_; });
+      if (k >= sealed_) return true;
+      piece = pieces_[k].get();
+    }
+    if (!piece->bandable) return false;
+    Play(*piece, t);
+  }
+}
+
+void DeferredDevice::Play(const Calls& c, QImageDevice& t) {
   const DevRect rows = t.GetClipBox();
-  for (size_t i = 0; i < ops_.size(); ++i) {
-    const Op& op = ops_[i];
+  for (size_t i = 0; i < c.ops.size(); ++i) {
+    const Op& op = c.ops[i];
     if (op.bottom < rows.top || op.top >= rows.bottom) {
       if (op.code == kBeginPath) {
         i = op.n;  // the whole bracket, leaving the position where it ends
@@ -334,7 +389,7 @@ void DeferredDevice::Replay(QImageDevice& t) const {
       }
       continue;
     }
-    const DevPoint* pts = points_.data() + std::min<size_t>(op.at, points_.size());
+    const DevPoint* pts = c.points.data() + std::min<size_t>(op.at, c.points.size());
     switch (op.code) {
       case kCreatePen:
         t.CreatePen(op.u, op.a, ColorRef(op.b));
@@ -388,10 +443,10 @@ void DeferredDevice::Replay(QImageDevice& t) const {
         t.Polyline(pts, op.a);
         break;
       case kPolyPolyline:
-        t.PolyPolyline(pts, counts_.data() + op.n, op.a);
+        t.PolyPolyline(pts, c.counts.data() + op.n, op.a);
         break;
       case kPolyPolygon:
-        t.PolyPolygon(pts, counts_.data() + op.n, op.a);
+        t.PolyPolygon(pts, c.counts.data() + op.n, op.a);
         break;
       case kRectangle:
         t.Rectangle(op.a, op.b, op.c, op.d);
@@ -427,17 +482,17 @@ void DeferredDevice::Replay(QImageDevice& t) const {
         t.SetPixel(op.a, op.b, op.u);
         break;
       case kWritePixels:
-        t.WritePixels(DevRect{op.a, op.b, op.c, op.d}, bytes_.data() + op.at);
+        t.WritePixels(DevRect{op.a, op.b, op.c, op.d}, c.bytes.data() + op.at);
         break;
       case kStretchRgb:
         t.StretchRgb(DevRect{op.a, op.b, op.c, op.d}, int32_t(op.u), int32_t(op.n),
-                     bytes_.data() + op.at);
+                     c.bytes.data() + op.at);
         break;
       case kBitBlt:
         t.BitBlt(op.a, op.b, op.c, op.d, &t, int32_t(op.at), int32_t(op.n), op.u);
         break;
       case kGlyphRun: {
-        const Glyphs& g = glyphs_[op.at];
+        const Glyphs& g = c.glyphs[op.at];
         GlyphRun run = g.run;
         run.fontPath = g.font.c_str();
         run.text = g.text.data();
@@ -446,7 +501,7 @@ void DeferredDevice::Replay(QImageDevice& t) const {
         break;
       }
       case kNearest:
-        t.DrawNearest(imageAreas_[op.at], images_[op.at]);
+        t.DrawNearest(c.imageAreas[op.at], c.images[op.at]);
         break;
     }
   }

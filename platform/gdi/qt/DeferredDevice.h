@@ -3,12 +3,16 @@
 // threads. The answers drawing code needs at once (handles, previous attributes) come from a
 // stand-in that numbers objects as an image device does; every playback device repeats the calls
 // one for one, so the handles it gave out name the same objects there.
+// The calls may also be handed over in pieces while the shapes are still being walked: a band
+// thread plays each piece as it is finished, so the walk and the painting overlap.
 #pragma once
 
 #include <algorithm>
 #include <climits>
+#include <condition_variable>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -26,12 +30,25 @@ class DeferredDevice final : public Device {
   void Reset(int32_t width, int32_t height);
 
   // Paints every kept call on `target`, a fresh device (its handles numbered as a new device
-  // numbers them) over an image of the same size. Safe to run for several targets at once.
+  // numbers them) over an image of the same size. Safe to run for several targets at once,
+  // once the calls are all kept.
   void Replay(QImageDevice& target) const;
   // False when a kept call is a block transfer, which reads or rewrites pixels across bands;
   // play back on one device then.
   bool Bandable() const { return bandable_; }
-  bool Empty() const { return ops_.empty(); }
+  bool Empty() const;
+
+  // Hands the calls kept since the last piece over as a finished piece, when no path bracket
+  // is open or waiting to be used (else they go with the next piece). Between shapes.
+  void Seal();
+  // Hands over the rest and tells the players that no more will come.
+  void Finish();
+  // Calls kept since the last piece.
+  size_t Unsealed() const { return now_.ops.size(); }
+  // Plays the pieces on `target` as they are finished, waiting for each, until Finish. False,
+  // having stopped, at a piece that holds a block transfer: the bands cannot share that one.
+  // Safe to run on other threads while the calls are kept on this one.
+  bool Stream(QImageDevice& target) const;
 
   void DrawNearest(const DevRect& area, const QImageDevice::NearestImage& image);
 
@@ -137,9 +154,23 @@ class DeferredDevice final : public Device {
     std::string font, text;
     std::vector<int32_t> advances;
   };
+  // A piece of the calls with the pools they index.
+  struct Calls {
+    std::vector<Op> ops;
+    std::vector<DevPoint> points;
+    std::vector<int32_t> counts;
+    std::vector<uint8_t> bytes;
+    std::vector<Glyphs> glyphs;
+    std::vector<QImageDevice::NearestImage> images;
+    std::vector<DevRect> imageAreas;
+    bool bandable = true;
+    void Clear();  // keeping the memory
+  };
+  static void Play(const Calls& calls, QImageDevice& target);
+  void SealLocked();
   // The new call, made in place: a call is kept for nearly every drawing step.
   Op& Keep(Code code, int32_t a = 0, int32_t b = 0, int32_t c = 0, int32_t d = 0, uint32_t u = 0) {
-    Op& op = ops_.emplace_back();
+    Op& op = now_.ops.emplace_back();
     op.code = code;
     op.a = a;
     op.b = b;
@@ -151,7 +182,7 @@ class DeferredDevice final : public Device {
   uint32_t KeepPoints(const DevPoint* points, int32_t count);
   uint32_t KeepCounts(const int32_t* counts, int32_t polys, int64_t* total);
   // Can the byte pool take `size` more and still be indexed by a call?
-  bool RoomForBytes(size_t size) const { return size <= UINT32_MAX - bytes_.size(); }
+  bool RoomForBytes(size_t size) const { return size <= UINT32_MAX - now_.bytes.size(); }
   // How far beyond its points' rows a figure may paint: the selected pen's miter (five widths)
   // and a rounding margin; `stroke` false for a fill.
   int64_t Reach(bool stroke) const { return stroke ? int64_t(objects_.PenWidth()) * 5 + 4 : 4; }
@@ -173,20 +204,21 @@ class DeferredDevice final : public Device {
   size_t pathBegin_ = 0, pathEnd_ = 0;
   int32_t pathTop_ = 0, pathBottom_ = 0;
   std::vector<DevPoint> saved_;  // positions, as SaveDC keeps them
-  std::vector<Op> ops_;
-  std::vector<DevPoint> points_;
-  std::vector<int32_t> counts_;
-  std::vector<uint8_t> bytes_;
-  std::vector<Glyphs> glyphs_;
-  std::vector<QImageDevice::NearestImage> images_;
-  std::vector<DevRect> imageAreas_;
+  Calls now_;                    // kept since the last piece
+  // Finished pieces, and spare ones whose memory the next redraw reuses. The pieces before
+  // sealed_ are read by the players; the list and the count change under the lock.
+  std::vector<std::unique_ptr<Calls>> pieces_;
+  size_t sealed_ = 0;
+  bool finished_ = false;
+  mutable std::mutex mutex_;
+  mutable std::condition_variable more_;
 };
 
 // The calls every path bracket is made of, inline: the shapes' paths arrive one step at a time.
 
 inline uint32_t DeferredDevice::KeepPoints(const DevPoint* points, int32_t count) {
-  const uint32_t at = uint32_t(points_.size());
-  points_.insert(points_.end(), points, points + count);
+  const uint32_t at = uint32_t(now_.points.size());
+  now_.points.insert(now_.points.end(), points, points + count);
   return at;
 }
 
