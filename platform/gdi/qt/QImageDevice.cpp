@@ -378,6 +378,7 @@ Spans::Target QImageDevice::SpanTarget() {
 
 void QImageDevice::LoadSpans(const DevPoint* points, const int32_t* counts, int32_t polys,
                              bool closed) {
+  spansHoldPath_ = false;
   spans_->Clear();
   for (int32_t k = 0; k < polys; ++k) {
     const int32_t n = counts[k];
@@ -416,7 +417,12 @@ void QImageDevice::ReplayRecordedPath(Sink& sink) const {
   }
 }
 
-void QImageDevice::LoadSpans() { ReplayRecordedPath(*spans_); }
+void QImageDevice::LoadSpans() {
+  if (spansHoldPath_ && spansPath_ == path_) return;
+  ReplayRecordedPath(*spans_);
+  spansPath_ = path_;
+  spansHoldPath_ = true;
+}
 
 template <typename Draw>
 void QImageDevice::Paint(const QRectF& bounds, double reach, const Draw& draw) {

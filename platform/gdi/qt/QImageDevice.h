@@ -225,8 +225,13 @@ class QImageDevice : public Device {
   struct PathPoint {
     double x, y;
     int kind;  // 0 move, 1 line, 2 Bezier control, 3 Bezier end, 4 close
+    bool operator==(const PathPoint&) const = default;
   };
   std::vector<PathPoint> path_;
+  // The recorded path the span converter holds, when it holds one: a shape that is filled and
+  // outlined records the same path for each, and its curves are flattened once.
+  std::vector<PathPoint> spansPath_;
+  bool spansHoldPath_ = false;
   bool inPath_ = false;
   bool pathReady_ = false;
 };
