@@ -7,12 +7,6 @@ namespace gdi {
 
 namespace {
 
-// Rounded as the painter rounds, halves away from zero.
-int32_t Fixed26(double v) {
-  const double d = std::clamp(v, -Spans::kLimit, Spans::kLimit) * 64;
-  return int32_t(d + std::copysign(0.5, d));
-}
-
 // Halved until both control points lie within a quarter pixel (measured against the chord's
 // Manhattan length) of the chord, at most nine times.
 constexpr double kFlatness = 0.25;
@@ -53,7 +47,6 @@ void Spans::Clear() {
   points_.clear();
   figures_.clear();
   figureBegin_ = 0;
-  edges_.clear();
   top_ = INT32_MAX;
   bottom_ = INT32_MIN;
   extent_ = 0;
@@ -121,38 +114,76 @@ void Spans::CloseFigure() {
   }
 }
 
-// One straight edge, as the painter's scan converter keeps it: rows whose centre lies below
-// its top end (and not below its bottom end), its x at the first row's centre in 16.16.
-void Spans::AddLine(double fax, double fay, double fbx, double fby) {
-  int32_t ax = Fixed26(fax), ay = Fixed26(fay), bx = Fixed26(fbx), by = Fixed26(fby);
-  int32_t winding = 1;
-  if (ay > by) {
-    std::swap(ax, bx);
-    std::swap(ay, by);
-    winding = -1;
+void Spans::AddCorner(Corner c) {
+  if (corners_.size() > outlineBegin_) {
+    const Corner last = corners_.back();
+    if (c.x == last.x && c.y == last.y) return;
+    if (c.y != last.y) {
+      const int32_t winding = c.y > last.y ? 1 : -1, at = int32_t(corners_.size());
+      if (winding != chainWinding_) {
+        EndChain();
+        chainBegin_ = at - 1;
+        chainWinding_ = winding;
+      }
+      chainEnd_ = at;
+    }
   }
-  const int32_t top = (ay + 32) >> 6, bottom = (by - 32) >> 6;
-  if (top > bottom) return;
-  const int64_t a = 32768 + (int64_t(ax) << 10);
-  Edge e{a, 0, top, bottom, winding};
-  if (bx != ax) {
-    const double slope = (bx - ax) / double(by - ay);
-    e.delta = int64_t(slope * 65536.);
-    e.x = a + ((e.delta * ((int64_t(top) << 16) + 32768 - (int64_t(ay) << 10))) >> 16);
+  corners_.push_back(c);
+}
+
+// A piece covers the rows whose centre lies below its upper end and not below its lower end;
+// the next piece of the chain starts where it ends, so the chain covers the rows between its
+// ends.
+void Spans::EndChain() {
+  if (chainWinding_ == 0) return;
+  const int32_t upper = chainWinding_ > 0 ? chainBegin_ : chainEnd_;
+  const int32_t lower = chainWinding_ > 0 ? chainEnd_ : chainBegin_;
+  const int32_t top = (corners_[size_t(upper)].y + 32) >> 6;
+  const int32_t bottom = (corners_[size_t(lower)].y - 32) >> 6;
+  if (top <= bottom) {
+    chains_.push_back({top, bottom, upper, chainWinding_});
+    top_ = std::min(top_, top);
+    bottom_ = std::max(bottom_, bottom + 1);
   }
-  edges_.push_back(e);
-  top_ = std::min(top_, top);
-  bottom_ = std::max(bottom_, bottom + 1);
+  chainWinding_ = 0;
+}
+
+void Spans::CloseOutline() {
+  if (corners_.size() > outlineBegin_) AddCorner(corners_[outlineBegin_]);
+  EndChain();
+  outlineBegin_ = corners_.size();
+}
+
+// Moves `a` on to the next piece of its chain that crosses a row's centre, kept as the
+// painter's scan converter keeps an edge: its x at its first row's centre in 16.16 and the
+// step per row. Returns that first row.
+int32_t Spans::Enter(Active& a) const {
+  for (;;) {
+    const Corner p = corners_[size_t(a.corner)];
+    a.corner += a.winding;
+    const Corner q = corners_[size_t(a.corner)];
+    const int32_t top = (p.y + 32) >> 6, bottom = (q.y - 32) >> 6;
+    if (top > bottom) continue;
+    a.x = 32768 + (int64_t(p.x) << 10);
+    a.delta = 0;
+    if (q.x != p.x) {
+      const double slope = (q.x - p.x) / double(q.y - p.y);
+      a.delta = int64_t(slope * 65536.);
+      a.x += (a.delta * ((int64_t(top) << 16) + 32768 - (int64_t(p.y) << 10))) >> 16;
+    }
+    a.pieceBottom = bottom;
+    return top;
+  }
 }
 
 void Spans::FillPath(const Target& target, bool winding, uint32_t color, const uint32_t* pattern) {
   EndFigure(false);
-  edges_.clear();
+  corners_.clear();
+  chains_.clear();
+  outlineBegin_ = 0;
   for (const Figure& f : figures_) {
-    const Point* p = &points_[f.begin];
-    const size_t n = f.end - f.begin;
-    for (size_t i = 0; i + 1 < n; ++i) AddLine(p[i].x, p[i].y, p[i + 1].x, p[i + 1].y);
-    if (n > 1) AddLine(p[n - 1].x, p[n - 1].y, p[0].x, p[0].y);
+    for (size_t i = f.begin; i < f.end; ++i) To(points_[i].x, points_[i].y);
+    CloseOutline();
   }
   Fill(target, winding, color, pattern);
 }
@@ -176,20 +207,9 @@ void Spans::Wall(const Point* p, size_t n, bool closed, double half, double mite
     const double dx = b.x - a.x, dy = b.y - a.y, len = std::sqrt(dx * dx + dy * dy);
     return Side{{dx / len, dy / len}, {-dy / len * half, dx / len * half}, len};
   };
-  Point start{}, at{};
-  bool first = true;
-  auto to = [&](double x, double y) {
-    if (first) {
-      start = at = {x, y};
-      first = false;
-    } else if (x != at.x || y != at.y) {
-      AddLine(at.x, at.y, x, y);
-      at = {x, y};
-    }
-  };
   Side s1 = side(closed ? segments - 1 : 0);
   double cut = 0;
-  if (!closed) to(p[0].x + s1.normal.x, p[0].y + s1.normal.y);
+  if (!closed) To(p[0].x + s1.normal.x, p[0].y + s1.normal.y);
   for (size_t i = 0; i < segments; ++i) {
     const Point& v = p[i];
     const Side s2 = side(i);
@@ -205,29 +225,29 @@ void Spans::Wall(const Point* p, size_t n, bool closed, double half, double mite
         // joins. Elsewhere the detour keeps the painter's edges exactly.
         const double back = half * cross / (1 + cosine);
         if (v.smooth && i > 0 && back + cut <= s1.length && back <= s2.length) {
-          to(a.x - u1.x * back, a.y - u1.y * back);
+          To(a.x - u1.x * back, a.y - u1.y * back);
           next = back;
         } else {
-          to(a.x, a.y);
-          to(v.x, v.y);
-          to(b.x, b.y);
+          To(a.x, a.y);
+          To(v.x, v.y);
+          To(b.x, b.y);
         }
       } else if (cross < 0 || cosine < 0) {
         const double k = 1 / (1 + cosine);
         const Point tip{v.x + (n1.x + n2.x) * k, v.y + (n1.y + n2.y) * k};
-        to(a.x, a.y);
+        To(a.x, a.y);
         if (v.smooth && cosine > kSmooth) {
           // Between pieces of a flattened curve the miter's tip lies within a sliver of a
           // pixel of the bevel.
         } else if (cosine > -1 && std::hypot(tip.x - a.x, tip.y - a.y) <= reach) {
-          to(tip.x, tip.y);
+          To(tip.x, tip.y);
         } else {
-          to(a.x + u1.x * reach, a.y + u1.y * reach);
-          to(b.x - u2.x * reach, b.y - u2.y * reach);
+          To(a.x + u1.x * reach, a.y + u1.y * reach);
+          To(b.x - u2.x * reach, b.y - u2.y * reach);
         }
-        to(b.x, b.y);
+        To(b.x, b.y);
       } else {
-        to(a.x, a.y);
+        To(a.x, a.y);
       }
     }
     s1 = s2;
@@ -235,17 +255,15 @@ void Spans::Wall(const Point* p, size_t n, bool closed, double half, double mite
   }
   if (!closed) {
     const Point& z = p[n - 1];
-    to(z.x + s1.normal.x, z.y + s1.normal.y);
-  } else {
-    AddLine(at.x, at.y, start.x, start.y);
+    To(z.x + s1.normal.x, z.y + s1.normal.y);
   }
-  wallEnd_ = at;
-  wallStart_ = start;
 }
 
 void Spans::Stroke(const Target& target, double width, double miterLimit, uint32_t color) {
   EndFigure(false);
-  edges_.clear();
+  corners_.clear();
+  chains_.clear();
+  outlineBegin_ = 0;
   const double half = width / 2;
   for (const Figure& f : figures_) {
     polyline_.clear();
@@ -259,53 +277,56 @@ void Spans::Stroke(const Target& target, double width, double miterLimit, uint32
         polyline_[0].y == polyline_[n - 1].y)
       --n;
     if (n < 2) continue;
-    // Out along one side and back along the other; an open figure's flat ends join the walls.
+    // Out along one side and back along the other: a closed figure's walls are two outlines,
+    // an open figure's make one with its flat ends.
     Wall(polyline_.data(), n, f.closed, half, miterLimit);
-    const Point end = wallEnd_, start = wallStart_;
+    if (f.closed) CloseOutline();
     std::reverse(polyline_.begin(), polyline_.begin() + long(n));
     Wall(polyline_.data(), n, f.closed, half, miterLimit);
-    if (!f.closed) {
-      AddLine(end.x, end.y, wallStart_.x, wallStart_.y);
-      AddLine(wallEnd_.x, wallEnd_.y, start.x, start.y);
-    }
+    CloseOutline();
   }
   Fill(target, true, color);
 }
 
 void Spans::Fill(const Target& t, bool winding, uint32_t color, const uint32_t* pattern) {
   const int32_t first = std::max(t.top, top_), last = std::min(t.bottom, bottom_);
-  if (first >= last || t.width <= 0) {
-    edges_.clear();
-    top_ = INT32_MAX;
-    bottom_ = INT32_MIN;
-    return;
-  }
-  std::sort(edges_.begin(), edges_.end(),
-            [](const Edge& a, const Edge& b) { return a.top < b.top; });
+  top_ = INT32_MAX;
+  bottom_ = INT32_MIN;
+  if (first >= last || t.width <= 0) return;
+  std::sort(chains_.begin(), chains_.end(),
+            [](const Chain& a, const Chain& b) { return a.top < b.top; });
   const int mask = winding ? ~0 : 1;
   const int64_t right = t.width;
   active_.clear();
   size_t next = 0;
-  for (; next < edges_.size() && edges_[next].top <= first; ++next) {
-    Edge e = edges_[next];
-    if (e.bottom < first) continue;
-    e.x += e.delta * (first - e.top);  // the same steps the rows above would have taken
-    active_.push_back(e);
+  for (; next < chains_.size() && chains_[next].top <= first; ++next) {
+    const Chain& c = chains_[next];
+    if (c.bottom < first) continue;
+    Active a{0, 0, 0, c.bottom, c.winding, c.first};
+    int32_t top = Enter(a);
+    while (a.pieceBottom < first) top = Enter(a);
+    a.x += a.delta * (first - top);  // the same steps the rows above would have taken
+    active_.push_back(a);
   }
   for (int32_t y = first; y < last; ++y) {
-    for (; next < edges_.size() && edges_[next].top == y; ++next) active_.push_back(edges_[next]);
+    for (; next < chains_.size() && chains_[next].top == y; ++next) {
+      const Chain& c = chains_[next];
+      Active a{0, 0, 0, c.bottom, c.winding, c.first};
+      Enter(a);
+      active_.push_back(a);
+    }
     if (active_.empty()) {
-      if (next == edges_.size()) break;
+      if (next == chains_.size()) break;
       continue;
     }
-    Edge* active = active_.data();
+    Active* active = active_.data();
     const size_t count = active_.size();
     for (size_t i = 1; i < count; ++i) {
       if (active[i].x >= active[i - 1].x) continue;
-      const Edge e = active[i];
+      const Active a = active[i];
       size_t j = i;
-      for (; j > 0 && e.x < active[j - 1].x; --j) active[j] = active[j - 1];
-      active[j] = e;
+      for (; j > 0 && a.x < active[j - 1].x; --j) active[j] = active[j - 1];
+      active[j] = a;
     }
     uint32_t* row = t.pixels + t.stride * y;
     const uint32_t* cell = pattern ? pattern + (y & 7) * 8 : nullptr;
@@ -313,8 +334,8 @@ void Spans::Fill(const Target& t, bool winding, uint32_t color, const uint32_t* 
     int inside = 0;
     size_t kept = 0;
     for (size_t i = 0; i < count; ++i) {
-      Edge& e = active[i];
-      const int64_t at = std::clamp<int64_t>(e.x >> 16, 0, right);
+      Active& a = active[i];
+      const int64_t at = std::clamp<int64_t>(a.x >> 16, 0, right);
       if ((inside & mask) && at > x) {
         if (cell) {
           for (int64_t k = x; k < at; ++k) row[k] = cell[k & 7];
@@ -323,17 +344,18 @@ void Spans::Fill(const Target& t, bool winding, uint32_t color, const uint32_t* 
         }
       }
       x = at;
-      inside += e.winding;
-      if (e.bottom != y) {
-        e.x += e.delta;
-        active[kept++] = e;
+      inside += a.winding;
+      if (a.pieceBottom != y) {
+        a.x += a.delta;
+      } else if (a.bottom != y) {
+        Enter(a);  // the chain's next piece starts on the next row
+      } else {
+        continue;
       }
+      active[kept++] = a;
     }
     active_.resize(kept);
   }
-  edges_.clear();
-  top_ = INT32_MAX;
-  bottom_ = INT32_MIN;
 }
 
 }  // namespace gdi

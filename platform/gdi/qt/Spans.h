@@ -53,24 +53,48 @@ class Spans {
     size_t begin, end;
     bool closed;
   };
-  struct Edge {
-    int64_t x, delta;  // 16.16 at the first row, and per row
-    int32_t top, bottom, winding;
+  // The outlines to fill, as corners in 26.6, each outline closed back to its first corner.
+  struct Corner {
+    int32_t x, y;
+  };
+  // A run of an outline's pieces all going down (winding 1) or all up (-1), with level ones
+  // between: their rows follow on one another, so one of them crosses each of the run's rows
+  // and the run takes one place in the row's list instead of one per piece.
+  struct Chain {
+    int32_t top, bottom;  // rows
+    int32_t first;        // the corner it starts from, at its top
+    int32_t winding;
+  };
+  // A chain on the current row, at its piece ending in corner `corner` (in row order).
+  struct Active {
+    int64_t x, delta;  // 16.16 on the current row, and per row
+    int32_t pieceBottom, bottom, winding, corner;
   };
   void EndFigure(bool closed);
   void Fill(const Target& target, bool winding, uint32_t color, const uint32_t* pattern = nullptr);
-  void AddLine(double ax, double ay, double bx, double by);
+  void AddCorner(Corner c);
+  void To(double x, double y) { AddCorner({Fixed26(x), Fixed26(y)}); }
+  void EndChain();
+  void CloseOutline();
+  int32_t Enter(Active& a) const;
   void Wall(const Point* p, size_t n, bool closed, double half, double miterLimit);
+  // Rounded as the painter rounds, halves away from zero.
+  static int32_t Fixed26(double v) {
+    const double d = std::clamp(v, -kLimit, kLimit) * 64;
+    return int32_t(d + std::copysign(0.5, d));
+  }
 
   std::vector<Point> points_;
   std::vector<Figure> figures_;
   size_t figureBegin_ = 0;
-  std::vector<Edge> edges_;
-  std::vector<Edge> active_;
+  std::vector<Corner> corners_;
+  std::vector<Chain> chains_;
+  std::vector<Active> active_;
   std::vector<Point> polyline_;
+  size_t outlineBegin_ = 0;
+  int32_t chainBegin_ = 0, chainEnd_ = 0, chainWinding_ = 0;  // the chain being built
   int32_t top_ = INT32_MAX, bottom_ = INT32_MIN;
-  Point wallStart_{}, wallEnd_{};  // the last wall's ends
-  double extent_ = 0;              // the largest coordinate's size since Clear
+  double extent_ = 0;  // the largest coordinate's size since Clear
   bool finite_ = true;
   void Extend(double x, double y) {
     finite_ = finite_ && std::isfinite(x) && std::isfinite(y);
