@@ -114,10 +114,9 @@ void Spans::CloseFigure() {
   }
 }
 
-void Spans::AddCorner(Corner c) {
+inline void Spans::AddCorner(Corner c) {
   if (corners_.size() > outlineBegin_) {
     const Corner last = corners_.back();
-    if (c.x == last.x && c.y == last.y) return;
     if (c.y != last.y) {
       const int32_t winding = c.y > last.y ? 1 : -1, at = int32_t(corners_.size());
       if (winding != chainWinding_) {
@@ -126,6 +125,8 @@ void Spans::AddCorner(Corner c) {
         chainWinding_ = winding;
       }
       chainEnd_ = at;
+    } else if (c.x == last.x) {
+      return;
     }
   }
   corners_.push_back(c);
@@ -194,18 +195,17 @@ void Spans::FillPath(const Target& target, bool winding, uint32_t color, const u
 // else a detour through the corner. Together with the wall walked back along the other side
 // this gives the outline the painter's stroker makes; filled with the non-zero rule it covers
 // the pen's area once or more, and nothing else.
-void Spans::Wall(const Point* p, size_t n, bool closed, double half, double miterLimit) {
+void Spans::Wall(const Point* p, size_t n, bool closed, bool backward, double half,
+                 double miterLimit) {
   const size_t segments = closed ? n : n - 1;
   const double reach = miterLimit * 2 * half;
-  struct Side {
-    Point unit, normal;
-    double length;
-  };
+  // Walked back, a segment's side is the forward one turned about.
   auto side = [&](size_t i) {
-    const Point& a = p[i % n];
-    const Point& b = p[(i + 1) % n];
-    const double dx = b.x - a.x, dy = b.y - a.y, len = std::sqrt(dx * dx + dy * dy);
-    return Side{{dx / len, dy / len}, {-dy / len * half, dx / len * half}, len};
+    if (!backward) return sides_[i];
+    Side s = sides_[i + 2 <= n ? n - 2 - i : n - 1];
+    s.unit = {-s.unit.x, -s.unit.y};
+    s.normal = {-s.normal.x, -s.normal.y};
+    return s;
   };
   Side s1 = side(closed ? segments - 1 : 0);
   double cut = 0;
@@ -277,12 +277,20 @@ void Spans::Stroke(const Target& target, double width, double miterLimit, uint32
         polyline_[0].y == polyline_[n - 1].y)
       --n;
     if (n < 2) continue;
+    const size_t segments = f.closed ? n : n - 1;
+    sides_.resize(segments);
+    for (size_t i = 0; i < segments; ++i) {
+      const Point& a = polyline_[i];
+      const Point& b = polyline_[i + 1 < n ? i + 1 : 0];
+      const double dx = b.x - a.x, dy = b.y - a.y, len = std::sqrt(dx * dx + dy * dy);
+      sides_[i] = {{dx / len, dy / len}, {-dy / len * half, dx / len * half}, len};
+    }
     // Out along one side and back along the other: a closed figure's walls are two outlines,
     // an open figure's make one with its flat ends.
-    Wall(polyline_.data(), n, f.closed, half, miterLimit);
+    Wall(polyline_.data(), n, f.closed, false, half, miterLimit);
     if (f.closed) CloseOutline();
     std::reverse(polyline_.begin(), polyline_.begin() + long(n));
-    Wall(polyline_.data(), n, f.closed, half, miterLimit);
+    Wall(polyline_.data(), n, f.closed, true, half, miterLimit);
     CloseOutline();
   }
   Fill(target, true, color);
@@ -297,30 +305,30 @@ void Spans::Fill(const Target& t, bool winding, uint32_t color, const uint32_t* 
             [](const Chain& a, const Chain& b) { return a.top < b.top; });
   const int mask = winding ? ~0 : 1;
   const int64_t right = t.width;
-  active_.clear();
-  size_t next = 0;
+  active_.resize(chains_.size());
+  Active* const active = active_.data();
+  size_t count = 0, next = 0;
   for (; next < chains_.size() && chains_[next].top <= first; ++next) {
     const Chain& c = chains_[next];
     if (c.bottom < first) continue;
-    Active a{0, 0, 0, c.bottom, c.winding, c.first};
+    Active& a = active[count++];
+    a = {0, 0, 0, c.bottom, c.winding, c.first};
     int32_t top = Enter(a);
     while (a.pieceBottom < first) top = Enter(a);
     a.x += a.delta * (first - top);  // the same steps the rows above would have taken
-    active_.push_back(a);
   }
+  int32_t nextTop = next < chains_.size() ? chains_[next].top : INT32_MAX;
   for (int32_t y = first; y < last; ++y) {
-    for (; next < chains_.size() && chains_[next].top == y; ++next) {
+    if (count == 0) {
+      if (nextTop >= last) break;
+      y = nextTop;
+    }
+    for (; nextTop == y; nextTop = ++next < chains_.size() ? chains_[next].top : INT32_MAX) {
       const Chain& c = chains_[next];
-      Active a{0, 0, 0, c.bottom, c.winding, c.first};
+      Active& a = active[count++];
+      a = {0, 0, 0, c.bottom, c.winding, c.first};
       Enter(a);
-      active_.push_back(a);
     }
-    if (active_.empty()) {
-      if (next == chains_.size()) break;
-      continue;
-    }
-    Active* active = active_.data();
-    const size_t count = active_.size();
     for (size_t i = 1; i < count; ++i) {
       if (active[i].x >= active[i - 1].x) continue;
       const Active a = active[i];
@@ -332,7 +340,7 @@ void Spans::Fill(const Target& t, bool winding, uint32_t color, const uint32_t* 
     const uint32_t* cell = pattern ? pattern + (y & 7) * 8 : nullptr;
     int64_t x = 0;
     int inside = 0;
-    size_t kept = 0;
+    bool ended = false;
     for (size_t i = 0; i < count; ++i) {
       Active& a = active[i];
       const int64_t at = std::clamp<int64_t>(a.x >> 16, 0, right);
@@ -350,11 +358,14 @@ void Spans::Fill(const Target& t, bool winding, uint32_t color, const uint32_t* 
       } else if (a.bottom != y) {
         Enter(a);  // the chain's next piece starts on the next row
       } else {
-        continue;
+        ended = true;
       }
-      active[kept++] = a;
     }
-    active_.resize(kept);
+    if (ended) {
+      count = size_t(
+          std::remove_if(active, active + count, [y](const Active& a) { return a.bottom == y; }) -
+          active);
+    }
   }
 }
 

@@ -77,7 +77,12 @@ class Spans {
   void EndChain();
   void CloseOutline();
   int32_t Enter(Active& a) const;
-  void Wall(const Point* p, size_t n, bool closed, double half, double miterLimit);
+  // A segment of a stroked polyline: its direction, its left side's offset, its length.
+  struct Side {
+    Point unit, normal;
+    double length;
+  };
+  void Wall(const Point* p, size_t n, bool closed, bool backward, double half, double miterLimit);
   // Rounded as the painter rounds, halves away from zero.
   static int32_t Fixed26(double v) {
     const double d = std::clamp(v, -kLimit, kLimit) * 64;
@@ -91,6 +96,7 @@ class Spans {
   std::vector<Chain> chains_;
   std::vector<Active> active_;
   std::vector<Point> polyline_;
+  std::vector<Side> sides_;  // of the polyline walked forward
   size_t outlineBegin_ = 0;
   int32_t chainBegin_ = 0, chainEnd_ = 0, chainWinding_ = 0;  // the chain being built
   int32_t top_ = INT32_MAX, bottom_ = INT32_MIN;
