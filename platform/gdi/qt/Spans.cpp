@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 namespace gdi {
 
@@ -296,6 +297,22 @@ void Spans::Stroke(const Target& target, double width, double miterLimit, uint32
   Fill(target, true, color);
 }
 
+namespace {
+
+// Pixels x .. at - 1 of a row, in `color` or with `cell` the pattern's row repeating every
+// eight pixels from the image's left.
+void Paint(uint32_t* row, const uint32_t* cell, int64_t x, int64_t at, uint32_t color) {
+  if (!cell) {
+    std::fill(row + x, row + at, color);
+    return;
+  }
+  for (; x < at && (x & 7); ++x) row[x] = cell[x & 7];
+  for (; x + 8 <= at; x += 8) std::memcpy(row + x, cell, 8 * sizeof *cell);
+  for (; x < at; ++x) row[x] = cell[x & 7];
+}
+
+}  // namespace
+
 void Spans::Fill(const Target& t, bool winding, uint32_t color, const uint32_t* pattern) {
   const int32_t first = std::max(t.top, top_), last = std::min(t.bottom, bottom_);
   top_ = INT32_MAX;
@@ -304,7 +321,8 @@ void Spans::Fill(const Target& t, bool winding, uint32_t color, const uint32_t* 
   std::sort(chains_.begin(), chains_.end(),
             [](const Chain& a, const Chain& b) { return a.top < b.top; });
   const int mask = winding ? ~0 : 1;
-  const int64_t right = t.width;
+  const int64_t right = t.width, stride = t.stride;
+  uint32_t* const pixels = t.pixels;
   active_.resize(chains_.size());
   Active* const active = active_.data();
   size_t count = 0, next = 0;
@@ -319,7 +337,23 @@ void Spans::Fill(const Target& t, bool winding, uint32_t color, const uint32_t* 
   }
   int32_t nextTop = next < chains_.size() ? chains_[next].top : INT32_MAX;
   for (int32_t y = first; y < last; ++y) {
-    if (count == 0) {
+    if (count == 2) {
+      // Two chains (the sides of a convex figure, the ends of a ring) bound one span a row,
+      // whichever way they lie; rows before either's piece ends or another chain starts.
+      Active &a = active[0], &b = active[1];
+      const int32_t end = std::min({a.pieceBottom, b.pieceBottom, nextTop, last});
+      int64_t ax = a.x, bx = b.x;
+      const int64_t ad = a.delta, bd = b.delta;
+      for (; y < end; ++y, ax += ad, bx += bd) {
+        const int64_t l = std::clamp<int64_t>(std::min(ax, bx) >> 16, 0, right);
+        const int64_t r = std::clamp<int64_t>(std::max(ax, bx) >> 16, 0, right);
+        if (r > l)
+          Paint(pixels + stride * y, pattern ? pattern + (y & 7) * 8 : nullptr, l, r, color);
+      }
+      a.x = ax;
+      b.x = bx;
+      if (y == last) break;
+    } else if (count == 0) {
       if (nextTop >= last) break;
       y = nextTop;
     }
@@ -336,7 +370,7 @@ void Spans::Fill(const Target& t, bool winding, uint32_t color, const uint32_t* 
       for (; j > 0 && a.x < active[j - 1].x; --j) active[j] = active[j - 1];
       active[j] = a;
     }
-    uint32_t* row = t.pixels + t.stride * y;
+    uint32_t* row = pixels + stride * y;
     const uint32_t* cell = pattern ? pattern + (y & 7) * 8 : nullptr;
     int64_t x = 0;
     int inside = 0;
@@ -344,13 +378,7 @@ void Spans::Fill(const Target& t, bool winding, uint32_t color, const uint32_t* 
     for (size_t i = 0; i < count; ++i) {
       Active& a = active[i];
       const int64_t at = std::clamp<int64_t>(a.x >> 16, 0, right);
-      if ((inside & mask) && at > x) {
-        if (cell) {
-          for (int64_t k = x; k < at; ++k) row[k] = cell[k & 7];
-        } else {
-          std::fill(row + x, row + at, color);
-        }
-      }
+      if ((inside & mask) && at > x) Paint(row, cell, x, at, color);
       x = at;
       inside += a.winding;
       if (a.pieceBottom != y) {
