@@ -115,44 +115,40 @@ void Spans::CloseFigure() {
   }
 }
 
-inline void Spans::AddCorner(Corner c) {
-  if (corners_.size() > outlineBegin_) {
-    const Corner last = corners_.back();
-    if (c.y != last.y) {
-      const int32_t winding = c.y > last.y ? 1 : -1, at = int32_t(corners_.size());
-      if (winding != chainWinding_) {
-        EndChain();
-        chainBegin_ = at - 1;
-        chainWinding_ = winding;
-      }
-      chainEnd_ = at;
-    } else if (c.x == last.x) {
-      return;
-    }
-  }
-  corners_.push_back(c);
-}
-
 // A piece covers the rows whose centre lies below its upper end and not below its lower end;
-// the next piece of the chain starts where it ends, so the chain covers the rows between its
-// ends.
-void Spans::EndChain() {
-  if (chainWinding_ == 0) return;
-  const int32_t upper = chainWinding_ > 0 ? chainBegin_ : chainEnd_;
-  const int32_t lower = chainWinding_ > 0 ? chainEnd_ : chainBegin_;
+// the next piece of a chain starts where the last ended, so the chain covers the rows between
+// its ends.
+void Spans::AddChain(int32_t begin, int32_t end, int32_t winding) {
+  const int32_t upper = winding > 0 ? begin : end, lower = winding > 0 ? end : begin;
   const int32_t top = (corners_[size_t(upper)].y + 32) >> 6;
   const int32_t bottom = (corners_[size_t(lower)].y - 32) >> 6;
-  if (top <= bottom) {
-    chains_.push_back({top, bottom, upper, chainWinding_});
-    top_ = std::min(top_, top);
-    bottom_ = std::max(bottom_, bottom + 1);
-  }
-  chainWinding_ = 0;
+  if (top > bottom) return;
+  chains_.push_back({top, bottom, upper, winding});
+  top_ = std::min(top_, top);
+  bottom_ = std::max(bottom_, bottom + 1);
 }
 
+// Splits the outline into chains where it turns from going down to going up or back; level
+// pieces (repeated corners too) stay in the chain they come in.
 void Spans::CloseOutline() {
-  if (corners_.size() > outlineBegin_) AddCorner(corners_[outlineBegin_]);
-  EndChain();
+  const size_t begin = outlineBegin_, end = corners_.size();
+  if (end - begin > 1) {
+    corners_.push_back(corners_[begin]);
+    const Corner* c = corners_.data();
+    int32_t winding = 0, chainBegin = 0, chainEnd = 0;
+    for (size_t i = begin + 1; i <= end; ++i) {
+      const int32_t dy = c[i].y - c[i - 1].y;
+      if (dy == 0) continue;
+      const int32_t w = dy > 0 ? 1 : -1;
+      if (w != winding) {
+        if (winding) AddChain(chainBegin, chainEnd, winding);
+        chainBegin = int32_t(i - 1);
+        winding = w;
+      }
+      chainEnd = int32_t(i);
+    }
+    if (winding) AddChain(chainBegin, chainEnd, winding);
+  }
   outlineBegin_ = corners_.size();
 }
 

@@ -72,9 +72,8 @@ class Spans {
   };
   void EndFigure(bool closed);
   void Fill(const Target& target, bool winding, uint32_t color, const uint32_t* pattern = nullptr);
-  void AddCorner(Corner c);
-  void To(double x, double y) { AddCorner({Fixed26(x), Fixed26(y)}); }
-  void EndChain();
+  void To(double x, double y) { corners_.push_back({Fixed26(x), Fixed26(y)}); }
+  void AddChain(int32_t begin, int32_t end, int32_t winding);
   void CloseOutline();
   int32_t Enter(Active& a) const;
   // A segment of a stroked polyline: its direction, its left side's offset, its length.
@@ -98,7 +97,6 @@ class Spans {
   std::vector<Point> polyline_;
   std::vector<Side> sides_;  // of the polyline walked forward
   size_t outlineBegin_ = 0;
-  int32_t chainBegin_ = 0, chainEnd_ = 0, chainWinding_ = 0;  // the chain being built
   int32_t top_ = INT32_MAX, bottom_ = INT32_MIN;
   double extent_ = 0;  // the largest coordinate's size since Clear
   bool finite_ = true;
