@@ -155,7 +155,7 @@ void Spans::CloseOutline() {
 // Moves `a` on to the next piece of its chain that crosses a row's centre, kept as the
 // painter's scan converter keeps an edge: its x at its first row's centre in 16.16 and the
 // step per row. Returns that first row.
-int32_t Spans::Enter(Active& a) const {
+inline int32_t Spans::Enter(Active& a) const {
   for (;;) {
     const Corner p = corners_[size_t(a.corner)];
     a.corner += a.winding;
