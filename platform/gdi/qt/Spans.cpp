@@ -48,8 +48,6 @@ void Spans::Clear() {
   points_.clear();
   figures_.clear();
   figureBegin_ = 0;
-  top_ = INT32_MAX;
-  bottom_ = INT32_MIN;
   extent_ = 0;
   finite_ = true;
 }
@@ -118,14 +116,11 @@ void Spans::CloseFigure() {
 // A piece covers the rows whose centre lies below its upper end and not below its lower end;
 // the next piece of a chain starts where the last ended, so the chain covers the rows between
 // its ends.
-void Spans::AddChain(int32_t begin, int32_t end, int32_t winding) {
+inline void Spans::AddChain(int32_t begin, int32_t end, int32_t winding) {
   const int32_t upper = winding > 0 ? begin : end, lower = winding > 0 ? end : begin;
   const int32_t top = (corners_[size_t(upper)].y + 32) >> 6;
   const int32_t bottom = (corners_[size_t(lower)].y - 32) >> 6;
-  if (top > bottom) return;
-  chains_.push_back({top, bottom, upper, winding});
-  top_ = std::min(top_, top);
-  bottom_ = std::max(bottom_, bottom + 1);
+  if (top <= bottom) chains_.push_back({top, bottom, upper, winding});
 }
 
 // Splits the outline into chains where it turns from going down to going up or back; level
@@ -212,8 +207,8 @@ void Spans::Wall(const Point* p, size_t n, bool closed, bool backward, double ha
     const Side s2 = side(i);
     double next = 0;  // how much of this segment's wall the join at its start cuts off
     if (i > 0 || closed) {
-      const Point &u1 = s1.unit, &u2 = s2.unit, &n1 = s1.normal, &n2 = s2.normal;
-      const Point a{v.x + n1.x, v.y + n1.y}, b{v.x + n2.x, v.y + n2.y};
+      const Vector &u1 = s1.unit, &u2 = s2.unit, &n1 = s1.normal, &n2 = s2.normal;
+      const Vector a{v.x + n1.x, v.y + n1.y}, b{v.x + n2.x, v.y + n2.y};
       const double cross = u1.x * u2.y - u1.y * u2.x, cosine = u1.x * u2.x + u1.y * u2.y;
       if (cross > 0) {
         // The walls cross this far before the corner's offset points. Inside a flattened
@@ -231,7 +226,7 @@ void Spans::Wall(const Point* p, size_t n, bool closed, bool backward, double ha
         }
       } else if (cross < 0 || cosine < 0) {
         const double k = 1 / (1 + cosine);
-        const Point tip{v.x + (n1.x + n2.x) * k, v.y + (n1.y + n2.y) * k};
+        const Vector tip{v.x + (n1.x + n2.x) * k, v.y + (n1.y + n2.y) * k};
         To(a.x, a.y);
         if (v.smooth && cosine > kSmooth) {
           // Between pieces of a flattened curve the miter's tip lies within a sliver of a
@@ -310,9 +305,12 @@ void Paint(uint32_t* row, const uint32_t* cell, int64_t x, int64_t at, uint32_t 
 }  // namespace
 
 void Spans::Fill(const Target& t, bool winding, uint32_t color, const uint32_t* pattern) {
-  const int32_t first = std::max(t.top, top_), last = std::min(t.bottom, bottom_);
-  top_ = INT32_MAX;
-  bottom_ = INT32_MIN;
+  int32_t top = INT32_MAX, bottom = INT32_MIN;
+  for (const Chain& c : chains_) {
+    top = std::min(top, c.top);
+    bottom = std::max(bottom, c.bottom + 1);
+  }
+  const int32_t first = std::max(t.top, top), last = std::min(t.bottom, bottom);
   if (first >= last || t.width <= 0) return;
   std::sort(chains_.begin(), chains_.end(),
             [](const Chain& a, const Chain& b) { return a.top < b.top; });

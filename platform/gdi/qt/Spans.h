@@ -77,8 +77,11 @@ class Spans {
   void CloseOutline();
   int32_t Enter(Active& a) const;
   // A segment of a stroked polyline: its direction, its left side's offset, its length.
+  struct Vector {
+    double x, y;
+  };
   struct Side {
-    Point unit, normal;
+    Vector unit, normal;
     double length;
   };
   void Wall(const Point* p, size_t n, bool closed, bool backward, double half, double miterLimit);
@@ -97,7 +100,6 @@ class Spans {
   std::vector<Point> polyline_;
   std::vector<Side> sides_;  // of the polyline walked forward
   size_t outlineBegin_ = 0;
-  int32_t top_ = INT32_MAX, bottom_ = INT32_MIN;
   double extent_ = 0;  // the largest coordinate's size since Clear
   bool finite_ = true;
   void Extend(double x, double y) {
