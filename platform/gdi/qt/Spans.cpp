@@ -124,7 +124,7 @@ inline void Spans::AddChain(int32_t begin, int32_t end, int32_t winding) {
 }
 
 // Splits the outline into chains where it turns from going down to going up or back; level
-// pieces (repeated corners too) stay in the chain they come in.
+// pieces (repeated corners too) cross no row and split nothing.
 void Spans::CloseOutline() {
   const size_t begin = outlineBegin_, end = corners_.size();
   if (end - begin > 1) {
@@ -305,12 +305,12 @@ void Paint(uint32_t* row, const uint32_t* cell, int64_t x, int64_t at, uint32_t 
 }  // namespace
 
 void Spans::Fill(const Target& t, bool winding, uint32_t color, const uint32_t* pattern) {
-  int32_t top = INT32_MAX, bottom = INT32_MIN;
+  int32_t rowsTop = INT32_MAX, rowsEnd = INT32_MIN;
   for (const Chain& c : chains_) {
-    top = std::min(top, c.top);
-    bottom = std::max(bottom, c.bottom + 1);
+    rowsTop = std::min(rowsTop, c.top);
+    rowsEnd = std::max(rowsEnd, c.bottom + 1);
   }
-  const int32_t first = std::max(t.top, top), last = std::min(t.bottom, bottom);
+  const int32_t first = std::max(t.top, rowsTop), last = std::min(t.bottom, rowsEnd);
   if (first >= last || t.width <= 0) return;
   std::sort(chains_.begin(), chains_.end(),
             [](const Chain& a, const Chain& b) { return a.top < b.top; });
@@ -332,8 +332,9 @@ void Spans::Fill(const Target& t, bool winding, uint32_t color, const uint32_t* 
   int32_t nextTop = next < chains_.size() ? chains_[next].top : INT32_MAX;
   for (int32_t y = first; y < last; ++y) {
     if (count == 2) {
-      // Two chains (the sides of a convex figure, the ends of a ring) bound one span a row,
-      // whichever way they lie; rows before either's piece ends or another chain starts.
+      // Two chains (the sides of a convex figure, a ring above and below its hole) wind
+      // opposite ways, the outlines being closed: between them lies one span a row under
+      // either rule, whichever way they lie, until either's piece ends or another chain starts.
       Active &a = active[0], &b = active[1];
       const int32_t end = std::min({a.pieceBottom, b.pieceBottom, nextTop, last});
       int64_t ax = a.x, bx = b.x;

@@ -65,31 +65,32 @@ class Spans {
     int32_t first;        // the corner it starts from, at its top
     int32_t winding;
   };
-  // A chain on the current row, at its piece ending in corner `corner` (in row order).
+  // A chain on the current row, at the piece whose lower end is corner `corner`.
   struct Active {
     int64_t x, delta;  // 16.16 on the current row, and per row
     int32_t pieceBottom, bottom, winding, corner;
   };
-  void EndFigure(bool closed);
-  void Fill(const Target& target, bool winding, uint32_t color, const uint32_t* pattern = nullptr);
-  void To(double x, double y) { corners_.push_back({Fixed26(x), Fixed26(y)}); }
-  void AddChain(int32_t begin, int32_t end, int32_t winding);
-  void CloseOutline();
-  int32_t Enter(Active& a) const;
-  // A segment of a stroked polyline: its direction, its left side's offset, its length.
   struct Vector {
     double x, y;
   };
+  // A segment of a stroked polyline: its direction, its left side's offset, its length.
   struct Side {
     Vector unit, normal;
     double length;
   };
-  void Wall(const Point* p, size_t n, bool closed, bool backward, double half, double miterLimit);
+
   // Rounded as the painter rounds, halves away from zero.
   static int32_t Fixed26(double v) {
     const double d = std::clamp(v, -kLimit, kLimit) * 64;
     return int32_t(d + std::copysign(0.5, d));
   }
+  void EndFigure(bool closed);
+  void To(double x, double y) { corners_.push_back({Fixed26(x), Fixed26(y)}); }
+  void CloseOutline();
+  void AddChain(int32_t begin, int32_t end, int32_t winding);
+  void Wall(const Point* p, size_t n, bool closed, bool backward, double half, double miterLimit);
+  void Fill(const Target& target, bool winding, uint32_t color, const uint32_t* pattern = nullptr);
+  int32_t Enter(Active& a) const;
 
   std::vector<Point> points_;
   std::vector<Figure> figures_;
