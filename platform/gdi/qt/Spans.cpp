@@ -334,20 +334,43 @@ void Spans::Fill(const Target& t, bool winding, uint32_t color, const uint32_t* 
     if (count == 2) {
       // Two chains (the sides of a convex figure, a ring above and below its hole) wind
       // opposite ways, the outlines being closed: between them lies one span a row under
-      // either rule, whichever way they lie, until either's piece ends or another chain starts.
+      // either rule, whichever way they lie, until another chain starts or one ends.
       Active &a = active[0], &b = active[1];
-      const int32_t end = std::min({a.pieceBottom, b.pieceBottom, nextTop, last});
-      int64_t ax = a.x, bx = b.x;
-      const int64_t ad = a.delta, bd = b.delta;
-      for (; y < end; ++y, ax += ad, bx += bd) {
-        const int64_t l = std::clamp<int64_t>(std::min(ax, bx) >> 16, 0, right);
-        const int64_t r = std::clamp<int64_t>(std::max(ax, bx) >> 16, 0, right);
-        if (r > l)
-          Paint(pixels + stride * y, pattern ? pattern + (y & 7) * 8 : nullptr, l, r, color);
+      const int32_t end = std::min(nextTop, last);
+      bool ended = false;
+      while (y < end && !ended) {
+        const int32_t stop = std::min(std::min(a.pieceBottom, b.pieceBottom) + 1, end);
+        int64_t ax = a.x, bx = b.x;
+        const int64_t ad = a.delta, bd = b.delta;
+        for (; y < stop; ++y, ax += ad, bx += bd) {
+          const int64_t l = std::clamp<int64_t>(std::min(ax, bx) >> 16, 0, right);
+          const int64_t r = std::clamp<int64_t>(std::max(ax, bx) >> 16, 0, right);
+          if (r > l)
+            Paint(pixels + stride * y, pattern ? pattern + (y & 7) * 8 : nullptr, l, r, color);
+        }
+        a.x = ax;
+        b.x = bx;
+        const int32_t row = y - 1;  // the last row painted, where a piece may have ended
+        for (Active* c : {&a, &b}) {
+          if (c->pieceBottom != row) continue;
+          if (c->bottom == row) {
+            ended = true;
+          } else {
+            Enter(*c);
+          }
+        }
       }
-      a.x = ax;
-      b.x = bx;
+      if (ended) {
+        const int32_t row = y - 1;
+        count = size_t(std::remove_if(active, active + count,
+                                      [row](const Active& c) { return c.bottom == row; }) -
+                       active);
+      }
       if (y == last) break;
+      if (ended) {
+        --y;  // on from the row after the end
+        continue;
+      }
     } else if (count == 0) {
       if (nextTop >= last) break;
       y = nextTop;
