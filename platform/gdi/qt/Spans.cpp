@@ -2,16 +2,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 namespace gdi {
 
 namespace {
-
-// Rounded as the painter rounds, halves away from zero.
-int32_t Fixed26(double v) {
-  const double d = std::clamp(v, -Spans::kLimit, Spans::kLimit) * 64;
-  return int32_t(d + std::copysign(0.5, d));
-}
 
 // Halved until both control points lie within a quarter pixel (measured against the chord's
 // Manhattan length) of the chord, at most nine times.
@@ -53,9 +48,6 @@ void Spans::Clear() {
   points_.clear();
   figures_.clear();
   figureBegin_ = 0;
-  edges_.clear();
-  top_ = INT32_MAX;
-  bottom_ = INT32_MIN;
   extent_ = 0;
   finite_ = true;
 }
@@ -121,38 +113,70 @@ void Spans::CloseFigure() {
   }
 }
 
-// One straight edge, as the painter's scan converter keeps it: rows whose centre lies below
-// its top end (and not below its bottom end), its x at the first row's centre in 16.16.
-void Spans::AddLine(double fax, double fay, double fbx, double fby) {
-  int32_t ax = Fixed26(fax), ay = Fixed26(fay), bx = Fixed26(fbx), by = Fixed26(fby);
-  int32_t winding = 1;
-  if (ay > by) {
-    std::swap(ax, bx);
-    std::swap(ay, by);
-    winding = -1;
+// A piece covers the rows whose centre lies below its upper end and not below its lower end;
+// the next piece of a chain starts where the last ended, so the chain covers the rows between
+// its ends.
+inline void Spans::AddChain(int32_t begin, int32_t end, int32_t winding) {
+  const int32_t upper = winding > 0 ? begin : end, lower = winding > 0 ? end : begin;
+  const int32_t top = (corners_[size_t(upper)].y + 32) >> 6;
+  const int32_t bottom = (corners_[size_t(lower)].y - 32) >> 6;
+  if (top <= bottom) chains_.push_back({top, bottom, upper, winding});
+}
+
+// Splits the outline into chains where it turns from going down to going up or back; level
+// pieces (repeated corners too) cross no row and split nothing.
+void Spans::CloseOutline() {
+  const size_t begin = outlineBegin_, end = corners_.size();
+  if (end - begin > 1) {
+    corners_.push_back(corners_[begin]);
+    const Corner* c = corners_.data();
+    int32_t winding = 0, chainBegin = 0, chainEnd = 0;
+    for (size_t i = begin + 1; i <= end; ++i) {
+      const int32_t dy = c[i].y - c[i - 1].y;
+      if (dy == 0) continue;
+      const int32_t w = dy > 0 ? 1 : -1;
+      if (w != winding) {
+        if (winding) AddChain(chainBegin, chainEnd, winding);
+        chainBegin = int32_t(i - 1);
+        winding = w;
+      }
+      chainEnd = int32_t(i);
+    }
+    if (winding) AddChain(chainBegin, chainEnd, winding);
   }
-  const int32_t top = (ay + 32) >> 6, bottom = (by - 32) >> 6;
-  if (top > bottom) return;
-  const int64_t a = 32768 + (int64_t(ax) << 10);
-  Edge e{a, 0, top, bottom, winding};
-  if (bx != ax) {
-    const double slope = (bx - ax) / double(by - ay);
-    e.delta = int64_t(slope * 65536.);
-    e.x = a + ((e.delta * ((int64_t(top) << 16) + 32768 - (int64_t(ay) << 10))) >> 16);
+  outlineBegin_ = corners_.size();
+}
+
+// Moves `a` on to the next piece of its chain that crosses a row's centre, kept as the
+// painter's scan converter keeps an edge: its x at its first row's centre in 16.16 and the
+// step per row. Returns that first row.
+inline int32_t Spans::Enter(Active& a) const {
+  for (;;) {
+    const Corner p = corners_[size_t(a.corner)];
+    a.corner += a.winding;
+    const Corner q = corners_[size_t(a.corner)];
+    const int32_t top = (p.y + 32) >> 6, bottom = (q.y - 32) >> 6;
+    if (top > bottom) continue;
+    a.x = 32768 + (int64_t(p.x) << 10);
+    a.delta = 0;
+    if (q.x != p.x) {
+      const double slope = (q.x - p.x) / double(q.y - p.y);
+      a.delta = int64_t(slope * 65536.);
+      a.x += (a.delta * ((int64_t(top) << 16) + 32768 - (int64_t(p.y) << 10))) >> 16;
+    }
+    a.pieceBottom = bottom;
+    return top;
   }
-  edges_.push_back(e);
-  top_ = std::min(top_, top);
-  bottom_ = std::max(bottom_, bottom + 1);
 }
 
 void Spans::FillPath(const Target& target, bool winding, uint32_t color, const uint32_t* pattern) {
   EndFigure(false);
-  edges_.clear();
+  corners_.clear();
+  chains_.clear();
+  outlineBegin_ = 0;
   for (const Figure& f : figures_) {
-    const Point* p = &points_[f.begin];
-    const size_t n = f.end - f.begin;
-    for (size_t i = 0; i + 1 < n; ++i) AddLine(p[i].x, p[i].y, p[i + 1].x, p[i + 1].y);
-    if (n > 1) AddLine(p[n - 1].x, p[n - 1].y, p[0].x, p[0].y);
+    for (size_t i = f.begin; i < f.end; ++i) To(points_[i].x, points_[i].y);
+    CloseOutline();
   }
   Fill(target, winding, color, pattern);
 }
@@ -163,40 +187,28 @@ void Spans::FillPath(const Target& target, bool winding, uint32_t color, const u
 // else a detour through the corner. Together with the wall walked back along the other side
 // this gives the outline the painter's stroker makes; filled with the non-zero rule it covers
 // the pen's area once or more, and nothing else.
-void Spans::Wall(const Point* p, size_t n, bool closed, double half, double miterLimit) {
+void Spans::Wall(const Point* p, size_t n, bool closed, bool backward, double half,
+                 double miterLimit) {
   const size_t segments = closed ? n : n - 1;
   const double reach = miterLimit * 2 * half;
-  struct Side {
-    Point unit, normal;
-    double length;
-  };
+  // Walked back, a segment's side is the forward one turned about.
   auto side = [&](size_t i) {
-    const Point& a = p[i % n];
-    const Point& b = p[(i + 1) % n];
-    const double dx = b.x - a.x, dy = b.y - a.y, len = std::sqrt(dx * dx + dy * dy);
-    return Side{{dx / len, dy / len}, {-dy / len * half, dx / len * half}, len};
-  };
-  Point start{}, at{};
-  bool first = true;
-  auto to = [&](double x, double y) {
-    if (first) {
-      start = at = {x, y};
-      first = false;
-    } else if (x != at.x || y != at.y) {
-      AddLine(at.x, at.y, x, y);
-      at = {x, y};
-    }
+    if (!backward) return sides_[i];
+    Side s = sides_[i + 2 <= n ? n - 2 - i : n - 1];
+    s.unit = {-s.unit.x, -s.unit.y};
+    s.normal = {-s.normal.x, -s.normal.y};
+    return s;
   };
   Side s1 = side(closed ? segments - 1 : 0);
   double cut = 0;
-  if (!closed) to(p[0].x + s1.normal.x, p[0].y + s1.normal.y);
+  if (!closed) To(p[0].x + s1.normal.x, p[0].y + s1.normal.y);
   for (size_t i = 0; i < segments; ++i) {
     const Point& v = p[i];
     const Side s2 = side(i);
     double next = 0;  // how much of this segment's wall the join at its start cuts off
     if (i > 0 || closed) {
-      const Point &u1 = s1.unit, &u2 = s2.unit, &n1 = s1.normal, &n2 = s2.normal;
-      const Point a{v.x + n1.x, v.y + n1.y}, b{v.x + n2.x, v.y + n2.y};
+      const Vector &u1 = s1.unit, &u2 = s2.unit, &n1 = s1.normal, &n2 = s2.normal;
+      const Vector a{v.x + n1.x, v.y + n1.y}, b{v.x + n2.x, v.y + n2.y};
       const double cross = u1.x * u2.y - u1.y * u2.x, cosine = u1.x * u2.x + u1.y * u2.y;
       if (cross > 0) {
         // The walls cross this far before the corner's offset points. Inside a flattened
@@ -205,29 +217,29 @@ void Spans::Wall(const Point* p, size_t n, bool closed, double half, double mite
         // joins. Elsewhere the detour keeps the painter's edges exactly.
         const double back = half * cross / (1 + cosine);
         if (v.smooth && i > 0 && back + cut <= s1.length && back <= s2.length) {
-          to(a.x - u1.x * back, a.y - u1.y * back);
+          To(a.x - u1.x * back, a.y - u1.y * back);
           next = back;
         } else {
-          to(a.x, a.y);
-          to(v.x, v.y);
-          to(b.x, b.y);
+          To(a.x, a.y);
+          To(v.x, v.y);
+          To(b.x, b.y);
         }
       } else if (cross < 0 || cosine < 0) {
         const double k = 1 / (1 + cosine);
-        const Point tip{v.x + (n1.x + n2.x) * k, v.y + (n1.y + n2.y) * k};
-        to(a.x, a.y);
+        const Vector tip{v.x + (n1.x + n2.x) * k, v.y + (n1.y + n2.y) * k};
+        To(a.x, a.y);
         if (v.smooth && cosine > kSmooth) {
           // Between pieces of a flattened curve the miter's tip lies within a sliver of a
           // pixel of the bevel.
         } else if (cosine > -1 && std::hypot(tip.x - a.x, tip.y - a.y) <= reach) {
-          to(tip.x, tip.y);
+          To(tip.x, tip.y);
         } else {
-          to(a.x + u1.x * reach, a.y + u1.y * reach);
-          to(b.x - u2.x * reach, b.y - u2.y * reach);
+          To(a.x + u1.x * reach, a.y + u1.y * reach);
+          To(b.x - u2.x * reach, b.y - u2.y * reach);
         }
-        to(b.x, b.y);
+        To(b.x, b.y);
       } else {
-        to(a.x, a.y);
+        To(a.x, a.y);
       }
     }
     s1 = s2;
@@ -235,17 +247,15 @@ void Spans::Wall(const Point* p, size_t n, bool closed, double half, double mite
   }
   if (!closed) {
     const Point& z = p[n - 1];
-    to(z.x + s1.normal.x, z.y + s1.normal.y);
-  } else {
-    AddLine(at.x, at.y, start.x, start.y);
+    To(z.x + s1.normal.x, z.y + s1.normal.y);
   }
-  wallEnd_ = at;
-  wallStart_ = start;
 }
 
 void Spans::Stroke(const Target& target, double width, double miterLimit, uint32_t color) {
   EndFigure(false);
-  edges_.clear();
+  corners_.clear();
+  chains_.clear();
+  outlineBegin_ = 0;
   const double half = width / 2;
   for (const Figure& f : figures_) {
     polyline_.clear();
@@ -259,81 +269,150 @@ void Spans::Stroke(const Target& target, double width, double miterLimit, uint32
         polyline_[0].y == polyline_[n - 1].y)
       --n;
     if (n < 2) continue;
-    // Out along one side and back along the other; an open figure's flat ends join the walls.
-    Wall(polyline_.data(), n, f.closed, half, miterLimit);
-    const Point end = wallEnd_, start = wallStart_;
-    std::reverse(polyline_.begin(), polyline_.begin() + long(n));
-    Wall(polyline_.data(), n, f.closed, half, miterLimit);
-    if (!f.closed) {
-      AddLine(end.x, end.y, wallStart_.x, wallStart_.y);
-      AddLine(wallEnd_.x, wallEnd_.y, start.x, start.y);
+    const size_t segments = f.closed ? n : n - 1;
+    sides_.resize(segments);
+    for (size_t i = 0; i < segments; ++i) {
+      const Point& a = polyline_[i];
+      const Point& b = polyline_[i + 1 < n ? i + 1 : 0];
+      const double dx = b.x - a.x, dy = b.y - a.y, len = std::sqrt(dx * dx + dy * dy);
+      sides_[i] = {{dx / len, dy / len}, {-dy / len * half, dx / len * half}, len};
     }
+    // Out along one side and back along the other: a closed figure's walls are two outlines,
+    // an open figure's make one with its flat ends.
+    Wall(polyline_.data(), n, f.closed, false, half, miterLimit);
+    if (f.closed) CloseOutline();
+    std::reverse(polyline_.begin(), polyline_.begin() + long(n));
+    Wall(polyline_.data(), n, f.closed, true, half, miterLimit);
+    CloseOutline();
   }
   Fill(target, true, color);
 }
 
-void Spans::Fill(const Target& t, bool winding, uint32_t color, const uint32_t* pattern) {
-  const int32_t first = std::max(t.top, top_), last = std::min(t.bottom, bottom_);
-  if (first >= last || t.width <= 0) {
-    edges_.clear();
-    top_ = INT32_MAX;
-    bottom_ = INT32_MIN;
+namespace {
+
+// Pixels x .. at - 1 of a row, in `color` or with `cell` the pattern's row repeating every
+// eight pixels from the image's left.
+void Paint(uint32_t* row, const uint32_t* cell, int64_t x, int64_t at, uint32_t color) {
+  if (!cell) {
+    std::fill(row + x, row + at, color);
     return;
   }
-  std::sort(edges_.begin(), edges_.end(),
-            [](const Edge& a, const Edge& b) { return a.top < b.top; });
-  const int mask = winding ? ~0 : 1;
-  const int64_t right = t.width;
-  active_.clear();
-  size_t next = 0;
-  for (; next < edges_.size() && edges_[next].top <= first; ++next) {
-    Edge e = edges_[next];
-    if (e.bottom < first) continue;
-    e.x += e.delta * (first - e.top);  // the same steps the rows above would have taken
-    active_.push_back(e);
+  for (; x < at && (x & 7); ++x) row[x] = cell[x & 7];
+  for (; x + 8 <= at; x += 8) std::memcpy(row + x, cell, 8 * sizeof *cell);
+  for (; x < at; ++x) row[x] = cell[x & 7];
+}
+
+}  // namespace
+
+void Spans::Fill(const Target& t, bool winding, uint32_t color, const uint32_t* pattern) {
+  int32_t rowsTop = INT32_MAX, rowsEnd = INT32_MIN;
+  for (const Chain& c : chains_) {
+    rowsTop = std::min(rowsTop, c.top);
+    rowsEnd = std::max(rowsEnd, c.bottom + 1);
   }
+  const int32_t first = std::max(t.top, rowsTop), last = std::min(t.bottom, rowsEnd);
+  if (first >= last || t.width <= 0) return;
+  std::sort(chains_.begin(), chains_.end(),
+            [](const Chain& a, const Chain& b) { return a.top < b.top; });
+  const int mask = winding ? ~0 : 1;
+  const int64_t right = t.width, stride = t.stride;
+  uint32_t* const pixels = t.pixels;
+  active_.resize(chains_.size());
+  Active* const active = active_.data();
+  size_t count = 0, next = 0;
+  for (; next < chains_.size() && chains_[next].top <= first; ++next) {
+    const Chain& c = chains_[next];
+    if (c.bottom < first) continue;
+    Active& a = active[count++];
+    a = {0, 0, 0, c.bottom, c.winding, c.first};
+    int32_t top = Enter(a);
+    while (a.pieceBottom < first) top = Enter(a);
+    a.x += a.delta * (first - top);  // the same steps the rows above would have taken
+  }
+  int32_t nextTop = next < chains_.size() ? chains_[next].top : INT32_MAX;
   for (int32_t y = first; y < last; ++y) {
-    for (; next < edges_.size() && edges_[next].top == y; ++next) active_.push_back(edges_[next]);
-    if (active_.empty()) {
-      if (next == edges_.size()) break;
-      continue;
+    if (count == 2) {
+      // Two chains (the sides of a convex figure, a ring above and below its hole) wind
+      // opposite ways, the outlines being closed: between them lies one span a row under
+      // either rule, whichever way they lie, until another chain starts or one ends.
+      Active &a = active[0], &b = active[1];
+      const int32_t end = std::min(nextTop, last);
+      bool ended = false;
+      while (y < end && !ended) {
+        const int32_t stop = std::min(std::min(a.pieceBottom, b.pieceBottom) + 1, end);
+        int64_t ax = a.x, bx = b.x;
+        const int64_t ad = a.delta, bd = b.delta;
+        for (; y < stop; ++y, ax += ad, bx += bd) {
+          const int64_t l = std::clamp<int64_t>(std::min(ax, bx) >> 16, 0, right);
+          const int64_t r = std::clamp<int64_t>(std::max(ax, bx) >> 16, 0, right);
+          if (r > l)
+            Paint(pixels + stride * y, pattern ? pattern + (y & 7) * 8 : nullptr, l, r, color);
+        }
+        a.x = ax;
+        b.x = bx;
+        const int32_t row = y - 1;  // the last row painted, where a piece may have ended
+        for (Active* c : {&a, &b}) {
+          if (c->pieceBottom != row) continue;
+          if (c->bottom == row) {
+            ended = true;
+          } else {
+            Enter(*c);
+          }
+        }
+      }
+      if (ended) {
+        const int32_t row = y - 1;
+        count = size_t(std::remove_if(active, active + count,
+                                      [row](const Active& c) { return c.bottom == row; }) -
+                       active);
+      }
+      if (y == last) break;
+      if (ended) {
+        --y;  // on from the row after the end
+        continue;
+      }
+    } else if (count == 0) {
+      if (nextTop >= last) break;
+      y = nextTop;
     }
-    Edge* active = active_.data();
-    const size_t count = active_.size();
+    for (; nextTop == y; nextTop = ++next < chains_.size() ? chains_[next].top : INT32_MAX) {
+      const Chain& c = chains_[next];
+      Active& a = active[count++];
+      a = {0, 0, 0, c.bottom, c.winding, c.first};
+      Enter(a);
+    }
     for (size_t i = 1; i < count; ++i) {
       if (active[i].x >= active[i - 1].x) continue;
-      const Edge e = active[i];
+      const Active a = active[i];
       size_t j = i;
-      for (; j > 0 && e.x < active[j - 1].x; --j) active[j] = active[j - 1];
-      active[j] = e;
+      for (; j > 0 && a.x < active[j - 1].x; --j) active[j] = active[j - 1];
+      active[j] = a;
     }
-    uint32_t* row = t.pixels + t.stride * y;
+    uint32_t* row = pixels + stride * y;
     const uint32_t* cell = pattern ? pattern + (y & 7) * 8 : nullptr;
     int64_t x = 0;
     int inside = 0;
-    size_t kept = 0;
+    bool ended = false;
     for (size_t i = 0; i < count; ++i) {
-      Edge& e = active[i];
-      const int64_t at = std::clamp<int64_t>(e.x >> 16, 0, right);
-      if ((inside & mask) && at > x) {
-        if (cell) {
-          for (int64_t k = x; k < at; ++k) row[k] = cell[k & 7];
-        } else {
-          std::fill(row + x, row + at, color);
-        }
-      }
+      Active& a = active[i];
+      const int64_t at = std::clamp<int64_t>(a.x >> 16, 0, right);
+      if ((inside & mask) && at > x) Paint(row, cell, x, at, color);
       x = at;
-      inside += e.winding;
-      if (e.bottom != y) {
-        e.x += e.delta;
-        active[kept++] = e;
+      inside += a.winding;
+      if (a.pieceBottom != y) {
+        a.x += a.delta;
+      } else if (a.bottom != y) {
+        Enter(a);  // the chain's next piece starts on the next row
+      } else {
+        ended = true;
       }
     }
-    active_.resize(kept);
+    if (ended) {
+      count = size_t(
+          std::remove_if(active, active + count, [y](const Active& a) { return a.bottom == y; }) -
+          active);
+    }
   }
-  edges_.clear();
-  top_ = INT32_MAX;
-  bottom_ = INT32_MIN;
 }
 
 }  // namespace gdi

@@ -53,24 +53,55 @@ class Spans {
     size_t begin, end;
     bool closed;
   };
-  struct Edge {
-    int64_t x, delta;  // 16.16 at the first row, and per row
-    int32_t top, bottom, winding;
+  // The outlines to fill, as corners in 26.6, each outline closed back to its first corner.
+  struct Corner {
+    int32_t x, y;
   };
+  // A run of an outline's pieces all going down (winding 1) or all up (-1), with level ones
+  // between: their rows follow on one another, so one of them crosses each of the run's rows
+  // and the run takes one place in the row's list instead of one per piece.
+  struct Chain {
+    int32_t top, bottom;  // rows
+    int32_t first;        // the corner it starts from, at its top
+    int32_t winding;
+  };
+  // A chain on the current row, at the piece whose lower end is corner `corner`.
+  struct Active {
+    int64_t x, delta;  // 16.16 on the current row, and per row
+    int32_t pieceBottom, bottom, winding, corner;
+  };
+  struct Vector {
+    double x, y;
+  };
+  // A segment of a stroked polyline: its direction, its left side's offset, its length.
+  struct Side {
+    Vector unit, normal;
+    double length;
+  };
+
+  // Rounded as the painter rounds, halves away from zero.
+  static int32_t Fixed26(double v) {
+    const double d = std::clamp(v, -kLimit, kLimit) * 64;
+    return int32_t(d + std::copysign(0.5, d));
+  }
   void EndFigure(bool closed);
+  void To(double x, double y) { corners_.push_back({Fixed26(x), Fixed26(y)}); }
+  void CloseOutline();
+  void AddChain(int32_t begin, int32_t end, int32_t winding);
+  void Wall(const Point* p, size_t n, bool closed, bool backward, double half, double miterLimit);
   void Fill(const Target& target, bool winding, uint32_t color, const uint32_t* pattern = nullptr);
-  void AddLine(double ax, double ay, double bx, double by);
-  void Wall(const Point* p, size_t n, bool closed, double half, double miterLimit);
+  int32_t Enter(Active& a) const;
 
   std::vector<Point> points_;
   std::vector<Figure> figures_;
   size_t figureBegin_ = 0;
-  std::vector<Edge> edges_;
-  std::vector<Edge> active_;
+  std::vector<Corner> corners_;
+  std::vector<Chain> chains_;
+  std::vector<Active> active_;
   std::vector<Point> polyline_;
-  int32_t top_ = INT32_MAX, bottom_ = INT32_MIN;
-  Point wallStart_{}, wallEnd_{};  // the last wall's ends
-  double extent_ = 0;              // the largest coordinate's size since Clear
+  std::vector<Side> sides_;  // of the polyline walked forward
+  size_t outlineBegin_ = 0;
+  double extent_ = 0;  // the largest coordinate's size since Clear
   bool finite_ = true;
   void Extend(double x, double y) {
     finite_ = finite_ && std::isfinite(x) && std::isfinite(y);
