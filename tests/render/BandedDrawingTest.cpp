@@ -6,11 +6,13 @@
 
 #include <functional>
 #include <iterator>
+#include <map>
 #include <random>
 #include <thread>
 #include <vector>
 
 #include "platform/gdi/qt/DeferredDevice.h"
+#include "platform/gdi/qt/HandleTable.h"
 #include "platform/gdi/qt/QImageDevice.h"
 #include "support/RenderTestSupport.h"
 
@@ -169,5 +171,37 @@ TEST(BandedDrawing, KeptCallsAnswerAsAnImageDevice) {
     const uint32_t answer = call(image, n, h);
     ASSERT_EQ(call(kept, n, h), answer) << "call " << i;
     handles.push_back(answer);
+  }
+}
+
+// Objects that outlive many later ones are set aside; every handle still names its own object,
+// and a deleted one none, against a plain map of the same calls.
+TEST(BandedDrawing, HandleTableKeepsLongLivedObjects) {
+  gdi::HandleTable<int> table;
+  std::map<gdi::Handle, int> expected;
+  std::mt19937 random(3);
+  for (int i = 0; i < 5000; ++i) {
+    const gdi::Handle h = table.Add(i);
+    expected[h] = i;
+    // Most die young; one in fifty lives on, and some of those die much later.
+    if (random() % 50 != 0) {
+      ASSERT_TRUE(table.Erase(h));
+      expected.erase(h);
+    }
+    if (random() % 400 == 0 && !expected.empty()) {
+      const gdi::Handle old = expected.begin()->first;
+      ASSERT_TRUE(table.Erase(old));
+      expected.erase(old);
+    }
+  }
+  for (gdi::Handle h = 0; h < 5200; ++h) {
+    const int* found = table.Find(h);
+    const auto it = expected.find(h);
+    ASSERT_EQ(found != nullptr, it != expected.end()) << h;
+    if (found) {
+      ASSERT_EQ(*found, it->second) << h;
+    } else if (h >= gdi::HandleTable<int>::kFirstCreated) {
+      ASSERT_FALSE(table.Erase(h)) << h;
+    }
   }
 }

@@ -141,16 +141,9 @@ void QImageDevice::EndPainting() const {
 
 // ---- Objects ----
 
-Handle QImageDevice::Add(const Object& object) {
-  Handle h = next_++;
-  objects_[h] = object;
-  return h;
-}
+Handle QImageDevice::Add(const Object& object) { return objects_.Add(object); }
 
-const QImageDevice::Object* QImageDevice::Find(Handle h) const {
-  auto it = objects_.find(h);
-  return it == objects_.end() ? nullptr : &it->second;
-}
+const QImageDevice::Object* QImageDevice::Find(Handle h) const { return objects_.Find(h); }
 
 Handle QImageDevice::CreatePen(uint32_t style, int32_t width, ColorRef color) {
   Object o;
@@ -189,7 +182,7 @@ Handle QImageDevice::CreatePatternBrush(int32_t pattern) {
 
 Handle QImageDevice::GetStockObject(int32_t which) {
   Handle h = Handle(1 + which);
-  if (objects_.count(h)) return h;
+  if (objects_.Find(h)) return h;
   StockObjectInfo stock;
   if (!DescribeStockObject(which, &stock)) return 0;
   Object o;
@@ -202,8 +195,7 @@ Handle QImageDevice::GetStockObject(int32_t which) {
   } else {
     o.style = stock.null ? kNullBrush : kSolidBrush;
   }
-  objects_[h] = o;
-  return h;
+  return objects_.Put(h, o) ? h : 0;
 }
 
 Handle QImageDevice::SelectObject(Handle object) {
@@ -223,8 +215,7 @@ bool QImageDevice::DeleteObject(Handle object) {
   if (object == attr_.pen || object == attr_.brush) return false;
   for (const Attributes& a : saved_)
     if (object == a.pen || object == a.brush) return false;
-  objects_.erase(object);
-  return true;
+  return objects_.Erase(object);
 }
 
 // ---- Attributes ----

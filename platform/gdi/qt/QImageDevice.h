@@ -15,11 +15,11 @@
 #include <QRect>
 #include <cstdint>
 #include <memory>
-#include <unordered_map>
 #include <vector>
 
 #include "platform/gdi/Device.h"
 #include "platform/gdi/qt/Hairline.h"
+#include "platform/gdi/qt/HandleTable.h"
 #include "platform/gdi/qt/Spans.h"
 
 class QPainter;
@@ -216,8 +216,7 @@ class QImageDevice : public Device {
   ColorRef cellText_ = 0, cellBack_ = 0;
   std::vector<QPoint> points_;  // reused for every polygon
   std::vector<DevPoint> polygon_;
-  std::unordered_map<Handle, Object> objects_;
-  Handle next_ = 100;
+  HandleTable<Object> objects_;
   Attributes attr_;
   std::vector<Attributes> saved_;
   // The path bracket. inPath_ between BeginPath and EndPath; pathReady_ after EndPath until the
