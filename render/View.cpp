@@ -458,29 +458,53 @@ void View::DrawGrid(gdi::Device* dc) const {
   }
 }
 
-// Eight pixels a step where the processor has the wide registers, chosen when the program loads.
-#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
-__attribute__((target_clones("avx2", "default")))
+namespace {
+
+// Light colours go white, dark black, and the middle greys a checker, as a monochrome bitmap
+// dithers them: luminance (30 R + 59 G + 11 B) / 100 from 192 up is white, from 64 up white on
+// every other pixel. White and black stay as they are. Without branches, so that the loop runs
+// on several pixels at once.
+[[gnu::always_inline]] inline void MonochromeRow(QRgb* row, int w, int y) {
+  for (int x = 0; x < w; ++x) {
+    const uint32_t v = row[x];
+    const uint32_t sum = ((v >> 16) & 255) * 30 + ((v >> 8) & 255) * 59 + (v & 255) * 11;
+    const uint32_t odd = uint32_t(x + y) & 1;
+    const uint32_t white = uint32_t(sum >= 19200) | (uint32_t(sum >= 6400) & odd);
+    row[x] = 0xFF000000u | (0x00FFFFFFu * white);
+  }
+}
+
+void MonochromeRows(uchar* bits, qsizetype stride, int w, int top, int bottom) {
+  for (int y = top; y < bottom; ++y)
+    MonochromeRow(reinterpret_cast<QRgb*>(bits + y * stride), w, y);
+}
+
+#if defined(__x86_64__)
+// Eight pixels a step on processors with the wide registers. Chosen by a plain test at the call
+// rather than by the loader, whose choosing code runs before the sanitizers are set up.
+[[gnu::target("avx2")]] void MonochromeRowsWide(uchar* bits, qsizetype stride, int w, int top,
+                                                int bottom) {
+  for (int y = top; y < bottom; ++y)
+    MonochromeRow(reinterpret_cast<QRgb*>(bits + y * stride), w, y);
+}
 #endif
+
+}  // namespace
+
 void View::MakeMonochrome(QImage& img, int32_t top, int32_t bottom) {
   // The size once: QImage's accessors are calls into the library, not inlined.
   const int w = img.width();
   uchar* bits = img.bits();
   const qsizetype stride = img.bytesPerLine();
-  for (int y = std::max(top, 0); y < std::min(bottom, img.height()); ++y) {
-    auto* row = reinterpret_cast<QRgb*>(bits + y * stride);
-    // Light colours go white, dark black, and the middle greys a checker, as a monochrome
-    // bitmap dithers them: luminance (30 R + 59 G + 11 B) / 100 from 192 up is white, from 64
-    // up white on every other pixel. White and black stay as they are. Without branches, so
-    // that the loop runs on several pixels at once.
-    for (int x = 0; x < w; ++x) {
-      const uint32_t v = row[x];
-      const uint32_t sum = ((v >> 16) & 255) * 30 + ((v >> 8) & 255) * 59 + (v & 255) * 11;
-      const uint32_t odd = uint32_t(x + y) & 1;
-      const uint32_t white = uint32_t(sum >= 19200) | (uint32_t(sum >= 6400) & odd);
-      row[x] = 0xFF000000u | (0x00FFFFFFu * white);
-    }
+  top = std::max(top, 0);
+  bottom = std::min(bottom, img.height());
+#if defined(__x86_64__)
+  if (__builtin_cpu_supports("avx2")) {
+    MonochromeRowsWide(bits, stride, w, top, bottom);
+    return;
   }
+#endif
+  MonochromeRows(bits, stride, w, top, bottom);
 }
 
 // ---- Blits ----
