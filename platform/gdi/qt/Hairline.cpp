@@ -124,7 +124,10 @@ bool Hairline::Clip(double& x1, double& y1, double& x2, double& y2) {
 void Hairline::FindLastPixel(double rx1, double ry1, double rx2, double ry2) {
   lastPixel_ = {kNoPixel, kNoPixel};
   if (Clip(rx1, ry1, rx2, ry2)) return;
-  int x1 = Fixed6(rx1), y1 = Fixed6(ry1), x2 = Fixed6(rx2), y2 = Fixed6(ry2);
+  FixedLastPixel(Fixed6(rx1), Fixed6(ry1), Fixed6(rx2), Fixed6(ry2));
+}
+
+void Hairline::FixedLastPixel(int x1, int y1, int x2, int y2) {
   const int dx = std::abs(x2 - x1), dy = std::abs(y2 - y1);
   if (dx < dy) {
     const bool swapped = y1 > y2;
@@ -173,7 +176,17 @@ void Hairline::FindLastPixel(double rx1, double ry1, double rx2, double ry2) {
 // diagonal gap) is added; reversing along the same axis starts half a pixel back.
 void Hairline::Segment(double rx1, double ry1, double rx2, double ry2) {
   if (Clip(rx1, ry1, rx2, ry2)) return;
-  int x1 = Fixed6(rx1), y1 = Fixed6(ry1), x2 = Fixed6(rx2), y2 = Fixed6(ry2);
+  FixedSegment(Fixed6(rx1), Fixed6(ry1), Fixed6(rx2), Fixed6(ry2));
+}
+
+void Hairline::SegmentTo(const PointF& from, const PointF& to) {
+  if (!inside_) return Segment(from.x, from.y, to.x, to.y);
+  const Pixel end{Fixed6(to.x), Fixed6(to.y)};
+  FixedSegment(at_.x, at_.y, end.x, end.y);
+  at_ = end;
+}
+
+void Hairline::FixedSegment(int x1, int y1, int x2, int y2) {
   const int dx = std::abs(x2 - x1), dy = std::abs(y2 - y1);
   Pixel last = lastPixel_;
   auto joins = [&](const Pixel& first, int dir, bool axisAligned) {
@@ -237,19 +250,7 @@ void Hairline::Segment(double rx1, double ry1, double rx2, double ry2) {
       lastDir_ = dir;
       lastAxisAligned_ = axisAligned;
       if (!patternLength_) {
-        if (RunInside(x >> 16, (x + (ys - y - 1) * xinc) >> 16, y, ys - 1)) {
-          uint32_t* row = pixels_ + intptr_t(stride_) * y;
-          do {
-            row[x >> 16] = color_;
-            row += stride_;
-            x += xinc;
-          } while (++y < ys);
-        } else {
-          do {
-            Put(x >> 16, y);
-            x += xinc;
-          } while (++y < ys);
-        }
+        SteepRun(x, xinc, y, ys);
       } else {
         Dasher dash = StartDashes(swapped, ys - y);
         do {
@@ -310,17 +311,7 @@ void Hairline::Segment(double rx1, double ry1, double rx2, double ry2) {
       lastDir_ = dir;
       lastAxisAligned_ = axisAligned;
       if (!patternLength_) {
-        if (RunInside(x, xs - 1, y >> 16, (y + (xs - x - 1) * yinc) >> 16)) {
-          do {
-            pixels_[x + intptr_t(stride_) * (y >> 16)] = color_;
-            y += yinc;
-          } while (++x < xs);
-        } else {
-          do {
-            Put(x, y >> 16);
-            y += yinc;
-          } while (++x < xs);
-        }
+        ShallowRun(x, xs, y, yinc);
       } else {
         Dasher dash = StartDashes(swapped, xs - x);
         do {
@@ -334,6 +325,64 @@ void Hairline::Segment(double rx1, double ry1, double rx2, double ry2) {
   lastPixel_ = last;
 }
 
+// The solid pixels of a run one row a step, the column in 16.16 fixed point. The members are
+// read into locals first: a store through the pixels could alias them.
+// A run the joint has cut to nothing still draws its first pixel, as the painter does.
+void Hairline::SteepRun(int x, int xinc, int y, int ys) {
+  const int x2 = x + (ys - y - 1) * xinc;
+  if (!RunInside(x >> 16, x2 >> 16, y, ys - 1)) {
+    if (std::max(y, ys - 1) < top_ || y >= bottom_) return;  // wholly in another band
+    do {
+      Put(x >> 16, y);
+      x += xinc;
+    } while (++y < ys);
+    return;
+  }
+  const intptr_t stride = stride_;
+  const uint32_t color = color_;
+  uint32_t* row = pixels_ + stride * y;
+  int n = ys - y;
+  if (!xinc) {
+    row += x >> 16;
+    do {
+      *row = color;
+      row += stride;
+    } while (--n > 0);
+    return;
+  }
+  do {
+    row[x >> 16] = color;
+    row += stride;
+    x += xinc;
+  } while (--n > 0);
+}
+
+// The same one column a step, the row in 16.16 fixed point.
+void Hairline::ShallowRun(int x, int xs, int y, int yinc) {
+  const int y2 = y + (xs - x - 1) * yinc;
+  if (!RunInside(x, xs - 1, y >> 16, y2 >> 16)) {
+    if (std::max(y, y2) >> 16 < top_ || std::min(y, y2) >> 16 >= bottom_) return;
+    do {
+      Put(x, y >> 16);
+      y += yinc;
+    } while (++x < xs);
+    return;
+  }
+  const intptr_t stride = stride_;
+  const uint32_t color = color_;
+  int n = xs - x;
+  if (!yinc) {
+    std::fill_n(pixels_ + stride * (y >> 16) + x, std::max(n, 1), color);
+    return;
+  }
+  uint32_t* column = pixels_ + x;
+  do {
+    column[stride * (y >> 16)] = color;
+    ++column;
+    y += yinc;
+  } while (--n > 0);
+}
+
 void Hairline::Polyline(const QPoint* points, int n, bool closed) {
   if (n < 2) return;
   lastPixel_ = {kNoPixel, kNoPixel};
@@ -342,10 +391,26 @@ void Hairline::Polyline(const QPoint* points, int n, bool closed) {
   patternOffset_ = 0;
   const QPoint& a = points[0];
   const QPoint& z = points[n - 1];
-  if (closed || (a.x() == z.x() && a.y() == z.y())) FindLastPixel(z.x(), z.y(), a.x(), a.y());
+  const bool joined = closed || (a.x() == z.x() && a.y() == z.y());
+  // Whole pixels within the cut lines need no cutting and convert to fixed point exactly.
+  const int right = width_ + 1, bottom = int(ymax_);
+  bool inside = true;
+  for (int i = 0; i < n; ++i) {
+    const int x = points[i].x(), y = points[i].y();
+    inside &= x >= -1 && x <= right && y >= -1 && y <= bottom;
+  }
+  if (!inside) {
+    if (joined) FindLastPixel(z.x(), z.y(), a.x(), a.y());
+    for (int i = 1; i < n; ++i)
+      Segment(points[i - 1].x(), points[i - 1].y(), points[i].x(), points[i].y());
+    if (closed) Segment(z.x(), z.y(), a.x(), a.y());
+    return;
+  }
+  if (joined) FixedLastPixel(z.x() * 64, z.y() * 64, a.x() * 64, a.y() * 64);
   for (int i = 1; i < n; ++i)
-    Segment(points[i - 1].x(), points[i - 1].y(), points[i].x(), points[i].y());
-  if (closed) Segment(z.x(), z.y(), a.x(), a.y());
+    FixedSegment(points[i - 1].x() * 64, points[i - 1].y() * 64, points[i].x() * 64,
+                 points[i].y() * 64);
+  if (closed) FixedSegment(z.x() * 64, z.y() * 64, a.x() * 64, a.y() * 64);
 }
 
 void Hairline::Path(const QPainterPath& path) {
@@ -370,11 +435,21 @@ void Hairline::Figures(int n, const At& at) {
       const auto z = at(end - 1);
       lastPixel_ = {kNoPixel, kNoPixel};
       patternOffset_ = 0;
+      // Curves stay within their control points, and so do their halves.
+      inside_ = true;
+      for (int i = start; i < end && inside_; ++i) {
+        const auto e = at(i);
+        inside_ = Inside(e.x, e.y);
+      }
       if (a.x == z.x && a.y == z.y) {
         const auto y = at(end - 2);
-        FindLastPixel(y.x, y.y, z.x, z.y);
+        if (inside_)
+          FixedLastPixel(Fixed6(y.x), Fixed6(y.y), Fixed6(z.x), Fixed6(z.y));
+        else
+          FindLastPixel(y.x, y.y, z.x, z.y);
       }
       PointF p{a.x, a.y};
+      if (inside_) at_ = {Fixed6(a.x), Fixed6(a.y)};
       for (int i = start + 1; i < end;) {
         const auto e = at(i);
         if (int(e.type) == kCurve && i + 2 < end) {
@@ -384,7 +459,7 @@ void Hairline::Figures(int n, const At& at) {
           p = {d.x, d.y};
           i += 3;
         } else {
-          Segment(p.x, p.y, e.x, e.y);
+          SegmentTo(p, {e.x, e.y});
           p = {e.x, e.y};
           ++i;
         }
@@ -444,18 +519,6 @@ void HairlinePath::CloseFigure() {
   elements_.push_back({first.x, first.y, QPainterPath::LineToElement});
 }
 
-// Halved at most six times, until both control points lie within a quarter of the chord's
-// Manhattan length (measured as a cross product) of the chord.
-void Hairline::Cubic(const PointF& p1, const PointF& p2, const PointF& p3, const PointF& p4) {
-  constexpr int kLevels = 6;
-  PointF points[3 * kLevels + 4];
-  points[3] = p1;
-  points[2] = p2;
-  points[1] = p3;
-  points[0] = p4;
-  Subdivide(points, kLevels);
-}
-
 namespace {
 
 // De Casteljau halving in place: the curve points[0..3] (stored end first) becomes
@@ -480,19 +543,35 @@ void Halve(P* points) {
 
 }  // namespace
 
-void Hairline::Subdivide(PointF* points, int level) {
-  if (level) {
-    const double dx = points[3].x - points[0].x, dy = points[3].y - points[0].y;
-    const double len = .25 * (std::abs(dx) + std::abs(dy));
-    if (std::abs(dx * (points[0].y - points[2].y) - dy * (points[0].x - points[2].x)) >= len ||
-        std::abs(dx * (points[0].y - points[1].y) - dy * (points[0].x - points[1].x)) >= len) {
-      Halve(points);
-      Subdivide(points + 3, level - 1);
-      Subdivide(points, level - 1);
-      return;
+// Halved at most six times, until both control points lie within a quarter of the chord's
+// Manhattan length (measured as a cross product) of the chord; the first half goes first.
+void Hairline::Cubic(const PointF& p1, const PointF& p2, const PointF& p3, const PointF& p4) {
+  constexpr int kLevels = 6;
+  // A stack of curves three points apart, each stored end first: the top one is drawn or
+  // halved next, the one below it is the second half still to come.
+  PointF points[3 * kLevels + 4];
+  int levels[kLevels + 1];
+  points[3] = p1;
+  points[2] = p2;
+  points[1] = p3;
+  points[0] = p4;
+  levels[0] = kLevels;
+  for (int depth = 0;;) {
+    PointF* c = points + 3 * depth;
+    if (const int level = levels[depth]) {
+      const double dx = c[3].x - c[0].x, dy = c[3].y - c[0].y;
+      const double len = .25 * (std::abs(dx) + std::abs(dy));
+      if (std::abs(dx * (c[0].y - c[2].y) - dy * (c[0].x - c[2].x)) >= len ||
+          std::abs(dx * (c[0].y - c[1].y) - dy * (c[0].x - c[1].x)) >= len) {
+        Halve(c);
+        levels[depth] = levels[depth + 1] = level - 1;
+        ++depth;
+        continue;
+      }
     }
+    SegmentTo(c[3], c[0]);
+    if (!depth--) return;
   }
-  Segment(points[3].x, points[3].y, points[0].x, points[0].y);
 }
 
 }  // namespace gdi

@@ -58,10 +58,21 @@ class Hairline {
   template <typename At>
   void Figures(int n, const At& at);
   void Cubic(const PointF& p1, const PointF& p2, const PointF& p3, const PointF& p4);
-  void Subdivide(PointF* points, int level);
   bool Clip(double& x1, double& y1, double& x2, double& y2);
+  // Within the cut lines a point needs no cutting.
+  bool Inside(double x, double y) const {
+    return x >= xmin_ && x <= xmax_ && y >= ymin_ && y <= ymax_;
+  }
   void Segment(double x1, double y1, double x2, double y2);
+  // The next segment of a figure: unclipped in 26.6 fixed point from the last end (kept
+  // converted) when the whole figure lies inside, otherwise cut as it comes.
+  void SegmentTo(const PointF& from, const PointF& to);
+  // Both ends in 26.6 fixed point, already cut.
+  void FixedSegment(int x1, int y1, int x2, int y2);
+  void SteepRun(int x, int xinc, int y, int ys);
+  void ShallowRun(int x, int xs, int y, int yinc);
   void FindLastPixel(double x1, double y1, double x2, double y2);
+  void FixedLastPixel(int x1, int y1, int x2, int y2);
   Dasher StartDashes(bool backwards, int pixels);
   // Whether every pixel between the two ends of a straight run (either way round) may be
   // written, so that the run needs no test a pixel.
@@ -79,6 +90,8 @@ class Hairline {
   int32_t top_ = 0, bottom_;
   uint32_t color_;
   double xmin_, xmax_, ymin_, ymax_;
+  bool inside_ = false;  // the figure being drawn lies wholly inside the cut lines
+  Pixel at_{0, 0};       // its last end in 26.6 fixed point, while inside
   Pixel lastPixel_{0, 0};
   int lastDir_ = kNone;
   bool lastAxisAligned_ = false;
