@@ -328,9 +328,9 @@ void Hairline::FixedSegment(int x1, int y1, int x2, int y2) {
 // The solid pixels of a run one row a step, the column in 16.16 fixed point. The members are
 // read into locals first: a store through the pixels could alias them.
 // A run the joint has cut to nothing still draws its first pixel, as the painter does.
-void Hairline::SteepRun(int x, int xinc, int y, int ys) {
+inline void Hairline::SteepRun(int x, int xinc, int y, int ys) {
   const int x2 = x + (ys - y - 1) * xinc;
-  if (!RunInside(x >> 16, x2 >> 16, y, ys - 1)) {
+  if (!runsInside_ && !RunInside(x >> 16, x2 >> 16, y, ys - 1)) {
     if (std::max(y, ys - 1) < top_ || y >= bottom_) return;  // wholly in another band
     do {
       Put(x >> 16, y);
@@ -358,9 +358,9 @@ void Hairline::SteepRun(int x, int xinc, int y, int ys) {
 }
 
 // The same one column a step, the row in 16.16 fixed point.
-void Hairline::ShallowRun(int x, int xs, int y, int yinc) {
+inline void Hairline::ShallowRun(int x, int xs, int y, int yinc) {
   const int y2 = y + (xs - x - 1) * yinc;
-  if (!RunInside(x, xs - 1, y >> 16, y2 >> 16)) {
+  if (!runsInside_ && !RunInside(x, xs - 1, y >> 16, y2 >> 16)) {
     if (std::max(y, y2) >> 16 < top_ || std::min(y, y2) >> 16 >= bottom_) return;
     do {
       Put(x, y >> 16);
@@ -393,12 +393,15 @@ void Hairline::Polyline(const QPoint* points, int n, bool closed) {
   const QPoint& z = points[n - 1];
   const bool joined = closed || (a.x() == z.x() && a.y() == z.y());
   // Whole pixels within the cut lines need no cutting and convert to fixed point exactly.
-  const int right = width_ + 1, bottom = int(ymax_);
-  bool inside = true;
-  for (int i = 0; i < n; ++i) {
-    const int x = points[i].x(), y = points[i].y();
-    inside &= x >= -1 && x <= right && y >= -1 && y <= bottom;
+  int x1 = a.x(), x2 = x1, y1 = a.y(), y2 = y1;
+  for (int i = 1; i < n; ++i) {
+    x1 = std::min(x1, points[i].x());
+    x2 = std::max(x2, points[i].x());
+    y1 = std::min(y1, points[i].y());
+    y2 = std::max(y2, points[i].y());
   }
+  const bool inside = x1 >= -1 && x2 <= width_ + 1 && y1 >= -1 && y2 <= int(ymax_);
+  runsInside_ = Clear(x1, y1) && Clear(x2, y2);
   if (!inside) {
     if (joined) FindLastPixel(z.x(), z.y(), a.x(), a.y());
     for (int i = 1; i < n; ++i)
@@ -436,10 +439,15 @@ void Hairline::Figures(int n, const At& at) {
       lastPixel_ = {kNoPixel, kNoPixel};
       patternOffset_ = 0;
       // Curves stay within their control points, and so do their halves.
-      inside_ = true;
-      for (int i = start; i < end && inside_; ++i) {
+      inside_ = runsInside_ = true;
+      for (int i = start; i < end; ++i) {
         const auto e = at(i);
-        inside_ = Inside(e.x, e.y);
+        if (Clear(e.x, e.y)) continue;
+        runsInside_ = false;
+        if (!Inside(e.x, e.y)) {
+          inside_ = false;
+          break;
+        }
       }
       if (a.x == z.x && a.y == z.y) {
         const auto y = at(end - 2);

@@ -63,14 +63,22 @@ class Hairline {
   bool Inside(double x, double y) const {
     return x >= xmin_ && x <= xmax_ && y >= ymin_ && y <= ymax_;
   }
+  // So far inside the rows and columns written that no pixel of a segment from here to
+  // another such point can fall outside (the joints reach a few pixels past the ends).
+  template <typename T>
+  bool Clear(T x, T y) const {
+    constexpr int kMargin = 4;
+    return x >= kMargin && x <= width_ - 1 - kMargin && y >= top_ + kMargin &&
+           y <= bottom_ - 1 - kMargin;
+  }
   void Segment(double x1, double y1, double x2, double y2);
   // The next segment of a figure: unclipped in 26.6 fixed point from the last end (kept
   // converted) when the whole figure lies inside, otherwise cut as it comes.
   void SegmentTo(const PointF& from, const PointF& to);
   // Both ends in 26.6 fixed point, already cut.
   void FixedSegment(int x1, int y1, int x2, int y2);
-  void SteepRun(int x, int xinc, int y, int ys);
-  void ShallowRun(int x, int xs, int y, int yinc);
+  inline void SteepRun(int x, int xinc, int y, int ys);
+  inline void ShallowRun(int x, int xs, int y, int yinc);
   void FindLastPixel(double x1, double y1, double x2, double y2);
   void FixedLastPixel(int x1, int y1, int x2, int y2);
   Dasher StartDashes(bool backwards, int pixels);
@@ -90,8 +98,9 @@ class Hairline {
   int32_t top_ = 0, bottom_;
   uint32_t color_;
   double xmin_, xmax_, ymin_, ymax_;
-  bool inside_ = false;  // the figure being drawn lies wholly inside the cut lines
-  Pixel at_{0, 0};       // its last end in 26.6 fixed point, while inside
+  bool inside_ = false;      // the figure being drawn lies wholly inside the cut lines
+  bool runsInside_ = false;  // and all its points are clear of the edges written
+  Pixel at_{0, 0};           // its last end in 26.6 fixed point, while inside
   Pixel lastPixel_{0, 0};
   int lastDir_ = kNone;
   bool lastAxisAligned_ = false;
