@@ -341,20 +341,13 @@ inline void Hairline::SteepRun(int x, int xinc, int y, int ys) {
   const intptr_t stride = stride_;
   const uint32_t color = color_;
   uint32_t* row = pixels_ + stride * y;
-  int n = ys - y;
+  uint32_t* const end = row + stride * std::max(ys - y, 1);
   if (!xinc) {
-    row += x >> 16;
-    do {
-      *row = color;
-      row += stride;
-    } while (--n > 0);
+    for (row += x >> 16; row < end; row += stride) *row = color;
     return;
   }
-  do {
-    row[x >> 16] = color;
-    row += stride;
-    x += xinc;
-  } while (--n > 0);
+  // Wide steps need no sign extension a pixel.
+  for (intptr_t at = x; row < end; row += stride, at += xinc) row[at >> 16] = color;
 }
 
 // The same one column a step, the row in 16.16 fixed point.
@@ -370,17 +363,14 @@ inline void Hairline::ShallowRun(int x, int xs, int y, int yinc) {
   }
   const intptr_t stride = stride_;
   const uint32_t color = color_;
-  int n = xs - x;
+  const int n = std::max(xs - x, 1);
   if (!yinc) {
-    std::fill_n(pixels_ + stride * (y >> 16) + x, std::max(n, 1), color);
+    std::fill_n(pixels_ + stride * (y >> 16) + x, n, color);
     return;
   }
   uint32_t* column = pixels_ + x;
-  do {
-    column[stride * (y >> 16)] = color;
-    ++column;
-    y += yinc;
-  } while (--n > 0);
+  uint32_t* const end = column + n;
+  for (intptr_t at = y; column < end; ++column, at += yinc) column[stride * (at >> 16)] = color;
 }
 
 void Hairline::Polyline(const QPoint* points, int n, bool closed) {
