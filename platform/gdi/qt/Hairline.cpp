@@ -187,14 +187,22 @@ void Hairline::SegmentTo(const PointF& from, const PointF& to) {
 }
 
 void Hairline::FixedSegment(int x1, int y1, int x2, int y2) {
+  Joint j{lastPixel_, lastDir_, lastAxisAligned_};
+  Step(j, x1, y1, x2, y2);
+  lastPixel_ = j.pixel;
+  lastDir_ = j.dir;
+  lastAxisAligned_ = j.axisAligned;
+}
+
+inline void Hairline::Step(Joint& j, int x1, int y1, int x2, int y2) {
   const int dx = std::abs(x2 - x1), dy = std::abs(y2 - y1);
-  Pixel last = lastPixel_;
+  Pixel last = j.pixel;
   auto joins = [&](const Pixel& first, int dir, bool axisAligned) {
-    if (lastPixel_.x == kNoPixel) return 0;
-    if (first.x == lastPixel_.x && first.y == lastPixel_.y) return -1;  // drawn already
-    if (lastDir_ != dir &&
-        ((axisAligned && lastAxisAligned_ && lastPixel_.x != first.x && lastPixel_.y != first.y) ||
-         std::abs(lastPixel_.x - first.x) > 1 || std::abs(lastPixel_.y - first.y) > 1))
+    if (j.pixel.x == kNoPixel) return 0;
+    if (first.x == j.pixel.x && first.y == j.pixel.y) return -1;  // drawn already
+    if (j.dir != dir &&
+        ((axisAligned && j.axisAligned && j.pixel.x != first.x && j.pixel.y != first.y) ||
+         std::abs(j.pixel.x - first.x) > 1 || std::abs(j.pixel.y - first.y) > 1))
       return 1;  // a gap to fill
     return 0;
   };
@@ -208,7 +216,7 @@ void Hairline::FixedSegment(int x1, int y1, int x2, int y2) {
     }
     const int xinc = Step16(x2 - x1, y2 - y1);
     int x = x1 * 1024;
-    const bool reversed = (lastDir_ ^ (kDown | kUp)) == dir;
+    const bool reversed = (j.dir ^ (kDown | kUp)) == dir;
     if (reversed) {
       if (swapped) {
         y2 += 32;
@@ -219,7 +227,7 @@ void Hairline::FixedSegment(int x1, int y1, int x2, int y2) {
     }
     int y = (y1 + 32) >> 6, ys = (y2 + 32) >> 6;
     // The half-pixel start must not move the first pixel off the previous segment's last.
-    if (reversed && !swapped && lastPixel_.y == y + 1) ++y;
+    if (reversed && !swapped && j.pixel.y == y + 1) ++y;
     if (y != ys) {
       x += (((y << 6) + (xinc > 0 ? 32 : 0) - y1) * xinc) >> 6;
       Pixel first{x >> 16, y};
@@ -241,14 +249,14 @@ void Hairline::FixedSegment(int x1, int y1, int x2, int y2) {
           --y;
           x -= xinc;
         }
-      } else if (lastPixel_.x != kNoPixel && lastDir_ == dir &&
-                 std::abs(lastPixel_.x - first.x) <= 1 && std::abs(lastPixel_.y - first.y) > 1) {
+      } else if (j.pixel.x != kNoPixel && j.dir == dir && std::abs(j.pixel.x - first.x) <= 1 &&
+                 std::abs(j.pixel.y - first.y) > 1) {
         // Continuing the same way after a jump across: start half a step over.
         x += xinc >> 1;
         last.x = swapped ? x >> 16 : (x + (ys - y - 1) * xinc) >> 16;
       }
-      lastDir_ = dir;
-      lastAxisAligned_ = axisAligned;
+      j.dir = dir;
+      j.axisAligned = axisAligned;
       if (!patternLength_) {
         SteepRun(x, xinc, y, ys);
       } else {
@@ -271,7 +279,7 @@ void Hairline::FixedSegment(int x1, int y1, int x2, int y2) {
     }
     const int yinc = Step16(y2 - y1, x2 - x1);
     int y = y1 * 1024;
-    const bool reversed = (lastDir_ ^ (kRight | kLeft)) == dir;
+    const bool reversed = (j.dir ^ (kRight | kLeft)) == dir;
     if (reversed) {
       if (swapped) {
         x2 += 32;
@@ -281,7 +289,7 @@ void Hairline::FixedSegment(int x1, int y1, int x2, int y2) {
       }
     }
     int x = (x1 + 32) >> 6, xs = (x2 + 32) >> 6;
-    if (reversed && !swapped && lastPixel_.x == x + 1) ++x;
+    if (reversed && !swapped && j.pixel.x == x + 1) ++x;
     if (x != xs) {
       y += (((x << 6) + (yinc > 0 ? 32 : 0) - x1) * yinc) >> 6;
       Pixel first{x, y >> 16};
@@ -303,13 +311,13 @@ void Hairline::FixedSegment(int x1, int y1, int x2, int y2) {
           --x;
           y -= yinc;
         }
-      } else if (lastPixel_.x != kNoPixel && lastDir_ == dir &&
-                 std::abs(lastPixel_.x - first.x) <= 1 && std::abs(lastPixel_.y - first.y) > 1) {
+      } else if (j.pixel.x != kNoPixel && j.dir == dir && std::abs(j.pixel.x - first.x) <= 1 &&
+                 std::abs(j.pixel.y - first.y) > 1) {
         y += yinc >> 1;
         last.y = swapped ? y >> 16 : (y + (xs - x - 1) * yinc) >> 16;
       }
-      lastDir_ = dir;
-      lastAxisAligned_ = axisAligned;
+      j.dir = dir;
+      j.axisAligned = axisAligned;
       if (!patternLength_) {
         ShallowRun(x, xs, y, yinc);
       } else {
@@ -322,7 +330,7 @@ void Hairline::FixedSegment(int x1, int y1, int x2, int y2) {
       }
     }
   }
-  lastPixel_ = last;
+  j.pixel = last;
 }
 
 // The solid pixels of a run one row a step, the column in 16.16 fixed point. The members are
@@ -400,10 +408,13 @@ void Hairline::Polyline(const QPoint* points, int n, bool closed) {
     return;
   }
   if (joined) FixedLastPixel(z.x() * 64, z.y() * 64, a.x() * 64, a.y() * 64);
+  Joint j{lastPixel_, lastDir_, lastAxisAligned_};
   for (int i = 1; i < n; ++i)
-    FixedSegment(points[i - 1].x() * 64, points[i - 1].y() * 64, points[i].x() * 64,
-                 points[i].y() * 64);
-  if (closed) FixedSegment(z.x() * 64, z.y() * 64, a.x() * 64, a.y() * 64);
+    Step(j, points[i - 1].x() * 64, points[i - 1].y() * 64, points[i].x() * 64, points[i].y() * 64);
+  if (closed) Step(j, z.x() * 64, z.y() * 64, a.x() * 64, a.y() * 64);
+  lastPixel_ = j.pixel;
+  lastDir_ = j.dir;
+  lastAxisAligned_ = j.axisAligned;
 }
 
 void Hairline::Path(const QPainterPath& path) {

@@ -77,6 +77,14 @@ class Hairline {
   void SegmentTo(const PointF& from, const PointF& to);
   // Both ends in 26.6 fixed point, already cut.
   void FixedSegment(int x1, int y1, int x2, int y2);
+  // What a segment leaves for the next to join: its last pixel and its direction. A run of
+  // segments keeps it in a local, where the pixel stores cannot touch it.
+  struct Joint {
+    Pixel pixel;
+    int dir;
+    bool axisAligned;
+  };
+  [[gnu::always_inline]] inline void Step(Joint& j, int x1, int y1, int x2, int y2);
   inline void SteepRun(int x, int xinc, int y, int ys);
   inline void ShallowRun(int x, int xs, int y, int yinc);
   void FindLastPixel(double x1, double y1, double x2, double y2);
