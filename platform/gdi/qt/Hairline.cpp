@@ -180,18 +180,27 @@ void Hairline::Segment(double rx1, double ry1, double rx2, double ry2) {
 }
 
 void Hairline::SegmentTo(const PointF& from, const PointF& to) {
-  if (!inside_) return Segment(from.x, from.y, to.x, to.y);
+  Joint j = LoadJoint();
+  SegmentTo(j, from, to);
+  SaveJoint(j);
+}
+
+inline void Hairline::SegmentTo(Joint& j, const PointF& from, const PointF& to) {
+  if (!inside_) {
+    SaveJoint(j);
+    Segment(from.x, from.y, to.x, to.y);
+    j = LoadJoint();
+    return;
+  }
   const Pixel end{Fixed6(to.x), Fixed6(to.y)};
-  FixedSegment(at_.x, at_.y, end.x, end.y);
+  Step(j, at_.x, at_.y, end.x, end.y);
   at_ = end;
 }
 
 void Hairline::FixedSegment(int x1, int y1, int x2, int y2) {
-  Joint j{lastPixel_, lastDir_, lastAxisAligned_};
+  Joint j = LoadJoint();
   Step(j, x1, y1, x2, y2);
-  lastPixel_ = j.pixel;
-  lastDir_ = j.dir;
-  lastAxisAligned_ = j.axisAligned;
+  SaveJoint(j);
 }
 
 inline void Hairline::Step(Joint& j, int x1, int y1, int x2, int y2) {
@@ -408,13 +417,11 @@ void Hairline::Polyline(const QPoint* points, int n, bool closed) {
     return;
   }
   if (joined) FixedLastPixel(z.x() * 64, z.y() * 64, a.x() * 64, a.y() * 64);
-  Joint j{lastPixel_, lastDir_, lastAxisAligned_};
+  Joint j = LoadJoint();
   for (int i = 1; i < n; ++i)
     Step(j, points[i - 1].x() * 64, points[i - 1].y() * 64, points[i].x() * 64, points[i].y() * 64);
   if (closed) Step(j, z.x() * 64, z.y() * 64, a.x() * 64, a.y() * 64);
-  lastPixel_ = j.pixel;
-  lastDir_ = j.dir;
-  lastAxisAligned_ = j.axisAligned;
+  SaveJoint(j);
 }
 
 void Hairline::Path(const QPainterPath& path) {
@@ -565,6 +572,7 @@ void Hairline::Cubic(const PointF& p1, const PointF& p2, const PointF& p3, const
   points[1] = p3;
   points[0] = p4;
   levels[0] = kLevels;
+  Joint j = LoadJoint();
   for (int depth = 0;;) {
     PointF* c = points + 3 * depth;
     if (const int level = levels[depth]) {
@@ -578,8 +586,8 @@ void Hairline::Cubic(const PointF& p1, const PointF& p2, const PointF& p3, const
         continue;
       }
     }
-    SegmentTo(c[3], c[0]);
-    if (!depth--) return;
+    SegmentTo(j, c[3], c[0]);
+    if (!depth--) return SaveJoint(j);
   }
 }
 

@@ -85,6 +85,13 @@ class Hairline {
     bool axisAligned;
   };
   [[gnu::always_inline]] inline void Step(Joint& j, int x1, int y1, int x2, int y2);
+  [[gnu::always_inline]] inline void SegmentTo(Joint& j, const PointF& from, const PointF& to);
+  Joint LoadJoint() const { return {lastPixel_, lastDir_, lastAxisAligned_}; }
+  void SaveJoint(const Joint& j) {
+    lastPixel_ = j.pixel;
+    lastDir_ = j.dir;
+    lastAxisAligned_ = j.axisAligned;
+  }
   inline void SteepRun(int x, int xinc, int y, int ys);
   inline void ShallowRun(int x, int xs, int y, int yinc);
   void FindLastPixel(double x1, double y1, double x2, double y2);
