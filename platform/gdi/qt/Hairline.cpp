@@ -54,10 +54,11 @@ struct Hairline::Dasher {
   const int* pattern;
   int size, length, offset, index, on;
   bool On() const { return (index + on) & 1; }
+  // Divides only when the pattern comes round, not a pixel.
   void Next() {
     offset += 64;
-    if (offset >= pattern[index]) index = (index + 1) % size;
-    offset %= length;
+    if (offset >= pattern[index] && ++index == size) index = 0;
+    if (offset >= length) offset %= length;
   }
 };
 
