@@ -172,9 +172,6 @@ void Hairline::FixedLastPixel(int x1, int y1, int x2, int y2) {
   }
 }
 
-// One pixel a step along the major axis from pixel centre to pixel centre, the far end left
-// out. A pixel the previous segment already drew is skipped; one a turn would leave out (a
-// diagonal gap) is added; reversing along the same axis starts half a pixel back.
 void Hairline::Segment(double rx1, double ry1, double rx2, double ry2) {
   if (Clip(rx1, ry1, rx2, ry2)) return;
   FixedSegment(Fixed6(rx1), Fixed6(ry1), Fixed6(rx2), Fixed6(ry2));
@@ -204,6 +201,9 @@ void Hairline::FixedSegment(int x1, int y1, int x2, int y2) {
   SaveJoint(j);
 }
 
+// One pixel a step along the major axis from pixel centre to pixel centre, the far end left
+// out. A pixel the previous segment already drew is skipped; one a turn would leave out (a
+// diagonal gap) is added; reversing along the same axis starts half a pixel back.
 inline void Hairline::Step(Joint& j, int x1, int y1, int x2, int y2) {
   const int dx = std::abs(x2 - x1), dy = std::abs(y2 - y1);
   Pixel last = j.pixel;
