@@ -42,32 +42,43 @@ bool SamePixels(Painter paint, Direct direct, const QList<qreal>& dashes = {}, i
 
 }  // namespace
 
+// Every fourth trial stays near the middle in short steps and is drawn into a band of rows,
+// so that lines wholly inside, clear of the edges or not, are drawn too.
 TEST(Hairline, SamePixelsAsThePainter) {
   std::mt19937 random(7);
-  std::uniform_int_distribution<int> x(-40, kW + 40), y(-40, kH + 40), count(2, 7);
-  for (int trial = 0; trial < 400; ++trial) {
+  std::uniform_int_distribution<int> x(-40, kW + 40), y(-40, kH + 40), count(2, 7), row(0, kH);
+  for (int trial = 0; trial < 600; ++trial) {
     std::vector<QPoint> points;
     const int n = count(random);
+    const bool within = trial % 4 == 3;
     while (int(points.size()) < n) {
       // Short steps as well as long lines, so that joins meet at close range.
-      QPoint p = trial % 2 && !points.empty() ? points.back() + QPoint(x(random) % 4, y(random) % 4)
-                                              : QPoint(x(random), y(random));
+      QPoint p = within && points.empty() ? QPoint(kW / 2, kH / 2)
+                 : trial % 2 && !points.empty()
+                     ? points.back() + QPoint(x(random) % (within ? 8 : 4), y(random) % 4)
+                     : QPoint(x(random), y(random));
       if (points.empty() || p != points.back()) points.push_back(p);
     }
     const bool closed = trial % 3 == 0 && n > 2;
+    const int top = within ? row(random) : 0, bottom = within ? row(random) : kH;
     ASSERT_TRUE(SamePixels(
         [&](QPainter& p) {
           closed ? p.drawPolygon(points.data(), n) : p.drawPolyline(points.data(), n);
         },
-        [&](gdi::Hairline& line) { line.Polyline(points.data(), n, closed); }))
+        [&](gdi::Hairline& line) { line.Polyline(points.data(), n, closed); }, {},
+        std::min(top, bottom), std::max(top, bottom)))
         << "trial " << trial;
   }
 }
 
 TEST(Hairline, CurvedPathsSameAsThePainter) {
   std::mt19937 random(11);
-  std::uniform_int_distribution<int> x(-30, kW + 30), y(-30, kH + 30), kind(0, 3);
-  for (int trial = 0; trial < 300; ++trial) {
+  std::uniform_int_distribution<int> wideX(-30, kW + 30), wideY(-30, kH + 30), kind(0, 3);
+  // Every fourth figure lies clear of the edges.
+  std::uniform_int_distribution<int> clearX(4, kW - 5), clearY(4, kH - 5);
+  for (int trial = 0; trial < 400; ++trial) {
+    auto x = [&](std::mt19937& r) { return trial % 4 == 3 ? clearX(r) : wideX(r); };
+    auto y = [&](std::mt19937& r) { return trial % 4 == 3 ? clearY(r) : wideY(r); };
     QPainterPath path;
     path.moveTo(x(random), y(random));
     for (int i = 0; i < 4; ++i) {

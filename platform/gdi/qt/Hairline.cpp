@@ -54,10 +54,11 @@ struct Hairline::Dasher {
   const int* pattern;
   int size, length, offset, index, on;
   bool On() const { return (index + on) & 1; }
+  // Divides only when the pattern comes round, not a pixel.
   void Next() {
     offset += 64;
-    if (offset >= pattern[index]) index = (index + 1) % size;
-    offset %= length;
+    if (offset >= pattern[index] && ++index == size) index = 0;
+    if (offset >= length) offset %= length;
   }
 };
 
@@ -124,7 +125,10 @@ bool Hairline::Clip(double& x1, double& y1, double& x2, double& y2) {
 void Hairline::FindLastPixel(double rx1, double ry1, double rx2, double ry2) {
   lastPixel_ = {kNoPixel, kNoPixel};
   if (Clip(rx1, ry1, rx2, ry2)) return;
-  int x1 = Fixed6(rx1), y1 = Fixed6(ry1), x2 = Fixed6(rx2), y2 = Fixed6(ry2);
+  FixedLastPixel(Fixed6(rx1), Fixed6(ry1), Fixed6(rx2), Fixed6(ry2));
+}
+
+void Hairline::FixedLastPixel(int x1, int y1, int x2, int y2) {
   const int dx = std::abs(x2 - x1), dy = std::abs(y2 - y1);
   if (dx < dy) {
     const bool swapped = y1 > y2;
@@ -168,20 +172,47 @@ void Hairline::FindLastPixel(double rx1, double ry1, double rx2, double ry2) {
   }
 }
 
+void Hairline::Segment(double rx1, double ry1, double rx2, double ry2) {
+  if (Clip(rx1, ry1, rx2, ry2)) return;
+  FixedSegment(Fixed6(rx1), Fixed6(ry1), Fixed6(rx2), Fixed6(ry2));
+}
+
+void Hairline::SegmentTo(const PointF& from, const PointF& to) {
+  Joint j = LoadJoint();
+  SegmentTo(j, from, to);
+  SaveJoint(j);
+}
+
+inline void Hairline::SegmentTo(Joint& j, const PointF& from, const PointF& to) {
+  if (!inside_) {
+    SaveJoint(j);
+    Segment(from.x, from.y, to.x, to.y);
+    j = LoadJoint();
+    return;
+  }
+  const Pixel end{Fixed6(to.x), Fixed6(to.y)};
+  Step(j, at_.x, at_.y, end.x, end.y);
+  at_ = end;
+}
+
+void Hairline::FixedSegment(int x1, int y1, int x2, int y2) {
+  Joint j = LoadJoint();
+  Step(j, x1, y1, x2, y2);
+  SaveJoint(j);
+}
+
 // One pixel a step along the major axis from pixel centre to pixel centre, the far end left
 // out. A pixel the previous segment already drew is skipped; one a turn would leave out (a
 // diagonal gap) is added; reversing along the same axis starts half a pixel back.
-void Hairline::Segment(double rx1, double ry1, double rx2, double ry2) {
-  if (Clip(rx1, ry1, rx2, ry2)) return;
-  int x1 = Fixed6(rx1), y1 = Fixed6(ry1), x2 = Fixed6(rx2), y2 = Fixed6(ry2);
+inline void Hairline::Step(Joint& j, int x1, int y1, int x2, int y2) {
   const int dx = std::abs(x2 - x1), dy = std::abs(y2 - y1);
-  Pixel last = lastPixel_;
+  Pixel last = j.pixel;
   auto joins = [&](const Pixel& first, int dir, bool axisAligned) {
-    if (lastPixel_.x == kNoPixel) return 0;
-    if (first.x == lastPixel_.x && first.y == lastPixel_.y) return -1;  // drawn already
-    if (lastDir_ != dir &&
-        ((axisAligned && lastAxisAligned_ && lastPixel_.x != first.x && lastPixel_.y != first.y) ||
-         std::abs(lastPixel_.x - first.x) > 1 || std::abs(lastPixel_.y - first.y) > 1))
+    if (j.pixel.x == kNoPixel) return 0;
+    if (first.x == j.pixel.x && first.y == j.pixel.y) return -1;  // drawn already
+    if (j.dir != dir &&
+        ((axisAligned && j.axisAligned && j.pixel.x != first.x && j.pixel.y != first.y) ||
+         std::abs(j.pixel.x - first.x) > 1 || std::abs(j.pixel.y - first.y) > 1))
       return 1;  // a gap to fill
     return 0;
   };
@@ -195,7 +226,7 @@ void Hairline::Segment(double rx1, double ry1, double rx2, double ry2) {
     }
     const int xinc = Step16(x2 - x1, y2 - y1);
     int x = x1 * 1024;
-    const bool reversed = (lastDir_ ^ (kDown | kUp)) == dir;
+    const bool reversed = (j.dir ^ (kDown | kUp)) == dir;
     if (reversed) {
       if (swapped) {
         y2 += 32;
@@ -206,7 +237,7 @@ void Hairline::Segment(double rx1, double ry1, double rx2, double ry2) {
     }
     int y = (y1 + 32) >> 6, ys = (y2 + 32) >> 6;
     // The half-pixel start must not move the first pixel off the previous segment's last.
-    if (reversed && !swapped && lastPixel_.y == y + 1) ++y;
+    if (reversed && !swapped && j.pixel.y == y + 1) ++y;
     if (y != ys) {
       x += (((y << 6) + (xinc > 0 ? 32 : 0) - y1) * xinc) >> 6;
       Pixel first{x >> 16, y};
@@ -228,28 +259,16 @@ void Hairline::Segment(double rx1, double ry1, double rx2, double ry2) {
           --y;
           x -= xinc;
         }
-      } else if (lastPixel_.x != kNoPixel && lastDir_ == dir &&
-                 std::abs(lastPixel_.x - first.x) <= 1 && std::abs(lastPixel_.y - first.y) > 1) {
+      } else if (j.pixel.x != kNoPixel && j.dir == dir && std::abs(j.pixel.x - first.x) <= 1 &&
+                 std::abs(j.pixel.y - first.y) > 1) {
         // Continuing the same way after a jump across: start half a step over.
         x += xinc >> 1;
         last.x = swapped ? x >> 16 : (x + (ys - y - 1) * xinc) >> 16;
       }
-      lastDir_ = dir;
-      lastAxisAligned_ = axisAligned;
+      j.dir = dir;
+      j.axisAligned = axisAligned;
       if (!patternLength_) {
-        if (RunInside(x >> 16, (x + (ys - y - 1) * xinc) >> 16, y, ys - 1)) {
-          uint32_t* row = pixels_ + intptr_t(stride_) * y;
-          do {
-            row[x >> 16] = color_;
-            row += stride_;
-            x += xinc;
-          } while (++y < ys);
-        } else {
-          do {
-            Put(x >> 16, y);
-            x += xinc;
-          } while (++y < ys);
-        }
+        SteepRun(x, xinc, y, ys);
       } else {
         Dasher dash = StartDashes(swapped, ys - y);
         do {
@@ -270,7 +289,7 @@ void Hairline::Segment(double rx1, double ry1, double rx2, double ry2) {
     }
     const int yinc = Step16(y2 - y1, x2 - x1);
     int y = y1 * 1024;
-    const bool reversed = (lastDir_ ^ (kRight | kLeft)) == dir;
+    const bool reversed = (j.dir ^ (kRight | kLeft)) == dir;
     if (reversed) {
       if (swapped) {
         x2 += 32;
@@ -280,7 +299,7 @@ void Hairline::Segment(double rx1, double ry1, double rx2, double ry2) {
       }
     }
     int x = (x1 + 32) >> 6, xs = (x2 + 32) >> 6;
-    if (reversed && !swapped && lastPixel_.x == x + 1) ++x;
+    if (reversed && !swapped && j.pixel.x == x + 1) ++x;
     if (x != xs) {
       y += (((x << 6) + (yinc > 0 ? 32 : 0) - x1) * yinc) >> 6;
       Pixel first{x, y >> 16};
@@ -302,25 +321,15 @@ void Hairline::Segment(double rx1, double ry1, double rx2, double ry2) {
           --x;
           y -= yinc;
         }
-      } else if (lastPixel_.x != kNoPixel && lastDir_ == dir &&
-                 std::abs(lastPixel_.x - first.x) <= 1 && std::abs(lastPixel_.y - first.y) > 1) {
+      } else if (j.pixel.x != kNoPixel && j.dir == dir && std::abs(j.pixel.x - first.x) <= 1 &&
+                 std::abs(j.pixel.y - first.y) > 1) {
         y += yinc >> 1;
         last.y = swapped ? y >> 16 : (y + (xs - x - 1) * yinc) >> 16;
       }
-      lastDir_ = dir;
-      lastAxisAligned_ = axisAligned;
+      j.dir = dir;
+      j.axisAligned = axisAligned;
       if (!patternLength_) {
-        if (RunInside(x, xs - 1, y >> 16, (y + (xs - x - 1) * yinc) >> 16)) {
-          do {
-            pixels_[x + intptr_t(stride_) * (y >> 16)] = color_;
-            y += yinc;
-          } while (++x < xs);
-        } else {
-          do {
-            Put(x, y >> 16);
-            y += yinc;
-          } while (++x < xs);
-        }
+        ShallowRun(x, xs, y, yinc);
       } else {
         Dasher dash = StartDashes(swapped, xs - x);
         do {
@@ -331,7 +340,55 @@ void Hairline::Segment(double rx1, double ry1, double rx2, double ry2) {
       }
     }
   }
-  lastPixel_ = last;
+  j.pixel = last;
+}
+
+// The solid pixels of a run one row a step, the column in 16.16 fixed point. The members are
+// read into locals first: a store through the pixels could alias them.
+// A run the joint has cut to nothing still draws its first pixel, as the painter does.
+inline void Hairline::SteepRun(int x, int xinc, int y, int ys) {
+  const int x2 = x + (ys - y - 1) * xinc;
+  if (!runsInside_ && !RunInside(x >> 16, x2 >> 16, y, ys - 1)) {
+    if (std::max(y, ys - 1) < top_ || y >= bottom_) return;  // wholly in another band
+    do {
+      Put(x >> 16, y);
+      x += xinc;
+    } while (++y < ys);
+    return;
+  }
+  const intptr_t stride = stride_;
+  const uint32_t color = color_;
+  uint32_t* row = pixels_ + stride * y;
+  uint32_t* const end = row + stride * std::max(ys - y, 1);
+  if (!xinc) {
+    for (row += x >> 16; row < end; row += stride) *row = color;
+    return;
+  }
+  // Wide steps need no sign extension a pixel.
+  for (intptr_t at = x; row < end; row += stride, at += xinc) row[at >> 16] = color;
+}
+
+// The same one column a step, the row in 16.16 fixed point.
+inline void Hairline::ShallowRun(int x, int xs, int y, int yinc) {
+  const int y2 = y + (xs - x - 1) * yinc;
+  if (!runsInside_ && !RunInside(x, xs - 1, y >> 16, y2 >> 16)) {
+    if (std::max(y, y2) >> 16 < top_ || std::min(y, y2) >> 16 >= bottom_) return;
+    do {
+      Put(x, y >> 16);
+      y += yinc;
+    } while (++x < xs);
+    return;
+  }
+  const intptr_t stride = stride_;
+  const uint32_t color = color_;
+  const int n = std::max(xs - x, 1);
+  if (!yinc) {
+    std::fill_n(pixels_ + stride * (y >> 16) + x, n, color);
+    return;
+  }
+  uint32_t* column = pixels_ + x;
+  uint32_t* const end = column + n;
+  for (intptr_t at = y; column < end; ++column, at += yinc) column[stride * (at >> 16)] = color;
 }
 
 void Hairline::Polyline(const QPoint* points, int n, bool closed) {
@@ -342,10 +399,30 @@ void Hairline::Polyline(const QPoint* points, int n, bool closed) {
   patternOffset_ = 0;
   const QPoint& a = points[0];
   const QPoint& z = points[n - 1];
-  if (closed || (a.x() == z.x() && a.y() == z.y())) FindLastPixel(z.x(), z.y(), a.x(), a.y());
+  const bool joined = closed || (a.x() == z.x() && a.y() == z.y());
+  // Whole pixels within the cut lines need no cutting and convert to fixed point exactly.
+  int x1 = a.x(), x2 = x1, y1 = a.y(), y2 = y1;
+  for (int i = 1; i < n; ++i) {
+    x1 = std::min(x1, points[i].x());
+    x2 = std::max(x2, points[i].x());
+    y1 = std::min(y1, points[i].y());
+    y2 = std::max(y2, points[i].y());
+  }
+  const bool inside = x1 >= -1 && x2 <= width_ + 1 && y1 >= -1 && y2 <= int(ymax_);
+  runsInside_ = Clear(x1, y1) && Clear(x2, y2);
+  if (!inside) {
+    if (joined) FindLastPixel(z.x(), z.y(), a.x(), a.y());
+    for (int i = 1; i < n; ++i)
+      Segment(points[i - 1].x(), points[i - 1].y(), points[i].x(), points[i].y());
+    if (closed) Segment(z.x(), z.y(), a.x(), a.y());
+    return;
+  }
+  if (joined) FixedLastPixel(z.x() * 64, z.y() * 64, a.x() * 64, a.y() * 64);
+  Joint j = LoadJoint();
   for (int i = 1; i < n; ++i)
-    Segment(points[i - 1].x(), points[i - 1].y(), points[i].x(), points[i].y());
-  if (closed) Segment(z.x(), z.y(), a.x(), a.y());
+    Step(j, points[i - 1].x() * 64, points[i - 1].y() * 64, points[i].x() * 64, points[i].y() * 64);
+  if (closed) Step(j, z.x() * 64, z.y() * 64, a.x() * 64, a.y() * 64);
+  SaveJoint(j);
 }
 
 void Hairline::Path(const QPainterPath& path) {
@@ -370,11 +447,26 @@ void Hairline::Figures(int n, const At& at) {
       const auto z = at(end - 1);
       lastPixel_ = {kNoPixel, kNoPixel};
       patternOffset_ = 0;
+      // Curves stay within their control points, and so do their halves.
+      inside_ = runsInside_ = true;
+      for (int i = start; i < end; ++i) {
+        const auto e = at(i);
+        if (Clear(e.x, e.y)) continue;
+        runsInside_ = false;
+        if (!Inside(e.x, e.y)) {
+          inside_ = false;
+          break;
+        }
+      }
       if (a.x == z.x && a.y == z.y) {
         const auto y = at(end - 2);
-        FindLastPixel(y.x, y.y, z.x, z.y);
+        if (inside_)
+          FixedLastPixel(Fixed6(y.x), Fixed6(y.y), Fixed6(z.x), Fixed6(z.y));
+        else
+          FindLastPixel(y.x, y.y, z.x, z.y);
       }
       PointF p{a.x, a.y};
+      if (inside_) at_ = {Fixed6(a.x), Fixed6(a.y)};
       for (int i = start + 1; i < end;) {
         const auto e = at(i);
         if (int(e.type) == kCurve && i + 2 < end) {
@@ -384,7 +476,7 @@ void Hairline::Figures(int n, const At& at) {
           p = {d.x, d.y};
           i += 3;
         } else {
-          Segment(p.x, p.y, e.x, e.y);
+          SegmentTo(p, {e.x, e.y});
           p = {e.x, e.y};
           ++i;
         }
@@ -444,18 +536,6 @@ void HairlinePath::CloseFigure() {
   elements_.push_back({first.x, first.y, QPainterPath::LineToElement});
 }
 
-// Halved at most six times, until both control points lie within a quarter of the chord's
-// Manhattan length (measured as a cross product) of the chord.
-void Hairline::Cubic(const PointF& p1, const PointF& p2, const PointF& p3, const PointF& p4) {
-  constexpr int kLevels = 6;
-  PointF points[3 * kLevels + 4];
-  points[3] = p1;
-  points[2] = p2;
-  points[1] = p3;
-  points[0] = p4;
-  Subdivide(points, kLevels);
-}
-
 namespace {
 
 // De Casteljau halving in place: the curve points[0..3] (stored end first) becomes
@@ -480,19 +560,36 @@ void Halve(P* points) {
 
 }  // namespace
 
-void Hairline::Subdivide(PointF* points, int level) {
-  if (level) {
-    const double dx = points[3].x - points[0].x, dy = points[3].y - points[0].y;
-    const double len = .25 * (std::abs(dx) + std::abs(dy));
-    if (std::abs(dx * (points[0].y - points[2].y) - dy * (points[0].x - points[2].x)) >= len ||
-        std::abs(dx * (points[0].y - points[1].y) - dy * (points[0].x - points[1].x)) >= len) {
-      Halve(points);
-      Subdivide(points + 3, level - 1);
-      Subdivide(points, level - 1);
-      return;
+// Halved at most six times, until both control points lie within a quarter of the chord's
+// Manhattan length (measured as a cross product) of the chord; the first half goes first.
+void Hairline::Cubic(const PointF& p1, const PointF& p2, const PointF& p3, const PointF& p4) {
+  constexpr int kLevels = 6;
+  // A stack of curves three points apart, each stored end first: the top one is drawn or
+  // halved next, the one below it is the second half still to come.
+  PointF points[3 * kLevels + 4];
+  int levels[kLevels + 1];
+  points[3] = p1;
+  points[2] = p2;
+  points[1] = p3;
+  points[0] = p4;
+  levels[0] = kLevels;
+  Joint j = LoadJoint();
+  for (int depth = 0;;) {
+    PointF* c = points + 3 * depth;
+    if (const int level = levels[depth]) {
+      const double dx = c[3].x - c[0].x, dy = c[3].y - c[0].y;
+      const double len = .25 * (std::abs(dx) + std::abs(dy));
+      if (std::abs(dx * (c[0].y - c[2].y) - dy * (c[0].x - c[2].x)) >= len ||
+          std::abs(dx * (c[0].y - c[1].y) - dy * (c[0].x - c[1].x)) >= len) {
+        Halve(c);
+        levels[depth] = levels[depth + 1] = level - 1;
+        ++depth;
+        continue;
+      }
     }
+    SegmentTo(j, c[3], c[0]);
+    if (!depth--) return SaveJoint(j);
   }
-  Segment(points[3].x, points[3].y, points[0].x, points[0].y);
 }
 
 }  // namespace gdi

@@ -58,10 +58,44 @@ class Hairline {
   template <typename At>
   void Figures(int n, const At& at);
   void Cubic(const PointF& p1, const PointF& p2, const PointF& p3, const PointF& p4);
-  void Subdivide(PointF* points, int level);
   bool Clip(double& x1, double& y1, double& x2, double& y2);
+  // Within the cut lines a point needs no cutting.
+  bool Inside(double x, double y) const {
+    return x >= xmin_ && x <= xmax_ && y >= ymin_ && y <= ymax_;
+  }
+  // So far inside the rows and columns written that no pixel of a segment from here to
+  // another such point can fall outside (the joints reach a few pixels past the ends).
+  template <typename T>
+  bool Clear(T x, T y) const {
+    constexpr int kMargin = 4;
+    return x >= kMargin && x <= width_ - 1 - kMargin && y >= top_ + kMargin &&
+           y <= bottom_ - 1 - kMargin;
+  }
   void Segment(double x1, double y1, double x2, double y2);
+  // The next segment of a figure: unclipped in 26.6 fixed point from the last end (kept
+  // converted) when the whole figure lies inside, otherwise cut as it comes.
+  void SegmentTo(const PointF& from, const PointF& to);
+  // Both ends in 26.6 fixed point, already cut.
+  void FixedSegment(int x1, int y1, int x2, int y2);
+  // What a segment leaves for the next to join: its last pixel and its direction. A run of
+  // segments keeps it in a local, where the pixel stores cannot touch it.
+  struct Joint {
+    Pixel pixel;
+    int dir;
+    bool axisAligned;
+  };
+  [[gnu::always_inline]] inline void Step(Joint& j, int x1, int y1, int x2, int y2);
+  [[gnu::always_inline]] inline void SegmentTo(Joint& j, const PointF& from, const PointF& to);
+  Joint LoadJoint() const { return {lastPixel_, lastDir_, lastAxisAligned_}; }
+  void SaveJoint(const Joint& j) {
+    lastPixel_ = j.pixel;
+    lastDir_ = j.dir;
+    lastAxisAligned_ = j.axisAligned;
+  }
+  inline void SteepRun(int x, int xinc, int y, int ys);
+  inline void ShallowRun(int x, int xs, int y, int yinc);
   void FindLastPixel(double x1, double y1, double x2, double y2);
+  void FixedLastPixel(int x1, int y1, int x2, int y2);
   Dasher StartDashes(bool backwards, int pixels);
   // Whether every pixel between the two ends of a straight run (either way round) may be
   // written, so that the run needs no test a pixel.
@@ -79,6 +113,9 @@ class Hairline {
   int32_t top_ = 0, bottom_;
   uint32_t color_;
   double xmin_, xmax_, ymin_, ymax_;
+  bool inside_ = false;      // the figure being drawn lies wholly inside the cut lines
+  bool runsInside_ = false;  // and all its points are clear of the edges written
+  Pixel at_{0, 0};           // its last end in 26.6 fixed point, while inside
   Pixel lastPixel_{0, 0};
   int lastDir_ = kNone;
   bool lastAxisAligned_ = false;
