@@ -34,12 +34,6 @@ void DeferredDevice::Calls::Clear() {
   bandable = true;
 }
 
-bool DeferredDevice::Empty() const {
-  for (size_t i = 0; i < sealed_; ++i)
-    if (!pieces_[i]->ops.empty()) return false;
-  return now_.ops.empty();
-}
-
 void DeferredDevice::SealLocked() {
   if (now_.ops.empty()) return;
   if (sealed_ == pieces_.size()) pieces_.push_back(std::make_unique<Calls>());

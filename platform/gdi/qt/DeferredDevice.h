@@ -36,7 +36,6 @@ class DeferredDevice final : public Device {
   // False when a kept call is a block transfer, which reads or rewrites pixels across bands;
   // play back on one device then.
   bool Bandable() const { return bandable_; }
-  bool Empty() const;
 
   // Hands the calls kept since the last piece over as a finished piece, when no path bracket
   // is open or waiting to be used (else they go with the next piece). Between shapes.

@@ -408,7 +408,7 @@ void Hairline::Polyline(const QPoint* points, int n, bool closed) {
     y1 = std::min(y1, points[i].y());
     y2 = std::max(y2, points[i].y());
   }
-  const bool inside = x1 >= -1 && x2 <= width_ + 1 && y1 >= -1 && y2 <= int(ymax_);
+  const bool inside = Inside(x1, y1) && Inside(x2, y2);
   runsInside_ = Clear(x1, y1) && Clear(x2, y2);
   if (!inside) {
     if (joined) FindLastPixel(z.x(), z.y(), a.x(), a.y());

@@ -20,7 +20,8 @@ class Spans {
     bool smooth = false;  // a point inside a flattened curve
   };
 
-  // The path: figures of straight pieces, curves flattened as they come.
+  // The path: figures of straight pieces, curves flattened as they come. It stays until Clear,
+  // so one path may be filled and then stroked.
   void Clear();
   void MoveTo(double x, double y);
   void LineTo(double x, double y);
