@@ -161,6 +161,9 @@ class QImageDevice : public Device {
   bool HairlineObject(QRgb* color) const;
   void StrokeShape(const QPainterPath& path);
   void FillShape(const QPainterPath& path, const QBrush& brush);
+  // An upright run painted over the pixels, from the rasterizer's hinted glyph bitmaps.
+  bool DrawGlyphBits(const GlyphRun& run, const QTransform& world, const uint32_t* glyphs,
+                     int count);
   void FillShape(const QPainterPath& path);
   // Integer polygons and polylines straight from device points, without a QPainterPath.
   int LoadPoints(const DevPoint* points, int32_t n, bool closed);
