@@ -112,6 +112,9 @@ int32_t PdfWriter::BeginDocument(const PageInfo* page, int32_t /*embedFonts*/,
   out_.IntSp(page->urx);
   out_.IntSp(page->ury);
   out_.Line("]");
+  // The screen shows a landscape page turned a quarter clockwise (and the EPS is turned so):
+  // viewers turn the page the same way, rather than show the drawing on its side.
+  if (page->landscape) out_.Line("/Rotate 90");
   Lines(out_, {"/Resources <<", "/ProcSet 5 0 R", "/XObject 8 0 R", "/Font 9 0 R", ">>",
                "/Contents 6 0 R", ">>", "endobj"});
   RecordObject();

@@ -1,4 +1,5 @@
-// Poppler's picture of our PDF and Ghostscript's picture of our EPS of the same drawing agree.
+// Poppler's picture of our PDF and Ghostscript's picture of our EPS of the same drawing agree,
+// on a portrait page and on a landscape one (which both show turned, as the screen does).
 //
 // Tolerance: both are rendered at 72 dpi without antialiasing and reduced 4x by box averaging,
 // so that a one-pixel difference in where two rasterisers put an edge mostly averages out; at
@@ -27,29 +28,34 @@ TEST(PdfEpsAgreementInterop, PopplerAndGhostscriptDrawTheSamePicture) {
   if (!HaveTool("pdftoppm") || !HaveTool("gs")) GTEST_SKIP() << "pdftoppm or gs missing";
   // The machine's own faces: both writers then give the viewers real widths and metrics.
   testfonts::ScopedSystemFonts systemFonts;
-  Drawing drawing;
-  drawing.path = "/tmp/agreement.qlx";
-  roundtrip::BuildRoundTripDrawing(&drawing);
-  std::string dir = TestWorkDir("pdf_eps_agreement");
-  ASSERT_TRUE(ExportTo(drawing, kExportEps, dir + "/d.eps"));
-  ASSERT_TRUE(ExportTo(drawing, kExportPdf, dir + "/d.pdf"));
+  for (int32_t landscape : {0, 1}) {
+    SCOPED_TRACE(landscape ? "landscape" : "portrait");
+    Drawing drawing;
+    drawing.path = "/tmp/agreement.qlx";
+    roundtrip::BuildRoundTripDrawing(&drawing);
+    drawing.landscape = landscape;
+    std::string dir = TestWorkDir("pdf_eps_agreement") + "/" + std::to_string(landscape);
+    ASSERT_EQ(RunCommand("mkdir -p " + dir), 0);
+    ASSERT_TRUE(ExportTo(drawing, kExportEps, dir + "/d.eps"));
+    ASSERT_TRUE(ExportTo(drawing, kExportPdf, dir + "/d.pdf"));
 
-  ExpectGhostscriptClean(
-      "-q -sDEVICE=ppmraw -r72 -dEPSCrop -dGraphicsAlphaBits=1 "
-      "-dTextAlphaBits=1 -sOutputFile=" +
-          dir + "/eps.ppm " + dir + "/d.eps",
-      dir + "/gs.log", false);
-  ASSERT_EQ(RunCommand("pdftoppm -r 72 -aa no -aaVector no -singlefile " + dir + "/d.pdf " + dir +
-                       "/pdf >" + dir + "/pdftoppm.log 2>&1"),
-            0);
-  Pnm eps = ReadPnm(dir + "/eps.ppm"), pdf = ReadPnm(dir + "/pdf.ppm");
-  ASSERT_GT(eps.width, 0);
-  ASSERT_EQ(V(eps.width, eps.height), V(pdf.width, pdf.height));
+    ExpectGhostscriptClean(
+        "-q -sDEVICE=ppmraw -r72 -dEPSCrop -dGraphicsAlphaBits=1 "
+        "-dTextAlphaBits=1 -sOutputFile=" +
+            dir + "/eps.ppm " + dir + "/d.eps",
+        dir + "/gs.log", false);
+    ASSERT_EQ(RunCommand("pdftoppm -r 72 -aa no -aaVector no -singlefile " + dir + "/d.pdf " + dir +
+                         "/pdf >" + dir + "/pdftoppm.log 2>&1"),
+              0);
+    Pnm eps = ReadPnm(dir + "/eps.ppm"), pdf = ReadPnm(dir + "/pdf.ppm");
+    ASSERT_GT(eps.width, 0);
+    ASSERT_EQ(V(eps.width, eps.height), V(pdf.width, pdf.height));
 
-  size_t inked = 0, pixels = 0;
-  const size_t differing =
-      pixels::CountReducedDiffering(pdf, eps, kReduce, kChannelTolerance, &inked, &pixels);
-  EXPECT_GT(inked, pixels / 50) << "the EPS picture is nearly empty";
-  EXPECT_LE(double(differing) / double(pixels), kMostDifferingShare)
-      << differing << " of " << pixels << " reduced pixels differ";
+    size_t inked = 0, pixels = 0;
+    const size_t differing =
+        pixels::CountReducedDiffering(pdf, eps, kReduce, kChannelTolerance, &inked, &pixels);
+    EXPECT_GT(inked, pixels / 50) << "the EPS picture is nearly empty";
+    EXPECT_LE(double(differing) / double(pixels), kMostDifferingShare)
+        << differing << " of " << pixels << " reduced pixels differ";
+  }
 }

@@ -25,6 +25,7 @@ struct Case {
   int size;
   double scale;
   bool hinted;
+  double turn = 0;  // the sine of a turn too small to see
 };
 
 // FreeType's picture of the run with the pen at the device's positions: the glyph origin at
@@ -80,6 +81,8 @@ std::vector<bool> DeviceInk(const std::string& path, int faceIndex, const Case& 
   run.faceIndex = faceIndex;
   run.size = float(c.size);
   run.a = c.scale;
+  run.b = c.turn * c.scale;
+  run.c = -c.turn * c.scale;
   run.d = -c.scale;  // glyph space's y down is the device's
   run.x = kOriginX;
   run.y = kBaseline;
@@ -123,12 +126,14 @@ TEST(QImageText, CollectionMembersDrawTheirOwnGlyphs) {
 }
 
 // Small upright text keeps the stems and bars the hints keep: the run is FreeType's hinted
-// picture exactly, at the size the zoom gives, with origins placed as the outline's.
+// picture exactly, at the size the zoom gives, with origins placed as the outline's. Text
+// turned a quarter and back (a landscape page's) counts as upright.
 TEST(QImageText, SmallUprightTextTakesTheHintedGlyphs) {
   const std::string ttf = "/usr/share/fonts/truetype/liberation/LiberationSans-Regular.ttf";
   if (ReadFileBytes(ttf).empty()) GTEST_SKIP() << "needs fonts-liberation";
   EnsureGuiApplication();
-  for (const Case& c : {Case{12, 0.7, true}, Case{10, 0.55, true}, Case{9, 1.25, true}}) {
+  for (const Case& c : {Case{12, 0.7, true}, Case{10, 0.55, true}, Case{9, 1.25, true},
+                        Case{10, 0.55, true, -4.37e-8}}) {
     std::vector<bool> expected;
     std::vector<int32_t> advances;
     ASSERT_TRUE(FreeTypeInk(ttf, 0, c, &expected, &advances));

@@ -85,6 +85,9 @@ struct GlyphBits {
 // Device sizes outside these take the outlines: below, there is nothing to hint; above, the
 // bitmaps would be large, and the outline is exact enough.
 constexpr double kMinBitmapPixels = 2, kMaxBitmapPixels = 160;
+// How far from upright, as a share of the scale, a run may be and still take the bitmaps: a
+// thousandth of a pixel over a run a thousand pixels long.
+constexpr double kUprightSlack = 1e-6;
 // Bitmaps kept, over all faces and sizes; the cache starts over beyond it.
 constexpr size_t kMaxCachedBitmaps = 8192;
 
@@ -203,9 +206,11 @@ bool QImageDevice::DrawGlyphRun(const GlyphRun& run) {
 // Called with the cache locked. False, having drawn nothing, when the run takes the outlines.
 bool QImageDevice::DrawGlyphBits(const GlyphRun& run, const QTransform& world,
                                  const uint32_t* glyphs, int count) {
-  const double scale = world.m11();
-  if (!CopyRop() || world.m12() != 0 || world.m21() != 0 || !(scale > 0) ||
-      std::abs(world.m22() - scale) > 1e-9 * scale)
+  // Upright within what single-precision matrices leave of a quarter turn and back (the
+  // shapes' own, and a landscape view's).
+  const double scale = world.m11(), slack = kUprightSlack * scale;
+  if (!CopyRop() || !(scale > 0) || std::abs(world.m12()) > slack ||
+      std::abs(world.m21()) > slack || std::abs(world.m22() - scale) > slack)
     return false;
   const double pixels = double(run.size) * scale;
   if (!(pixels >= kMinBitmapPixels && pixels <= kMaxBitmapPixels)) return false;
