@@ -126,17 +126,24 @@ TEST(QImageText, CollectionMembersDrawTheirOwnGlyphs) {
 }
 
 // Small upright text keeps the stems and bars the hints keep: the run is FreeType's hinted
-// picture exactly, at the size the zoom gives, with origins placed as the outline's. Text
-// turned a quarter and back (a landscape page's) counts as upright.
+// picture exactly, at the size the zoom gives, with origins placed as the outline's, from a
+// TrueType face and from a Type 1 one. Text turned a quarter and back (a landscape page's)
+// counts as upright.
 TEST(QImageText, SmallUprightTextTakesTheHintedGlyphs) {
-  const std::string ttf = "/usr/share/fonts/truetype/liberation/LiberationSans-Regular.ttf";
-  if (ReadFileBytes(ttf).empty()) GTEST_SKIP() << "needs fonts-liberation";
   EnsureGuiApplication();
-  for (const Case& c : {Case{12, 0.7, true}, Case{10, 0.55, true}, Case{9, 1.25, true},
-                        Case{10, 0.55, true, -4.37e-8}}) {
-    std::vector<bool> expected;
-    std::vector<int32_t> advances;
-    ASSERT_TRUE(FreeTypeInk(ttf, 0, c, &expected, &advances));
-    EXPECT_EQ(Mismatch(DeviceInk(ttf, 0, c, advances), expected), 0) << c.size << " at " << c.scale;
+  int faces = 0;
+  for (const char* font : {"/usr/share/fonts/truetype/liberation/LiberationSans-Regular.ttf",
+                           "/usr/share/fonts/type1/urw-base35/NimbusSans-Regular.t1"}) {
+    if (ReadFileBytes(font).empty()) continue;
+    ++faces;
+    for (const Case& c : {Case{12, 0.7, true}, Case{10, 0.55, true}, Case{9, 1.25, true},
+                          Case{10, 0.55, true, -4.37e-8}}) {
+      std::vector<bool> expected;
+      std::vector<int32_t> advances;
+      ASSERT_TRUE(FreeTypeInk(font, 0, c, &expected, &advances)) << font;
+      EXPECT_EQ(Mismatch(DeviceInk(font, 0, c, advances), expected), 0)
+          << font << ": " << c.size << " at " << c.scale;
+    }
   }
+  if (faces == 0) GTEST_SKIP() << "needs fonts-liberation or fonts-urw-base35";
 }
