@@ -39,15 +39,8 @@ TEST(PdfEpsAgreementInterop, PopplerAndGhostscriptDrawTheSamePicture) {
     ASSERT_TRUE(ExportTo(drawing, kExportEps, dir + "/d.eps"));
     ASSERT_TRUE(ExportTo(drawing, kExportPdf, dir + "/d.pdf"));
 
-    ExpectGhostscriptClean(
-        "-q -sDEVICE=ppmraw -r72 -dEPSCrop -dGraphicsAlphaBits=1 "
-        "-dTextAlphaBits=1 -sOutputFile=" +
-            dir + "/eps.ppm " + dir + "/d.eps",
-        dir + "/gs.log", false);
-    ASSERT_EQ(RunCommand("pdftoppm -r 72 -aa no -aaVector no -singlefile " + dir + "/d.pdf " + dir +
-                         "/pdf >" + dir + "/pdftoppm.log 2>&1"),
-              0);
-    Pnm eps = ReadPnm(dir + "/eps.ppm"), pdf = ReadPnm(dir + "/pdf.ppm");
+    RenderEpsAndPdf(dir + "/d.eps", dir + "/d.pdf", dir + "/d", "-dTextAlphaBits=1");
+    Pnm eps = ReadPnm(dir + "/d-eps.ppm"), pdf = ReadPnm(dir + "/d-pdf.ppm");
     ASSERT_GT(eps.width, 0);
     ASSERT_EQ(V(eps.width, eps.height), V(pdf.width, pdf.height));
 

@@ -57,14 +57,7 @@ TEST(ArrowheadInterop, EveryKindLooksTheSameInEveryDriver) {
     const std::pair<int32_t, const char*> files[] = {
         {kExportBmp, ".bmp"}, {kExportEps, ".eps"}, {kExportPdf, ".pdf"}, {kExportWmf, ".wmf"}};
     for (auto [format, ext] : files) ASSERT_TRUE(ExportTo(drawing, format, base + ext));
-    ExpectGhostscriptClean(
-        "-q -sDEVICE=ppmraw -r72 -dEPSCrop -dGraphicsAlphaBits=1 "
-        "-dUseFastColor -sOutputFile=" +
-            base + "-eps.ppm " + base + ".eps",
-        base + "-gs.log", false);
-    ASSERT_EQ(RunCommand("pdftoppm -r 72 -aa no -aaVector no -singlefile " + base + ".pdf " + base +
-                         "-pdf >/dev/null 2>&1"),
-              0);
+    RenderEpsAndPdf(base + ".eps", base + ".pdf", base, "-dUseFastColor");
     ASSERT_EQ(RunCommand("convert " + base + ".wmf -depth 8 -background white -flatten " + base +
                          "-wmf.ppm >/dev/null 2>&1"),
               0);

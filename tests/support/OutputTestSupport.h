@@ -158,6 +158,20 @@ inline void ExpectGhostscriptClean(const std::string& args, const std::string& l
   EXPECT_EQ(out.find("Can't find"), std::string::npos) << args;
 }
 
+// Ghostscript's aliased picture of `eps` (cropped to its box) and Poppler's of `pdf`, both at
+// 72 dpi, as `out`-eps.ppm and `out`-pdf.ppm; `gsOptions` are added to Ghostscript's. Expects
+// both to run clean.
+inline void RenderEpsAndPdf(const std::string& eps, const std::string& pdf, const std::string& out,
+                            const std::string& gsOptions) {
+  ExpectGhostscriptClean("-q -sDEVICE=ppmraw -r72 -dEPSCrop -dGraphicsAlphaBits=1 " + gsOptions +
+                             " -sOutputFile=" + out + "-eps.ppm " + eps,
+                         out + "-gs.log", false);
+  EXPECT_EQ(RunCommand("pdftoppm -r 72 -aa no -aaVector no -singlefile " + pdf + " " + out +
+                       "-pdf >" + out + "-pdftoppm.log 2>&1"),
+            0)
+      << ReadFileBytes(out + "-pdftoppm.log");
+}
+
 // A binary PGM (P5) or PPM (P6) with maximum value 255; width 0 when the file is not one.
 struct Pnm {
   int width = 0, height = 0, channels = 0;
