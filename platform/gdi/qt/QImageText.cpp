@@ -13,6 +13,7 @@
 #include <QPainterPath>
 #include <QRawFont>
 #include <QTransform>
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <map>
@@ -215,6 +216,7 @@ bool QImageDevice::DrawGlyphBits(const GlyphRun& run, const QTransform& world,
   const double pixels = double(run.size) * scale;
   if (!(pixels >= kMinBitmapPixels && pixels <= kMaxBitmapPixels)) return false;
   const int32_t em = int32_t(std::lround(pixels * 64));
+  count = std::min(count, int(run.length));  // one advance a glyph
   Rasterizer& rasterizer = Rasterizer::The();
   std::vector<const GlyphBits*> bits(static_cast<size_t>(count));
   rasterizer.MakeRoom(bits.size());
