@@ -134,6 +134,12 @@ class Rasterizer {
     auto key = std::make_pair(std::string(path), faceIndex);
     auto it = faces_.find(key);
     if (it != faces_.end()) return it->second;
+    // Each open face holds its file open; the bitmaps are copies and outlive their faces.
+    if (faces_.size() >= kMaxCachedFaces) {
+      for (auto& open : faces_)
+        if (open.second) FT_Done_Face(open.second);
+      faces_.clear();
+    }
     FT_Face face = nullptr;
     if (FT_New_Face(library_, path, faceIndex, &face) != 0) face = nullptr;
     faces_.emplace(std::move(key), face);  // a failure too, so that it is not tried again
