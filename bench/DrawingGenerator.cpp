@@ -26,7 +26,7 @@ namespace {
 constexpr float kPageWidth = 612;
 constexpr float kPageHeight = 792;
 
-PaintStyle RandomStyle(BenchRandom& r) {
+PaintStyle RandomStyle(BenchRandom& r, const GeneratorVariant& v) {
   static const float kWidths[] = {0, 0.5f, 1, 1, 2, 4, 8};
   PaintStyle s;
   s.lineWidth = kWidths[r.Below(7)];
@@ -37,6 +37,15 @@ PaintStyle RandomStyle(BenchRandom& r) {
   s.pattern = r.Below(3) == 0 ? r.Below(9) : -1;
   s.dash = r.Below(5) == 0 ? r.Below(4) : -1;
   if (!s.strokeOn && !s.fillOn) s.strokeOn = 1;
+  if (v.strokeWidth >= 0) s.lineWidth = v.strokeWidth;
+  if (v.solid) s.dash = -1;
+  if (v.fill == GeneratorVariant::Fill::kNone) {
+    s.fillOn = 0;
+    s.strokeOn = 1;
+  } else if (v.fill == GeneratorVariant::Fill::kOnly) {
+    s.fillOn = 1;
+    s.strokeOn = 0;
+  }
   return s;
 }
 
@@ -118,34 +127,36 @@ Shape* SimpleShape(BenchRandom& r, int kind, float size) {
 }
 
 // Kinds 0..6 as in SimpleShape; an image is placed on its unit square by the matrix.
-Shape* PlacedSimple(BenchRandom& r, int kind, float x, float y, float size) {
+Shape* PlacedSimple(BenchRandom& r, const GeneratorVariant& v, int kind, float x, float y,
+                    float size) {
   Shape* s = SimpleShape(r, kind, size);
   if (kind == 6) {
     float w = r.Range(4, size), h = r.Range(4, size);
     s->SetMatrix(w, 0, 0, h, x - w / 2, y - h / 2);
     return s;
   }
-  s->SetPaintStyle(RandomStyle(r));
+  s->SetPaintStyle(RandomStyle(r, v));
   Place(r, s, x, y);
   return s;
 }
 
-Shape* MakeContainer(BenchRandom& r, bool compound, float x, float y, int depth) {
+Shape* MakeContainer(BenchRandom& r, const GeneratorVariant& v, bool compound, float x, float y,
+                     int depth) {
   ContainerShape* box = compound ? static_cast<ContainerShape*>(new CompoundShape)
                                  : static_cast<ContainerShape*>(new GroupShape);
   ShapeList* children = box->children();
   if (!children) return box;
   int n = 2 + r.Below(3);
-  PaintStyle shared = RandomStyle(r);
+  PaintStyle shared = RandomStyle(r, v);
   for (int i = 0; i < n; ++i) {
     float cx = x + r.Range(-30, 30), cy = y + r.Range(-30, 30);
     Shape* child;
     if (!compound && depth == 0 && r.Below(6) == 0) {
-      child = MakeContainer(r, false, cx, cy, depth + 1);
+      child = MakeContainer(r, v, false, cx, cy, depth + 1);
     } else {
       // A compound path is made of outlines; a group holds anything.
       int kind = compound ? 4 + r.Below(2) : r.Below(7);
-      child = PlacedSimple(r, kind, cx, cy, 40);
+      child = PlacedSimple(r, v, kind, cx, cy, 40);
       if (compound) child->SetPaintStyle(shared);
     }
     if (!children->Append(child)) {
@@ -158,20 +169,21 @@ Shape* MakeContainer(BenchRandom& r, bool compound, float x, float y, int depth)
 
 }  // namespace
 
-bool GenerateDrawing(Drawing* drawing, int32_t count, uint64_t seed) {
+bool GenerateDrawing(Drawing* drawing, int32_t count, uint64_t seed,
+                     const GeneratorVariant& variant) {
   BenchRandom r(seed);
   for (int32_t i = 0; i < count; ++i) {
     float x = r.Range(0, kPageWidth), y = r.Range(0, kPageHeight);
     int pick = r.Below(100);
     Shape* s;
     if (pick < 84) {
-      s = PlacedSimple(r, pick / 14, x, y, 60);  // 14% each of the six outline kinds
+      s = PlacedSimple(r, variant, pick / 14, x, y, 60);  // 14% each of the six outline kinds
     } else if (pick < 90) {
-      s = PlacedSimple(r, 6, x, y, 60);  // images
+      s = PlacedSimple(r, variant, 6, x, y, 60);  // images
     } else if (pick < 97) {
-      s = MakeContainer(r, false, x, y, 0);
+      s = MakeContainer(r, variant, false, x, y, 0);
     } else {
-      s = MakeContainer(r, true, x, y, 0);
+      s = MakeContainer(r, variant, true, x, y, 0);
     }
     if (!drawing->AddShape(s)) {
       delete s;

@@ -1,8 +1,11 @@
 // One view redraw of a generated drawing, timed in CPU time (which the machine's load does
 // not inflate as it does wall time), with the window images written as PPM files so that two
 // builds can be compared pixel for pixel. Also the small workload to profile under callgrind.
-// Usage: ViewPixelsBench [shapes (default 10000) [redraws (default 5) [output directory
-//        [preview | outline (default both)]]]]
+// Usage: ViewPixelsBench [shapes (default 10000) [redraws (default 5) [output directory or -
+//        [preview | outline | both (default) [variant]]]]]
+// The variant, a comma-separated list, repaints the generated drawing to see what its parts
+// cost: "nofill" (outlines only), "fillonly" (fills only), "solid" (no dashes), "width=W" (every
+// outline W points wide).
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -20,6 +23,31 @@ double CpuMillis(clockid_t clock = CLOCK_THREAD_CPUTIME_ID) {
   timespec t{};
   clock_gettime(clock, &t);
   return double(t.tv_sec) * 1e3 + double(t.tv_nsec) / 1e6;
+}
+
+// False when a part of the variant is not one of those above.
+bool ParseVariant(const std::string& text, GeneratorVariant* v) {
+  size_t at = 0;
+  while (at < text.size()) {
+    size_t end = text.find(',', at);
+    if (end == std::string::npos) end = text.size();
+    const std::string part = text.substr(at, end - at);
+    at = end + 1;
+    char* stop = nullptr;
+    if (part == "nofill") {
+      v->fill = GeneratorVariant::Fill::kNone;
+    } else if (part == "fillonly") {
+      v->fill = GeneratorVariant::Fill::kOnly;
+    } else if (part == "solid") {
+      v->solid = true;
+    } else if (part.rfind("width=", 0) == 0) {
+      v->strokeWidth = std::strtof(part.c_str() + 6, &stop);
+      if (stop == part.c_str() + 6 || *stop || !(v->strokeWidth >= 0)) return false;
+    } else {
+      return false;
+    }
+  }
+  return true;
 }
 
 bool WritePpm(const QImage& image, const std::string& path) {
@@ -45,9 +73,14 @@ int main(int argc, char** argv) {
   const int shapes = argc > 1 ? std::max(1, std::atoi(argv[1])) : 10000;
   const int runs = argc > 2 ? std::max(1, std::atoi(argv[2])) : 5;
   const std::string dir = argc > 3 ? argv[3] : "";
-  const std::string only = argc > 4 ? argv[4] : "";
+  const std::string only = argc > 4 && std::string(argv[4]) != "both" ? argv[4] : "";
+  GeneratorVariant variant;
+  if (argc > 5 && !ParseVariant(argv[5], &variant)) {
+    std::fprintf(stderr, "unknown variant: %s\n", argv[5]);
+    return 2;
+  }
   Drawing drawing;
-  if (!GenerateDrawing(&drawing, shapes)) return 1;
+  if (!GenerateDrawing(&drawing, shapes, kGeneratorSeed, variant)) return 1;
   View view(&drawing);
   if (!view.Resize(1280, 1024)) return 1;
   view.FitInWindow();
