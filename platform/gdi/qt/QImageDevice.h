@@ -161,10 +161,11 @@ class QImageDevice : public Device {
   bool HairlineObject(QRgb* color) const;
   void StrokeShape(const QPainterPath& path);
   void FillShape(const QPainterPath& path, const QBrush& brush);
-  // An upright run painted over the pixels, from the rasterizer's hinted glyph bitmaps.
+  void FillShape(const QPainterPath& path);
+  // An upright run painted over the pixels, from the rasterizer's hinted glyph bitmaps; false,
+  // having drawn nothing, when the run takes the outlines. With the face cache locked.
   bool DrawGlyphBits(const GlyphRun& run, const QTransform& world, const uint32_t* glyphs,
                      int count);
-  void FillShape(const QPainterPath& path);
   // Integer polygons and polylines straight from device points, without a QPainterPath.
   int LoadPoints(const DevPoint* points, int32_t n, bool closed);
   void FillPolys(const DevPoint* points, const int32_t* counts, int32_t polys);
